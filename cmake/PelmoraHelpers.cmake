@@ -1,0 +1,31 @@
+# Warnings are applied per target so that third-party code is never compiled with them.
+function(project_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+endfunction()
+
+# One executable per test file, each GoogleTest case registered with ctest.
+# add_unit_test(name SOURCES a.cpp ... [LIBS lib ...] [QT_MAIN] [ENVIRONMENT VAR=value ...])
+# QT_MAIN links a main() that creates a QApplication on the offscreen platform.
+function(add_unit_test name)
+  cmake_parse_arguments(ARG "QT_MAIN" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  project_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock pelmora_test_support)
+  if(ARG_QT_MAIN)
+    target_link_libraries(${name} PRIVATE pelmora_qt_test_main)
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PELMORA_CORPUS_DIR=${PELMORA_CORPUS_DIR};${ARG_ENVIRONMENT}")
+endfunction()
+
+# One benchmark executable per file; benchmarks never run under ctest.
+function(add_pelmora_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  project_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark_main)
+endfunction()
