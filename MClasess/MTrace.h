@@ -2,14 +2,26 @@
 #define PELMORA_MCLASESS_MTRACE_H
 
 // The trace channel: every unit reports failed checks, caught exceptions, watched values and
-// marks through TracePost. While no trace viewer has opened the channel a post is discarded
-// after one relaxed atomic load; the helpers below (TraceError, TraceWatch, TraceMark) make
-// that test before they build any text, so they may sit in hot loops.
+// marks through TracePost. While the channel is closed (no start post has opened it) a post is
+// discarded after one relaxed atomic load; the helpers below (TraceError, TraceWatch,
+// TraceMark) make that test before they build any text, so they may sit in hot loops.
+//
+// A post to an open channel waits for the viewer (tools/pelmora-trace) to take the record, at
+// most TraceWaitLimit in all. A viewer that died or stopped answering must not hang the
+// program, so:
+//   - a registered viewer whose process no longer exists is unregistered at the next post
+//     (Receiver, Busy and Writing cleared), that post is dropped and this process closes its
+//     channel;
+//   - when the limit runs out, the post is dropped and this process closes its channel, so
+//     later posts cost nothing again; Busy and Writing are cleared only if the viewer's
+//     process has gone, since a slow viewer will still take and release the record.
+// A new start post (or TraceStartIfViewerRunning) opens the channel again. The block's layout
+// and the handshake with the viewer are in MTraceBlock.h.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
-#include <source_location>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -17,7 +29,7 @@
 
 // Kinds of post.
 inline constexpr std::int32_t TraceKindStart = 0;   // opens the channel
-inline constexpr std::int32_t TraceKindEnd = 1;     // closes the channel after delivery
+inline constexpr std::int32_t TraceKindEnd = 1;     // closes the channel after the post
 inline constexpr std::int32_t TraceKindWatch = 4;
 inline constexpr std::int32_t TraceKindError = 13;
 inline constexpr std::int32_t TraceKindTyped = 14;  // what kind 22 is posted as
@@ -27,6 +39,26 @@ inline constexpr std::int32_t TraceKindTypedTrace = 22;
 
 // Every posting unit's two trace texts; code without a named object posts this as ObjectName.
 inline constexpr const char* TraceUnitText = "???";
+
+// The longest a post waits for the block and the viewer, all waits of one post together.
+inline constexpr std::chrono::milliseconds TraceWaitLimit{1000};
+
+class QString;
+
+// Where a post is made. The compiler fills it in at the call site; unlike std::source_location it
+// also works with the clang of Debian 12, which builds the fuzzing harnesses.
+struct TraceLocation {
+    const char* file = "";
+    std::uint_least32_t lineNumber = 0;
+
+    static constexpr TraceLocation current(const char* file = __builtin_FILE(),
+                                           std::uint_least32_t lineNumber = __builtin_LINE()) noexcept
+    {
+        return TraceLocation{file, lineNumber};
+    }
+    constexpr const char* file_name() const noexcept { return file; }
+    constexpr std::uint_least32_t line() const noexcept { return lineNumber; }
+};
 
 struct TraceRecord {
     const char* SourceFile = "";
@@ -54,7 +86,9 @@ inline bool TraceChannelOpen() noexcept
 }
 
 // Folds the record's texts, and writes it to the shared block when the channel is open and a
-// viewer is registered. Never throws, never blocks longer than the wait limit of the block.
+// viewer is registered. A start post (kind 0) opens the channel first, creating the block if
+// there is none; an end post (kind 1) closes it afterwards, delivered or not. Never throws,
+// never blocks longer than TraceWaitLimit.
 void TracePost(TraceRecord record) noexcept;
 
 // Opens the channel with a start post only when the block already exists and a live viewer is
@@ -62,7 +96,8 @@ void TracePost(TraceRecord record) noexcept;
 bool TraceStartIfViewerRunning() noexcept;
 
 // Where the version message goes ("Error Trace. Need version ..."); the default writes it to
-// standard error. The window installs a message box.
+// standard error. The window installs a message box. The handler runs outside the channel's
+// lock, so it may post itself (a message box's event loop will).
 using TraceMessageHandler = std::function<void(const std::string& message)>;
 void TraceSetMessageHandler(TraceMessageHandler handler);
 
@@ -77,10 +112,12 @@ std::string TraceValueText(const void* pointer);
 std::string TraceValueText(std::string_view text);
 inline std::string TraceValueText(const char* text) { return TraceValueText(std::string_view(text)); }
 inline std::string TraceValueText(const std::string& text) { return TraceValueText(std::string_view(text)); }
+// UTF-16 texts (names, list box lines) are posted as UTF-8, the 8-bit text of the system.
+std::string TraceValueText(const QString& text);
 
 // Kind 13, empty value: "return error", "Unknown error", "!Stream", "Error stream", or a count.
 inline void TraceError(std::string_view objectName, std::string_view expression, const char* method,
-                       std::source_location where = std::source_location::current()) noexcept
+                       TraceLocation where = TraceLocation::current()) noexcept
 {
     if (!TraceChannelOpen())
         return;
@@ -102,7 +139,7 @@ inline void TraceError(std::string_view objectName, std::string_view expression,
 // the channel is open.
 template <class Value>
 void TraceWatch(std::string_view objectName, std::string_view expression, const Value& value,
-                const char* method, std::source_location where = std::source_location::current()) noexcept
+                const char* method, TraceLocation where = TraceLocation::current()) noexcept
 {
     if (!TraceChannelOpen())
         return;
@@ -125,7 +162,7 @@ void TraceWatch(std::string_view objectName, std::string_view expression, const 
 
 // Kind 17 with a short label such as "1".
 inline void TraceMark(std::string_view objectName, std::string_view label, const char* method,
-                      std::source_location where = std::source_location::current()) noexcept
+                      TraceLocation where = TraceLocation::current()) noexcept
 {
     if (!TraceChannelOpen())
         return;
