@@ -1,0 +1,341 @@
+#include "MBmpSaveLoad.h"
+
+#include "MTrace.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+
+#include <gif_lib.h>
+
+#include <array>
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// The scene is held as RGB32, so for it this costs nothing; other formats are expanded once.
+QImage AsRgb32(const QImage& picture)
+{
+    if (picture.format() == QImage::Format_RGB32)
+        return picture;
+    return picture.convertToFormat(QImage::Format_RGB32);
+}
+
+// Qt writes an RGB32 picture as a 24-bit BMP, PNG type RGB and a baseline JPEG.
+bool WriteWithImageWriter(const QImage& picture, QIODevice& sink, const char* format)
+{
+    if (picture.isNull())
+        return false;
+    const QImage rgb = AsRgb32(picture);
+    if (rgb.isNull())
+        return false;
+    QImageWriter writer(&sink, format);
+    return writer.write(rgb);
+}
+
+// ---- GIF -------------------------------------------------------------------------------
+
+constexpr int kGifMaxSide = 65535;
+constexpr std::size_t kGifMaxColours = 256;
+constexpr int kGifColourResolution = 8;
+
+struct IndexedPicture {
+    std::vector<GifColorType> palette;
+    std::vector<GifByteType> indexes;  // one byte per pixel, rows top-down, no padding
+};
+
+// Palette of the colours met so far, at most 256, found again through a small open-addressing
+// table: a scene picture has a few dozen colours, so every look-up ends in one or two probes.
+class ExactPalette {
+public:
+    explicit ExactPalette(std::vector<GifColorType>& palette) : palette_(palette) { keys_.fill(kEmptySlot); }
+
+    // The colour's index, added if new; -1 when it would be colour number 257.
+    int IndexOf(std::uint32_t rgb)
+    {
+        std::size_t slot = (rgb * 2654435761u) >> (32 - kSlotBits);
+        while (keys_[slot] != kEmptySlot) {
+            if (keys_[slot] == rgb)
+                return indexes_[slot];
+            slot = (slot + 1) & (kSlots - 1);
+        }
+        if (palette_.size() == kGifMaxColours)
+            return -1;
+        const auto index = static_cast<GifByteType>(palette_.size());
+        palette_.push_back(GifColorType{static_cast<GifByteType>(rgb >> 16), static_cast<GifByteType>(rgb >> 8),
+                                        static_cast<GifByteType>(rgb)});
+        keys_[slot] = rgb;
+        indexes_[slot] = index;
+        return index;
+    }
+
+private:
+    static constexpr int kSlotBits = 10;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+    static constexpr std::uint32_t kEmptySlot = 0xFFFFFFFFu;  // never a masked 24-bit colour
+
+    std::vector<GifColorType>& palette_;
+    std::array<std::uint32_t, kSlots> keys_{};
+    std::array<GifByteType, kSlots> indexes_{};
+};
+
+// Keeps every colour exactly; false as soon as the picture has more than 256 of them.
+bool IndexExactColours(const QImage& rgb, IndexedPicture& indexed)
+{
+    indexed.palette.clear();
+    ExactPalette palette(indexed.palette);
+    const auto width = static_cast<std::size_t>(rgb.width());
+    std::uint32_t lastColour = 0xFFFFFFFFu;
+    GifByteType lastIndex = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        GifByteType* out = indexed.indexes.data() + static_cast<std::size_t>(y) * width;
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::uint32_t colour = line[x] & 0x00FFFFFFu;
+            // Scene pictures are long runs of one colour; skip the table for them.
+            if (colour != lastColour) {
+                const int index = palette.IndexOf(colour);
+                if (index < 0)
+                    return false;
+                lastColour = colour;
+                lastIndex = static_cast<GifByteType>(index);
+            }
+            out[x] = lastIndex;
+        }
+    }
+    return true;
+}
+
+// Median cut over the whole picture (giflib's quantiser, which wants separate colour planes).
+bool IndexByMedianCut(const QImage& rgb, IndexedPicture& indexed)
+{
+    const auto width = static_cast<std::size_t>(rgb.width());
+    const std::size_t pixelCount = width * static_cast<std::size_t>(rgb.height());
+    if (pixelCount > static_cast<std::size_t>(INT_MAX))  // the quantiser counts pixels in an int
+        return false;
+    std::vector<GifByteType> red(pixelCount);
+    std::vector<GifByteType> green(pixelCount);
+    std::vector<GifByteType> blue(pixelCount);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        const std::size_t rowStart = static_cast<std::size_t>(y) * width;
+        for (std::size_t x = 0; x < width; ++x) {
+            red[rowStart + x] = static_cast<GifByteType>(qRed(line[x]));
+            green[rowStart + x] = static_cast<GifByteType>(qGreen(line[x]));
+            blue[rowStart + x] = static_cast<GifByteType>(qBlue(line[x]));
+        }
+    }
+    int colourCount = static_cast<int>(kGifMaxColours);
+    indexed.palette.assign(kGifMaxColours, GifColorType{0, 0, 0});
+    if (GifQuantizeBuffer(static_cast<unsigned>(rgb.width()), static_cast<unsigned>(rgb.height()), &colourCount,
+                          red.data(), green.data(), blue.data(), indexed.indexes.data(),
+                          indexed.palette.data()) != GIF_OK)
+        return false;
+    if (colourCount > 0 && static_cast<std::size_t>(colourCount) < kGifMaxColours)
+        indexed.palette.resize(static_cast<std::size_t>(colourCount));
+    return true;
+}
+
+// The quantiser builds its colours from 5-bit channels, which turns white into (248, 248, 248).
+// Each entry becomes the mean of the true colours mapped to it, so a white background stays
+// white and flat areas keep their colour.
+void SetPaletteToMeanColours(const QImage& rgb, IndexedPicture& indexed)
+{
+    struct Sum {
+        std::uint64_t red = 0, green = 0, blue = 0, count = 0;
+    };
+    std::array<Sum, kGifMaxColours> sums{};
+    const auto width = static_cast<std::size_t>(rgb.width());
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        const GifByteType* indexes = indexed.indexes.data() + static_cast<std::size_t>(y) * width;
+        for (std::size_t x = 0; x < width; ++x) {
+            Sum& sum = sums[indexes[x]];
+            sum.red += static_cast<std::uint64_t>(qRed(line[x]));
+            sum.green += static_cast<std::uint64_t>(qGreen(line[x]));
+            sum.blue += static_cast<std::uint64_t>(qBlue(line[x]));
+            ++sum.count;
+        }
+    }
+    const auto rounded = [](std::uint64_t total, std::uint64_t count) {
+        return static_cast<GifByteType>((total + count / 2) / count);
+    };
+    for (std::size_t index = 0; index < indexed.palette.size(); ++index) {
+        const Sum& sum = sums[index];
+        if (sum.count > 0)
+            indexed.palette[index] = GifColorType{rounded(sum.red, sum.count), rounded(sum.green, sum.count),
+                                                  rounded(sum.blue, sum.count)};
+    }
+}
+
+// A GIF colour table has 2, 4, ..., 256 entries.
+int GifTableSize(std::size_t colours)
+{
+    int size = 2;
+    while (static_cast<std::size_t>(size) < colours)
+        size *= 2;
+    return size;
+}
+
+struct GifOutput {
+    QIODevice* device = nullptr;
+    bool failed = false;
+};
+
+int WriteGifBytes(GifFileType* gif, const GifByteType* bytes, int length)
+{
+    auto* output = static_cast<GifOutput*>(gif->UserData);
+    if (output->failed)
+        return 0;
+    if (output->device->write(reinterpret_cast<const char*>(bytes), length) != length) {
+        output->failed = true;
+        return 0;
+    }
+    return length;
+}
+
+struct ColorMapRelease {
+    void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
+};
+
+bool EncodeGif(IndexedPicture& indexed, int width, int height, QIODevice& sink)
+{
+    std::vector<GifColorType> table = indexed.palette;
+    table.resize(static_cast<std::size_t>(GifTableSize(table.size())), GifColorType{0, 0, 0});
+    const std::unique_ptr<ColorMapObject, ColorMapRelease> colourMap(
+        GifMakeMapObject(static_cast<int>(table.size()), table.data()));
+    if (!colourMap)
+        return false;
+
+    GifOutput output{&sink, false};
+    int error = 0;
+    GifFileType* gif = EGifOpen(&output, WriteGifBytes, &error);
+    if (gif == nullptr)
+        return false;
+    bool written = EGifPutScreenDesc(gif, width, height, kGifColourResolution, 0, colourMap.get()) == GIF_OK
+                   && EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
+    for (int y = 0; written && y < height; ++y) {
+        GifByteType* row = indexed.indexes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        written = EGifPutLine(gif, row, width) == GIF_OK;
+    }
+    // Closing frees the handle even after an error. It does not check its own write of the
+    // trailer byte, which is why the output callback remembers any refused write.
+    const bool closed = EGifCloseFile(gif, &error) == GIF_OK;
+    return written && closed && !output.failed;
+}
+
+// ---- file names ------------------------------------------------------------------------
+
+QString LowerCaseExtension(const QString& fileName)
+{
+    const qsizetype nameStart = fileName.lastIndexOf(u'/') + 1;
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot >= nameStart ? fileName.mid(dot).toLower() : QString();
+}
+
+// "" and "folder/" name no file; appending ".bmp" to them would write a hidden ".bmp".
+bool NamesAFile(const QString& fileName)
+{
+    return !fileName.isEmpty() && !fileName.endsWith(u'/');
+}
+
+bool WritePictureFile(const QImage& picture, const PictureTarget& target)
+{
+    QFile file(target.fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = WritePicture(picture, target.format, file);
+    // QFile buffers: a full disk may show only when the last bytes are flushed or closed.
+    const bool flushed = file.flush();
+    file.close();
+    return written && flushed && file.error() == QFileDevice::NoError;
+}
+
+} // namespace
+
+PictureTarget PictureTargetForFileName(const QString& fileName)
+{
+    const QString extension = LowerCaseExtension(fileName);
+    if (extension == u".bmp")
+        return {PictureFormat::Bmp, fileName};
+    if (extension == u".png")
+        return {PictureFormat::Png, fileName};
+    if (extension == u".jpg" || extension == u".jpeg")
+        return {PictureFormat::Jpeg, fileName};
+    if (extension == u".gif")
+        return {PictureFormat::Gif, fileName};
+    return {PictureFormat::Bmp, fileName + QStringLiteral(".bmp")};
+}
+
+bool WriteBmpPicture(const QImage& picture, QIODevice& sink)
+{
+    return WriteWithImageWriter(picture, sink, "bmp");
+}
+
+bool WritePngPicture(const QImage& picture, QIODevice& sink)
+{
+    // Qt's PNG writer loses its row buffer when the device refuses bytes (libpng's error jump
+    // skips the delete), so it writes into memory, which never refuses; the compressed file is
+    // small next to the picture.
+    QByteArray png;
+    QBuffer memory(&png);
+    memory.open(QIODevice::WriteOnly);
+    if (!WriteWithImageWriter(picture, memory, "png"))
+        return false;
+    return sink.write(png) == png.size();
+}
+
+bool WriteJpegPicture(const QImage& picture, QIODevice& sink)
+{
+    return WriteWithImageWriter(picture, sink, "jpeg");
+}
+
+bool WriteGifPicture(const QImage& picture, QIODevice& sink)
+{
+    if (picture.isNull() || picture.width() > kGifMaxSide || picture.height() > kGifMaxSide)
+        return false;
+    const QImage rgb = AsRgb32(picture);
+    if (rgb.isNull())
+        return false;
+    IndexedPicture indexed;
+    indexed.indexes.resize(static_cast<std::size_t>(rgb.width()) * static_cast<std::size_t>(rgb.height()));
+    if (!IndexExactColours(rgb, indexed)) {
+        if (!IndexByMedianCut(rgb, indexed))
+            return false;
+        SetPaletteToMeanColours(rgb, indexed);
+    }
+    return EncodeGif(indexed, rgb.width(), rgb.height(), sink);
+}
+
+bool WritePicture(const QImage& picture, PictureFormat format, QIODevice& sink)
+{
+    switch (format) {
+    case PictureFormat::Bmp:
+        return WriteBmpPicture(picture, sink);
+    case PictureFormat::Png:
+        return WritePngPicture(picture, sink);
+    case PictureFormat::Jpeg:
+        return WriteJpegPicture(picture, sink);
+    case PictureFormat::Gif:
+        return WriteGifPicture(picture, sink);
+    }
+    return false;
+}
+
+bool BmpSaveToFile(const QImage* bitmap, const QString& fileName) noexcept
+{
+    if (bitmap == nullptr || bitmap->isNull())
+        return false;
+    try {
+        if (NamesAFile(fileName) && WritePictureFile(*bitmap, PictureTargetForFileName(fileName)))
+            return true;
+    } catch (...) {
+        // Reported below like every other failure; nothing leaves this function.
+    }
+    TraceError(TraceUnitText, "Unknown error", "BmpSaveToFile");
+    return false;
+}

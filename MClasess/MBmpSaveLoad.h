@@ -1,0 +1,50 @@
+#ifndef PELMORA_MCLASESS_MBMPSAVELOAD_H
+#define PELMORA_MCLASESS_MBMPSAVELOAD_H
+
+// Picture files: the viewer frame's save button writes the shown picture as BMP, PNG, JPEG or
+// GIF, chosen by the file name's extension.
+//
+// What the writers put into a file:
+// - Every picture is first taken as 24-bit RGB; an alpha channel is dropped, indexed and
+//   monochrome pictures are expanded to their colours.
+// - BMP: BITMAPINFOHEADER, 24 bits per pixel, no compression, bytes blue-green-red, rows stored
+//   bottom-up (positive height), each row padded with zero bytes to a multiple of 4 bytes.
+// - PNG: 8-bit RGB, no alpha, the encoder's default compression.
+// - JPEG: baseline, the encoder's default quality (75).
+// - GIF: one image, no animation, no transparency, a global palette of 2 to 256 entries (a power
+//   of two). A picture of at most 256 colours keeps them exactly; a picture of more colours is
+//   reduced by median cut. Width and height must not exceed 65535.
+// - Each Write...Picture function returns false when the picture cannot be encoded or the sink
+//   refuses bytes; the sink may hold part of the file by then. Only memory exhaustion throws.
+
+#include <QImage>
+#include <QIODevice>
+#include <QString>
+
+enum class PictureFormat { Bmp, Png, Jpeg, Gif };
+
+// Where a save goes: the format and the file name that is really written.
+struct PictureTarget {
+    PictureFormat format = PictureFormat::Bmp;
+    QString fileName;
+};
+
+// The extension is the part of the name from the last dot after the last '/', matched without
+// regard to case: ".bmp", ".png", ".jpg", ".jpeg", ".gif". Any other extension, or none, gives
+// a BMP file whose name is the given one with ".bmp" appended ("a.tif" -> "a.tif.bmp",
+// "x." -> "x..bmp").
+PictureTarget PictureTargetForFileName(const QString& fileName);
+
+[[nodiscard]] bool WriteBmpPicture(const QImage& picture, QIODevice& sink);
+[[nodiscard]] bool WritePngPicture(const QImage& picture, QIODevice& sink);
+[[nodiscard]] bool WriteJpegPicture(const QImage& picture, QIODevice& sink);
+[[nodiscard]] bool WriteGifPicture(const QImage& picture, QIODevice& sink);
+[[nodiscard]] bool WritePicture(const QImage& picture, PictureFormat format, QIODevice& sink);
+
+// Writes the bitmap to the file chosen by PictureTargetForFileName. A null pointer or a null
+// picture returns false at once without touching the disk or posting anything. Any other
+// failure (a file that cannot be created or written, an encoder error, an empty file name)
+// posts one "Unknown error" and returns false; a partly written file is left as it is.
+[[nodiscard]] bool BmpSaveToFile(const QImage* bitmap, const QString& fileName) noexcept;
+
+#endif
