@@ -1,0 +1,31 @@
+#ifndef PELMORA_APP_CORE_FIELDSPLITTER_H
+#define PELMORA_APP_CORE_FIELDSPLITTER_H
+
+// Splits one line of an element table or XYZ file into fields, given a delimiter D.
+// The split is the lenient one the readers have always used:
+//  - runs of blanks, tabs and other control characters separate fields just as one D does;
+//  - a field that starts with a double quote runs to the matching closing quote, and a doubled
+//    quote inside stands for one quote;
+//  - two D's in a row (D not a blank) enclose an empty field, and a D at the very end of the line
+//    adds one empty field;
+//  - a line of blanks has no fields.
+// A NUL character counts as a blank, so a stray zero byte can never stall the split.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class FieldSplitter {
+public:
+    // Splits line at D; the fields stay valid until the next call.
+    const std::vector<std::string>& Split(std::string_view line, char delimiter);
+
+    const std::vector<std::string>& Fields() const { return fields_; }
+    std::size_t Count() const { return fields_.size(); }
+    const std::string& operator[](std::size_t index) const { return fields_[index]; }
+
+private:
+    std::vector<std::string> fields_;
+};
+
+#endif

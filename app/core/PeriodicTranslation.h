@@ -1,0 +1,31 @@
+#ifndef PELMORA_APP_CORE_PERIODICTRANSLATION_H
+#define PELMORA_APP_CORE_PERIODICTRANSLATION_H
+
+#include "MList.h"
+#include "SceneRecords.h"
+
+// The periodic repeat of a cell: Nx x Ny copies along the lattice vectors (Ax, dy, 0) and
+// (dx, Ay, 0); z is never shifted.
+struct TranslationCell {
+    int Nx = 1;
+    int Ny = 1;
+    double Ax = 10;
+    double Ay = 10;
+    double Dx = 0;
+    double Dy = 0;
+};
+
+// Atoms closer than this after repetition are one atom.
+inline constexpr double NearDuplicateDistance = 0.01;
+
+// Replaces repeated with the copies, copy by copy (i over Nx, within it j over Ny), each copy in
+// the order of cell; x and y are summed in double precision and rounded to single precision once.
+void RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice,
+                MList<MPoint3DN<float>>& repeated);
+
+// Removes every point that lies within NearDuplicateDistance of an earlier point that stays, so
+// of coinciding atoms the copy made first is kept; the order of the others is kept.
+// Linear in the number of points, through a spatial grid.
+void RemoveNearDuplicates(MList<MPoint3DN<float>>& points);
+
+#endif

@@ -1,0 +1,122 @@
+#include "Projection.h"
+
+#include <cmath>
+
+#include "MConstants.h"
+
+namespace {
+
+// One over 2.3: the structure's largest half extent, with its balls, takes this share of the
+// bitmap's width.
+constexpr double FitShare = 0.4347826086956522;
+
+float Round(double value) { return static_cast<float>(value); }
+
+float LargestRadius(const MListAdr<MAtom*>& elements)
+{
+    float largest = -MaxFloatStart;
+    for (int e = 0; e < elements.FCount; ++e)
+        if (elements.Data[e]->Radius > largest)
+            largest = elements.Data[e]->Radius;
+    return largest;
+}
+
+}  // namespace
+
+void GetMinMax(const MList<MPoint3DN<float>>& points, Point3& max, Point3& min)
+{
+    max = {-MaxFloatStart, -MaxFloatStart, -MaxFloatStart};
+    min = {MaxFloatStart, MaxFloatStart, MaxFloatStart};
+    for (int i = 0; i < points.FCount; ++i) {
+        const MPoint3DN<float>& p = points.Data[i];
+        if (p.x < min.x) min.x = p.x;
+        if (p.y < min.y) min.y = p.y;
+        if (p.z < min.z) min.z = p.z;
+        if (p.x > max.x) max.x = p.x;
+        if (p.y > max.y) max.y = p.y;
+        if (p.z > max.z) max.z = p.z;
+    }
+}
+
+float Max3(float a, float b, float c)
+{
+    if (a > b)
+        return a > c ? a : c;
+    return b > c ? b : c;
+}
+
+void CenterAndScale(MList<MPoint3DN<float>>& points, const MListAdr<MAtom*>& elements, float kRPoint,
+                    int bitmapWidth, float* scale)
+{
+    Point3 max, min;
+    GetMinMax(points, max, min);
+    const Point3 center{Round(double(Round(double(min.x) + max.x)) * 0.5),
+                        Round(double(Round(double(min.y) + max.y)) * 0.5),
+                        Round(double(Round(double(min.z) + max.z)) * 0.5)};
+    const float largestRadius = LargestRadius(elements);
+    for (int i = 0; i < points.FCount; ++i) {
+        MPoint3DN<float>& p = points.Data[i];
+        p.x = Round(double(p.x) - center.x);
+        p.y = Round(double(p.y) - center.y);
+        p.z = Round(double(p.z) - center.z);
+    }
+    if (!scale)
+        return;
+    const float halfExtent = Max3(Round(double(max.x) - center.x), Round(double(max.y) - center.y),
+                                  Round(double(max.z) - center.z));
+    const float reach = Round(double(halfExtent) * kRPoint * largestRadius * Sqrt2);
+    if (reach != 0)
+        *scale = Round(bitmapWidth * FitShare / reach);
+}
+
+float AngleOfPosition(int position, int maximum) { return Round(Pi2 * position / maximum); }
+
+void RotatePoints(const MList<MPoint3DN<float>>& source, const ViewAngles& angles,
+                  MList<MPoint3DN<float>>& view)
+{
+    const double aX = AngleOfPosition(angles.Ax), aY = AngleOfPosition(angles.Ay), aZ = AngleOfPosition(angles.Az);
+    const double cosX = std::cos(aX), sinX = std::sin(aX);
+    const double cosY = std::cos(aY), sinY = std::sin(aY);
+    const double cosZ = std::cos(aZ), sinZ = std::sin(aZ);
+    view.SetCount(source.FCount);
+    for (int i = 0; i < source.FCount; ++i) {
+        MPoint3DN<float> p = source.Data[i];
+        // About y, then z, then x; each step rounds its two new coordinates to single precision.
+        const float x1 = Round(cosY * p.x + sinY * p.z);
+        const float z1 = Round(-sinY * p.x + cosY * p.z);
+        const float x2 = Round(cosZ * x1 - sinZ * p.y);
+        const float y1 = Round(sinZ * x1 + cosZ * p.y);
+        const float y2 = Round(cosX * y1 - sinX * z1);
+        const float z2 = Round(sinX * y1 + cosX * z1);
+        p.x = x2;
+        p.y = y2;
+        p.z = z2;
+        view.Data[i] = p;
+    }
+}
+
+void CutStickEnds(const MList<MStick<float>>& sticks, const MList<MPoint3DN<float>>& view,
+                  const MListAdr<MAtom*>& elements, float kRPoint, MList<MStick<float>>& stickView)
+{
+    stickView.SetCount(sticks.FCount);
+    for (int s = 0; s < sticks.FCount; ++s) {
+        const MStick<float>& stick = sticks.Data[s];
+        const MPoint3DN<float>& a = view.Data[stick.I1];
+        const MPoint3DN<float>& b = view.Data[stick.I2];
+        const float length = Round(std::sqrt((double(b.x) - a.x) * (double(b.x) - a.x)
+                                             + (double(b.y) - a.y) * (double(b.y) - a.y)
+                                             + (double(b.z) - a.z) * (double(b.z) - a.z)));
+        const float e1 = Round(double(kRPoint) * elements.Data[a.N]->Radius / length);
+        const float e2 = Round(double(kRPoint) * elements.Data[b.N]->Radius / length);
+        MStick<float> cut = stick;
+        cut.P2 = a;
+        cut.P2.x = Round(a.x + (double(b.x) - a.x) * e1);
+        cut.P2.y = Round(a.y + (double(b.y) - a.y) * e1);
+        cut.P2.z = Round(a.z + (double(b.z) - a.z) * e1);
+        cut.P1 = b;
+        cut.P1.x = Round(b.x + (double(a.x) - b.x) * e2);
+        cut.P1.y = Round(b.y + (double(a.y) - b.y) * e2);
+        cut.P1.z = Round(b.z + (double(a.z) - b.z) * e2);
+        stickView.Data[s] = cut;
+    }
+}

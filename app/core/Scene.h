@@ -1,0 +1,55 @@
+#ifndef PELMORA_APP_CORE_SCENE_H
+#define PELMORA_APP_CORE_SCENE_H
+
+// The molecule model and the steps that rebuild it. The window (and the headless export) reads
+// its controls and calls these steps with plain values, in the order its handlers define.
+
+#include "MList.h"
+#include "MListAdr.h"
+#include "PeriodicTranslation.h"
+#include "Projection.h"
+#include "SceneRecords.h"
+
+// The three bars of the Atoms panel and the stick check box.
+struct StickControls {
+    bool DrawSticks = false;
+    int StickPosition = 0;         // "K Min stick length", 0 .. StickBarMaximum
+    int AtomRadiusPosition = 500;  // "K atom radius", 1 .. AtomRadiusBarMaximum
+};
+inline constexpr int StickBarMaximum = 100;
+inline constexpr int AtomRadiusBarMaximum = 1000;
+inline constexpr int StickRadiusBarMaximum = 1000;
+
+// Width and height of the scene bitmap in pixels.
+inline constexpr int SceneBitmapSize = 3000;
+
+class Scene {
+public:
+    Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    // Sets KRPoint from the atom-radius bar and returns the stick factor of the stick bar; then
+    // rebuilds LStick over LXyzTrans (empty unless sticks are drawn).
+    float UpdateSticks(const StickControls& controls);
+
+    // Groups, the Nx x Ny repeat, near-duplicate removal, centring and scale.
+    void RebuildTranslation(const TranslationCell& lattice);
+
+    // LXyzView and LStickView from LXyzTrans and LStick.
+    void Rotate(const ViewAngles& angles);
+
+    // The model, in the order the window constructs it.
+    MList<MPoint3DN<float>> LXyz;
+    MList<MPoint3DN<float>> LXyzTrans;
+    MList<MPoint3DN<float>> LXyzView;
+    MList<MStick<float>> LStick;
+    MList<MStick<float>> LStickView;
+    MListAdr<MAtom*> LAtom;
+    MList<MObj> LObj;
+    MListAdr<MGroup*> LGroup;
+    float KRPoint = 0;   // ball-size factor
+    float ScaleXyz = 0;  // bitmap pixels per model unit
+};
+
+#endif

@@ -1,0 +1,173 @@
+#include "SpatialGrid.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool IsFinite(const MPoint3DN<float>& p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+// A dense grid is worth it while it has about as many cells as points and no cell is crowded;
+// the sum of squared occupancies is about the number of pairs a full search tests.
+constexpr double DenseCellsPerPoint = 2.0;
+constexpr double DenseCellsMinimum = 4096;
+constexpr std::uint64_t CrowdedPairsPerPoint = 32;
+constexpr int WideningSteps = 64;
+
+}  // namespace
+
+SpatialGrid::SpatialGrid(std::span<const MPoint3DN<float>> points, double reach)
+    : cellSize_(0)
+{
+    std::size_t finiteCount = 0;
+    for (const MPoint3DN<float>& p : points) {
+        if (!IsFinite(p))
+            continue;
+        if (finiteCount++ == 0) {
+            minX_ = maxX_ = p.x, minY_ = maxY_ = p.y, minZ_ = maxZ_ = p.z;
+            continue;
+        }
+        minX_ = std::min(minX_, p.x), maxX_ = std::max(maxX_, p.x);
+        minY_ = std::min(minY_, p.y), maxY_ = std::max(maxY_, p.y);
+        minZ_ = std::min(minZ_, p.z), maxZ_ = std::max(maxZ_, p.z);
+    }
+    cellStart_.assign(1, 0);
+    if (finiteCount == 0)
+        return;
+
+    // The smallest power of two above the reach, with room for the last bit of rounding in a
+    // computed distance.
+    const double requestedCell = std::exp2(std::ceil(std::log2(reach * (1 + 0x1p-20))));
+
+    // Widen the cells until a dense grid is small enough; wider cells only add candidates.
+    const double denseLimit = std::max(DenseCellsMinimum, DenseCellsPerPoint * double(finiteCount));
+    auto cellCount = [this] { return double(sizeX_) * double(sizeY_) * double(sizeZ_); };
+    double denseCell = requestedCell;
+    for (int step = 0; step < WideningSteps; ++step, denseCell *= 2) {
+        SetCellSize(denseCell);
+        if (cellCount() <= denseLimit)
+            break;
+    }
+    if (cellCount() <= denseLimit) {
+        BuildDense(points);
+        if (CandidatePairs() <= CrowdedPairsPerPoint * finiteCount + std::uint64_t(DenseCellsMinimum))
+            return;
+    }
+    // The points are spread unevenly (a few far from the rest): only occupied cells of the
+    // requested size are kept, found through a hash table.
+    SetCellSize(requestedCell);
+    BuildSparse(points);
+}
+
+void SpatialGrid::SetCellSize(double cellSize)
+{
+    cellSize_ = cellSize;
+    originX_ = CellAlong(minX_), originY_ = CellAlong(minY_), originZ_ = CellAlong(minZ_);
+    sizeX_ = CellAlong(maxX_) - originX_ + 1;
+    sizeY_ = CellAlong(maxY_) - originY_ + 1;
+    sizeZ_ = CellAlong(maxZ_) - originZ_ + 1;
+}
+
+std::int64_t SpatialGrid::CellAlong(float coordinate) const
+{
+    // Exact: the cell size is a power of two.
+    const double cell = std::floor(double(coordinate) / cellSize_);
+    return static_cast<std::int64_t>(std::clamp(cell, -CoordinateLimit, CoordinateLimit));
+}
+
+bool SpatialGrid::Locate(const MPoint3DN<float>& point, CellCoordinate& cell) const
+{
+    if (cellSize_ == 0 || !IsFinite(point))
+        return false;
+    cell.x = CellAlong(point.x) - originX_;
+    cell.y = CellAlong(point.y) - originY_;
+    cell.z = CellAlong(point.z) - originZ_;
+    return true;
+}
+
+std::size_t SpatialGrid::SlotOf(const CellCoordinate& c) const
+{
+    std::uint64_t h = std::uint64_t(c.x) * 0x9E3779B97F4A7C15ull;
+    h ^= std::uint64_t(c.y) * 0xC2B2AE3D27D4EB4Full + (h >> 29);
+    h ^= std::uint64_t(c.z) * 0x165667B19E3779F9ull + (h >> 31);
+    return static_cast<std::size_t>(h ^ (h >> 32)) & slotMask_;
+}
+
+std::int64_t SpatialGrid::FindCell(const CellCoordinate& c) const
+{
+    if (dense_) {
+        const std::size_t cell = static_cast<std::size_t>(DenseIndex(c));
+        return cellStart_[cell] == cellStart_[cell + 1] ? -1 : std::int64_t(cell);
+    }
+    for (std::size_t slot = SlotOf(c);; slot = (slot + 1) & slotMask_) {
+        if (slots_[slot].cell < 0)
+            return -1;
+        if (slots_[slot].coordinate == c)
+            return slots_[slot].cell;
+    }
+}
+
+void SpatialGrid::GroupByCell(const std::vector<std::int64_t>& cellOfPoint, std::size_t cellCount)
+{
+    // A counting sort by cell keeps the points of each cell in ascending order.
+    cellStart_.assign(cellCount + 1, 0);
+    for (const std::int64_t cell : cellOfPoint)
+        if (cell >= 0)
+            ++cellStart_[static_cast<std::size_t>(cell) + 1];
+    for (std::size_t c = 0; c < cellCount; ++c)
+        cellStart_[c + 1] += cellStart_[c];
+    order_.resize(cellStart_[cellCount]);
+    std::vector<std::uint32_t> next(cellStart_.begin(), cellStart_.end() - 1);
+    for (std::size_t i = 0; i < cellOfPoint.size(); ++i)
+        if (cellOfPoint[i] >= 0)
+            order_[next[static_cast<std::size_t>(cellOfPoint[i])]++] = static_cast<std::uint32_t>(i);
+}
+
+void SpatialGrid::BuildDense(std::span<const MPoint3DN<float>> points)
+{
+    dense_ = true;
+    std::vector<std::int64_t> cellOfPoint(points.size(), -1);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        CellCoordinate c;
+        if (Locate(points[i], c))
+            cellOfPoint[i] = DenseIndex(c);
+    }
+    GroupByCell(cellOfPoint, static_cast<std::size_t>(sizeX_ * sizeY_ * sizeZ_));
+}
+
+void SpatialGrid::BuildSparse(std::span<const MPoint3DN<float>> points)
+{
+    dense_ = false;
+    const std::size_t slotCount = std::bit_ceil(std::max<std::size_t>(16, points.size() * 2));
+    slots_.assign(slotCount, HashSlot{});
+    slotMask_ = slotCount - 1;
+    std::vector<std::int64_t> cellOfPoint(points.size(), -1);
+    std::int64_t cellCount = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        CellCoordinate c;
+        if (!Locate(points[i], c))
+            continue;
+        std::size_t slot = SlotOf(c);
+        while (slots_[slot].cell >= 0 && !(slots_[slot].coordinate == c))
+            slot = (slot + 1) & slotMask_;
+        if (slots_[slot].cell < 0)
+            slots_[slot] = HashSlot{c, cellCount++};
+        cellOfPoint[i] = slots_[slot].cell;
+    }
+    GroupByCell(cellOfPoint, static_cast<std::size_t>(cellCount));
+}
+
+std::uint64_t SpatialGrid::CandidatePairs() const
+{
+    std::uint64_t pairs = 0;
+    for (std::size_t c = 0; c + 1 < cellStart_.size(); ++c) {
+        const std::uint64_t occupancy = cellStart_[c + 1] - cellStart_[c];
+        pairs += occupancy * occupancy;
+    }
+    return pairs;
+}

@@ -1,0 +1,98 @@
+#ifndef PELMORA_APP_CORE_SPATIALGRID_H
+#define PELMORA_APP_CORE_SPATIALGRID_H
+
+// A uniform grid over a point cloud, for finding every point within a given distance of another
+// in linear time. Two points closer than the cell size lie in the same or in adjacent cells, so
+// a search visits the 27 cells around a point.
+//
+// The cell size is a power of two, so a coordinate divided by it is exact and two points closer
+// than a cell can never be pushed two cells apart by rounding. Cell coordinates are clamped into
+// a huge fixed range; clamping keeps near points adjacent, and absurd coordinates cannot overflow. Points with a non-finite coordinate are left out: they are never within a finite
+// distance of anything.
+//
+// When the cloud is compact the cells are one dense array; when it is sparse (a few points far
+// from the rest) occupied cells are found through a hash table instead.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "SceneRecords.h"
+
+class SpatialGrid {
+public:
+    // Every pair of points within reach of each other (reach positive and finite) is found;
+    // the cells are at least that wide.
+    SpatialGrid(std::span<const MPoint3DN<float>> points, double reach);
+
+    // Calls visit(index) for every gridded point in the 27 cells around point. Indexes within one
+    // cell come in ascending order; cells come in no particular order.
+    template <class Visit>
+    void ForEachNear(const MPoint3DN<float>& point, Visit&& visit) const;
+
+    double CellSize() const { return cellSize_; }
+
+private:
+    struct CellCoordinate {
+        std::int64_t x = 0, y = 0, z = 0;
+        bool operator==(const CellCoordinate&) const = default;
+    };
+    struct HashSlot {
+        CellCoordinate coordinate;
+        std::int64_t cell = -1;  // index into cellStart_; -1 marks an empty slot
+    };
+
+    static constexpr double CoordinateLimit = 0x1p61;
+
+    bool Locate(const MPoint3DN<float>& point, CellCoordinate& cell) const;
+    std::int64_t CellAlong(float coordinate) const;
+    void SetCellSize(double cellSize);
+    // The index into cellStart_ of the cell, or -1 when it holds no point.
+    std::int64_t FindCell(const CellCoordinate& c) const;
+    std::int64_t DenseIndex(const CellCoordinate& c) const { return (c.x * sizeY_ + c.y) * sizeZ_ + c.z; }
+    std::size_t SlotOf(const CellCoordinate& c) const;
+    // Groups the located points by cell; cellOfPoint[i] is point i's cell or -1.
+    void GroupByCell(const std::vector<std::int64_t>& cellOfPoint, std::size_t cellCount);
+    void BuildDense(std::span<const MPoint3DN<float>> points);
+    void BuildSparse(std::span<const MPoint3DN<float>> points);
+    std::uint64_t CandidatePairs() const;
+
+    double cellSize_;
+    float minX_ = 0, minY_ = 0, minZ_ = 0, maxX_ = 0, maxY_ = 0, maxZ_ = 0;
+    std::int64_t originX_ = 0, originY_ = 0, originZ_ = 0;  // cell of the smallest coordinates
+    std::int64_t sizeX_ = 0, sizeY_ = 0, sizeZ_ = 0;  // cells per axis
+    bool dense_ = true;
+    std::vector<std::uint32_t> cellStart_;  // order_[cellStart_[c] .. cellStart_[c+1]) is cell c
+    std::vector<std::uint32_t> order_;      // point indexes grouped by cell, ascending within one
+    std::vector<HashSlot> slots_;           // sparse mode only
+    std::size_t slotMask_ = 0;
+};
+
+template <class Visit>
+void SpatialGrid::ForEachNear(const MPoint3DN<float>& point, Visit&& visit) const
+{
+    CellCoordinate c;
+    if (!Locate(point, c))
+        return;
+    CellCoordinate n;
+    for (n.x = c.x - 1; n.x <= c.x + 1; ++n.x) {
+        if (n.x < 0 || n.x >= sizeX_)
+            continue;
+        for (n.y = c.y - 1; n.y <= c.y + 1; ++n.y) {
+            if (n.y < 0 || n.y >= sizeY_)
+                continue;
+            for (n.z = c.z - 1; n.z <= c.z + 1; ++n.z) {
+                if (n.z < 0 || n.z >= sizeZ_)
+                    continue;
+                const std::int64_t cell = FindCell(n);
+                if (cell < 0)
+                    continue;
+                const std::uint32_t end = cellStart_[static_cast<std::size_t>(cell) + 1];
+                for (std::uint32_t k = cellStart_[static_cast<std::size_t>(cell)]; k < end; ++k)
+                    visit(order_[k]);
+            }
+        }
+    }
+}
+
+#endif

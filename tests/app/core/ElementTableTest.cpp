@@ -1,0 +1,86 @@
+#include "ElementTable.h"
+
+#include <gtest/gtest.h>
+
+#include "ElementFixture.h"
+#include "MFunction.h"
+
+namespace {
+
+class ElementTableTest : public ::testing::Test {
+protected:
+    ElementTableTest()
+    {
+        elements.bAutoDelete = true;
+        elements.bAutoCreate = true;
+    }
+    MListAdr<MAtom*> elements;
+};
+
+TEST_F(ElementTableTest, ReadsEveryLineAfterTheHeader)
+{
+    const ElementTableResult result = LoadAtom(SmallElementLines(), elements);
+    EXPECT_TRUE(result.complete);
+    ASSERT_EQ(elements.FCount, 4);
+    const MAtom& chlorine = *elements.Data[ChlorineIndex];
+    EXPECT_EQ(chlorine.Name, "Cl");
+    EXPECT_FLOAT_EQ(chlorine.Radius, 1.02f);
+    EXPECT_FLOAT_EQ(chlorine.RadiusLink, 1.02f);  // the radius, not the fourth field
+    EXPECT_EQ(chlorine.Color, 0x001FF01F);
+}
+
+TEST_F(ElementTableTest, ExtraFieldsCommasAndHexPrefixesAreAccepted)
+{
+    const ElementTableResult result = LoadAtom({"header", "Na\t1,66\t$F25CAB\t2.27\tSodium\textra"}, elements);
+    EXPECT_TRUE(result.complete);
+    ASSERT_EQ(elements.FCount, 1);
+    EXPECT_FLOAT_EQ(elements.Data[0]->Radius, 1.66f);
+    EXPECT_EQ(elements.Data[0]->Color, 0xF25CAB);
+}
+
+TEST_F(ElementTableTest, ShortLineStopsReadingAndKeepsEarlierEntries)
+{
+    const ElementTableResult result =
+        LoadAtom({"header", "C\t0.76\t0x00909090\t1.7", "H\t0.31\t0x00FFFFFF", "O\t0.66\t0x000D0DFF\t1.5"}, elements);
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(result.message, "Error in file Atom.txt in line 2");
+    EXPECT_EQ(result.line, 2);
+    ASSERT_EQ(elements.FCount, 1);
+    EXPECT_EQ(elements.Data[0]->Name, "C");
+}
+
+TEST_F(ElementTableTest, ReloadReplacesTheTable)
+{
+    (void)LoadAtom(SmallElementLines(), elements);
+    (void)LoadAtom({"header", "Xx\t1\t0\t1"}, elements);
+    ASSERT_EQ(elements.FCount, 1);
+    EXPECT_EQ(elements.Data[0]->Name, "Xx");
+}
+
+TEST_F(ElementTableTest, ValueThatDoesNotConvertLeavesThePartlyFilledEntry)
+{
+    struct Case {
+        const char* name;
+        std::string line;
+        bool radiusSet;
+    };
+    const Case cases[] = {
+        {"bad radius", "C\tabc\t0x00909090\t1.7", false},
+        {"bad colour", "C\t0.76\t0x0090909G\t1.7", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            (void)LoadAtom({"header", "H\t0.31\t0\t1", c.line, "O\t0.66\t0\t1.5"}, elements);
+            FAIL() << "no conversion error";
+        } catch (const MConvertError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.radiusSet ? "0x0090909G" : "abc"), std::string::npos);
+        }
+        ASSERT_EQ(elements.FCount, 2);
+        EXPECT_EQ(elements.Data[1]->Name, "C");
+        EXPECT_EQ(elements.Data[1]->Radius, c.radiusSet ? 0.76f : 0.0f);
+        EXPECT_EQ(elements.Data[1]->Color, 0);
+    }
+}
+
+}  // namespace

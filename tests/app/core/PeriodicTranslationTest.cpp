@@ -1,0 +1,100 @@
+#include "PeriodicTranslation.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "ReferenceLoops.h"
+
+namespace {
+
+MPoint3DN<float> Atom(float x, float y, float z, int element = 0) { return {x, y, z, element, -1}; }
+
+std::vector<std::array<float, 3>> Coordinates(const MList<MPoint3DN<float>>& points)
+{
+    std::vector<std::array<float, 3>> coordinates;
+    for (int i = 0; i < points.FCount; ++i)
+        coordinates.push_back({points.Data[i].x, points.Data[i].y, points.Data[i].z});
+    return coordinates;
+}
+
+TEST(RepeatCell, ShearPlacesCopiesCopyByCopy)
+{
+    MList<MPoint3DN<float>> cell, repeated;
+    cell.Add(MPoint3DN<float>{0, 0, 1, 4, 7});
+    RepeatCell(cell, TranslationCell{2, 2, 10, 10, 5, 0}, repeated);
+    EXPECT_EQ(Coordinates(repeated),
+              (std::vector<std::array<float, 3>>{{0, 0, 1}, {5, 10, 1}, {10, 0, 1}, {15, 10, 1}}));
+    EXPECT_EQ(repeated.Data[3].N, 4);
+    EXPECT_EQ(repeated.Data[3].Group, 7);
+}
+
+TEST(RepeatCell, SumsInDoublePrecisionAndRoundsOnce)
+{
+    MList<MPoint3DN<float>> cell, repeated;
+    cell.Add(Atom(0.1f, 0.0f, 0.0f));
+    RepeatCell(cell, TranslationCell{2, 1, 0.2, 10, 0, 0.3}, repeated);
+    ASSERT_EQ(repeated.FCount, 2);
+    EXPECT_EQ(repeated.Data[1].x, static_cast<float>(double(0.1f) + 0.2));
+    EXPECT_EQ(repeated.Data[1].y, static_cast<float>(0.3));
+}
+
+TEST(RemoveNearDuplicates, KeepsTheFirstCopyOfCoincidingAtoms)
+{
+    struct Case {
+        const char* name;
+        std::vector<MPoint3DN<float>> atoms;
+        std::vector<std::array<float, 3>> kept;
+    };
+    const Case cases[] = {
+        {"empty", {}, {}},
+        {"closer than 0.01 merge into the first", {Atom(0, 0, 0), Atom(0.005f, 0, 0), Atom(1, 0, 0)},
+         {{0, 0, 0}, {1, 0, 0}}},
+        {"0.01f lies just under 0.01 and merges", {Atom(0, 0, 0), Atom(0, 0.01f, 0)}, {{0, 0, 0}}},
+        {"the next float above 0.01 stays", {Atom(0, 0, 0), Atom(0, 0.0100000007f, 0)}, {{0, 0, 0}, {0, 0.0100000007f, 0}}},
+        {"a chain merges greedily, not transitively",
+         {Atom(0, 0, 0), Atom(0.006f, 0, 0), Atom(0.012f, 0, 0)}, {{0, 0, 0}, {0.012f, 0, 0}}},
+        {"a later atom removes nothing before it", {Atom(5, 5, 5), Atom(0, 0, 0), Atom(5.001f, 5, 5)},
+         {{5, 5, 5}, {0, 0, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MList<MPoint3DN<float>> points;
+        for (const auto& atom : c.atoms)
+            points.Add(atom);
+        RemoveNearDuplicates(points);
+        EXPECT_EQ(Coordinates(points), c.kept);
+    }
+}
+
+TEST(RemoveNearDuplicates, EqualsThePairLoopOnRepeatedCells)
+{
+    std::mt19937 random(42);
+    std::uniform_real_distribution<float> coordinate(0, 3);
+    struct Case {
+        const char* name;
+        TranslationCell lattice;
+    };
+    const Case cases[] = {
+        {"all copies coincide", {3, 3, 0, 0, 0, 0}},
+        {"cell edges touch the next cell", {4, 3, 3, 3, 0, 0}},
+        {"shear with overlaps", {3, 4, 2.5, 3, 0.5, 0}},
+        {"steps just under 0.01 apart", {5, 1, 0.0099, 10, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MList<MPoint3DN<float>> cell, grid, reference;
+        for (int i = 0; i < 60; ++i)
+            cell.Add(Atom(coordinate(random), coordinate(random), coordinate(random)));
+        cell.Add(Atom(0, 0, 0));
+        cell.Add(Atom(3, 3, 0));  // lands on the next cell's corner atom
+        cell.Add(Atom(0.004f, 0, 0));
+        RepeatCell(cell, c.lattice, grid);
+        RepeatCell(cell, c.lattice, reference);
+        RemoveNearDuplicates(grid);
+        RemoveNearDuplicatesPairLoop(reference);
+        EXPECT_EQ(Coordinates(grid), Coordinates(reference));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+#include "StickBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "ElementFixture.h"
+#include "KFactor.h"
+#include "ReferenceLoops.h"
+
+namespace {
+
+class StickBuilderTest : public ::testing::Test {
+protected:
+    StickBuilderTest() { LoadSmallElements(elements); }
+
+    void Add(float x, float y, float z, int element = CarbonIndex)
+    {
+        points.Add(MPoint3DN<float>{x, y, z, element, -1});
+    }
+
+    // Builds the sticks both ways and checks that they agree entry for entry.
+    void ExpectSameAsPairLoop(float kMin)
+    {
+        MList<MStick<float>> expected, actual;
+        BuildSticksPairLoop(points, elements, kMin, expected);
+        BuildSticks(std::span<const MPoint3DN<float>>(points.Data, std::size_t(points.FCount)),
+                    std::span<MAtom* const>(elements.Data, std::size_t(elements.FCount)), kMin, actual);
+        ASSERT_EQ(actual.FCount, expected.FCount);
+        for (int s = 0; s < expected.FCount; ++s) {
+            ASSERT_EQ(actual.Data[s].I1, expected.Data[s].I1) << "stick " << s;
+            ASSERT_EQ(actual.Data[s].I2, expected.Data[s].I2) << "stick " << s;
+            EXPECT_EQ(actual.Data[s].P1.x, points.Data[actual.Data[s].I1].x);
+            EXPECT_EQ(actual.Data[s].P2.z, points.Data[actual.Data[s].I2].z);
+            EXPECT_EQ(actual.Data[s].P2.N, points.Data[actual.Data[s].I2].N);
+        }
+        sticksFound = actual.FCount;
+    }
+
+    MListAdr<MAtom*> elements;
+    MList<MPoint3DN<float>> points;
+    int sticksFound = 0;
+};
+
+TEST_F(StickBuilderTest, EqualsThePairLoopOnRandomClouds)
+{
+    std::mt19937 random(20261210);
+    struct Case {
+        const char* name;
+        int atoms;
+        float extent;
+        int stickBar;
+    };
+    const Case cases[] = {
+        {"dense, short sticks", 400, 6, 0},
+        {"dense, factor 1.24", 400, 8, 54},
+        {"sparse, factor 4", 300, 40, 100},
+        {"flat sheet", 500, 20, 54},
+        {"two atoms", 2, 1, 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        points.Clear();
+        std::uniform_real_distribution<float> coordinate(-c.extent, c.extent);
+        std::uniform_int_distribution<int> element(0, 3);
+        const bool flat = std::string_view(c.name) == "flat sheet";
+        for (int i = 0; i < c.atoms; ++i)
+            Add(coordinate(random), coordinate(random), flat ? 0.0f : coordinate(random), element(random));
+        ExpectSameAsPairLoop(KFactor(c.stickBar, 100));
+    }
+}
+
+TEST_F(StickBuilderTest, JoinsAtomsExactlyAtTheThreshold)
+{
+    // An element of bond radius 0.75 gives a threshold of exactly 1.5 at factor 1; the lattice
+    // puts neighbours at exactly that distance along each axis, and diagonals beyond it.
+    MAtom* quarter = new MAtom();
+    quarter->Name = "Q";
+    quarter->Radius = quarter->RadiusLink = 0.75f;
+    const int element = elements.Add(quarter);
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            for (int k = 0; k < 3; ++k)
+                Add(1.5f * i, 1.5f * j, 1.5f * k, element);
+    ExpectSameAsPairLoop(1.0f);
+    // Neighbours along x, y and z, each pair in both directions.
+    EXPECT_EQ(sticksFound, 2 * (3 * 4 * 3 + 4 * 3 * 3 + 4 * 4 * 2));
+}
+
+TEST_F(StickBuilderTest, EdgeCases)
+{
+    struct Case {
+        const char* name;
+        std::vector<MPoint3DN<float>> atoms;
+        int sticks;
+    };
+    const float inf = std::numeric_limits<float>::infinity();
+    const Case cases[] = {
+        {"no atoms", {}, 0},
+        {"one atom", {{0, 0, 0, CarbonIndex, -1}}, 0},
+        {"coincident atoms join both ways", {{1, 1, 1, CarbonIndex, -1}, {1, 1, 1, HydrogenIndex, -1}}, 2},
+        {"an infinite coordinate joins nothing",
+         {{0, 0, 0, CarbonIndex, -1}, {inf, 0, 0, CarbonIndex, -1}, {inf, 0, 0, CarbonIndex, -1}, {0.5f, 0, 0, CarbonIndex, -1}},
+         2},
+        {"a far outlier does not hide near pairs",
+         {{0, 0, 0, CarbonIndex, -1}, {1e30f, 0, 0, CarbonIndex, -1}, {0.5f, 0, 0, CarbonIndex, -1},
+          {-3e38f, 1e20f, 0, CarbonIndex, -1}, {0.25f, 0.25f, 0, HydrogenIndex, -1}},
+         6},
+        {"neighbours across a power-of-two cell border",
+         {{-0.001f, 0, 0, CarbonIndex, -1}, {0.001f, 0, 0, CarbonIndex, -1}, {2.0f, 0, 0, CarbonIndex, -1},
+          {3.52f, 0, 0, CarbonIndex, -1}},
+         4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        points.Clear();
+        for (const auto& atom : c.atoms)
+            points.Add(atom);
+        ExpectSameAsPairLoop(1.0f);
+        EXPECT_EQ(sticksFound, c.sticks);
+    }
+}
+
+TEST_F(StickBuilderTest, ManyAtomsPastTheGridsDenseLimitStillMatch)
+{
+    // A compact block with a handful of atoms a long way off makes the dense grid too crowded,
+    // so the sparse grid takes over.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> coordinate(0, 12);
+    for (int i = 0; i < 1500; ++i)
+        Add(coordinate(random), coordinate(random), coordinate(random), i % 2 ? CarbonIndex : HydrogenIndex);
+    for (int i = 0; i < 5; ++i)
+        Add(1e6f * float(i + 1), -1e6f, 3e5f);
+    ExpectSameAsPairLoop(KFactor(54, 100));
+}
+
+}  // namespace

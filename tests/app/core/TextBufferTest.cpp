@@ -1,0 +1,101 @@
+#include "TextBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "TempDir.h"
+
+namespace {
+
+std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
+
+TEST(TextBufferLines, EndsAtCrLfLfAndCrWithoutAnEmptyLastLine)
+{
+    struct Case {
+        const char* name;
+        std::string_view text;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"empty file has no lines", "", {}},
+        {"final line end adds nothing", "a\nb\n", {"a", "b"}},
+        {"no final line end", "a\nb", {"a", "b"}},
+        {"CR LF", "a\r\nb\r\n", {"a", "b"}},
+        {"lone CR", "a\rb", {"a", "b"}},
+        {"LF CR is two line ends", "a\n\rb", {"a", "", "b"}},
+        {"a lone line end is one empty line", "\n", {""}},
+        {"an extra empty line at the end stays", "1\nc\nH 0 0 0\n\n", {"1", "c", "H 0 0 0", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextBuffer buffer;
+        buffer.LoadFromBytes(Bytes(c.text));
+        EXPECT_EQ(buffer.Lines(), c.lines);
+    }
+}
+
+TEST(TextBufferEncoding, ByteOrderMarksAndFallbackToWindows1252)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        TextEncoding encoding;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"plain UTF-8", {'C', 0xC3, 0xA9, '\n'}, TextEncoding::Utf8, {"C\xC3\xA9"}},
+        {"UTF-8 mark is dropped", {0xEF, 0xBB, 0xBF, 'H', '\n', 'O'}, TextEncoding::Utf8WithMark, {"H", "O"}},
+        {"UTF-16 LE with a surrogate pair", {0xFF, 0xFE, 'H', 0, '\r', 0, '\n', 0, 0x3D, 0xD8, 0x00, 0xDE},
+         TextEncoding::Utf16LE, {"H", "\xF0\x9F\x98\x80"}},
+        {"UTF-16 BE", {0xFE, 0xFF, 0, 'N', 0, '\n', 0, 'a'}, TextEncoding::Utf16BE, {"N", "a"}},
+        {"invalid UTF-8 is Windows-1252", {0x80, ' ', 0xE9, '\n'}, TextEncoding::Windows1252,
+         {"\xE2\x82\xAC \xC3\xA9"}},
+        {"overlong form is not UTF-8", {0xC0, 0xAF}, TextEncoding::Windows1252, {"\xC3\x80\xC2\xAF"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextBuffer buffer;
+        buffer.LoadFromBytes(c.bytes);
+        EXPECT_EQ(buffer.Encoding(), c.encoding);
+        EXPECT_EQ(buffer.Lines(), c.lines);
+    }
+}
+
+TEST(TextBufferFiles, SavesLinesWithCrLfAndReadsThemBack)
+{
+    TempDir dir;
+    const std::string path = dir.File("doc.svg");
+    TextBuffer buffer;
+    buffer.Add("<svg>");
+    buffer.Add("</svg>");
+    buffer.SaveToFile(path);
+
+    std::ifstream in(path, std::ios::binary);
+    const std::string written{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(written, "<svg>\r\n</svg>\r\n");
+
+    TextBuffer again;
+    again.LoadFromFile(path);
+    EXPECT_EQ(again.Lines(), buffer.Lines());
+}
+
+TEST(TextBufferFiles, MissingOrUnwritableFilesThrowNamingTheFile)
+{
+    TempDir dir;
+    TextBuffer buffer;
+    buffer.Add("kept");
+    try {
+        buffer.LoadFromFile(dir.File("missing.xyz"));
+        FAIL() << "no error";
+    } catch (const TextFileError& error) {
+        EXPECT_NE(std::string(error.what()).find("missing.xyz"), std::string::npos);
+    }
+    EXPECT_EQ(buffer.Lines(), std::vector<std::string>{"kept"});
+    EXPECT_THROW(buffer.SaveToFile(dir.File("no/such/folder/x.svg")), TextFileError);
+}
+
+}  // namespace

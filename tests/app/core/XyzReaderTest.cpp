@@ -1,0 +1,185 @@
+#include "XyzReader.h"
+
+#include <gtest/gtest.h>
+
+#include "Corpus.h"
+#include "ElementFixture.h"
+#include "MFunction.h"
+#include "TextBuffer.h"
+
+namespace {
+
+std::vector<std::string> LinesOf(std::string_view text)
+{
+    TextBuffer buffer;
+    buffer.LoadFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return buffer.Lines();
+}
+
+class XyzReaderTest : public ::testing::Test {
+protected:
+    XyzReaderTest()
+    {
+        LoadSmallElements(elements);
+        // Something already on screen, to see what a failure leaves behind.
+        atoms.Add(MPoint3DN<float>{7, 7, 7, CarbonIndex, -1});
+    }
+    XyzReadResult Read(std::string_view text) { return ReadXyz(LinesOf(text), elements, atoms); }
+    std::vector<float> Xs() const
+    {
+        std::vector<float> xs;
+        for (int i = 0; i < atoms.FCount; ++i)
+            xs.push_back(atoms.Data[i].x);
+        return xs;
+    }
+
+    MListAdr<MAtom*> elements;
+    MList<MPoint3DN<float>> atoms;
+};
+
+TEST_F(XyzReaderTest, ReadsAtomsSortedByDepthWithTheirElements)
+{
+    const XyzReadResult result = Read("3\nwater and carbon\nC 0 0 2\nH 1 0 1\nCl -1 0 0\n");
+    EXPECT_EQ(result.outcome, XyzReadOutcome::Read);
+    EXPECT_TRUE(result.message.empty());
+    ASSERT_EQ(atoms.FCount, 3);
+    EXPECT_EQ(Xs(), (std::vector<float>{-1, 1, 0}));
+    EXPECT_EQ(atoms.Data[0].N, ChlorineIndex);
+    EXPECT_EQ(atoms.Data[1].N, HydrogenIndex);
+    EXPECT_EQ(atoms.Data[2].N, CarbonIndex);
+    EXPECT_EQ(atoms.Data[0].Group, -1);
+}
+
+TEST_F(XyzReaderTest, FieldsNumbersAndSymbols)
+{
+    struct Case {
+        const char* name;
+        std::string_view text;
+        std::vector<float> xs;  // in z order
+        std::vector<int> elements;
+    };
+    const Case cases[] = {
+        {"comma as decimal mark", "2\n\nC 1,5 0 0\nH 1.5 0 1\n", {1.5f, 1.5f}, {CarbonIndex, HydrogenIndex}},
+        {"symbols are case-sensitive; unknown ones fall back", "2\n\nc 1 0 0\nXy 2 0 1\n", {1, 2},
+         {FallbackIndex, FallbackIndex}},
+        {"tab-separated with one-letter symbols loads intact", "2\n\nC\t0.5\t1.5\t-2.5\nH\t-1.25\t0.05\t3\n",
+         {0.5f, -1.25f}, {CarbonIndex, HydrogenIndex}},
+        {"a sign right after the symbol is kept", "2\n\nH 2 2 2\nC -1.5 2 3\n", {2, -1.5f},
+         {HydrogenIndex, CarbonIndex}},
+        {"a digit right after the symbol is no delimiter", "2\n\nC 0 0 0\nH 1.2 3.4 5.6\n", {0, 1.2f},
+         {CarbonIndex, HydrogenIndex}},
+        {"a comma after a two-letter symbol is the delimiter", "2\n\nCl,1,2,3\nCl,4,,6\n", {1, 4},
+         {ChlorineIndex, ChlorineIndex}},
+        {"a single atom has no line 3 and opens", "1\nlonely\nH 0.25 0 0\n", {0.25f}, {HydrogenIndex}},
+        {"no atoms at all", "0\nempty\n", {}, {}},
+        {"CR LF line ends and indented lines", "2\r\n\r\n  C 1 0 0\r\n  H 2 0 1\r\n", {1, 2},
+         {CarbonIndex, HydrogenIndex}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const XyzReadResult result = Read(c.text);
+        EXPECT_EQ(result.outcome, XyzReadOutcome::Read) << result.message;
+        EXPECT_EQ(Xs(), c.xs);
+        std::vector<int> found;
+        for (int i = 0; i < atoms.FCount; ++i)
+            found.push_back(atoms.Data[i].N);
+        EXPECT_EQ(found, c.elements);
+    }
+}
+
+TEST_F(XyzReaderTest, RejectedFilesGetTheirMessagesAndLeaveTheRightState)
+{
+    struct Case {
+        const char* name;
+        std::string_view text;
+        XyzReadOutcome outcome;
+        std::string message;
+        std::vector<float> xs;  // what the atom list holds afterwards
+    };
+    const Case cases[] = {
+        {"an extra empty line at the end", "1\nc\nH 0 0 0\n\n", XyzReadOutcome::CountMismatch,
+         "Error count of lines in file", {7}},
+        {"fewer lines than atoms", "3\nc\nH 0 0 0\nH 1 0 0\n", XyzReadOutcome::CountMismatch,
+         "Error count of lines in file", {7}},
+        {"the largest count", "2147483647\nc\nH 0 0 0\n", XyzReadOutcome::CountMismatch,
+         "Error count of lines in file", {7}},
+        {"a negative count", "-1\nc\n", XyzReadOutcome::CountMismatch, "Error count of lines in file", {7}},
+        {"a hexadecimal count", "$7FFFFFFF\nc\n", XyzReadOutcome::CountMismatch, "Error count of lines in file",
+         {7}},
+        {"five fields are rejected at their line", "3\n\nC 0 0 3\nH 1 0 1 9\nC 2 0 2\n", XyzReadOutcome::BadAtomLine,
+         "Error in *.xyz file in line 3", {0}},
+        {"three fields", "2\n\nC 5 0 3\nH 1 0\n", XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line 3", {5}},
+        {"a blank atom line", "2\n\n\nH 1 0 1\n", XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line 2", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        atoms.Clear();
+        atoms.Add(MPoint3DN<float>{7, 7, 7, CarbonIndex, -1});
+        const XyzReadResult result = Read(c.text);
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.message, c.message);
+        EXPECT_EQ(result.Rebuild(), c.outcome != XyzReadOutcome::CountMismatch);
+        EXPECT_EQ(Xs(), c.xs);
+    }
+}
+
+TEST_F(XyzReaderTest, EqualDepthsKeepTheOrderTheHeapSortLeaves)
+{
+    ASSERT_EQ(Read("3\n\nC 1 0 0\nC 2 0 0\nC 3 0 0\n").outcome, XyzReadOutcome::Read);
+    EXPECT_EQ(Xs(), (std::vector<float>{2, 3, 1}));
+}
+
+TEST_F(XyzReaderTest, ConversionAndIndexErrorsAreDistinctAndLeaveTheDocumentedState)
+{
+    EXPECT_THROW(Read("3 atoms\nc\nH 0 0 0\nH 0 0 1\nH 0 0 2\n"), MConvertError);
+    EXPECT_EQ(Xs(), std::vector<float>{7});  // count line: nothing changed
+
+    try {
+        Read("4\n\nC 5 0 5\nC 1 0 1\nC 0 x 0\nC 0 0 0\n");
+        FAIL() << "no conversion error";
+    } catch (const MConvertError& error) {
+        EXPECT_NE(std::string(error.what()).find("'x'"), std::string::npos);
+    }
+    EXPECT_EQ(Xs(), (std::vector<float>{5, 1}));  // the atoms before it, not sorted
+
+    EXPECT_THROW(Read(""), XyzIndexError);
+}
+
+TEST_F(XyzReaderTest, UnknownSymbolWithoutFallbackIsRejectedByName)
+{
+    MListAdr<MAtom*> withoutFallback;
+    LoadSmallElements(withoutFallback, false);
+    const XyzReadResult result =
+        ReadXyz(LinesOf("3\n\nC 0 0 1\nQq 0 0 2\nH 0 0 0\n"), withoutFallback, atoms);
+    EXPECT_EQ(result.outcome, XyzReadOutcome::UnknownElement);
+    EXPECT_EQ(result.message, "Unknown element \"Qq\" in *.xyz file in line 3");
+    ASSERT_EQ(atoms.FCount, 1);
+    EXPECT_EQ(atoms.Data[0].N, CarbonIndex);
+}
+
+TEST(XyzReaderCorpus, EveryRealFileLoadsOrFailsWithItsMessage)
+{
+    const auto files = CorpusXyzFiles();
+    if (files.empty())
+        GTEST_SKIP() << "no corpus of XYZ files beside the project (PELMORA_CORPUS_DIR)";
+    MListAdr<MAtom*> elements;
+    LoadSmallElements(elements);
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        TextBuffer buffer;
+        buffer.LoadFromFile(file.string());
+        MList<MPoint3DN<float>> atoms;
+        try {
+            const XyzReadResult result = ReadXyz(buffer.Lines(), elements, atoms);
+            if (result.outcome != XyzReadOutcome::Read) {
+                EXPECT_FALSE(result.message.empty());
+            }
+            for (int i = 0; i < atoms.FCount; ++i)
+                ASSERT_TRUE(atoms.Data[i].N >= 0 && atoms.Data[i].N < elements.FCount);
+        } catch (const MConvertError& error) {
+            EXPECT_NE(std::string(error.what()), "");
+        }
+    }
+}
+
+}  // namespace
