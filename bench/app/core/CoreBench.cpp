@@ -81,7 +81,9 @@ void SticksPairLoop(benchmark::State& state)
 }
 BENCHMARK(SticksPairLoop)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-void NearDuplicatesGrid(benchmark::State& state)
+// Repeats the 1,000-atom cell Nx = Ny times outside the timing, then removes near duplicates.
+template <class Remove>
+void RunNearDuplicateRemoval(benchmark::State& state, Remove remove)
 {
     Scene scene;
     TranslationCell lattice = LoadGrapheneCell(scene, 1000);
@@ -91,25 +93,18 @@ void NearDuplicatesGrid(benchmark::State& state)
         state.PauseTiming();
         RepeatCell(scene.LXyz, lattice, points);
         state.ResumeTiming();
-        RemoveNearDuplicates(points);
+        remove(points);
     }
     state.counters["atoms"] = points.FCount;
 }
+
+void NearDuplicatesGrid(benchmark::State& state) { RunNearDuplicateRemoval(state, RemoveNearDuplicates); }
 BENCHMARK(NearDuplicatesGrid)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
+// The plain loop over every pair, for comparison.
 void NearDuplicatesPairLoop(benchmark::State& state)
 {
-    Scene scene;
-    TranslationCell lattice = LoadGrapheneCell(scene, 1000);
-    lattice.Nx = lattice.Ny = static_cast<int>(state.range(0));
-    MList<MPoint3DN<float>> points;
-    for (auto _ : state) {
-        state.PauseTiming();
-        RepeatCell(scene.LXyz, lattice, points);
-        state.ResumeTiming();
-        RemoveNearDuplicatesPairLoop(points);
-    }
-    state.counters["atoms"] = points.FCount;
+    RunNearDuplicateRemoval(state, RemoveNearDuplicatesPairLoop);
 }
 BENCHMARK(NearDuplicatesPairLoop)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 
