@@ -4,10 +4,10 @@ function(project_warnings target)
 endfunction()
 
 # One executable per test file, each GoogleTest case registered with ctest.
-# add_unit_test(name SOURCES a.cpp ... [LIBS lib ...] [QT_MAIN] [ENVIRONMENT VAR=value ...])
+# add_unit_test(name SOURCES a.cpp ... [LIBS lib ...] [QT_MAIN])
 # QT_MAIN links a main() that creates a QApplication on the offscreen platform.
 function(add_unit_test name)
-  cmake_parse_arguments(ARG "QT_MAIN" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "QT_MAIN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   project_warnings(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock pelmora_test_support)
@@ -16,10 +16,12 @@ function(add_unit_test name)
   else()
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
+  # Where the sample XYZ files are; the environment variable PELMORA_CORPUS_DIR overrides it.
+  target_compile_definitions(${name} PRIVATE PELMORA_CORPUS_DIR_DEFAULT="${PELMORA_CORPUS_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PELMORA_CORPUS_DIR=${PELMORA_CORPUS_DIR};${ARG_ENVIRONMENT}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # One benchmark executable per file; benchmarks never run under ctest.

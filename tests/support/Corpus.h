@@ -6,11 +6,16 @@
 #include <filesystem>
 #include <vector>
 
-// The folder of real-world XYZ files kept beside the project (PELMORA_CORPUS_DIR, set by ctest),
-// or an empty path when it is not there; tests that need it skip then.
+// The folder of real-world XYZ files kept beside the project (the environment variable
+// PELMORA_CORPUS_DIR, else the folder the build was configured with), or an empty path when it
+// is not there; tests that need it skip then.
 inline std::filesystem::path CorpusDir()
 {
     const char* dir = std::getenv("PELMORA_CORPUS_DIR");
+#ifdef PELMORA_CORPUS_DIR_DEFAULT
+    if (!dir || !*dir)
+        dir = PELMORA_CORPUS_DIR_DEFAULT;
+#endif
     if (!dir || !*dir || !std::filesystem::is_directory(dir))
         return {};
     return dir;

@@ -1,0 +1,362 @@
+// The frame core: construction and destruction, the zoom law applied to the zoom bar, the layout
+// of the view, loading, and drawing through the off-screen buffer.
+
+#include "FrameBmp_.h"
+#include "FrameBmpFlagGuard.h"
+#include "FrameBmpPanel.h"
+#include "MTrace.h"
+
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <vector>
+
+using framebmp::TFlagGuard;
+
+namespace {
+
+// The five colours the first point marks take, 0x00BBGGRR.
+constexpr TColor kInitialMarkColours[] = {0xFAFA00, 0xFA00FA, 0x32FF, 0xFF32, 0xFF3200};
+
+}  // namespace
+
+TFrameBmp::TFrameBmp(QWidget* owner)
+    : QFrame(owner),
+      LPoint(std::make_unique<MList<MPoint<float>>>()),
+      LColor(std::make_unique<MList<TColor>>())
+{
+    CreateControls();
+    ConnectControls();
+    for (const TColor colour : kInitialMarkColours)
+        LColor->Add(colour);
+}
+
+TFrameBmp::~TFrameBmp()
+{
+    // Partners drop their links to this frame first, then this frame unhooks itself from all of
+    // its partners; after that no list anywhere refers to it.
+    RaiseClose();
+    ClearSyncScale();
+    ClearSyncLPoint();
+    ClearSyncCursor();
+    // The child controls go with QObject; stop what could still call back into this frame.
+    Timer1->stop();
+    TimerSmooth->stop();
+    for (QScrollBar* bar : {ScrollBarScale, ScrollBarX, ScrollBarY})
+        bar->disconnect(this);
+    PanelButton->removeEventFilter(this);
+    for (framebmp::TFrameBmpPanel* panel : {PanelPic, PaintBoxMain, PanelMap, PanelS, PaintBoxS}) {
+        panel->OnPaint = nullptr;
+        panel->OnMouseDown = nullptr;
+        panel->OnMouseMove = nullptr;
+        panel->OnMouseUp = nullptr;
+        panel->OnDoubleClick = nullptr;
+        panel->OnEnter = nullptr;
+    }
+}
+
+void TFrameBmp::Mark(const char* label, const char* method) const
+{
+    if (TraceChannelOpen())
+        TraceMark(objectName().toStdString(), label, method);
+}
+
+int TFrameBmp::PictureWidth() const
+{
+    return Bmp == nullptr ? 0 : Bmp->width();
+}
+
+int TFrameBmp::PictureHeight() const
+{
+    return Bmp == nullptr ? 0 : Bmp->height();
+}
+
+double TFrameBmp::GetScaleFit() const
+{
+    if (Bmp == nullptr)
+        return 0;
+    return framebmp::ScaleFit(PictureWidth(), PictureHeight(), PaintBoxMain->width(), PaintBoxMain->height());
+}
+
+bool TFrameBmp::GetCoordinatOfVisibleArea(int& x, int& y, int& w, int& h)
+{
+    if (Bmp == nullptr)
+        return false;
+    if (Scale <= 0) {
+        Scale = GetScaleFit();
+        if (Scale <= 0)
+            return true;
+    }
+    const framebmp::TViewAreas areas = framebmp::ComputeViewAreas(
+        PictureWidth(), PictureHeight(), PaintBoxMain->width(), PaintBoxMain->height(), Scale, CenterX, CenterY);
+    VisibleArea = areas.Visible;
+    DrawArea = areas.Draw;
+    x = VisibleArea.X;
+    y = VisibleArea.Y;
+    w = VisibleArea.W;
+    h = VisibleArea.H;
+    return true;
+}
+
+bool TFrameBmp::CoordinateBmpToFrame(double& x, double& y) const
+{
+    if (Bmp == nullptr)
+        return false;
+    return framebmp::BmpToFrame(Areas(), x, y);
+}
+
+bool TFrameBmp::CoordinateFrameToBmp(double& x, double& y) const
+{
+    if (Bmp == nullptr)
+        return false;
+    return framebmp::FrameToBmp(Areas(), x, y);
+}
+
+void TFrameBmp::UpdateZoomBarRange()
+{
+    const framebmp::TScaleLimits limits = framebmp::ScaleLimitsForFit(GetScaleFit());
+    ScaleMin = limits.Min;
+    ScaleMax = limits.Max;
+    const framebmp::TZoomBarRange range = framebmp::ZoomBarRangeFor(limits);
+    // One call changes both ends, so the minimum is never above the maximum in between.
+    ScrollBarScale->setRange(range.Minimum, range.Maximum);
+    Mark("1", "TFrameBmp::FrameResize");
+    ScrollBarScale->setSingleStep(range.SmallStep);
+    ScrollBarScale->setPageStep(range.LargeStep);
+}
+
+void TFrameBmp::FrameResize()
+{
+    if (PanelPic == nullptr)
+        return;  // still under construction
+    TFlagGuard paintLock(bLockPaint);
+    {
+        TFlagGuard scrollLock(bLockScroll);
+        LayoutFrame();
+        const int picWidth = PanelPic->width();
+        const int picHeight = PanelPic->height();
+        const int scaleLeft = picWidth - ScrollBarScale->width();
+        const int yLeft = scaleLeft - ScrollBarY->width() - 1;
+        const int xWidth = std::max(0, yLeft);
+        const int xTop = picHeight - ScrollBarX->height();
+        const int barHeight = std::max(0, xTop - ScrollBarY->y());
+
+        ScrollBarScale->move(scaleLeft, ScrollBarScale->y());
+        ScrollBarY->move(yLeft, ScrollBarY->y());
+        PanelMap->move(yLeft, xTop);
+        ScrollBarX->setGeometry(ScrollBarX->x(), xTop, xWidth, ScrollBarX->height());
+        ScrollBarY->resize(ScrollBarY->width(), barHeight);
+        ScrollBarScale->resize(ScrollBarScale->width(), barHeight);
+        PaintBoxMain->setGeometry(0, 0, xWidth, barHeight);
+
+        UpdateZoomBarRange();
+    }
+    if (Scale == 0)
+        SetScale(GetScaleFit());
+    else
+        SetScale(0);
+    paintLock.Restore();
+    ScrollBarXChange();
+    PanelSResize();
+}
+
+bool TFrameBmp::Load(const QImage* picture, bool reset, bool showOverview)
+{
+    Bmp = picture;
+    if (Bmp == nullptr) {
+        Redraw();
+        return false;
+    }
+    TFlagGuard hideMap(bHideMap, !showOverview);
+    {
+        TFlagGuard paintLock(bLockPaint);
+        {
+            TFlagGuard scaleLock(bLockScale);
+            TFlagGuard scrollLock(bLockScroll);
+            if (reset)
+                Scale = 0;
+            if (reset) {
+                const int w = PictureWidth();
+                const int h = PictureHeight();
+                for (auto [bar, length] : {std::pair{ScrollBarX, w}, std::pair{ScrollBarY, h}}) {
+                    bar->setRange(0, length);
+                    bar->setValue(length / 2);
+                    bar->setSingleStep(std::max(1, length / 100));
+                    bar->setPageStep(10 * bar->singleStep());
+                }
+            }
+            PanelSResize();
+        }
+        if (reset)
+            FrameResize();
+    }
+    Redraw();
+    return true;
+}
+
+bool TFrameBmp::SetScale(double scale)
+{
+    if (Bmp == nullptr || bLockScale)
+        return false;
+    {
+        TFlagGuard scaleLock(bLockScale);
+        if (scale == -1)
+            Scale = GetScaleFit();
+        else if (scale != 0)
+            Scale = scale;
+        else
+            Scale = ScrollBarScale->value() * 0.01;
+        Scale = framebmp::ClampScale(Scale, {ScaleMin, ScaleMax});
+        ScrollBarScale->setValue(framebmp::ZoomBarPosition(Scale));
+    }
+    RaiseAfterScaleChange();
+    return true;
+}
+
+bool TFrameBmp::SetCenter(double x, double y)
+{
+    if (Bmp == nullptr || bLockScale)
+        return false;
+    if (x < 0)
+        x = ScrollBarX->value();
+    if (y < 0)
+        y = ScrollBarY->value();
+    bool xChanged = false;
+    {
+        TFlagGuard scrollLock(bLockScroll);
+        const int before = ScrollBarX->value();
+        ScrollBarX->setValue(framebmp::Trunc(x));
+        xChanged = ScrollBarX->value() != before;
+    }
+    const int yBefore = ScrollBarY->value();
+    ScrollBarY->setValue(framebmp::Trunc(y));
+    // A bar reports only real changes: when y stays, the view must still follow a new x.
+    if (xChanged && ScrollBarY->value() == yBefore)
+        ScrollBarXChange();
+    return true;
+}
+
+void TFrameBmp::ScrollBarXChange()
+{
+    if (Bmp == nullptr)
+        return;
+    PanelSShow();
+    if (bLockScroll)
+        return;
+    TFlagGuard scrollLock(bLockScroll);
+    const int w = PictureWidth();
+    const int h = PictureHeight();
+    CenterX = w < 1 ? 0.0 : static_cast<double>(ScrollBarX->value()) / w;
+    CenterY = h < 1 ? 0.0 : static_cast<double>(ScrollBarY->value()) / h;
+    SetScale(0);
+    Redraw();
+    Mark("1", "TFrameBmp::ScrollBarXChange");
+}
+
+bool TFrameBmp::IsSmoothing() const
+{
+    return SpeedButtonGray->isChecked();
+}
+
+void TFrameBmp::Redraw()
+{
+    if (bLockPaint)
+        return;
+    TFlagGuard paintLock(bLockPaint);
+    const QSize size = PaintBoxMain->size().expandedTo(QSize(0, 0));
+    if (BmpMain.size() != size)
+        BmpMain = QImage(size, QImage::Format_RGB32);
+    DrawArea.X = 1;
+    DrawArea.W = 0;
+    int x = 0, y = 0, w = 0, h = 0;
+    GetCoordinatOfVisibleArea(x, y, w, h);
+    BmpMain.fill(palette().color(QPalette::Window));
+    if (Bmp == nullptr || BmpMain.isNull())
+        return;
+    {
+        QPainter painter(&BmpMain);
+        DrawPicture(painter);
+        if (SpeedButtonNet->isChecked() && Scale >= 4)
+            DrawGrid(painter);
+        if (SpeedButtonPoint->isChecked())
+            DrawPointMarks(painter);
+        if (SyncCursorCount > 0 && SpeedButtonShowSyncCursor->isChecked())
+            DrawSyncCursor(painter);
+    }
+    if (OnDrawBmp)
+        OnDrawBmp(this, &BmpMain);
+    PaintBoxMain->update();
+    PaintBoxSPaint();
+}
+
+void TFrameBmp::DrawPicture(QPainter& painter)
+{
+    if (DrawArea.W <= 0 || DrawArea.H <= 0 || VisibleArea.W <= 0 || VisibleArea.H <= 0 || Bmp->isNull())
+        return;
+    const QRect target(DrawArea.X, DrawArea.Y, DrawArea.W, DrawArea.H);
+    const QRect visible(VisibleArea.X, VisibleArea.Y, VisibleArea.W, VisibleArea.H);
+    if (!IsSmoothing()) {
+        painter.drawImage(target, *Bmp, visible);
+        return;
+    }
+    const double scaleX = static_cast<double>(DrawArea.W) / VisibleArea.W;
+    const double scaleY = static_cast<double>(DrawArea.H) / VisibleArea.H;
+    if (scaleX < 1 || scaleY < 1)
+        RequestReducedCopies();
+    const framebmp::TReducedCopies::TSource source = FReducedCopies.SourceFor(Bmp, QRectF(visible), scaleX, scaleY);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(QRectF(target), *source.Image, source.Rect);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+void TFrameBmp::RequestReducedCopies()
+{
+    if (Bmp == nullptr || Bmp->isNull() || FReducedCopies.IsBuiltFor(Bmp))
+        return;
+    // Restarted by every redraw of a changing picture: the copies are built once it rests.
+    TimerSmooth->start();
+}
+
+void TFrameBmp::BuildReducedCopies()
+{
+    if (Bmp == nullptr || Bmp->isNull() || FReducedCopies.IsBuiltFor(Bmp))
+        return;
+    FReducedCopies.Build(Bmp);
+    Redraw();
+}
+
+void TFrameBmp::PaintBoxMainPaint(QPainter& canvas)
+{
+    canvas.drawImage(0, 0, BmpMain);
+    if (OnDrawCanvas)
+        OnDrawCanvas(this, &canvas);
+}
+
+void TFrameBmp::RaiseAfterScaleChange()
+{
+    if (OnAfterScaleChange)
+        OnAfterScaleChange(this);
+    for (int i = 0; i < LOnAfterScaleChange.FCount; ++i)
+        LOnAfterScaleChange.Data[i](this);
+}
+
+void TFrameBmp::RaiseAfterLPointChange()
+{
+    if (OnAfterLPointChange)
+        OnAfterLPointChange(this);
+    for (int i = 0; i < LOnAfterLPointChange.FCount; ++i)
+        LOnAfterLPointChange.Data[i](this);
+}
+
+void TFrameBmp::RaiseClose()
+{
+    if (OnClose)
+        OnClose(this);
+    // Each handler removes its own entries while it runs: walk the handlers present at the start.
+    const std::vector<TFrameNotify> handlers(LOnClose.Data, LOnClose.Data + LOnClose.FCount);
+    for (const TFrameNotify& handler : handlers)
+        handler(this);
+}

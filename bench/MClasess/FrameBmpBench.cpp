@@ -1,0 +1,179 @@
+// The viewer frame's hot paths on a 3000 x 3000 scene-like picture (white with a few hundred
+// coloured discs) in a 1000 x 800 paint box, offscreen platform:
+//   Redraw at the fitting zoom, with and without smoothing (reduced copies already built, as
+//   they are once the picture rests);
+//   the overview paint;
+//   a middle-button pan across the full drawn width (about ten redraws), through real mouse
+//   events to the paint box.
+
+#include "FrameBmp_.h"
+#include "FrameBmpPanel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QToolButton>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int kPictureSide = 3000;
+constexpr QSize kPaintBox(1000, 800);
+
+QImage ScenePicture()
+{
+    QImage picture(kPictureSide, kPictureSide, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QRandomGenerator random(1234);
+    for (int i = 0; i < 400; ++i) {
+        painter.setBrush(QColor::fromRgb(random.generate() | 0xFF000000u));
+        const int radius = 20 + random.bounded(60);
+        painter.drawEllipse(QPoint(random.bounded(kPictureSide), random.bounded(kPictureSide)), radius, radius);
+    }
+    return picture;
+}
+
+const QImage& Picture()
+{
+    static const QImage picture = ScenePicture();
+    return picture;
+}
+
+// A shown frame with the picture loaded at the fitting zoom, reduced copies built.
+std::unique_ptr<TFrameBmp> LoadedFrame(bool smooth)
+{
+    auto frame = std::make_unique<TFrameBmp>();
+    frame->resize(frame->FrameSizeForPaintBox(kPaintBox));
+    frame->show();
+    QCoreApplication::processEvents();
+    frame->SpeedButtonGray->setChecked(smooth);
+    frame->Load(&Picture(), true, true);
+    QElapsedTimer waited;
+    waited.start();
+    while (frame->TimerSmooth->isActive() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    frame->MenuItemPaintBoxSFix->setChecked(true);  // keep the overview up
+    return frame;
+}
+
+void BM_RedrawAtFit(benchmark::State& state)
+{
+    const auto frame = LoadedFrame(state.range(0) != 0);
+    for (auto _ : state) {
+        frame->Redraw();
+        benchmark::DoNotOptimize(frame->BmpMain.constBits());
+    }
+    state.SetLabel(state.range(0) != 0 ? "smoothing" : "no smoothing");
+}
+BENCHMARK(BM_RedrawAtFit)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Redraw and the paint that puts the buffer on the (offscreen) screen.
+void BM_RedrawAndPaintAtFit(benchmark::State& state)
+{
+    const auto frame = LoadedFrame(state.range(0) != 0);
+    for (auto _ : state) {
+        frame->Redraw();
+        frame->PaintBoxMain->repaint();
+    }
+    state.SetLabel(state.range(0) != 0 ? "smoothing" : "no smoothing");
+}
+BENCHMARK(BM_RedrawAndPaintAtFit)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// What a rest after a picture change costs once: the chain of reduced copies for smoothing.
+void BM_BuildReducedCopies(benchmark::State& state)
+{
+    framebmp::TReducedCopies copies;
+    for (auto _ : state) {
+        copies.Build(&Picture());
+        benchmark::DoNotOptimize(copies.Empty());
+    }
+}
+BENCHMARK(BM_BuildReducedCopies)->Unit(benchmark::kMillisecond);
+
+// Redraw right after the owner has drawn into the picture, before the copies are rebuilt.
+void BM_RedrawAfterOwnerChange(benchmark::State& state)
+{
+    QImage picture = Picture().copy();
+    auto frame = std::make_unique<TFrameBmp>();
+    frame->resize(frame->FrameSizeForPaintBox(kPaintBox));
+    frame->show();
+    QCoreApplication::processEvents();
+    frame->Load(&picture, true, true);
+    for (auto _ : state) {
+        state.PauseTiming();
+        picture.setPixel(0, 0, picture.pixel(0, 0) ^ 1u);  // the owner draws
+        state.ResumeTiming();
+        frame->Redraw();
+    }
+}
+BENCHMARK(BM_RedrawAfterOwnerChange)->Unit(benchmark::kMillisecond);
+
+void BM_OverviewPaint(benchmark::State& state)
+{
+    const auto frame = LoadedFrame(true);
+    for (auto _ : state) {
+        frame->PaintBoxSPaint();
+        frame->PaintBoxS->repaint();
+    }
+}
+BENCHMARK(BM_OverviewPaint)->Unit(benchmark::kMillisecond);
+
+void SendMouse(QWidget* target, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, QPointF(pos), target->mapToGlobal(QPointF(pos)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+// Presses the middle button at one side of the drawn area and moves to the other in one jump:
+// the frame catches up in steps of a tenth of the drawn width, redrawing each step.
+void BM_PanAcrossDrawnWidth(benchmark::State& state)
+{
+    const auto frame = LoadedFrame(state.range(0) != 0);
+    frame->SetScale(state.range(1) / 100.0);
+    frame->Redraw();
+    QWidget* box = frame->PaintBoxMain;
+    const int width = frame->DrawArea.W;
+    const int left = frame->DrawArea.X;
+    const int y = box->height() / 2;
+    bool rightward = true;
+    for (auto _ : state) {
+        const QPoint from(rightward ? left : left + width, y);
+        const QPoint to(rightward ? left + width : left, y);
+        SendMouse(box, QEvent::MouseButtonPress, from, Qt::MiddleButton, Qt::MiddleButton);
+        SendMouse(box, QEvent::MouseMove, to, Qt::NoButton, Qt::MiddleButton);
+        SendMouse(box, QEvent::MouseButtonRelease, to, Qt::MiddleButton, Qt::NoButton);
+        rightward = !rightward;
+    }
+    state.SetLabel(std::string(state.range(0) != 0 ? "smoothing" : "no smoothing") + ", zoom " +
+                   std::to_string(state.range(1)) + "%");
+}
+BENCHMARK(BM_PanAcrossDrawnWidth)
+    ->Args({0, 26})
+    ->Args({1, 26})
+    ->Args({0, 100})
+    ->Args({1, 100})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

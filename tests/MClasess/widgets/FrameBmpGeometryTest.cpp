@@ -1,0 +1,239 @@
+// The frame's arithmetic without a widget: zoom law, visible area, coordinate maps, overview
+// size and rectangle, the darkening of the overview and the read-out texts.
+
+#include "FrameBmpGeometry.h"
+#include "FrameBmpOverview.h"
+#include "FrameBmpReducedCopies.h"
+#include "FrameBmpText.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+using namespace framebmp;
+
+TEST(FrameBmpGeometry, ZoomLawGivesTheBarRangeAndSteps)
+{
+    struct Case {
+        std::string_view name;
+        int w, h, pw, ph;
+        double fit, scaleMin, scaleMax;
+        TZoomBarRange bar;
+    };
+    const Case cases[] = {
+        {"large picture", 3000, 3000, 700, 500, 1.0 / 6, 1.0 / 12, 100.0 / 12, {8, 833, 4, 40}},
+        {"small picture", 100, 50, 700, 500, 7, 1, 100, {100, 10000, 49, 490}},
+        // A tiny range still steps by at least 2 and keeps the maximum above the minimum.
+        {"huge picture", 100000, 100000, 100, 100, 0.001, 0.0005, 0.05, {0, 5, 2, 20}},
+        {"empty paint box", 3000, 3000, 0, 0, 0, 0, 0, {0, 1, 2, 20}},
+        {"zero-width picture", 0, 10, 700, 500, 0, 0, 0, {0, 1, 2, 20}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const double fit = ScaleFit(c.w, c.h, c.pw, c.ph);
+        EXPECT_DOUBLE_EQ(fit, c.fit);
+        const TScaleLimits limits = ScaleLimitsForFit(fit);
+        EXPECT_DOUBLE_EQ(limits.Min, c.scaleMin);
+        EXPECT_DOUBLE_EQ(limits.Max, c.scaleMax);
+        EXPECT_EQ(ZoomBarRangeFor(limits), c.bar);
+    }
+}
+
+TEST(FrameBmpGeometry, ClampScaleKeepsTheZoomInsideTheLimits)
+{
+    const TScaleLimits limits{1.0 / 12, 100.0 / 12};
+    EXPECT_DOUBLE_EQ(ClampScale(1000, limits), limits.Max);
+    EXPECT_DOUBLE_EQ(ClampScale(0.0001, limits), limits.Min);
+    EXPECT_DOUBLE_EQ(ClampScale(0.5, limits), 0.5);
+    EXPECT_EQ(ZoomBarPosition(1.0 / 6), 16);
+}
+
+TEST(FrameBmpGeometry, ViewAreasOfTheDesignExamples)
+{
+    struct Case {
+        std::string_view name;
+        int w, h;
+        double scale, cx, cy;
+        TArea visible, draw;
+    };
+    const Case cases[] = {
+        // Whole picture in view: its first and last rows and columns are not shown.
+        {"fit", 3000, 3000, 0.16, 0.5, 0.5, {1, 1, 2999, 2999}, {110, 10, 481, 481}},
+        {"small picture at 7", 100, 50, 7, 0.5, 0.5, {0, 0, 100, 50}, {0, 75, 700, 351}},
+        {"zoom 4 in the middle", 3000, 3000, 4, 0.5, 0.5, {1413, 1438, 175, 125}, {0, 0, 700, 500}},
+        {"zoom 1 at the far corner", 3000, 3000, 1, 1, 1, {2300, 2500, 700, 500}, {0, 0, 700, 500}},
+        {"zoom 1 before the near corner", 3000, 3000, 1, 0, 0, {0, 0, 700, 500}, {0, 0, 700, 500}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TViewAreas areas = ComputeViewAreas(c.w, c.h, 700, 500, c.scale, c.cx, c.cy);
+        EXPECT_EQ(areas.Visible, c.visible);
+        EXPECT_EQ(areas.Draw, c.draw);
+    }
+}
+
+TEST(FrameBmpGeometry, CoordinateMapsAreInverseAndReportInside)
+{
+    const TViewAreas areas = ComputeViewAreas(3000, 3000, 700, 500, 0.16, 0.5, 0.5);
+
+    double x = areas.Visible.X;
+    double y = areas.Visible.Y;
+    EXPECT_TRUE(BmpToFrame(areas, x, y));
+    EXPECT_DOUBLE_EQ(x, areas.Draw.X);
+    EXPECT_DOUBLE_EQ(y, areas.Draw.Y);
+    EXPECT_TRUE(FrameToBmp(areas, x, y));
+    EXPECT_DOUBLE_EQ(x, areas.Visible.X);
+    EXPECT_DOUBLE_EQ(y, areas.Visible.Y);
+
+    // One pixel left of the visible area still converts, so callers may extrapolate.
+    x = areas.Visible.X - 1;
+    y = 1500;
+    EXPECT_FALSE(BmpToFrame(areas, x, y));
+    EXPECT_LT(x, areas.Draw.X);
+
+    x = areas.Draw.X + areas.Draw.W + 1;
+    y = 200;
+    EXPECT_FALSE(FrameToBmp(areas, x, y));
+    EXPECT_GT(x, areas.Visible.X + areas.Visible.W);
+
+    // Empty areas: picture to frame refuses, frame to picture maps onto the corner.
+    const TViewAreas empty{};
+    x = 5;
+    y = 6;
+    EXPECT_FALSE(BmpToFrame(empty, x, y));
+    EXPECT_DOUBLE_EQ(x, 5);
+    EXPECT_FALSE(FrameToBmp(empty, x, y));
+    EXPECT_DOUBLE_EQ(x, 0);
+}
+
+TEST(FrameBmpGeometry, OverviewSizeKeepsThePictureShape)
+{
+    struct Case {
+        std::string_view name;
+        int w, h;
+        TPanelSize size;
+    };
+    const Case cases[] = {
+        {"square", 3000, 3000, {133, 133}},
+        {"wide small", 100, 50, {183, 95}},
+        {"wide large", 3000, 1000, {183, 66}},
+        {"tall", 1000, 3000, {49, 133}},
+        {"zero side", 0, 3000, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(OverviewPanelSize(c.w, c.h, 700, 500, 4.0), c.size);
+    }
+}
+
+TEST(FrameBmpGeometry, OverviewRectangleOfTheVisibleArea)
+{
+    const double scale = 125.0 / 3000;
+    EXPECT_EQ(OverviewRectangle({1413, 1438, 175, 125}, scale), (TArea{59, 60, 7, 5}));
+    EXPECT_EQ(OverviewRectangle({1, 1, 2999, 2999}, scale), (TArea{0, 0, 125, 125}));
+}
+
+TEST(FrameBmpGeometry, DragStepsCatchUpWithTheMouse)
+{
+    // 100 -> 250 in steps of 70: 170, 240, 250.
+    int y = 100;
+    int steps = 0;
+    while (y != 250) {
+        y = StepToward(y, 250, PanStep(700));
+        ++steps;
+    }
+    EXPECT_EQ(steps, 3);
+    EXPECT_EQ(StepToward(250, 100, 70), 180);
+    EXPECT_EQ(PanStep(5), 1);
+}
+
+TEST(FrameBmpGeometry, RoundingHalvesAwayFromZeroAndTruncSaturates)
+{
+    EXPECT_EQ(RoundHalfAway(109.5), 110);
+    EXPECT_EQ(RoundHalfAway(-2.5), -3);
+    EXPECT_EQ(RoundHalfAway(-2.4), -2);
+    EXPECT_EQ(Trunc(-0.9), 0);
+    EXPECT_EQ(Trunc(1e300), 2147483647);
+    EXPECT_EQ(Trunc(std::numeric_limits<double>::quiet_NaN()), 0);
+}
+
+TEST(FrameBmpOverview, DarkeningHalvesColourBytesOutsideTheRectangleOnly)
+{
+    QImage image(6, 5, QImage::Format_ARGB32);
+    image.fill(qRgba(7, 100, 201, 255));  // bytes in memory: 201, 100, 7, 255
+    DarkenOutside(image, {1, 1, 3, 3});
+    // Strictly inside: columns 2 and 3, rows 2 and 3.
+    for (int r = 0; r < image.height(); ++r) {
+        for (int c = 0; c < image.width(); ++c) {
+            SCOPED_TRACE(testing::Message() << "row " << r << " column " << c);
+            const bool inside = r >= 2 && r <= 3 && c >= 2 && c <= 3;
+            const QRgb expected = inside ? qRgba(7, 100, 201, 255) : qRgba(3, 50, 100, 255);
+            EXPECT_EQ(image.pixel(c, r), expected);
+        }
+    }
+
+    // The rectangle of the whole view darkens only row 0 and column 0.
+    QImage whole(125, 125, QImage::Format_RGB32);
+    whole.fill(qRgb(200, 200, 200));
+    DarkenOutside(whole, {0, 0, 125, 125});
+    EXPECT_EQ(whole.pixel(0, 60), qRgb(100, 100, 100));
+    EXPECT_EQ(whole.pixel(60, 0), qRgb(100, 100, 100));
+    EXPECT_EQ(whole.pixel(124, 124), qRgb(200, 200, 200));
+    EXPECT_EQ(whole.pixel(1, 1), qRgb(200, 200, 200));
+}
+
+TEST(FrameBmpReducedCopies, HalvingAveragesBlocksAndKeepsOddEdges)
+{
+    QImage image(3, 3, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    image.setPixel(0, 0, qRgb(200, 100, 40));
+    image.setPixel(1, 0, qRgb(100, 50, 0));
+    image.setPixel(2, 2, qRgb(255, 255, 255));
+    const QImage half = HalveImage(image);
+    ASSERT_EQ(half.size(), QSize(2, 2));
+    EXPECT_EQ(half.pixel(0, 0), qRgb(75, 38, 10));  // (200 + 100 + 2) / 4, (100 + 50 + 2) / 4, (40 + 2) / 4
+    EXPECT_EQ(half.pixel(1, 1), qRgb(255, 255, 255));  // the odd corner averaged with itself
+    EXPECT_EQ(half.pixel(1, 0), qRgb(0, 0, 0));
+}
+
+TEST(FrameBmpReducedCopies, CopiesFollowThePictureContent)
+{
+    QImage picture(64, 32, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    TReducedCopies copies;
+    EXPECT_FALSE(copies.IsBuiltFor(&picture));
+    copies.Build(&picture);
+    ASSERT_TRUE(copies.IsBuiltFor(&picture));
+
+    // A quarter-size view takes the quarter copy, with the rectangle mapped into it.
+    const auto source = copies.SourceFor(&picture, QRectF(8, 4, 32, 16), 0.25, 0.25);
+    ASSERT_NE(source.Image, &picture);
+    EXPECT_EQ(source.Image->size(), QSize(16, 8));
+    EXPECT_EQ(source.Rect, QRectF(2, 1, 8, 4));
+    // Enlarging never uses a copy.
+    EXPECT_EQ(copies.SourceFor(&picture, QRectF(0, 0, 4, 4), 2, 2).Image, &picture);
+
+    picture.setPixel(0, 0, qRgb(1, 2, 3));  // the owner draws: the copies are stale
+    EXPECT_FALSE(copies.IsBuiltFor(&picture));
+    EXPECT_EQ(copies.SourceFor(&picture, QRectF(0, 0, 64, 32), 0.25, 0.25).Image, &picture);
+}
+
+TEST(FrameBmpText, ReadoutTexts)
+{
+    EXPECT_EQ(ReadoutCaption(12.5, 2960, ColourReadout(qRgb(153, 102, 51)), "."), "x12.5y2960.0=153,102,051");
+    EXPECT_EQ(ReadoutCaption(-0.2, 3.0, NoColourReadout, "."), "x-0.2y3.0=---,---,---");
+    struct Case {
+        double value;
+        std::string_view mark, text;
+    };
+    const Case cases[] = {
+        {0.25, ".", "0.3"}, {-0.25, ".", "-0.3"}, {2.75, ",", "2,8"}, {-0.04, ".", "0.0"},
+        {1499.96, ".", "1500.0"}, {0.05, ".", "0.1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(FormatOneDecimal(c.value, c.mark), c.text);
+    }
+}
