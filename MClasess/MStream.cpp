@@ -1,0 +1,152 @@
+#include "MStream.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include <sys/stat.h>
+
+namespace {
+
+std::string SystemErrorText(int errorNumber)
+{
+    return std::error_code(errorNumber, std::generic_category()).message();
+}
+
+} // namespace
+
+MStream::~MStream() = default;
+
+std::int64_t MStream::Remaining() const
+{
+    return std::max<std::int64_t>(0, Size() - Position());
+}
+
+MMemoryStream::MMemoryStream(std::vector<std::uint8_t> bytes) : bytes(std::move(bytes)) {}
+
+void MMemoryStream::Read(void* buffer, std::size_t count)
+{
+    if (count > bytes.size() - position)
+        throw MStreamError("read past the end of a memory stream");
+    if (count > 0)
+        std::memcpy(buffer, bytes.data() + position, count);
+    position += count;
+}
+
+void MMemoryStream::Write(const void* buffer, std::size_t count)
+{
+    if (count == 0)
+        return;
+    if (count > bytes.size() - position)
+        bytes.resize(position + count);
+    std::memcpy(bytes.data() + position, buffer, count);
+    position += count;
+}
+
+std::int64_t MMemoryStream::Position() const
+{
+    return static_cast<std::int64_t>(position);
+}
+
+std::int64_t MMemoryStream::Size() const
+{
+    return static_cast<std::int64_t>(bytes.size());
+}
+
+void MMemoryStream::SetBytes(std::vector<std::uint8_t> newBytes)
+{
+    bytes = std::move(newBytes);
+    position = 0;
+}
+
+void MMemoryStream::Seek(std::int64_t newPosition)
+{
+    if (newPosition < 0 || newPosition > Size())
+        throw MStreamError("seek outside a memory stream");
+    position = static_cast<std::size_t>(newPosition);
+}
+
+MFileStream::MFileStream(const std::string& fileName, Mode mode) : mode(mode), name(fileName)
+{
+    file = std::fopen(fileName.c_str(), mode == Mode::Read ? "rb" : "wb");
+    if (file == nullptr)
+        throw MFileError("cannot " + std::string(mode == Mode::Read ? "open " : "create ") + fileName + ": " +
+                         SystemErrorText(errno));
+    struct stat status {};
+    if (fstat(fileno(file), &status) != 0 || S_ISDIR(status.st_mode)) {
+        std::fclose(file);
+        file = nullptr;
+        throw MFileError("not a file: " + fileName);
+    }
+    if (mode == Mode::Read)
+        size = static_cast<std::int64_t>(status.st_size);
+}
+
+MFileStream::~MFileStream()
+{
+    if (file != nullptr)
+        std::fclose(file);
+}
+
+void MFileStream::Read(void* buffer, std::size_t count)
+{
+    if (file == nullptr || mode != Mode::Read)
+        throw MStreamError("file not open for reading: " + name);
+    const std::size_t got = count == 0 ? 0 : std::fread(buffer, 1, count, file);
+    position += static_cast<std::int64_t>(got);
+    if (got != count)
+        throw MStreamError(std::ferror(file) ? "cannot read " + name + ": " + SystemErrorText(errno)
+                                             : "read past the end of " + name);
+}
+
+void MFileStream::Write(const void* buffer, std::size_t count)
+{
+    if (file == nullptr || mode != Mode::Create)
+        throw MStreamError("file not open for writing: " + name);
+    const std::size_t put = count == 0 ? 0 : std::fwrite(buffer, 1, count, file);
+    position += static_cast<std::int64_t>(put);
+    size = std::max(size, position);
+    if (put != count)
+        throw MStreamError("cannot write " + name + ": " + SystemErrorText(errno));
+}
+
+std::int64_t MFileStream::Position() const
+{
+    return position;
+}
+
+std::int64_t MFileStream::Size() const
+{
+    return size;
+}
+
+void MFileStream::Close()
+{
+    if (file == nullptr)
+        return;
+    const bool flushed = std::fflush(file) == 0;
+    const int flushError = errno;
+    const bool closed = std::fclose(file) == 0;
+    file = nullptr;
+    if (!flushed || !closed)
+        throw MStreamError("cannot write " + name + ": " + SystemErrorText(flushed ? errno : flushError));
+}
+
+bool MFileStream::Exists(const std::string& fileName)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(fileName, error);
+    return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+void MFileStream::DeleteIfExists(const std::string& fileName)
+{
+    if (!Exists(fileName))
+        return;
+    std::error_code error;
+    std::filesystem::remove(fileName, error);
+    if (error)
+        throw MFileError("cannot delete " + fileName + ": " + error.message());
+}
