@@ -1,0 +1,209 @@
+#include "BallStickRaster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+namespace {
+
+// The columns first .. last of one row; empty when first > last.
+struct RowSpan {
+    std::int64_t first = 1;
+    std::int64_t last = 0;
+    bool Empty() const { return first > last; }
+};
+
+// Rounds toward minus infinity; the divisor is positive.
+std::int64_t FloorDiv(std::int64_t numerator, std::int64_t divisor)
+{
+    const std::int64_t quotient = numerator / divisor;
+    return (numerator % divisor != 0 && numerator < 0) ? quotient - 1 : quotient;
+}
+
+// The painted columns of one row of the ellipse inscribed in the box of width w and height h at
+// (left, top). Distances from the centre are doubled so that they stay whole numbers: a pixel is
+// inside when (2dx / w)^2 + (2dy / h)^2 <= 1.
+RowSpan EllipseRow(std::int64_t left, std::int64_t top, std::int64_t w, std::int64_t h, std::int64_t row)
+{
+    if (row < top || row >= top + h)
+        return {};
+    const double twiceDy = static_cast<double>(2 * (row - top) - h + 1);
+    const double height = static_cast<double>(h);
+    const double twiceDxLimit = static_cast<double>(w) * std::sqrt(height * height - twiceDy * twiceDy) / height;
+    const double twiceCentre = static_cast<double>(2 * left + w - 1);
+    return {static_cast<std::int64_t>(std::ceil((twiceCentre - twiceDxLimit) / 2)),
+            static_cast<std::int64_t>(std::floor((twiceCentre + twiceDxLimit) / 2))};
+}
+
+}  // namespace
+
+BallStickRaster::BallStickRaster(QImage& picture)
+{
+    const QImage::Format format = picture.format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32
+        && format != QImage::Format_ARGB32_Premultiplied && !picture.isNull())
+        picture.convertTo(QImage::Format_RGB32);
+    width_ = picture.width();
+    height_ = picture.height();
+    if (picture.isNull())
+        return;
+    pixels_ = reinterpret_cast<QRgb*>(picture.bits());
+    pixelsPerLine_ = picture.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb));
+}
+
+void BallStickRaster::Fill(QRgb color)
+{
+    for (int y = 0; y < height_; ++y)
+        std::fill_n(pixels_ + y * pixelsPerLine_, width_, color);
+}
+
+void BallStickRaster::Span(std::int64_t y, std::int64_t x0, std::int64_t x1, QRgb color)
+{
+    x0 = std::max<std::int64_t>(x0, 0);
+    x1 = std::min<std::int64_t>(x1, width_ - 1);
+    if (x0 <= x1)
+        std::fill(pixels_ + y * pixelsPerLine_ + x0, pixels_ + y * pixelsPerLine_ + x1 + 1, color);
+}
+
+void BallStickRaster::Ellipse(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
+                              QRgb fill, QRgb outline)
+{
+    if (right < left)
+        std::swap(left, right);
+    if (bottom < top)
+        std::swap(top, bottom);
+    const std::int64_t w = right - left;
+    const std::int64_t h = bottom - top;
+    if (w <= 0 || h <= 0 || right <= 0 || left >= width_)
+        return;
+    const std::int64_t rowEnd = std::min<std::int64_t>(bottom, height_);
+    std::int64_t y = std::max<std::int64_t>(top, 0);
+    RowSpan above = EllipseRow(left, top, w, h, y - 1);
+    RowSpan current = EllipseRow(left, top, w, h, y);
+    for (; y < rowEnd; ++y) {
+        const RowSpan below = EllipseRow(left, top, w, h, y + 1);
+        // Inside pixels are those whose four neighbours are painted too: within this row's ends
+        // and within the spans of the rows above and below.
+        const std::int64_t innerFirst = std::max({current.first + 1, above.first, below.first});
+        const std::int64_t innerLast = std::min({current.last - 1, above.last, below.last});
+        if (above.Empty() || below.Empty() || innerFirst > innerLast) {
+            Span(y, current.first, current.last, outline);
+        } else {
+            Span(y, current.first, innerFirst - 1, outline);
+            Span(y, innerFirst, innerLast, fill);
+            Span(y, innerLast + 1, current.last, outline);
+        }
+        above = current;
+        current = below;
+    }
+}
+
+void BallStickRaster::Stick(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                            std::int64_t width, QRgb color)
+{
+    if (width <= 1) {
+        ThinLine(x1, y1, x2, y2, color);
+        return;
+    }
+    // A band of an even width has no middle pixel: its axis runs along pixel edges, half a pixel
+    // up and to the left, so that it covers exactly `width` pixels across.
+    const double shift = width % 2 == 0 ? -0.5 : 0.0;
+    Band(static_cast<double>(x1) + shift, static_cast<double>(y1) + shift, static_cast<double>(x2) + shift,
+         static_cast<double>(y2) + shift, static_cast<double>(width) / 2, color);
+}
+
+void BallStickRaster::ThinLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, QRgb color)
+{
+    if (x1 == x2 && y1 == y2)
+        return;
+    const bool steep = std::abs(y2 - y1) > std::abs(x2 - x1);
+    // Step along the longer axis ("major"), from its lower end, so that both directions of a
+    // stick round their halfway pixels alike.
+    std::int64_t major1 = steep ? y1 : x1, minor1 = steep ? x1 : y1;
+    std::int64_t major2 = steep ? y2 : x2, minor2 = steep ? x2 : y2;
+    if (major2 < major1 || (major2 == major1 && minor2 < minor1)) {
+        std::swap(major1, major2);
+        std::swap(minor1, minor2);
+    }
+    const std::int64_t majorLimit = steep ? height_ : width_;
+    const std::int64_t minorLimit = steep ? width_ : height_;
+    const std::int64_t run = major2 - major1;
+    const std::int64_t rise = minor2 - minor1;
+    const std::int64_t first = std::max<std::int64_t>(major1, 0);
+    const std::int64_t last = std::min<std::int64_t>(major2, majorLimit - 1);
+    for (std::int64_t major = first; major <= last; ++major) {
+        // The minor coordinate nearest the line, halves rounded up.
+        const std::int64_t minor = minor1 + FloorDiv(2 * (major - major1) * rise + run, 2 * run);
+        if (minor < 0 || minor >= minorLimit)
+            continue;
+        if (steep)
+            pixels_[major * pixelsPerLine_ + minor] = color;
+        else
+            pixels_[minor * pixelsPerLine_ + major] = color;
+    }
+}
+
+void BallStickRaster::Band(double x1, double y1, double x2, double y2, double radius, QRgb color)
+{
+    // One fixed order of the ends, so both directions of a stick give the same arithmetic.
+    if (y2 < y1 || (y2 == y1 && x2 < x1)) {
+        std::swap(x1, x2);
+        std::swap(y1, y2);
+    }
+    const double dx = x2 - x1;
+    const double dy = y2 - y1;
+    const double lengthSquared = dx * dx + dy * dy;
+    const double reach = radius * std::sqrt(lengthSquared);  // |cross product| limit across the axis
+    const std::int64_t rowFirst = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(y1 - radius)), 0);
+    const std::int64_t rowLast =
+        std::min<std::int64_t>(static_cast<std::int64_t>(std::floor(y2 + radius)), height_ - 1);
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+
+    for (std::int64_t row = rowFirst; row <= rowLast; ++row) {
+        const double y = static_cast<double>(row);
+        double low = infinity;
+        double high = -infinity;
+        // The round ends: a disc around each end.
+        for (const auto& [ex, ey] : {std::pair{x1, y1}, std::pair{x2, y2}}) {
+            const double across = y - ey;
+            if (std::abs(across) <= radius) {
+                const double half = std::sqrt(radius * radius - across * across);
+                low = std::min(low, ex - half);
+                high = std::max(high, ex + half);
+            }
+        }
+        // The straight part: within radius of the axis and between the two ends along it.
+        if (lengthSquared > 0) {
+            double from = -infinity;
+            double to = infinity;
+            bool crosses = true;
+            const double crossPart = dx * (y - y1);
+            if (dy == 0) {
+                crosses = std::abs(crossPart) <= reach;
+            } else {
+                const double a = x1 + (crossPart - reach) / dy;
+                const double b = x1 + (crossPart + reach) / dy;
+                from = std::max(from, std::min(a, b));
+                to = std::min(to, std::max(a, b));
+            }
+            const double alongPart = dy * (y - y1);
+            if (dx == 0) {
+                crosses = crosses && alongPart >= 0 && alongPart <= lengthSquared;
+            } else {
+                const double a = x1 - alongPart / dx;
+                const double b = x1 + (lengthSquared - alongPart) / dx;
+                from = std::max(from, std::min(a, b));
+                to = std::min(to, std::max(a, b));
+            }
+            if (crosses && from <= to) {
+                low = std::min(low, from);
+                high = std::max(high, to);
+            }
+        }
+        // The band is convex, so the pieces met on one row join into one run.
+        if (low <= high)
+            Span(row, static_cast<std::int64_t>(std::ceil(low)), static_cast<std::int64_t>(std::floor(high)), color);
+    }
+}

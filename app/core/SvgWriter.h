@@ -1,0 +1,52 @@
+#ifndef PELMORA_APP_CORE_SVGWRITER_H
+#define PELMORA_APP_CORE_SVGWRITER_H
+
+// The SVG document of the scene, one text line per element, written by the drawing pass into
+// the text buffer in drawing order (far to near) and saved from it with CR LF line ends as
+// UTF-8. One SVG user unit is one pixel of the scene bitmap.
+//
+// Numbers are written with FloatToSvg (a point, whatever the locale), colours as RRGGBB. An
+// element any of whose numbers is not finite is left out, so the document stays valid SVG.
+// Element names go into id attributes escaped, so the document is always well-formed XML.
+
+#include <string>
+#include <string_view>
+
+#include "MColor.h"
+#include "TextBuffer.h"
+
+// The product's credit, written in red near the top left of every document.
+inline constexpr const char* SvgCreditText = "Drawn with Pelmora";
+
+// Six upper-case hexadecimal digits RRGGBB of a colour 0x00BBGGRR; the high byte is ignored.
+std::string ColorToHex(TColor color);
+
+// The text of an attribute value: &, <, >, " and ' as entity references, characters XML does
+// not allow (control characters, U+FFFE, U+FFFF) as U+FFFD.
+std::string XmlAttributeText(std::string_view text);
+
+// Clears the buffer and writes the XML declaration, the document type and the opening of the
+// root element for a picture of width x height pixels (four lines).
+void SvgBegin(TextBuffer& svg, int width, int height);
+
+// The credit line and the closing "</svg>".
+void SvgEnd(TextBuffer& svg, int width, int height);
+
+// One ball: an ellipse with a one-unit black stroke, centred at (cx, cy), both radii `radius`.
+void SvgEllipse(TextBuffer& svg, std::string_view name, TColor color, float cx, float cy, float radius);
+
+// One stick half: a rectangle 2 x halfWidth high that starts horizontal at (x1, y1 - halfWidth)
+// and is turned about (x1, y1) so that it runs to (x2, y2). The ends are first put in order of
+// y, so the angle lies between 0 and 180 degrees.
+void SvgRect(TextBuffer& svg, float x1, float y1, float x2, float y2, float halfWidth, TColor color,
+             std::string_view id);
+
+// The name SaveSvg writes to: ".svg" appended when the last path component has no dot; a name
+// ending in a dot counts as having an extension.
+std::string SvgFileName(const std::string& fileName);
+
+// Saves the buffer to SvgFileName(fileName), replacing the file; returns that name.
+// Throws TextFileError when the file cannot be written.
+std::string SaveSvg(const TextBuffer& svg, const std::string& fileName);
+
+#endif

@@ -1,0 +1,59 @@
+#ifndef PELMORA_TESTS_APP_CORE_HANDSCENE_H
+#define PELMORA_TESTS_APP_CORE_HANDSCENE_H
+
+// A scene laid out by hand for drawing tests: an element table from inline lines, and atoms and
+// stick ends placed straight into the view lists, so every pixel position follows from a few
+// round numbers.
+
+#include <string>
+#include <vector>
+
+#include "ElementTable.h"
+#include "Scene.h"
+
+// Red and green balls (0x00BBGGRR: red sits in the low byte) and a third, grey element.
+inline const std::vector<std::string>& HandElementLines()
+{
+    static const std::vector<std::string> lines = {
+        "Symbol\tRadius\tColor\tRadiusVdW",
+        "R\t2.5\t0x000000FF\t1",
+        "G\t1.75\t0x0000FF00\t1",
+        "C\t0.5\t0x00102030\t1",
+        "H\t0.25\t0x00C0B0A0\t1",
+    };
+    return lines;
+}
+inline constexpr int RedIndex = 0;
+inline constexpr int GreenIndex = 1;
+inline constexpr int GreyCarbonIndex = 2;
+inline constexpr int PaleHydrogenIndex = 3;
+
+struct HandScene {
+    explicit HandScene(float scale)
+    {
+        (void)LoadAtom(HandElementLines(), scene.LAtom);
+        scene.ScaleXyz = scale;
+        scene.KRPoint = 1;
+    }
+
+    int Atom(float x, float y, float z, int element)
+    {
+        return scene.LXyzView.Add(MPoint3DN<float>{x, y, z, element, -1});
+    }
+
+    // A stick from atom i1 to atom i2 whose cut ends are given: p2 on the ball of i1, p1 on the
+    // ball of i2, as the rotation leaves them.
+    void Stick(int i1, int i2, MPoint3DN<float> p1, MPoint3DN<float> p2)
+    {
+        MStick<float> stick;
+        stick.P1 = p1;
+        stick.P2 = p2;
+        stick.I1 = i1;
+        stick.I2 = i2;
+        scene.LStickView.Add(stick);
+    }
+
+    Scene scene;
+};
+
+#endif

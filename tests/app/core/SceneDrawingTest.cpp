@@ -1,0 +1,243 @@
+#include "SceneDrawing.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <string>
+
+#include "ElementFixture.h"
+#include "HandScene.h"
+#include "XyzReader.h"
+
+namespace {
+
+constexpr QRgb White = 0xFFFFFFFF;
+constexpr QRgb Black = 0xFF000000;
+constexpr QRgb Red = 0xFFFF0000;
+constexpr QRgb Green = 0xFF00FF00;
+
+// The picture as rows of characters: '.' white, '#' black, 'R' red, 'G' green, '?' anything else.
+std::string Picture(const QImage& image)
+{
+    const std::map<QRgb, char> legend = {{White, '.'}, {Black, '#'}, {Red, 'R'}, {Green, 'G'}};
+    std::string text = "\n";
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const auto found = legend.find(image.pixel(x, y));
+            text += found == legend.end() ? '?' : found->second;
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+int CountNonWhite(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            count += row[x] != White;
+    }
+    return count;
+}
+
+TEST(DrawScene, BallsAreFilledEllipsesWithABlackRimInsideTheirTruncatedBox)
+{
+    // 11 x 9 pixels: the centre is column 5, row 4. At scale 1 the red ball (radius 2.5) at the
+    // origin has the box columns trunc(2.5) .. trunc(7.5) and rows trunc(1.5) .. trunc(6.5),
+    // right and bottom edges excluded. The green ball (radius 1.75) at (5.5, 3.5) crosses the
+    // right edge of the picture and is cut there.
+    HandScene hand(1);
+    hand.Atom(0, 0, 0, RedIndex);
+    hand.Atom(5.5f, 3.5f, 1, GreenIndex);
+    QImage bitmap(11, 9, QImage::Format_RGB32);
+    DrawScene(hand.scene, bitmap, 500);
+    EXPECT_EQ(Picture(bitmap), R"(
+...........
+...###.....
+..#RRR#....
+..#RRR#....
+..#RRR#....
+...###...##
+........#GG
+........#GG
+.........##
+)");
+}
+
+// The black pixels of one column (or row) of the picture.
+int BlackRunAcross(const QImage& image, int x0, int y0, bool alongColumn)
+{
+    int count = 0;
+    const int length = alongColumn ? image.height() : image.width();
+    for (int i = 0; i < length; ++i)
+        count += image.pixel(alongColumn ? x0 : i, alongColumn ? i : y0) == Black;
+    return count;
+}
+
+TEST(DrawScene, SticksAreBlackBandsOfTheStickRadiusBarsWidthWithRoundEnds)
+{
+    struct Case {
+        const char* name;
+        int stickRadiusPosition;
+        int width;  // trunc(Position / 1000 * 2 * ScaleXyz) at scale 10, at least one pixel
+    };
+    const Case cases[] = {
+        {"default half-width 0.5 units", 500, 10}, {"odd width", 250, 5},   {"just under three", 149, 2},
+        {"one pixel", 50, 1},                     {"zero is one pixel", 10, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool vertical : {false, true}) {
+            SCOPED_TRACE(vertical ? "vertical" : "horizontal");
+            // Ends at pixels 20 and 80 of a 101 x 101 picture, both directions of the stick.
+            const auto end = [vertical](float along) {
+                return vertical ? MPoint3DN<float>{0, along, 0, 0, -1} : MPoint3DN<float>{along, 0, 0, 0, -1};
+            };
+            HandScene there(10), back(10);
+            there.Stick(0, 1, end(3), end(-3));
+            back.Stick(1, 0, end(-3), end(3));
+            QImage thereBitmap(101, 101, QImage::Format_RGB32), backBitmap(101, 101, QImage::Format_RGB32);
+            DrawScene(there.scene, thereBitmap, c.stickRadiusPosition);
+            DrawScene(back.scene, backBitmap, c.stickRadiusPosition);
+            EXPECT_EQ(BlackRunAcross(thereBitmap, 50, 50, !vertical), c.width);
+            EXPECT_EQ(thereBitmap, backBitmap);
+        }
+    }
+}
+
+TEST(DrawScene, WideSticksEndInHalfDiscs)
+{
+    // Width 10 about the axis y = 49.5 from x = 19.5 to 79.5: the end reaches 5 pixels beyond
+    // the end point on the axis, but not into the corner a square end would fill.
+    HandScene hand(10);
+    hand.Stick(0, 1, {-3, 0, 0, 0, -1}, {3, 0, 0, 0, -1});
+    QImage bitmap(101, 101, QImage::Format_RGB32);
+    DrawScene(hand.scene, bitmap, 500);
+    EXPECT_EQ(bitmap.pixel(15, 49), Black);
+    EXPECT_EQ(bitmap.pixel(14, 49), White);
+    EXPECT_EQ(bitmap.pixel(15, 45), White);
+    EXPECT_EQ(bitmap.pixel(19, 45), Black);
+    EXPECT_EQ(bitmap.pixel(84, 50), Black);
+    EXPECT_EQ(bitmap.pixel(85, 50), White);
+}
+
+TEST(DrawScene, NearerObjectsArePaintedOverFartherOnes)
+{
+    // Two balls overlapping at the centre pixel (30, 30), and sticks through it in front of or
+    // behind them; the pixel shows what was painted last.
+    struct Case {
+        const char* name;
+        float firstZ, secondZ;  // red ball at index 0, green ball at index 1
+        float stickZ;           // NaN: no stick
+        QRgb centre;
+    };
+    constexpr float none = std::numeric_limits<float>::quiet_NaN();
+    const Case cases[] = {
+        {"the nearer green ball covers the red one", 0, 1, none, Green},
+        {"the nearer red ball covers the green one", 1, 0, none, Red},
+        // The heap sort leaves the first of two equally deep entries last: it ends up on top.
+        {"equal depth: the first atom is on top", 0, 0, none, Red},
+        {"a stick whose nearer end is in front of the balls covers them", 0, 1, 1.5f, Black},
+        {"a stick behind the balls is covered", 0, 1, -1, Green},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HandScene hand(10);
+        hand.Atom(-0.2f, 0, c.firstZ, RedIndex);
+        hand.Atom(0.2f, 0, c.secondZ, GreenIndex);
+        if (!std::isnan(c.stickZ))
+            hand.Stick(0, 1, {-1, 0, c.stickZ, 0, -1}, {1, 0, -5, 0, -1});
+        QImage bitmap(61, 61, QImage::Format_RGB32);
+        DrawScene(hand.scene, bitmap, 100);
+        EXPECT_EQ(bitmap.pixel(30, 30), c.centre);
+    }
+}
+
+TEST(DrawScene, EmptyAndCollapsedScenesLeaveAWhiteBitmap)
+{
+    Scene empty;
+    // A picture of another format and content: it is converted and cleared.
+    QImage bitmap(SceneBitmapSize, SceneBitmapSize, QImage::Format_RGB888);
+    bitmap.fill(Qt::black);
+    DrawScene(empty, bitmap, 500);
+    EXPECT_EQ(bitmap.format(), QImage::Format_RGB32);
+    EXPECT_EQ(bitmap.size(), QSize(SceneBitmapSize, SceneBitmapSize));
+    EXPECT_EQ(CountNonWhite(bitmap), 0);
+    EXPECT_EQ(empty.LObj.FCount, 0);
+
+    // With scale 0 every box shrinks to the empty box at the centre.
+    HandScene collapsed(0);
+    collapsed.Atom(1, 2, 0, RedIndex);
+    collapsed.Atom(-3, 1, 1, GreenIndex);
+    collapsed.Stick(0, 1, {1, 2, 0, 0, -1}, {-3, 1, 1, 0, -1});
+    DrawScene(collapsed.scene, bitmap, 500);
+    EXPECT_EQ(CountNonWhite(bitmap), 0);
+    EXPECT_EQ(collapsed.scene.LObj.FCount, 3);
+}
+
+TEST(DrawScene, PositionsWithoutAPixelAreLeftOutOfPictureAndSvg)
+{
+    // A stick between two atoms at one place has NaN ends; an atom at 1e30 or at infinity has
+    // no pixel. None of them may reach an integer conversion; the ordinary ball is still drawn.
+    // An element index past the table has nothing to draw with.
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float infinity = std::numeric_limits<float>::infinity();
+    HandScene hand(10);
+    hand.Atom(0, 0, 0, RedIndex);
+    hand.Atom(1e30f, 0, 1, GreenIndex);
+    hand.Atom(0, -infinity, 2, GreenIndex);
+    hand.Atom(nan, 0, 3, GreenIndex);
+    hand.Atom(0, 0, 4, 99);
+    hand.Stick(0, 0, {nan, nan, nan, 0, -1}, {nan, nan, nan, 0, -1});
+    hand.Stick(0, 1, {1e30f, 0, 0, 0, -1}, {0, 0, 0, 0, -1});
+    QImage bitmap(61, 61, QImage::Format_RGB32);
+    TextBuffer svg;
+    DrawScene(hand.scene, bitmap, 500, &svg);
+
+    EXPECT_EQ(bitmap.pixel(30, 30), Red);
+    EXPECT_EQ(bitmap.pixel(0, 30), White);
+    std::string document;
+    int ellipses = 0;
+    for (const std::string& line : svg.Lines()) {
+        document += line + "\n";
+        ellipses += line.starts_with("<ellipse");
+    }
+    EXPECT_EQ(ellipses, 2) << document;  // the red ball and the one at 1e30, a valid SVG number
+    EXPECT_EQ(document.find("nan"), std::string::npos) << document;
+    EXPECT_EQ(document.find("inf"), std::string::npos) << document;
+}
+
+TEST(DrawScene, OpenedFileOnTheSceneBitmap)
+{
+    // Carbon (radius 0.76) and chlorine (1.02) eight units apart, through the steps of an open.
+    Scene scene;
+    (void)LoadAtom(SmallElementLines(), scene.LAtom);
+    ASSERT_TRUE(ReadXyz({"2", "", "C -4 0 0", "Cl 4 0 0"}, scene.LAtom, scene.LXyz).Rebuild());
+    const StickControls controls{false, 0, 500};
+    scene.UpdateSticks(controls);
+    scene.RebuildTranslation(TranslationCell{});
+    scene.UpdateSticks(controls);
+    scene.Rotate(ViewAngles{});
+    QImage bitmap = MakeSceneBitmap();
+    DrawScene(scene, bitmap, 500);
+
+    const double s = scene.ScaleXyz;
+    const int centreX = static_cast<int>(-4 * s + 1500);
+    const int left = static_cast<int>((-4 - double(0.76f)) * s + 1500);
+    const int right = static_cast<int>((-4 + double(0.76f)) * s + 1500);
+    const QRgb carbon = qRgb(0x90, 0x90, 0x90);
+    EXPECT_EQ(bitmap.pixel(centreX, 1500), carbon);
+    EXPECT_EQ(bitmap.pixel(left, 1500), Black);
+    EXPECT_EQ(bitmap.pixel(left + 1, 1500), carbon);
+    EXPECT_EQ(bitmap.pixel(left - 1, 1500), White);
+    EXPECT_EQ(bitmap.pixel(right - 1, 1500), Black);
+    EXPECT_EQ(bitmap.pixel(right, 1500), White);
+    EXPECT_EQ(bitmap.pixel(10, 10), White);
+    EXPECT_EQ(bitmap.pixel(static_cast<int>(4 * s + 1500), 1500), qRgb(0x1F, 0xF0, 0x1F));  // chlorine
+}
+
+}  // namespace
