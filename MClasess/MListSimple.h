@@ -29,7 +29,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <source_location>
 #include <string>
 #include <type_traits>
 
@@ -131,7 +130,7 @@ protected:
 
 private:
     void PostAddRange(const MListSimple<T>& ML,
-                      std::source_location where = std::source_location::current()) const;
+                      TraceLocation where = TraceLocation::current()) const;
 };
 
 template <class T>
@@ -456,7 +455,7 @@ bool MListSimple<T>::Add(const MListSimple<T>& ML)
 }
 
 template <class T>
-void MListSimple<T>::PostAddRange(const MListSimple<T>& ML, std::source_location where) const
+void MListSimple<T>::PostAddRange(const MListSimple<T>& ML, TraceLocation where) const
 {
     if (!TraceChannelOpen())
         return;

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the element table reader or to the XYZ reader followed by the whole
-// rebuild of the scene (sticks, repeat, duplicate removal, centring, rotation). The first byte
+// rebuild of the scene (sticks, repeat, duplicate removal, centring, rotation) and a drawing
+// pass with SVG output into a small bitmap. The first byte
 // chooses the reader and the settings; the rest is the file. Anything may be thrown that the
 // window shows to the user (conversion, index and file errors); anything else, and every crash,
 // leak or undefined behaviour, is a finding.
@@ -12,6 +13,7 @@
 
 #include "ElementTable.h"
 #include "MFunction.h"
+#include "SceneDrawing.h"
 #include "Scene.h"
 #include "TextBuffer.h"
 #include "XyzReader.h"
@@ -52,11 +54,15 @@ void FuzzXyzAndRebuild(const TextBuffer& text, std::uint8_t settings)
         return;
     }
     const StickControls sticks{true, (settings >> 1) % 101, 1 + (settings >> 3) * 31};
-    const int copies = 1 + (settings >> 6);
+    const int copies = 1 + (settings >> 7);
     scene.UpdateSticks(sticks);
     scene.RebuildTranslation(TranslationCell{copies, copies, 1.5, 2.5, 0.5, 0});
     scene.UpdateSticks(sticks);
     scene.Rotate(ViewAngles{settings * 14, settings * 7, settings * 3});
+    // A small bitmap keeps runs fast; the projection centres on it all the same.
+    QImage bitmap(97, 64, QImage::Format_RGB32);
+    TextBuffer svg;
+    DrawScene(scene, bitmap, 1 + settings * 3, &svg);
 }
 
 }  // namespace
