@@ -94,22 +94,22 @@ public:
     // address of the value to an out-of-line call, so the value can stay in registers.
     int Add(const T& value) override
     {
-        if (bSorting || !bRepeat || bKeepItems) [[unlikely]]
-            return AddAnyCase(value);
-        const T item = value; // value may lie in this list's buffer, which growing may move
-        if (FCount == FCountMax && !this->Grow(FCount + 1)) [[unlikely]]
-            return -1;
+        // The common case, tested in one go: no sorting, repeats allowed, no kept elements, no
+        // handlers to tell, and room in the buffer. Nothing in it can move the buffer, so value
+        // may even be one of this list's own elements.
+        const bool plain = !bSorting & bRepeat & !bKeepItems & !OnBeforeChange & !OnAfterChange;
         const int index = FCount;
-        FireBefore(index - 1, index - 1, MListChangeAdded);
-        // The slot taken counts as initialised, or the scratch slots of later moves would
-        // overlap it. Both counts are set from index, apart from each other: reading a count
-        // back after the element store, or one wide store of both, would put the
-        // store-to-load wait of the count into every append.
-        FCountInit = index + 1;
-        Data[index] = item;
-        FCount = index + 1;
-        FireAfter(index, index, MListChangeAdded);
-        return index;
+        if (plain & (index < FCountMax)) [[likely]] {
+            // The slot taken counts as initialised, or the scratch slots of later moves would
+            // overlap it.
+            FCountInit = index + 1;
+            // Indexing with the unsigned count keeps its load a plain 32-bit one, which the
+            // processor can forward from the previous append's store without a wait.
+            Data[static_cast<unsigned>(index)] = value;
+            FCount = index + 1;
+            return index;
+        }
+        return AddAnyCase(value);
     }
     void Fill(const T& value) override;
 
@@ -168,7 +168,7 @@ protected:
     bool IsMore(const T& a, const T& b) const { return FCompareMore ? FCompareMore(&a, &b) : MListElementMore(a, b); }
 
 private:
-    int AddAnyCase(T item);
+    [[gnu::noinline]] int AddAnyCase(T item);
     int AddSorted(const T& item);
     template <class More>
     void HeapSort(More more);
