@@ -457,22 +457,7 @@ bool MListSimple<T>::Add(const MListSimple<T>& ML)
 template <class T>
 void MListSimple<T>::PostAddRange(const MListSimple<T>& ML, TraceLocation where) const
 {
-    if (!TraceChannelOpen())
-        return;
-    try {
-        TraceRecord record;
-        record.SourceFile = where.file_name();
-        record.Line = static_cast<std::int32_t>(where.line());
-        record.Value = TraceValueText(static_cast<double>(ML.FCount));
-        record.Expression = "ML.Count";
-        record.Kind = TraceKindError;
-        record.ObjectName = FName;
-        record.Method = "MListSimple<T>::Add";
-        record.Flag = 1;
-        TracePost(std::move(record));
-    } catch (...) {
-        // A report must never disturb the reporting code.
-    }
+    TraceRangeError(FName, "ML.Count", static_cast<double>(ML.FCount), "MListSimple<T>::Add", where);
 }
 
 template <class T>

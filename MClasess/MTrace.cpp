@@ -340,3 +340,22 @@ std::string TraceValueText(const QString& text)
     const QByteArray utf8 = text.toUtf8();
     return TraceValueText(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
+
+void TracePostFields(std::int32_t kind, std::string_view objectName, std::string_view expression, std::string value,
+                     const char* method, std::int32_t flag, TraceLocation where) noexcept
+{
+    try {
+        TraceRecord record;
+        record.SourceFile = where.file_name();
+        record.Line = static_cast<std::int32_t>(where.line());
+        record.Value = std::move(value);
+        record.Expression = expression;
+        record.Kind = kind;
+        record.ObjectName = objectName;
+        record.Method = method;
+        record.Flag = flag;
+        TracePost(std::move(record));
+    } catch (...) {
+        // A report must never disturb the reporting code.
+    }
+}

@@ -115,21 +115,28 @@ inline std::string TraceValueText(const std::string& text) { return TraceValueTe
 // UTF-16 texts (names, list box lines) are posted as UTF-8, the 8-bit text of the system.
 std::string TraceValueText(const QString& text);
 
+// Builds a record of these fields and posts it; the helpers below call it once they know the
+// channel is open. Never throws.
+void TracePostFields(std::int32_t kind, std::string_view objectName, std::string_view expression,
+                     std::string value, const char* method, std::int32_t flag, TraceLocation where) noexcept;
+
 // Kind 13, empty value: "return error", "Unknown error", "!Stream", "Error stream", or a count.
 inline void TraceError(std::string_view objectName, std::string_view expression, const char* method,
                        TraceLocation where = TraceLocation::current()) noexcept
 {
+    if (TraceChannelOpen())
+        TracePostFields(TraceKindError, objectName, expression, {}, method, 0, where);
+}
+
+// Kind 13 with a count as its value and the flag 1: the range report of a list that was handed
+// an index outside another list ("ML.Count").
+inline void TraceRangeError(std::string_view objectName, std::string_view expression, double count,
+                            const char* method, TraceLocation where = TraceLocation::current()) noexcept
+{
     if (!TraceChannelOpen())
         return;
     try {
-        TraceRecord record;
-        record.SourceFile = where.file_name();
-        record.Line = static_cast<std::int32_t>(where.line());
-        record.Expression = expression;
-        record.Kind = TraceKindError;
-        record.ObjectName = objectName;
-        record.Method = method;
-        TracePost(std::move(record));
+        TracePostFields(TraceKindError, objectName, expression, TraceValueText(count), method, 1, where);
     } catch (...) {
         // A report must never disturb the reporting code.
     }
@@ -144,18 +151,11 @@ void TraceWatch(std::string_view objectName, std::string_view expression, const 
     if (!TraceChannelOpen())
         return;
     try {
-        TraceRecord record;
-        record.SourceFile = where.file_name();
-        record.Line = static_cast<std::int32_t>(where.line());
         if constexpr (std::is_arithmetic_v<Value>)
-            record.Value = TraceValueText(static_cast<double>(value));
+            TracePostFields(TraceKindWatch, objectName, expression, TraceValueText(static_cast<double>(value)),
+                            method, 0, where);
         else
-            record.Value = TraceValueText(value);
-        record.Expression = expression;
-        record.Kind = TraceKindWatch;
-        record.ObjectName = objectName;
-        record.Method = method;
-        TracePost(std::move(record));
+            TracePostFields(TraceKindWatch, objectName, expression, TraceValueText(value), method, 0, where);
     } catch (...) {
     }
 }
@@ -164,19 +164,8 @@ void TraceWatch(std::string_view objectName, std::string_view expression, const 
 inline void TraceMark(std::string_view objectName, std::string_view label, const char* method,
                       TraceLocation where = TraceLocation::current()) noexcept
 {
-    if (!TraceChannelOpen())
-        return;
-    try {
-        TraceRecord record;
-        record.SourceFile = where.file_name();
-        record.Line = static_cast<std::int32_t>(where.line());
-        record.Expression = label;
-        record.Kind = TraceKindMark;
-        record.ObjectName = objectName;
-        record.Method = method;
-        TracePost(std::move(record));
-    } catch (...) {
-    }
+    if (TraceChannelOpen())
+        TracePostFields(TraceKindMark, objectName, label, {}, method, 0, where);
 }
 
 #endif

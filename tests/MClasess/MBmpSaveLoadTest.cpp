@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ScenePictures.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -19,55 +21,9 @@
 
 namespace {
 
-constexpr int kSceneSide = 3000;
-
-// ---- pictures ----------------------------------------------------------------------------
-
-void PaintDisc(QImage& picture, int centreX, int centreY, int radius, QRgb colour)
+const QImage& SceneOfThreeHundredBalls()
 {
-    for (int y = std::max(0, centreY - radius); y <= std::min(picture.height() - 1, centreY + radius); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = std::max(0, centreX - radius); x <= std::min(picture.width() - 1, centreX + radius); ++x) {
-            const int dx = x - centreX;
-            const int dy = y - centreY;
-            if (dx * dx + dy * dy <= radius * radius)
-                line[x] = colour;
-        }
-    }
-}
-
-struct Disc {
-    int x, y, radius;
-    QRgb colour;
-};
-
-// What the viewer saves: a white 3000 x 3000 scene with a few hundred balls in 30 element
-// colours. Positions come from a fixed linear congruential sequence, so every run is the same.
-std::vector<Disc> SceneDiscs()
-{
-    std::vector<Disc> discs;
-    std::uint32_t state = 12345;
-    const auto next = [&state](std::uint32_t limit) {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<int>((state >> 8) % limit);
-    };
-    for (int i = 0; i < 300; ++i) {
-        const int element = i % 30;
-        const QRgb colour = qRgb(40 + element * 7, (element * 53) % 256, 230 - element * 5);
-        discs.push_back({next(kSceneSide), next(kSceneSide), 20 + next(60), colour});
-    }
-    return discs;
-}
-
-const QImage& ScenePicture()
-{
-    static const QImage picture = [] {
-        QImage scene(kSceneSide, kSceneSide, QImage::Format_RGB32);
-        scene.fill(Qt::white);
-        for (const Disc& disc : SceneDiscs())
-            PaintDisc(scene, disc.x, disc.y, disc.radius, disc.colour);
-        return scene;
-    }();
+    static const QImage picture = ScenePicture(300);
     return picture;
 }
 
@@ -225,7 +181,7 @@ TEST(BmpSaveToFile, ScenePictureDecodesInEveryFormat)
         {"scene.jpg", "\xff\xd8\xff", false},
         {"scene.gif", "GIF8", true},
     };
-    const QImage& scene = ScenePicture();
+    const QImage& scene = SceneOfThreeHundredBalls();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     for (const Case& c : kCases) {
@@ -243,7 +199,7 @@ TEST(BmpSaveToFile, ScenePictureDecodesInEveryFormat)
         EXPECT_LT(MeanChannelDifference(decoded, scene), 1.0);
         // Inside a flat area the lossy format must keep the colour, with channels in place.
         int probes = 0;
-        for (const Disc& disc : SceneDiscs()) {
+        for (const Disc& disc : SceneDiscs(300)) {
             if (!IsFlatAround(scene, disc.x, disc.y, 16))
                 continue;
             ++probes;
@@ -446,7 +402,7 @@ TEST(BmpSaveToFile, FullDiskIsAFailure)
 {
     if (!QFileInfo::exists(QStringLiteral("/dev/full")))
         GTEST_SKIP() << "no /dev/full on this system";
-    const QImage& scene = ScenePicture();
+    const QImage& scene = SceneOfThreeHundredBalls();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     for (const char* name : {"full.bmp", "full.png", "full.jpeg", "full.gif"}) {

@@ -2,19 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "CountedObject.h"
+
 #include <set>
 #include <vector>
 
 namespace {
-
-// Counts its living objects, so a test sees every creation and deletion an owning list makes.
-struct Counted {
-    static inline int alive = 0;
-    Counted() { ++alive; }
-    ~Counted() { --alive; }
-    Counted(const Counted&) = delete;
-    Counted& operator=(const Counted&) = delete;
-};
 
 class MListAdrTest : public ::testing::Test {
 protected:

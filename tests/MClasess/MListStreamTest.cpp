@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "CountedObject.h"
+
 #include <climits>
 #include <cstring>
 #include <filesystem>
@@ -264,14 +266,6 @@ TEST(MListStreamTest, Files)
 }
 
 // ---- Random and truncated streams fed to every loader ----
-
-struct Counted {
-    static inline int alive = 0;
-    Counted() { ++alive; }
-    ~Counted() { --alive; }
-    Counted(const Counted&) = delete;
-    Counted& operator=(const Counted&) = delete;
-};
 
 template <class T>
 Bytes Image(const MListSimple<T>& list)

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TraceBlockNames.h"
+
 #include <QString>
 
 #include <chrono>
@@ -19,21 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string UniqueBlockName()
-{
-    static int counter = 0;
-    return "/PelmoraTraceTest-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-}
-
-bool BlockExists(const std::string& name)
-{
-    const int fd = shm_open(name.c_str(), O_RDONLY, 0);
-    if (fd < 0)
-        return false;
-    close(fd);
-    return true;
-}
 
 // The process id of a child that has exited and been reaped.
 std::int32_t DeadProcessId()
@@ -150,7 +137,7 @@ class TraceChannelTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        blockName_ = UniqueBlockName();
+        blockName_ = UniqueBlockName("PelmoraTraceTest");
         TraceSetBlockName(blockName_);
         TraceSetMessageHandler([this](const std::string& message) { messages_.push_back(message); });
     }
@@ -399,7 +386,7 @@ TEST_F(TraceChannelTest, StartsOnlyWhenALiveViewerIsRegistered)
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        const std::string name = UniqueBlockName();
+        const std::string name = UniqueBlockName("PelmoraTraceTest");
         TraceSetBlockName(name);
         std::optional<TestBlock> block;
         std::optional<InProcessViewer> viewer;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TraceBlockNames.h"
+
 #include <chrono>
 #include <csignal>
 #include <optional>
@@ -24,21 +26,6 @@ extern char** environ;
 namespace {
 
 constexpr std::chrono::seconds kLineWait{10};
-
-std::string UniqueBlockName()
-{
-    static int counter = 0;
-    return "/PelmoraTraceViewerTest-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-}
-
-bool BlockExists(const std::string& name)
-{
-    const int fd = shm_open(name.c_str(), O_RDONLY, 0);
-    if (fd < 0)
-        return false;
-    close(fd);
-    return true;
-}
 
 // pelmora-trace with its standard output and error read through one pipe.
 class ViewerProcess {
@@ -131,7 +118,7 @@ class TraceViewerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        blockName_ = UniqueBlockName();
+        blockName_ = UniqueBlockName("PelmoraTraceViewerTest");
         TraceSetBlockName(blockName_);
     }
     void TearDown() override
