@@ -157,26 +157,18 @@ TEST_F(TraceViewerTest, PrintsEachPostedRecordAsOneLine)
     range.Flag = 1;
     TracePost(range);
 
-    TraceRecord typed = range;
-    typed.Kind = TraceKindTypedTrace;
-    typed.Expression = "x";
-    typed.Value = "5";
-    typed.Flag = 0;
-    TracePost(typed);
-
-    TraceRecord twoLines = range;
-    twoLines.Kind = TraceKindMark;
-    twoLines.Expression = "first\nsecond\tthird";
-    twoLines.Value.clear();
-    twoLines.Flag = 0;
-    TracePost(twoLines);
-
-    TraceRecord end = range;
-    end.Kind = TraceKindEnd;
-    end.Expression = "End";
-    end.Value.clear();
-    end.Flag = 0;
-    TracePost(end);
+    // The later records differ from the first only in kind, expression and value.
+    const auto postLike = [&range](std::int32_t kind, const std::string& expression, const std::string& value) {
+        TraceRecord record = range;
+        record.Kind = kind;
+        record.Expression = expression;
+        record.Value = value;
+        record.Flag = 0;
+        TracePost(record);
+    };
+    postLike(TraceKindTypedTrace, "x", "5");
+    postLike(TraceKindMark, "first\nsecond\tthird", "");
+    postLike(TraceKindEnd, "End", "");
     EXPECT_FALSE(TraceChannelOpen());
 
     const std::string where = "tests/MClasess/MTraceViewerTest.cpp:1234";
