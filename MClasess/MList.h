@@ -67,7 +67,7 @@ public:
 
     MList() { MList::Init(); }
     // Empties the list with this level's operations, so the removal is announced.
-    ~MList() override { MList::Free(); }
+    ~MList() override { FreeAnnouncingOneRemoval(); }
 
     using Base::Add;
     using Base::Move;
@@ -154,6 +154,9 @@ public:
     int FindNextSorting(const T& value, int IndexBegin, int IndexEnd, int& Index);
 
 protected:
+    // Empties the list with this level's SetCount, whatever a derived list's SetCount does, so
+    // the whole removal is announced as one pair of events, then releases the buffer.
+    void FreeAnnouncingOneRemoval();
     void FireBefore(int IndexBegin, int IndexEnd, int ChangeKind)
     {
         if (OnBeforeChange && !bLockEvent)
@@ -209,6 +212,19 @@ bool MList<T>::SetCount(int NewCount)
     else if (NewCount < oldCount)
         FireAfter(-1, -1, MListChangeRemoved);
     return true;
+}
+
+template <class T>
+void MList<T>::FreeAnnouncingOneRemoval()
+{
+    this->FIndexCurrent = -1;
+    if (!MList::SetCount(0)) {
+        TraceError(FName, "return error", "MListSimple<T>::Free");
+        return;
+    }
+    FCountInit = 0;
+    if (!this->SetCapacity(0))
+        TraceError(FName, "return error", "MListSimple<T>::Free");
 }
 
 template <class T>

@@ -10,7 +10,22 @@
 // called from the internal ones. bLockEvent silences both, and with them deletion and creation.
 //
 // Growing and shrinking go one element at a time, each step with its own pair of events, so
-// clearing the list deletes its objects last first.
+// clearing the list deletes its objects last first. Destroying the list announces the removal
+// of all its elements as one pair of events and deletes the objects first to last.
+//
+// Elements taken from another list (Add of a list or a range of it, AddList, CopyFrom) never
+// give an object a second owner:
+//   - with bAutoDelete the list owns what it holds, so each received object is a new copy
+//     (the object type's copy constructor) of the other list's object, which stays put; a null
+//     element stays null. Objects that cannot be copied whole (no copy constructor, or a
+//     class that may be derived from, whose copy would be sliced) are refused: the operation
+//     fails and posts an error;
+//   - without bAutoDelete the list owns nothing and receives the pointers themselves.
+// No object is created for a received slot, even with bAutoCreate. The copies are all made
+// before the list changes, so a copy that throws leaves the list as it was and leaks nothing.
+// Add of a list announces before(-1, -1, added) and after(first new index, last, added);
+// CopyFrom empties the list as Clear does (deleting its objects with bAutoDelete) and then
+// appends in the same way. AddNULL appends a null slot and creates no object either.
 
 #include "MList.h"
 #include "MTrace.h"
@@ -44,7 +59,7 @@ public:
     MListAdr() { MListAdr::Init(); }
     // Empties the list while this level's handlers are still bound, so its objects are
     // deleted (with bAutoDelete) and the user's handlers hear of it.
-    ~MListAdr() override { MListAdr::Free(); }
+    ~MListAdr() override { this->FreeAnnouncingOneRemoval(); }
 
     using Base::Add;
 
@@ -68,12 +83,32 @@ public:
     ChangeHandler GetOnAfterChange() const override { return OnAfterChangeUser; }
     // Appends an empty slot; with bAutoCreate the after event puts a new object there.
     int Add() override;
+    // Append copies of ML's objects, or the pointers themselves without bAutoDelete (see above).
+    bool Add(const MListSimple<T>& ML, int IndexBegin, int Count) override;
+    bool Add(const MList<T>& ML, int IndexBegin, int Count) override;
+    // Appends a null slot, never an object.
+    int AddNULL() override;
 
     void OnBeforeChangeIn(int IndexBegin, int IndexEnd, int ChangeKind);
     void OnAfterChangeIn(int IndexBegin, int IndexEnd, int ChangeKind);
 
+protected:
+    // Empties the list as Clear does and receives ML's first Count elements as Add does.
+    bool ReplaceContent(const MListSimple<T>& ML, int Count) override;
+
 private:
+    // Copying a polymorphic object through its static type would slice a derived one.
+    static constexpr bool kObjectsCopyable =
+        std::is_copy_constructible_v<Object> && (!std::is_polymorphic_v<Object> || std::is_final_v<Object>);
+
     T CreateObject();
+    // What this list is to hold for Count elements from `from` on: copies of their objects with
+    // bAutoDelete, else the pointers. False, with nothing left behind, when a copy fails.
+    bool Receive(const T* from, int Count, std::vector<T>& received);
+    // Deletes received copies that did not make it into the list.
+    void Discard(std::vector<T>& received);
+    // Appends the received elements with one pair of events.
+    bool AppendReceived(const std::vector<T>& received);
 
     // Set while Insert(Index) runs: the slot its growth appends is overwritten by the shift
     // that follows, so no object may be created for it.
@@ -165,6 +200,95 @@ template <class T>
 int MListAdr<T>::Add()
 {
     return Base::Add(T{});
+}
+
+template <class T>
+bool MListAdr<T>::Add(const MListSimple<T>& ML, int IndexBegin, int Count)
+{
+    if (const auto range = this->CheckAddRange(ML, IndexBegin, Count); range != Base::AddRange::Valid)
+        return range == Base::AddRange::Nothing;
+    std::vector<T> received;
+    if (!Receive(ML.Data + IndexBegin, Count, received) || !AppendReceived(received)) {
+        Discard(received);
+        TraceError(FName, "return error", "MListAdr<T>::Add");
+        return false;
+    }
+    return true;
+}
+
+template <class T>
+bool MListAdr<T>::Add(const MList<T>& ML, int IndexBegin, int Count)
+{
+    return Add(static_cast<const MListSimple<T>&>(ML), IndexBegin, Count);
+}
+
+template <class T>
+int MListAdr<T>::AddNULL()
+{
+    const bool autoCreate = std::exchange(bAutoCreate, false);
+    const int index = Base::AddNULL();
+    bAutoCreate = autoCreate;
+    return index;
+}
+
+template <class T>
+bool MListAdr<T>::ReplaceContent(const MListSimple<T>& ML, int Count)
+{
+    if (&ML == this)
+        return SetCount(Count); // its own front: only the objects behind it go
+    std::vector<T> received;
+    // The room is taken before anything is removed, so a failure leaves the list as it was.
+    const bool replaced = Receive(ML.Data, Count, received) && this->GrowD(Count) && SetCount(0) &&
+                          AppendReceived(received);
+    if (!replaced) {
+        Discard(received);
+        TraceError(FName, "return error", "MListAdr<T>::CopyFrom");
+    }
+    return replaced;
+}
+
+template <class T>
+bool MListAdr<T>::Receive(const T* from, int Count, std::vector<T>& received)
+{
+    try {
+        received.reserve(static_cast<std::size_t>(Count));
+        if (!bAutoDelete) {
+            received.assign(from, from + Count);
+            return true;
+        }
+        if constexpr (kObjectsCopyable) {
+            for (int i = 0; i < Count; ++i)
+                received.push_back(from[i] == nullptr ? nullptr : new Object(*from[i]));
+            return true;
+        }
+    } catch (...) {
+        Discard(received);
+    }
+    return false;
+}
+
+template <class T>
+void MListAdr<T>::Discard(std::vector<T>& received)
+{
+    if (bAutoDelete)
+        for (T object : received)
+            delete object;
+    received.clear();
+}
+
+template <class T>
+bool MListAdr<T>::AppendReceived(const std::vector<T>& received)
+{
+    const int oldCount = FCount;
+    const int newCount = oldCount + static_cast<int>(received.size());
+    this->FireBefore(-1, -1, MListChangeAdded);
+    if (!MListSimple<T>::SetCount(newCount))
+        return false;
+    std::copy(received.begin(), received.end(), Data + oldCount);
+    const bool autoCreate = std::exchange(bAutoCreate, false);
+    this->FireAfter(oldCount, newCount - 1, MListChangeAdded);
+    bAutoCreate = autoCreate;
+    return true;
 }
 
 template <class T>

@@ -108,9 +108,11 @@ public:
     bool SetCapacity(int NewCapacity);
     // Scratch room for Count elements behind every element and parked element.
     bool GetBuffer(int Count, T*& P);
-    // Replaces the content with ML's elements 0 .. IndexEnd (-1: ML's last element). An empty
-    // ML leaves this list unchanged.
-    bool CopyFrom(const MListSimple<T>* ML, int IndexEnd = -1);
+    // Replaces the content with all of ML's elements. An empty ML leaves this list unchanged.
+    bool CopyFrom(const MListSimple<T>* ML);
+    // Replaces the content with ML's elements 0 .. IndexEnd; an IndexEnd outside ML (negative
+    // included) fails. An empty ML leaves this list unchanged.
+    bool CopyFrom(const MListSimple<T>* ML, int IndexEnd);
 
 protected:
     static void MoveElements(T* to, const T* from, long long count)
@@ -127,6 +129,13 @@ protected:
     // The part of a load shared by both stream forms: the payload or, without data, zeros for
     // the slots from FirstNewSlot on.
     void LoadPayload(MStream& MS, int count, bool bData, int FirstNewSlot);
+
+    enum class AddRange { Nothing, Valid, Refused };
+    // The checks of Add(ML, IndexBegin, Count), each failure posted; Nothing for Count 0.
+    AddRange CheckAddRange(const MListSimple<T>& ML, int IndexBegin, int Count);
+    // CopyFrom's replacing step, once ML is known to hold Count >= 1 elements: makes them this
+    // list's content. A list that owns what its elements point to replaces this step.
+    virtual bool ReplaceContent(const MListSimple<T>& ML, int Count);
 
 private:
     void PostAddRange(const MListSimple<T>& ML,
@@ -461,26 +470,35 @@ void MListSimple<T>::PostAddRange(const MListSimple<T>& ML, TraceLocation where)
 }
 
 template <class T>
-bool MListSimple<T>::Add(const MListSimple<T>& ML, int IndexBegin, int Count)
+typename MListSimple<T>::AddRange MListSimple<T>::CheckAddRange(const MListSimple<T>& ML, int IndexBegin, int Count)
 {
     if (Count == 0)
-        return true;
+        return AddRange::Nothing;
     if (IndexBegin < 0 || IndexBegin >= ML.FCount) {
         PostAddRange(ML);
         TraceError(FName, "return error", "MListSimple<T>::Add");
-        return false;
+        return AddRange::Refused;
     }
     const long long newCount = static_cast<long long>(FCount) + Count;
     if (Count < 1 || static_cast<long long>(IndexBegin) + Count > ML.FCount || newCount > INT_MAX) {
         TraceError(FName, "return error", "MListSimple<T>::Add");
-        return false;
+        return AddRange::Refused;
     }
     if (&ML == this || ML.Data == Data) {
         TraceError(FName, "return error", "MListSimple<T>::Add");
-        return false;
+        return AddRange::Refused;
     }
+    return AddRange::Valid;
+}
+
+template <class T>
+bool MListSimple<T>::Add(const MListSimple<T>& ML, int IndexBegin, int Count)
+{
+    if (const AddRange range = CheckAddRange(ML, IndexBegin, Count); range != AddRange::Valid)
+        return range == AddRange::Nothing;
     const int oldCount = FCount;
-    if (!MListSimple::SetCount(static_cast<int>(newCount))) {
+    const int newCount = oldCount + Count;
+    if (!MListSimple::SetCount(newCount)) {
         TraceError(FName, "return error", "MListSimple<T>::Add");
         return false;
     }
@@ -488,7 +506,7 @@ bool MListSimple<T>::Add(const MListSimple<T>& ML, int IndexBegin, int Count)
     // Growing from zero through the virtual SetCount makes a derived list report the whole
     // list as added.
     FCount = 0;
-    if (!SetCount(static_cast<int>(newCount))) {
+    if (!SetCount(newCount)) {
         TraceError(FName, "return error", "MListSimple<T>::Add");
         return false;
     }
@@ -610,6 +628,13 @@ bool MListSimple<T>::GetBuffer(int Count, T*& P)
 }
 
 template <class T>
+bool MListSimple<T>::CopyFrom(const MListSimple<T>* ML)
+{
+    // A null ML fails in the checks below, before its count would be needed.
+    return CopyFrom(ML, ML != nullptr ? ML->FCount - 1 : 0);
+}
+
+template <class T>
 bool MListSimple<T>::CopyFrom(const MListSimple<T>* ML, int IndexEnd)
 {
     if (ML == nullptr) {
@@ -618,23 +643,26 @@ bool MListSimple<T>::CopyFrom(const MListSimple<T>* ML, int IndexEnd)
     }
     if (ML->FCount == 0)
         return true;
-    if (IndexEnd == -1)
-        IndexEnd = ML->FCount - 1;
     if (IndexEnd < 0 || IndexEnd >= ML->FCount) {
         TraceError(FName, "return error", "MListSimple<T>::CopyFrom");
         return false;
     }
-    const int n = IndexEnd + 1;
+    return ReplaceContent(*ML, IndexEnd + 1);
+}
+
+template <class T>
+bool MListSimple<T>::ReplaceContent(const MListSimple<T>& ML, int Count)
+{
     const int initialisedBefore = FCountInit;
     // The slots about to be overwritten count as initialised, so growing does not run
     // OnInitItems for them.
-    if (FCountInit < n)
-        FCountInit = n;
-    if (!SetCount(n)) {
+    if (FCountInit < Count)
+        FCountInit = Count;
+    if (!SetCount(Count)) {
         FCountInit = initialisedBefore;
         return false;
     }
-    MoveElements(Data, ML->Data, n);
+    MoveElements(Data, ML.Data, Count);
     return true;
 }
 

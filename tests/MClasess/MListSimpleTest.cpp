@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -243,22 +244,27 @@ TEST(MListSimpleTest, CopyFrom)
     struct Case {
         const char* name;
         const MListSimple<char>* source;
-        int indexEnd;
+        std::optional<int> indexEnd; // none: the default, the source's last element
         bool ok;
         std::string_view after;
     };
     const Case kCases[] = {
-        {"all of a shorter list", &source, -1, true, "xyz"},
+        {"all of a shorter list", &source, std::nullopt, true, "xyz"},
+        {"up to the last element", &source, 2, true, "xyz"},
         {"a leading part", &source, 1, true, "xy"},
-        {"an empty list leaves the target", &empty, -1, true, "abcdefg"},
-        {"no list", nullptr, -1, false, "abcdefg"},
+        {"an empty list leaves the target", &empty, std::nullopt, true, "abcdefg"},
+        {"an empty list, whatever the end", &empty, -1, true, "abcdefg"},
+        {"no list", nullptr, std::nullopt, false, "abcdefg"},
         {"end past the source", &source, 3, false, "abcdefg"},
+        // Given explicitly, -1 is a negative end like any other, not the default.
+        {"end -1", &source, -1, false, "abcdefg"},
+        {"end -2", &source, -2, false, "abcdefg"},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         MListSimple<char> list;
         SetText(list, "abcdefg");
-        EXPECT_EQ(c.ok, list.CopyFrom(c.source, c.indexEnd));
+        EXPECT_EQ(c.ok, c.indexEnd ? list.CopyFrom(c.source, *c.indexEnd) : list.CopyFrom(c.source));
         EXPECT_EQ(c.after, Text(list));
     }
 }
