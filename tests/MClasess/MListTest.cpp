@@ -9,6 +9,7 @@
 #include <optional>
 #include <ostream>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -250,6 +251,69 @@ TEST(MListTest, SortPlacesEqualKeysAsTheHeapLeavesThem)
     EXPECT_EQ((std::vector<int>{1, 2, 0}), SortedIds({1, 1, 1}));
     EXPECT_EQ((std::vector<int>{0}), SortedIds({1}));
     EXPECT_EQ((std::vector<int>{1, 0}), SortedIds({2, 1}));
+}
+
+// The heap sort exactly as its steps are written down, on a plain vector: the reference for
+// where equal keys end up.
+template <class T, class More>
+void ReferenceHeapSort(std::vector<T>& A, More more)
+{
+    const int n = static_cast<int>(A.size());
+    if (n < 2)
+        return;
+    const auto siftDown = [&A, &more](int a, int b) {
+        const T t = A[a];
+        while (a <= b / 2) {
+            int c = 2 * a;
+            if (c < b && more(A[c + 1], A[c]))
+                c = c + 1;
+            if (!more(A[c], t))
+                break;
+            A[a] = A[c];
+            a = c;
+        }
+        A[a] = t;
+    };
+    for (int k = n / 2; k >= 0; --k)
+        siftDown(k, n - 1);
+    for (int i = n - 1; i >= 1; --i) {
+        std::swap(A[i], A[0]);
+        siftDown(0, i - 1);
+    }
+}
+
+TEST(MListTest, SortLeavesEqualKeysExactlyWhereTheHeapSortPutsThem)
+{
+    // Few distinct depths, so most keys have many equals; entries are told apart by iAtom.
+    std::mt19937 random(5113u); // fixed start value: the same inputs every run
+    const auto byDepth = [](const MObj& a, const MObj& b) { return a.Z > b.Z; };
+    const auto byHeight = [](const MObj& a, const MObj& b) { return a.Z < b.Z; };
+    for (int round = 0; round < 400; ++round) {
+        const int n = round < 300 ? round % 70 : std::uniform_int_distribution<int>(70, 5000)(random);
+        const int depths = 1 + round % 5;
+        std::uniform_int_distribution<int> depth(0, depths - 1);
+        std::vector<MObj> entries;
+        for (int i = 0; i < n; ++i)
+            entries.push_back({static_cast<float>(depth(random)), i, -1});
+        const bool descending = round % 2 == 1;
+        SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(n) + " entries" +
+                     (descending ? ", the list's own order" : ""));
+
+        MList<MObj> list;
+        for (const MObj& entry : entries)
+            list.Add(entry);
+        if (descending) {
+            list.FCompareMore = [](const MObj* a, const MObj* b) { return a->Z < b->Z; };
+            ReferenceHeapSort(entries, byHeight);
+        } else {
+            ReferenceHeapSort(entries, byDepth);
+        }
+        list.Sort();
+
+        ASSERT_EQ(n, list.FCount);
+        for (int i = 0; i < n; ++i)
+            ASSERT_EQ(entries[static_cast<std::size_t>(i)].iAtom, list.Data[i].iAtom) << "at " << i;
+    }
 }
 
 TEST(MListTest, SortOrdersAnyInputAscendingByTheListsOrder)

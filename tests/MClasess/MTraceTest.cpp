@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "TraceBlockNames.h"
+#include "TraceTestViewer.h"
 
 #include <QString>
 
@@ -31,94 +32,6 @@ std::int32_t DeadProcessId()
     waitpid(child, nullptr, 0);
     return static_cast<std::int32_t>(child);
 }
-
-// A block made by the test itself, as a viewer of another build would leave it.
-class TestBlock {
-public:
-    explicit TestBlock(const std::string& name)
-        : name_(name), mapping_(TraceBlockMapping::Open(name, TraceBlockMapping::Mode::CreateOrOpen))
-    {
-    }
-    ~TestBlock() { shm_unlink(name_.c_str()); }
-    TestBlock(const TestBlock&) = delete;
-    TestBlock& operator=(const TestBlock&) = delete;
-
-    const TraceBlock& Block() const { return mapping_->Block(); }
-
-private:
-    std::string name_;
-    std::optional<TraceBlockMapping> mapping_;
-};
-
-struct TakenRecord {
-    std::int32_t kind = 0;
-    int flag = 0;
-    std::int32_t threadId = 0;
-    std::int32_t line = 0;
-    std::string expression, sourceFile, objectName, componentName, extra1, extra2, method;
-};
-
-// Plays the trace viewer inside the test process, with the same handshake as pelmora-trace.
-class InProcessViewer {
-public:
-    explicit InProcessViewer(const TraceBlock& block) : block_(block)
-    {
-        block_.Receiver().store(static_cast<std::int32_t>(getpid()));
-        thread_ = std::thread([this] { Listen(); });
-    }
-    ~InProcessViewer()
-    {
-        stop_ = true;
-        thread_.join();
-        block_.Receiver().store(0);
-    }
-    InProcessViewer(const InProcessViewer&) = delete;
-    InProcessViewer& operator=(const InProcessViewer&) = delete;
-
-    std::vector<TakenRecord> Records()
-    {
-        std::lock_guard guard(lock_);
-        return records_;
-    }
-
-private:
-    void Listen()
-    {
-        while (!stop_) {
-            const std::int32_t busy = block_.Busy().load(std::memory_order_acquire);
-            if (busy != TraceBusyPosted) {
-                block_.WaitWhileBusyIs(busy, std::chrono::milliseconds(20));
-                continue;
-            }
-            Take();
-            block_.Writing().store(0);
-            block_.Busy().store(TraceBusyFree, std::memory_order_release);
-        }
-    }
-    void Take()
-    {
-        TakenRecord record;
-        record.kind = block_.ReadInt32(TraceOffsetKind);
-        record.flag = block_.ReadFlag();
-        record.threadId = block_.ReadInt32(TraceOffsetThreadId);
-        record.line = block_.ReadInt32(TraceOffsetLine);
-        record.expression = block_.ReadText(TraceOffsetExpression);
-        record.sourceFile = block_.ReadText(TraceOffsetSourceFile);
-        record.objectName = block_.ReadText(TraceOffsetObjectName);
-        record.componentName = block_.ReadText(TraceOffsetComponentName);
-        record.extra1 = block_.ReadText(TraceOffsetExtra1);
-        record.extra2 = block_.ReadText(TraceOffsetExtra2);
-        record.method = block_.ReadText(TraceOffsetMethod);
-        std::lock_guard guard(lock_);
-        records_.push_back(std::move(record));
-    }
-
-    const TraceBlock& block_;
-    std::atomic<bool> stop_ = false;
-    std::mutex lock_;
-    std::vector<TakenRecord> records_;
-    std::thread thread_;
-};
 
 TraceRecord Record(std::int32_t kind, std::string expression, std::string value = {},
                    const char* method = "MListSimple<T>::Add", std::int32_t line = __builtin_LINE())
