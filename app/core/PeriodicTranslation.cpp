@@ -3,6 +3,7 @@
 #include <span>
 #include <vector>
 
+#include "MSingle.h"
 #include "PointDistance.h"
 #include "SpatialGrid.h"
 
@@ -14,8 +15,8 @@ void RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& latt
         for (int j = 0; j < lattice.Ny; ++j) {
             for (int k = 0; k < cell.FCount; ++k) {
                 MPoint3DN<float> p = cell.Data[k];
-                p.x = static_cast<float>(double(p.x) + i * lattice.Ax + j * lattice.Dx);
-                p.y = static_cast<float>(double(p.y) + j * lattice.Ay + i * lattice.Dy);
+                p.x = ToSingle(double(p.x) + i * lattice.Ax + j * lattice.Dx);
+                p.y = ToSingle(double(p.y) + j * lattice.Ay + i * lattice.Dy);
                 repeated.Add(p);
             }
         }

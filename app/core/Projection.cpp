@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "MConstants.h"
+#include "MSingle.h"
 
 namespace {
 
@@ -10,7 +11,8 @@ namespace {
 // bitmap's width.
 constexpr double FitShare = 0.4347826086956522;
 
-float Round(double value) { return static_cast<float>(value); }
+// The half extent given to a structure that has none.
+constexpr float PointHalfExtent = 1;
 
 float LargestRadius(const MListAdr<MAtom*>& elements)
 {
@@ -50,26 +52,31 @@ void CenterAndScale(MList<MPoint3DN<float>>& points, const MListAdr<MAtom*>& ele
 {
     Point3 max, min;
     GetMinMax(points, max, min);
-    const Point3 center{Round(double(Round(double(min.x) + max.x)) * 0.5),
-                        Round(double(Round(double(min.y) + max.y)) * 0.5),
-                        Round(double(Round(double(min.z) + max.z)) * 0.5)};
+    const Point3 center{ToSingle(double(ToSingle(double(min.x) + max.x)) * 0.5),
+                        ToSingle(double(ToSingle(double(min.y) + max.y)) * 0.5),
+                        ToSingle(double(ToSingle(double(min.z) + max.z)) * 0.5)};
     const float largestRadius = LargestRadius(elements);
     for (int i = 0; i < points.FCount; ++i) {
         MPoint3DN<float>& p = points.Data[i];
-        p.x = Round(double(p.x) - center.x);
-        p.y = Round(double(p.y) - center.y);
-        p.z = Round(double(p.z) - center.z);
+        p.x = ToSingle(double(p.x) - center.x);
+        p.y = ToSingle(double(p.y) - center.y);
+        p.z = ToSingle(double(p.z) - center.z);
     }
     if (!scale)
         return;
-    const float halfExtent = Max3(Round(double(max.x) - center.x), Round(double(max.y) - center.y),
-                                  Round(double(max.z) - center.z));
-    const float reach = Round(double(halfExtent) * kRPoint * largestRadius * Sqrt2);
+    float halfExtent = Max3(ToSingle(double(max.x) - center.x), ToSingle(double(max.y) - center.y),
+                            ToSingle(double(max.z) - center.z));
+    // A single atom, or atoms that all coincide, have no extent; drawn at the scale of whatever
+    // was shown before (or at zero) they would be invisible, so they get the scale of a structure
+    // one model unit in half extent.
+    if (halfExtent == 0 && points.FCount > 0)
+        halfExtent = PointHalfExtent;
+    const float reach = ToSingle(double(halfExtent) * kRPoint * largestRadius * Sqrt2);
     if (reach != 0)
-        *scale = Round(bitmapWidth * FitShare / reach);
+        *scale = ToSingle(bitmapWidth * FitShare / reach);
 }
 
-float AngleOfPosition(int position, int maximum) { return Round(Pi2 * position / maximum); }
+float AngleOfPosition(int position, int maximum) { return ToSingle(Pi2 * position / maximum); }
 
 void RotatePoints(const MList<MPoint3DN<float>>& source, const ViewAngles& angles,
                   MList<MPoint3DN<float>>& view)
@@ -82,12 +89,12 @@ void RotatePoints(const MList<MPoint3DN<float>>& source, const ViewAngles& angle
     for (int i = 0; i < source.FCount; ++i) {
         MPoint3DN<float> p = source.Data[i];
         // About y, then z, then x; each step rounds its two new coordinates to single precision.
-        const float x1 = Round(cosY * p.x + sinY * p.z);
-        const float z1 = Round(-sinY * p.x + cosY * p.z);
-        const float x2 = Round(cosZ * x1 - sinZ * p.y);
-        const float y1 = Round(sinZ * x1 + cosZ * p.y);
-        const float y2 = Round(cosX * y1 - sinX * z1);
-        const float z2 = Round(sinX * y1 + cosX * z1);
+        const float x1 = ToSingle(cosY * p.x + sinY * p.z);
+        const float z1 = ToSingle(-sinY * p.x + cosY * p.z);
+        const float x2 = ToSingle(cosZ * x1 - sinZ * p.y);
+        const float y1 = ToSingle(sinZ * x1 + cosZ * p.y);
+        const float y2 = ToSingle(cosX * y1 - sinX * z1);
+        const float z2 = ToSingle(sinX * y1 + cosX * z1);
         p.x = x2;
         p.y = y2;
         p.z = z2;
@@ -103,20 +110,20 @@ void CutStickEnds(const MList<MStick<float>>& sticks, const MList<MPoint3DN<floa
         const MStick<float>& stick = sticks.Data[s];
         const MPoint3DN<float>& a = view.Data[stick.I1];
         const MPoint3DN<float>& b = view.Data[stick.I2];
-        const float length = Round(std::sqrt((double(b.x) - a.x) * (double(b.x) - a.x)
+        const float length = ToSingle(std::sqrt((double(b.x) - a.x) * (double(b.x) - a.x)
                                              + (double(b.y) - a.y) * (double(b.y) - a.y)
                                              + (double(b.z) - a.z) * (double(b.z) - a.z)));
-        const float e1 = Round(double(kRPoint) * elements.Data[a.N]->Radius / length);
-        const float e2 = Round(double(kRPoint) * elements.Data[b.N]->Radius / length);
+        const float e1 = ToSingle(double(kRPoint) * elements.Data[a.N]->Radius / length);
+        const float e2 = ToSingle(double(kRPoint) * elements.Data[b.N]->Radius / length);
         MStick<float> cut = stick;
         cut.P2 = a;
-        cut.P2.x = Round(a.x + (double(b.x) - a.x) * e1);
-        cut.P2.y = Round(a.y + (double(b.y) - a.y) * e1);
-        cut.P2.z = Round(a.z + (double(b.z) - a.z) * e1);
+        cut.P2.x = ToSingle(a.x + (double(b.x) - a.x) * e1);
+        cut.P2.y = ToSingle(a.y + (double(b.y) - a.y) * e1);
+        cut.P2.z = ToSingle(a.z + (double(b.z) - a.z) * e1);
         cut.P1 = b;
-        cut.P1.x = Round(b.x + (double(a.x) - b.x) * e2);
-        cut.P1.y = Round(b.y + (double(a.y) - b.y) * e2);
-        cut.P1.z = Round(b.z + (double(a.z) - b.z) * e2);
+        cut.P1.x = ToSingle(b.x + (double(a.x) - b.x) * e2);
+        cut.P1.y = ToSingle(b.y + (double(a.y) - b.y) * e2);
+        cut.P1.z = ToSingle(b.z + (double(a.z) - b.z) * e2);
         stickView.Data[s] = cut;
     }
 }

@@ -29,8 +29,9 @@ void GetMinMax(const MList<MPoint3DN<float>>& points, Point3& max, Point3& min);
 float Max3(float a, float b, float c);
 
 // Centres the points on the origin. When scale is given, it becomes the pixels per model unit
-// that fit the structure's balls into a bitmap of bitmapWidth; a structure without extent keeps
-// the old scale.
+// that fit the structure's balls into a bitmap of bitmapWidth. A structure without extent (one
+// atom, or atoms that all coincide) is scaled as if its half extent were one model unit; an
+// empty list gets a scale of zero, and a table without radii keeps the old scale.
 void CenterAndScale(MList<MPoint3DN<float>>& points, const MListAdr<MAtom*>& elements, float kRPoint,
                     int bitmapWidth, float* scale);
 

@@ -6,6 +6,7 @@
 
 #include "BallStickRaster.h"
 #include "MTrace.h"
+#include "MSingle.h"
 #include "SvgWriter.h"
 
 namespace {
@@ -33,8 +34,6 @@ std::optional<std::int64_t> PixelOf(double position)
     return static_cast<std::int64_t>(whole);
 }
 
-float Single(double value) { return static_cast<float>(value); }
-
 // One pass over the draw list: the bitmap's raster, the optional SVG buffer and the values every
 // object needs.
 class SceneDrawer {
@@ -56,7 +55,7 @@ public:
         const MAtom* element = Element(p.N);
         if (element == nullptr)
             return;
-        const float r = Single(double(element->Radius) * scene_.KRPoint);
+        const float r = ToSingle(double(element->Radius) * scene_.KRPoint);
         const double scale = scene_.ScaleXyz;
         const auto left = PixelOf((double(p.x) - r) * scale + halfWidth_);
         const auto top = PixelOf((double(p.y) - r) * scale + halfHeight_);
@@ -65,8 +64,8 @@ public:
         if (left && top && right && bottom)
             raster_.Ellipse(*left, *top, *right, *bottom, RgbOf(element->Color), Black);
         if (svg_ != nullptr)
-            SvgEllipse(*svg_, element->Name, element->Color, Single(scale * p.x + halfWidth_),
-                       Single(scale * p.y + halfHeight_), Single(scale * r));
+            SvgEllipse(*svg_, element->Name, element->Color, ToSingle(scale * p.x + halfWidth_),
+                       ToSingle(scale * p.y + halfHeight_), ToSingle(scale * r));
     }
 
     void Stick(int index)
@@ -74,10 +73,10 @@ public:
         const MStick<float>& stick = scene_.LStickView.Data[index];
         const double scale = scene_.ScaleXyz;
         // P1 lies on the ball of atom I2, P2 on the ball of atom I1.
-        const float x1 = Single(scale * stick.P1.x + halfWidth_);
-        const float y1 = Single(scale * stick.P1.y + halfHeight_);
-        const float x2 = Single(scale * stick.P2.x + halfWidth_);
-        const float y2 = Single(scale * stick.P2.y + halfHeight_);
+        const float x1 = ToSingle(scale * stick.P1.x + halfWidth_);
+        const float y1 = ToSingle(scale * stick.P1.y + halfHeight_);
+        const float x2 = ToSingle(scale * stick.P2.x + halfWidth_);
+        const float y2 = ToSingle(scale * stick.P2.y + halfHeight_);
         const auto width = PixelOf(double(stickRadiusPosition_) / StickRadiusBarMaximum * 2 * scale);
         const auto px1 = PixelOf(x1), py1 = PixelOf(y1), px2 = PixelOf(x2), py2 = PixelOf(y2);
         if (width && px1 && py1 && px2 && py2)
@@ -106,13 +105,13 @@ private:
         const MAtom* second = Element(b);
         if (first == nullptr || second == nullptr)
             return;
-        const float halfWidth = Single(double(stickRadiusPosition_) * scene_.ScaleXyz / StickRadiusBarMaximum);
+        const float halfWidth = ToSingle(double(stickRadiusPosition_) * scene_.ScaleXyz / StickRadiusBarMaximum);
         if (a == b) {
             SvgRect(*svg_, x1, y1, x2, y2, halfWidth, first->Color, first->Name + "-" + first->Name);
             return;
         }
-        const float mx = Single((double(x1) + x2) * 0.5);
-        const float my = Single((double(y1) + y2) * 0.5);
+        const float mx = ToSingle((double(x1) + x2) * 0.5);
+        const float my = ToSingle((double(y1) + y2) * 0.5);
         SvgRect(*svg_, x1, y1, mx, my, halfWidth, second->Color, first->Name + "-0");
         SvgRect(*svg_, mx, my, x2, y2, halfWidth, first->Color, second->Name + "-0");
     }

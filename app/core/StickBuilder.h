@@ -4,6 +4,7 @@
 #include <span>
 
 #include "MList.h"
+#include "MSingle.h"
 #include "MListAdr.h"
 #include "SceneRecords.h"
 
@@ -20,7 +21,7 @@ void BuildSticks(std::span<const MPoint3DN<float>> points, std::span<MAtom* cons
 // The threshold of one pair, as the bond test uses it.
 inline float StickThreshold(float radiusLinkA, float radiusLinkB, float kMin)
 {
-    return static_cast<float>((double(radiusLinkA) + double(radiusLinkB)) * double(kMin));
+    return ToSingle((double(radiusLinkA) + double(radiusLinkB)) * double(kMin));
 }
 
 #endif

@@ -6,6 +6,7 @@
 
 #include "MConstants.h"
 #include "MFunction.h"
+#include "MSingle.h"
 
 namespace {
 
@@ -17,7 +18,6 @@ constexpr int CreditBaselineDivisor = 4;
 constexpr int CreditFontDivisor = 20;
 constexpr TColor CreditColor = 0x000000FF;  // pure red
 
-float Single(double value) { return static_cast<float>(value); }
 
 bool AllFinite(std::initializer_list<float> values)
 {
@@ -45,13 +45,13 @@ float RectDegrees(float x1, float y1, float x2, float y2)
 {
     float angle;
     if (x1 == x2) {
-        angle = Single(PiHalf);
+        angle = ToSingle(PiHalf);
     } else {
-        angle = Single(std::atan((double(y2) - y1) / (double(x2) - x1)));
+        angle = ToSingle(std::atan((double(y2) - y1) / (double(x2) - x1)));
         if (x2 < x1)
-            angle = Single(angle + Pi);
+            angle = ToSingle(angle + Pi);
     }
-    return Single(180 * double(angle) / Pi);
+    return ToSingle(180 * double(angle) / Pi);
 }
 
 }  // namespace
@@ -141,10 +141,10 @@ void SvgRect(TextBuffer& svg, float x1, float y1, float x2, float y2, float half
     }
     const double dx = double(x2) - x1;
     const double dy = double(y2) - y1;
-    const float length = Single(std::sqrt(dx * dx + dy * dy));
+    const float length = ToSingle(std::sqrt(dx * dx + dy * dy));
     const float degrees = RectDegrees(x1, y1, x2, y2);
-    const float top = Single(double(y1) - halfWidth);
-    const float height = Single(2 * double(halfWidth));
+    const float top = ToSingle(double(y1) - halfWidth);
+    const float height = ToSingle(2 * double(halfWidth));
     if (!AllFinite({x1, y1, x2, y2, length, degrees, top, height}))
         return;
     const std::string xText = FloatToSvg(x1);

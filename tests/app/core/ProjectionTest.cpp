@@ -38,13 +38,28 @@ TEST_F(ProjectionTest, CentresOnTheBoxMiddleAndFitsTheBallsToTheBitmap)
     EXPECT_EQ(scale, static_cast<float>(3000 * 0.4347826086956522 / reach));
 }
 
-TEST_F(ProjectionTest, StructureWithoutExtentKeepsTheScale)
+TEST_F(ProjectionTest, StructureWithoutExtentIsScaledAsIfItWereOneUnitAcross)
 {
-    points.Add(MPoint3DN<float>{3, 3, 3, CarbonIndex, -1});
+    // One atom, or two that coincide: whatever the scale was before, the balls get the size
+    // they would have in a structure of half extent 1.
+    const float reach = static_cast<float>(1.0 * 2.0 * double(1.02f) * 1.414213562373);
+    const float expected = static_cast<float>(3000 * 0.4347826086956522 / reach);
+    for (int atoms : {1, 2}) {
+        SCOPED_TRACE(atoms);
+        points.Clear();
+        for (int i = 0; i < atoms; ++i)
+            points.Add(MPoint3DN<float>{3, 3, 3, CarbonIndex, -1});
+        for (float before : {0.0f, 12.5f}) {
+            float scale = before;
+            CenterAndScale(points, elements, 2.0f, 3000, &scale);
+            EXPECT_EQ(scale, expected);
+            EXPECT_EQ(points.Data[0].x, 0);
+        }
+    }
     float scale = 12.5f;
-    CenterAndScale(points, elements, 1.0f, 3000, &scale);
-    EXPECT_EQ(scale, 12.5f);
-    EXPECT_EQ(points.Data[0].x, 0);
+    points.Clear();
+    CenterAndScale(points, elements, 1.0f, 3000, &scale);  // nothing to draw: a scale of zero
+    EXPECT_EQ(scale, 0.0f);
     CenterAndScale(points, elements, 1.0f, 3000, nullptr);  // no scale asked for: only centring
 }
 
