@@ -6,6 +6,8 @@
 #include <iterator>
 #include <optional>
 
+#include "MSingle.h"
+
 namespace {
 
 // Exponents are summed up to this magnitude only; far beyond any double, far below overflow.
@@ -110,7 +112,7 @@ std::optional<double> ParseDecimal(std::string_view text)
 
 std::optional<std::int32_t> ParseInteger(std::string_view text)
 {
-    std::size_t pos = text.find_first_not_of(" \t");
+    std::size_t pos = text.find_first_not_of(' ');
     if (pos == std::string_view::npos)
         return std::nullopt;
     bool negative = false;
@@ -175,6 +177,21 @@ double StrToDouble(std::string_view text)
     if (const std::optional<double> value = ParseDecimal(fixed))
         return *value;
     ThrowConvertError(text, "floating point");
+}
+
+float StrToSingle(std::string_view text)
+{
+    if (const std::optional<float> value = ToFiniteSingle(StrToDouble(text)))
+        return *value;
+    ThrowConvertError(text, "floating point");
+}
+
+double StrToDoubleInSingleRange(std::string_view text)
+{
+    const double value = StrToDouble(text);
+    if (!ToFiniteSingle(value))
+        ThrowConvertError(text, "floating point");
+    return value;
 }
 
 std::string FloatToSvg(float value)

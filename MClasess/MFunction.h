@@ -27,6 +27,16 @@ void FixDecimalSeparator(std::string& text);
 // magnitude beyond the double range and a text with both a point and a comma ("1,234.5").
 double StrToDouble(std::string_view text);
 
+// StrToDouble for a value that is stored in single precision (a coordinate, a radius): the
+// value rounded to single precision. A magnitude that would round to infinity throws
+// MConvertError naming the text, as a value that is no number does.
+float StrToSingle(std::string_view text);
+
+// StrToDouble for a value that is used in double precision but added to single-precision
+// coordinates (a step of the periodic repeat): the double itself, refused like StrToSingle
+// when it lies beyond the single-precision range.
+double StrToDoubleInSingleRange(std::string_view text);
+
 // The float's exact value rounded to 15 significant digits (ties to even), shortest form with
 // a point: 0.5 -> "0.5", 2 -> "2", 1.1f -> "1.10000002384186"; exponent form below 1e-4 and
 // from 1e15 on ("1e+15", "9.99999974737875e-05").
@@ -36,7 +46,7 @@ std::string FloatToSvg(float value);
 // user's mark (QLocale().decimalPoint()); the default keeps the point.
 std::string FloatToText(double value, std::string_view decimalMark = ".");
 
-// Reads a 32-bit integer: leading spaces or tabs, optional sign, then decimal digits or
+// Reads a 32-bit integer: leading spaces (not tabs), optional sign, then decimal digits or
 // hexadecimal digits after "$", "x", "X", "0x" or "0X". Nothing may follow the digits.
 // Decimal values must lie in -2147483648..2147483647. Hexadecimal values may use all 32 bits
 // and are taken as two's complement before the sign applies ("$FFFFFFFF" is -1).

@@ -257,7 +257,7 @@ QString ReadControlValues(const QCommandLineParser& parser, ExportOptions& optio
         if (!parser.isSet(option.name))
             continue;
         try {
-            option.set(options, StrToDouble(parser.value(option.name).toStdString()));
+            option.set(options, StrToDoubleInSingleRange(parser.value(option.name).toStdString()));
         } catch (const MConvertError& error) {
             return QString("--%1: %2").arg(option.name, QString::fromStdString(error.what()));
         }

@@ -32,9 +32,9 @@ ElementTableResult LoadAtom(const std::vector<std::string>& lines, MListAdr<MAto
         TraceWatch(ObjectName, "SL->Strings[3]", fields[3], Method);
         TraceWatch(ObjectName, "LAtom.Count", elements.FCount, Method);
         atom->Name = Trimmed(fields[0]);
-        atom->Radius = static_cast<float>(StrToDouble(fields[1]));
+        atom->Radius = StrToSingle(fields[1]);
         atom->Color = StrToInt(Trimmed(fields[2]));
-        atom->RadiusLink = static_cast<float>(StrToDouble(fields[1]));
+        atom->RadiusLink = StrToSingle(fields[1]);
     }
     return {};
 }

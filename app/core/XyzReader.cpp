@@ -24,6 +24,19 @@ bool CanBelongToSymbolOrNumber(char c)
         || c == '.';
 }
 
+// Bytes of the UTF-8 character that starts with `lead`; a stray continuation byte counts as one.
+std::size_t Utf8SequenceLength(char lead)
+{
+    const auto byte = static_cast<unsigned char>(lead);
+    if (byte >= 0xF0)
+        return 4;
+    if (byte >= 0xE0)
+        return 3;
+    if (byte >= 0xC0)
+        return 2;
+    return 1;
+}
+
 struct StringHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
@@ -65,13 +78,17 @@ XyzReadResult Failure(XyzReadOutcome outcome, std::string message, std::size_t l
 
 char XyzDelimiter(const std::vector<std::string>& lines)
 {
-    if (lines.size() <= DelimiterLine || lines[DelimiterLine].size() < 3)
+    if (lines.size() <= DelimiterLine)
         return ' ';
-    const char third = lines[DelimiterLine][2];
-    // A byte of a multi-byte character is part of a letter, not a delimiter.
-    if (static_cast<unsigned char>(third) >= 0x80 || static_cast<unsigned char>(lines[DelimiterLine][0]) >= 0x80
-        || static_cast<unsigned char>(lines[DelimiterLine][1]) >= 0x80)
+    // The lines are UTF-8: the third character may start at any byte, and a character of more
+    // than one byte is a letter of a symbol, never a delimiter.
+    const std::string_view line = lines[DelimiterLine];
+    std::size_t at = 0;
+    for (int skipped = 0; skipped < 2 && at < line.size(); ++skipped)
+        at += Utf8SequenceLength(line[at]);
+    if (at >= line.size() || Utf8SequenceLength(line[at]) != 1)
         return ' ';
+    const char third = line[at];
     return CanBelongToSymbolOrNumber(third) ? ' ' : third;
 }
 
@@ -101,9 +118,9 @@ XyzReadResult ReadXyz(const std::vector<std::string>& lines, const MListAdr<MAto
             break;
         }
         MPoint3DN<float> atom;
-        atom.x = static_cast<float>(StrToDouble(fields[1]));
-        atom.y = static_cast<float>(StrToDouble(fields[2]));
-        atom.z = static_cast<float>(StrToDouble(fields[3]));
+        atom.x = StrToSingle(fields[1]);
+        atom.y = StrToSingle(fields[2]);
+        atom.z = StrToSingle(fields[3]);
         atom.Group = -1;
         const std::string_view symbol = TrimmedView(fields[0]);
         atom.N = index.Find(symbol, fallback);

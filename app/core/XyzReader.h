@@ -4,8 +4,9 @@
 // Reading the lines of an XYZ file into the atom list. Line 0 holds the atom count N, line 1 a
 // comment that is never looked at, lines 2 to N+1 one atom each: symbol, x, y, z.
 //
-// The field delimiter is the third character of line 3 (the second atom line), which catches a
-// tab after a two-letter symbol as well as blanks, commas and semicolons. A character that can
+// The field delimiter is the third character of line 3 (the second atom line; characters, not
+// bytes, so "Ål;0.757;..." gives ';'), which catches a tab after a two-letter symbol as well as
+// blanks, commas and semicolons. A character that can
 // belong to a symbol or a number (letter, digit, '+', '-', '.') is no delimiter: a blank is used
 // instead, as it is when line 3 is missing or shorter than three characters.
 

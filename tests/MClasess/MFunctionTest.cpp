@@ -211,6 +211,34 @@ TEST_P(MFunctionUnderLocale, StrToDoubleReadsBackWhatFloatToSvgWrote)
     }
 }
 
+TEST_P(MFunctionUnderLocale, SinglePrecisionValuesBeyondItsRangeAreRefused)
+{
+    struct Case {
+        const char* text;
+        bool fits;
+    };
+    // 3.4028235677973362e38 is the largest double that still rounds to the largest float; the
+    // next one is the tie that rounds to infinity.
+    const Case kCases[] = {{"1e39", false}, {"-1E39", false}, {"3,5e38", false}, {"1e308", false},
+                           {"3.4028235677973362e38", true}, {"3.4028235677973366e38", false}, {"-3.4e38", true}, {"1e-50", true}, {"2,5", true}};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.text);
+        if (c.fits) {
+            EXPECT_EQ(StrToSingle(c.text), static_cast<float>(StrToDouble(c.text)));
+            EXPECT_EQ(StrToDoubleInSingleRange(c.text), StrToDouble(c.text));
+            continue;
+        }
+        const std::string message = "'" + std::string(c.text) + "' is not a valid floating point value";
+        EXPECT_THROW(
+            try { (void)StrToSingle(c.text); } catch (const MConvertError& error) {
+                EXPECT_EQ(error.what(), message);
+                throw;
+            },
+            MConvertError);
+        EXPECT_THROW((void)StrToDoubleInSingleRange(c.text), MConvertError);
+    }
+}
+
 TEST_P(MFunctionUnderLocale, StrToIntReadsDecimalAndHexadecimal)
 {
     struct Case {
@@ -221,7 +249,7 @@ TEST_P(MFunctionUnderLocale, StrToIntReadsDecimalAndHexadecimal)
         {"0", 0},
         {"42", 42},
         {"   42", 42},
-        {"\t-7", -7},
+        {" -7", -7},
         {"+7", 7},
         {"007", 7},
         {"2147483647", 2147483647},
@@ -251,7 +279,7 @@ TEST_P(MFunctionUnderLocale, StrToIntRejectsAnythingElse)
     const char* const kTexts[] = {
         "", " ", "12a", "12 ", "1 2", "+", "-", "- 1", "+-1", "1.0", "1,0", "$", "x", "0x", "$G",
         "0x-1", "$-1", "0x$1", "2147483648", "-2147483649", "4294967296", "99999999999999999999",
-        "$100000000", "\n5",
+        "$100000000", "\n5", "\t-7",  // only spaces may lead
     };
     for (const char* text : kTexts) {
         SCOPED_TRACE(text);

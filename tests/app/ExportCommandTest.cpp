@@ -125,6 +125,8 @@ TEST_F(ExportCommandTest, UsageErrorsExitWithTwoAndWriteNothing)
          "--atom-radius takes a whole number"},
         {"step not a number", {"--export", out, "--ax", "1.2.3", pair},
          "--ax: '1.2.3' is not a valid floating point value"},
+        {"step beyond the range of coordinates", {"--export", out, "--ax", "1e39", pair},
+         "--ax: '1e39' is not a valid floating point value"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -165,6 +167,8 @@ TEST(ExportCommand, RejectedInputsExitWithOneAndTheWindowsMessage)
          "pelmora: Error count of lines in file\n"},
         {"coordinate that does not convert", "2\n\nC 0 0 0\nC 1 x1 0\n", kElementTable,
          "pelmora: 'x1' is not a valid floating point value\n"},
+        {"coordinate beyond the range of coordinates", "2\n\nC 0 0 0\nC 1e39 0 0\n", kElementTable,
+         "pelmora: '1e39' is not a valid floating point value\n"},
         {"missing element table", pair, nullptr, "pelmora: Cannot open file \"{dir}/elements.txt\""},
         {"element line with three fields", pair, "Symbol\tRadius\tColor\tX\nC\t0.76\t1\t1\nH\t0.31\t1\n",
          "pelmora: Error in file Atom.txt in line 2\n"},

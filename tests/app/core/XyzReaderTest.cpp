@@ -70,6 +70,10 @@ TEST_F(XyzReaderTest, FieldsNumbersAndSymbols)
          {CarbonIndex, HydrogenIndex}},
         {"a comma after a two-letter symbol is the delimiter", "2\n\nCl,1,2,3\nCl,4,,6\n", {1, 4},
          {ChlorineIndex, ChlorineIndex}},
+        {"the third character, not byte, after a two-byte symbol", "2\n\nÅl;1;0;0\nÅl;2;0;1\n", {1, 2},
+         {FallbackIndex, FallbackIndex}},
+        {"a two-byte third character is a letter, no delimiter", "2\n\nC 1 0 0\nCÅ 2 0 1\n", {1, 2},
+         {CarbonIndex, FallbackIndex}},
         {"a single atom has no line 3 and opens", "1\nlonely\nH 0.25 0 0\n", {0.25f}, {HydrogenIndex}},
         {"no atoms at all", "0\nempty\n", {}, {}},
         {"CR LF line ends and indented lines", "2\r\n\r\n  C 1 0 0\r\n  H 2 0 1\r\n", {1, 2},
@@ -143,6 +147,15 @@ TEST_F(XyzReaderTest, ConversionAndIndexErrorsAreDistinctAndLeaveTheDocumentedSt
     EXPECT_EQ(Xs(), (std::vector<float>{5, 1}));  // the atoms before it, not sorted
 
     EXPECT_THROW(Read(""), XyzIndexError);
+    EXPECT_THROW(Read("\t2\n\nC 0 0 0\nH 0 0 1\n"), MConvertError);  // only spaces may lead the count
+
+    // A coordinate beyond the single-precision range would be drawn nowhere: it is refused.
+    try {
+        Read("2\n\nC 1 0 0\nH 1e39 0 1\n");
+        FAIL() << "no conversion error";
+    } catch (const MConvertError& error) {
+        EXPECT_EQ(std::string(error.what()), "'1e39' is not a valid floating point value");
+    }
 }
 
 TEST_F(XyzReaderTest, UnknownSymbolWithoutFallbackIsRejectedByName)
