@@ -12,7 +12,7 @@
 #include "ElementTable.h"
 #include "MBmpSaveLoad.h"
 #include "MFunction.h"
-#include "SceneDrawing.h"
+#include "ScenePipeline.h"
 #include "SvgWriter.h"
 #include "TextBuffer.h"
 #include "XyzReader.h"
@@ -122,25 +122,26 @@ std::string JsonString(const std::string& text)
 
 std::string JsonNumber(float value) { return std::isfinite(value) ? FloatToSvg(value) : "null"; }
 
-void PrintInfo(std::ostream& out, const ExportOptions& options, int atomsRead, const Scene& scene, float stickFactor)
+void PrintInfo(std::ostream& out, const ExportOptions& options, int atomsRead, const Scene& scene,
+               const StickFactors& factors)
 {
     out << "{\"file\":" << JsonString(options.XyzFile.toStdString())
         << ",\"atomsRead\":" << std::to_string(atomsRead)
         << ",\"atomsAfterRepetition\":" << std::to_string(scene.LXyzTrans.FCount)
         << ",\"sticks\":" << std::to_string(scene.LStick.FCount)
         << ",\"ScaleXyz\":" << JsonNumber(scene.ScaleXyz)
-        << ",\"KRPoint\":" << JsonNumber(scene.KRPoint)
-        << ",\"stickFactor\":" << JsonNumber(stickFactor) << "}\n";
+        << ",\"KRPoint\":" << JsonNumber(factors.KAtomRadius)
+        << ",\"stickFactor\":" << JsonNumber(factors.KMinStickLength) << "}\n";
 }
 
 // The element table, read once as the window reads it at start. A table the window would
 // complain about stops the export: it would draw with a part of the table.
-bool LoadElementTable(const QString& fileName, Scene& scene, std::ostream& err)
+bool LoadElementTable(const QString& fileName, ScenePipeline& pipeline, std::ostream& err)
 {
     try {
         TextBuffer table;
         table.LoadFromFile(LocalFileName(fileName));
-        const ElementTableResult result = LoadAtom(table.Lines(), scene.LAtom);
+        const ElementTableResult result = pipeline.LoadElementTable(table.Lines());
         if (!result.complete) {
             Report(err, result.message);
             return false;
@@ -156,12 +157,12 @@ bool LoadElementTable(const QString& fileName, Scene& scene, std::ostream& err)
 
 // Reads the XYZ file into scene.LXyz. Returns the reader's result, or nothing when the file
 // could not be read at all (the window then keeps its old scene, so nothing is drawn).
-std::optional<XyzReadResult> ReadXyzFile(const QString& fileName, Scene& scene, std::ostream& err)
+std::optional<XyzReadResult> ReadXyzFile(const QString& fileName, ScenePipeline& pipeline, std::ostream& err)
 {
     try {
         TextBuffer memo;
         memo.LoadFromFile(LocalFileName(fileName));
-        return ReadXyz(memo.Lines(), scene.LAtom, scene.LXyz);
+        return pipeline.ReadXyz(memo.Lines());
     } catch (const TextFileError& error) {
         Report(err, error.what());
     } catch (const MConvertError& error) {
@@ -174,28 +175,20 @@ std::optional<XyzReadResult> ReadXyzFile(const QString& fileName, Scene& scene, 
 
 // The steps the window takes after reading a file: the stick handler (it sets KRPoint, which
 // the scale depends on), then BuildTranslation, which rebuilds everything from the new atoms.
-// Returns the stick factor.
-float BuildScene(const ExportOptions& options, Scene& scene)
+StickFactors BuildScene(const ExportOptions& options, ScenePipeline& pipeline)
 {
-    // The window redraws after each handler; those pictures are never seen here, and the last
-    // DrawScene paints from lists rebuilt after them, so only that one is made.
-    scene.UpdateSticks(options.Sticks);
-    scene.Rotate(options.Angles);
-    scene.RebuildTranslation(options.Cell);
-    const float stickFactor = scene.UpdateSticks(options.Sticks);
-    scene.Rotate(options.Angles);
-    scene.Rotate(options.Angles);
-    return stickFactor;
+    pipeline.ChangeSticks(options.Sticks, options.Angles);
+    pipeline.BuildGroups();
+    return pipeline.Translate(options.Cell, options.Sticks, options.Angles);
 }
 
 // Draws the scene and writes it: an SVG drawing as the window's save button writes it, any
 // other name as the viewer frame's save button writes a picture.
-bool WriteOut(const ExportOptions& options, Scene& scene, std::ostream& err)
+bool WriteOut(const ExportOptions& options, ScenePipeline& pipeline, std::ostream& err)
 {
-    QImage bitmap = MakeSceneBitmap();
     if (LowerExtension(options.OutFile) == ".svg") {
         TextBuffer svg;
-        DrawScene(scene, bitmap, options.StickRadiusPosition, &svg);
+        pipeline.DrawWithSvg(options.StickRadiusPosition, svg);
         try {
             (void)SaveSvg(svg, LocalFileName(options.OutFile));
             return true;
@@ -204,7 +197,7 @@ bool WriteOut(const ExportOptions& options, Scene& scene, std::ostream& err)
             return false;
         }
     }
-    DrawScene(scene, bitmap, options.StickRadiusPosition);
+    const QImage& bitmap = pipeline.Picture(options.StickRadiusPosition);
     if (BmpSaveToFile(&bitmap, options.OutFile))
         return true;
     Report(err, std::string(NotSavedMessage) + " (not saved): " + options.OutFile.toStdString());
@@ -300,10 +293,10 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& defaul
 
 int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err)
 {
-    Scene scene;
-    if (!LoadElementTable(options.ElementFile, scene, err))
+    ScenePipeline pipeline;
+    if (!LoadElementTable(options.ElementFile, pipeline, err))
         return ExitFailure;
-    const std::optional<XyzReadResult> read = ReadXyzFile(options.XyzFile, scene, err);
+    const std::optional<XyzReadResult> read = ReadXyzFile(options.XyzFile, pipeline, err);
     if (!read)
         return ExitFailure;
     if (!read->message.empty())
@@ -313,11 +306,11 @@ int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err
     // A file rejected at an atom line still shows the atoms before that line.
     int status = read->outcome == XyzReadOutcome::Read ? ExitSuccess : ExitFailure;
 
-    const int atomsRead = scene.LXyz.FCount;
-    const float stickFactor = BuildScene(options, scene);
+    const int atomsRead = pipeline.Model().LXyz.FCount;
+    const StickFactors factors = BuildScene(options, pipeline);
     if (options.Info)
-        PrintInfo(out, options, atomsRead, scene, stickFactor);
-    if (!options.OutFile.isEmpty() && !WriteOut(options, scene, err))
+        PrintInfo(out, options, atomsRead, pipeline.Model(), factors);
+    if (!options.OutFile.isEmpty() && !WriteOut(options, pipeline, err))
         status = ExitFailure;
     return status;
 }

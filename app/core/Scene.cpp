@@ -35,7 +35,14 @@ float Scene::UpdateSticks(const StickControls& controls)
 
 void Scene::RebuildTranslation(const TranslationCell& lattice)
 {
-    BuildGroups(LXyz, LAtom, LGroup);
+    BuildGroups();
+    RepeatCenterAndScale(lattice);
+}
+
+void Scene::BuildGroups() { ::BuildGroups(LXyz, LAtom, LGroup); }
+
+void Scene::RepeatCenterAndScale(const TranslationCell& lattice)
+{
     RepeatCell(LXyz, lattice, LXyzTrans);
     RemoveNearDuplicates(LXyzTrans);
     CenterAndScale(LXyzTrans, LAtom, KRPoint, SceneBitmapSize, &ScaleXyz);

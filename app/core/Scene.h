@@ -35,6 +35,10 @@ public:
 
     // Groups, the Nx x Ny repeat, near-duplicate removal, centring and scale.
     void RebuildTranslation(const TranslationCell& lattice);
+    // Its first step: LGroup and the atoms' group indexes from LXyz.
+    void BuildGroups();
+    // The rest: the repeat, near-duplicate removal, centring and scale.
+    void RepeatCenterAndScale(const TranslationCell& lattice);
 
     // LXyzView and LStickView from LXyzTrans and LStick.
     void Rotate(const ViewAngles& angles);

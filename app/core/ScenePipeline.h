@@ -1,0 +1,88 @@
+#ifndef PELMORA_APP_CORE_SCENEPIPELINE_H
+#define PELMORA_APP_CORE_SCENEPIPELINE_H
+
+// The steps behind the window's controls, from plain control values: reading the element table
+// and an XYZ file, the stick handler, the periodic rebuild, the rotation, and the drawing of the
+// scene bitmap with or without its SVG document. The window reads its controls and calls these
+// steps in the order its handlers run them; the export command calls the same steps in the same
+// order, so the same file and values give the same picture and the same SVG bytes.
+//
+// Drawing is deferred: a step that changes what is shown only marks the picture stale, and
+// Picture() paints it once, when it is asked for. Every picture the window shows or the export
+// writes is painted from the lists as they stand, so it equals the picture of a redraw after each
+// step, and the redraws nobody sees cost nothing.
+
+#include <QImage>
+
+#include <cstdint>
+#include <vector>
+
+#include "ElementTable.h"
+#include "PeriodicTranslation.h"
+#include "Projection.h"
+#include "Scene.h"
+#include "TextBuffer.h"
+#include "XyzReader.h"
+
+// The two factors of the Atoms panel, as the stick handler writes them into its labels.
+struct StickFactors {
+    float KAtomRadius = 0;
+    float KMinStickLength = 0;
+};
+
+class ScenePipeline {
+public:
+    ScenePipeline();
+    ScenePipeline(const ScenePipeline&) = delete;
+    ScenePipeline& operator=(const ScenePipeline&) = delete;
+
+    // Reads the element table from its lines (the header first). Throws MConvertError for a
+    // radius or colour that does not convert.
+    ElementTableResult LoadElementTable(const std::vector<std::string>& lines);
+
+    // Reads an XYZ file's lines into the atoms as read (LXyz). Throws MConvertError and
+    // XyzIndexError as the reader does. On a count mismatch nothing changes; otherwise the
+    // stick handler and the rebuild must follow, as after every open.
+    XyzReadResult ReadXyz(const std::vector<std::string>& lines);
+
+    // The stick handler: the ball-size factor, the sticks over the repeated atoms, the rotation.
+    StickFactors ChangeSticks(const StickControls& sticks, const ViewAngles& angles);
+
+    // The angle handler: the rotation of the repeated atoms and their sticks.
+    void ChangeView(const ViewAngles& angles);
+
+    // The first step of the periodic rebuild: the groups of the atoms as read.
+    void BuildGroups();
+
+    // The rest of the periodic rebuild: the Nx x Ny repeat, near-duplicate removal, centring and
+    // scale, the stick handler, the rotation.
+    StickFactors Translate(const TranslationCell& cell, const StickControls& sticks, const ViewAngles& angles);
+
+    // The scene bitmap with everything drawn; painted here when a step changed the scene or the
+    // stick radius differs from the last painting.
+    const QImage& Picture(int stickRadiusPosition);
+
+    // One drawing pass that also writes the SVG document into svg (cleared first); the bitmap is
+    // repainted with it.
+    void DrawWithSvg(int stickRadiusPosition, TextBuffer& svg);
+
+    // The bitmap the viewer frame shows; its address never changes.
+    const QImage& Bitmap() const { return bitmap_; }
+
+    // The model, for read-outs and tests.
+    const Scene& Model() const { return scene_; }
+
+    // How many times the bitmap has been painted, for tests and benchmarks.
+    std::int64_t DrawCount() const { return drawCount_; }
+
+private:
+    void Draw(int stickRadiusPosition, TextBuffer* svg);
+
+    Scene scene_;
+    QImage bitmap_;
+    bool pictureStale_ = true;
+    int drawnStickRadius_ = -1;
+    std::int64_t drawCount_ = 0;
+};
+
+#endif

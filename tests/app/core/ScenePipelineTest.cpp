@@ -1,0 +1,82 @@
+#include "ScenePipeline.h"
+
+#include <gtest/gtest.h>
+
+#include "ElementFixture.h"
+#include "SceneDrawing.h"
+
+namespace {
+
+// Two carbons and a hydrogen: near enough for sticks at the middle of the stick bar.
+const std::vector<std::string> kMolecule = {"3", "", "C 0 0 0", "C 1.4 0 0", "H 2 0.9 0"};
+
+class ScenePipelineTest : public ::testing::Test {
+protected:
+    ScenePipelineTest() { EXPECT_TRUE(pipeline.LoadElementTable(SmallElementLines()).complete); }
+
+    void Open(const StickControls& sticks, const ViewAngles& angles, const TranslationCell& cell = {})
+    {
+        ASSERT_EQ(pipeline.ReadXyz(kMolecule).outcome, XyzReadOutcome::Read);
+        pipeline.ChangeSticks(sticks, angles);
+        pipeline.BuildGroups();
+        pipeline.Translate(cell, sticks, angles);
+    }
+
+    ScenePipeline pipeline;
+};
+
+TEST_F(ScenePipelineTest, PaintsOnlyWhenAskedAndOnlyWhenSomethingChanged)
+{
+    const StickControls sticks{true, 50, 500};
+    Open(sticks, {});
+    EXPECT_EQ(pipeline.DrawCount(), 0);
+    (void)pipeline.Picture(500);
+    (void)pipeline.Picture(500);
+    EXPECT_EQ(pipeline.DrawCount(), 1);
+    (void)pipeline.Picture(300);  // the stick radius bar repaints
+    EXPECT_EQ(pipeline.DrawCount(), 2);
+    pipeline.ChangeView({900, 0, 0});
+    pipeline.ChangeView({900, 0, 450});
+    (void)pipeline.Picture(300);
+    EXPECT_EQ(pipeline.DrawCount(), 3);
+}
+
+TEST_F(ScenePipelineTest, TheDeferredPictureEqualsARedrawAfterEveryStep)
+{
+    const StickControls sticks{true, 50, 700};
+    const ViewAngles angles{300, 1200, 2100};
+    const TranslationCell cell{2, 3, 2.5, 2.2, 0.5, 0};
+    Open(sticks, angles, cell);
+    EXPECT_EQ(pipeline.Model().LXyzTrans.FCount, 18);
+    EXPECT_GT(pipeline.Model().LStick.FCount, 0);
+
+    // The same steps on a bare scene, drawn eagerly as the design's handlers draw.
+    Scene scene;
+    LoadSmallElements(scene.LAtom);
+    QImage eager = MakeSceneBitmap();
+    ASSERT_EQ(ReadXyz(kMolecule, scene.LAtom, scene.LXyz).outcome, XyzReadOutcome::Read);
+    scene.UpdateSticks(sticks);
+    scene.Rotate(angles);
+    DrawScene(scene, eager, 250);
+    scene.RebuildTranslation(cell);
+    scene.UpdateSticks(sticks);
+    scene.Rotate(angles);
+    DrawScene(scene, eager, 250);
+    EXPECT_TRUE(pipeline.Picture(250) == eager);
+
+    TextBuffer lazySvg, eagerSvg;
+    pipeline.DrawWithSvg(250, lazySvg);
+    DrawScene(scene, eager, 250, &eagerSvg);
+    EXPECT_EQ(lazySvg.Lines(), eagerSvg.Lines());
+}
+
+TEST_F(ScenePipelineTest, ACountMismatchChangesNothing)
+{
+    Open({false, 0, 500}, {});
+    const QImage before = pipeline.Picture(500).copy();
+    EXPECT_EQ(pipeline.ReadXyz({"5", "", "C 0 0 0"}).outcome, XyzReadOutcome::CountMismatch);
+    EXPECT_EQ(pipeline.Model().LXyz.FCount, 3);
+    EXPECT_TRUE(pipeline.Picture(500) == before);
+}
+
+}  // namespace
