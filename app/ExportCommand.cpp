@@ -179,7 +179,10 @@ StickFactors BuildScene(const ExportOptions& options, ScenePipeline& pipeline)
 {
     pipeline.ChangeSticks(options.Sticks, options.Angles);
     pipeline.BuildGroups();
-    return pipeline.Translate(options.Cell, options.Sticks, options.Angles);
+    pipeline.Translate(options.Cell);
+    const StickFactors factors = pipeline.ChangeSticks(options.Sticks, options.Angles);
+    pipeline.ChangeView(options.Angles);
+    return factors;
 }
 
 // Draws the scene and writes it: an SVG drawing as the window's save button writes it, any

@@ -30,11 +30,10 @@ void ScenePipeline::ChangeView(const ViewAngles& angles)
 
 void ScenePipeline::BuildGroups() { scene_.BuildGroups(); }
 
-StickFactors ScenePipeline::Translate(const TranslationCell& cell, const StickControls& sticks,
-                                      const ViewAngles& angles)
+void ScenePipeline::Translate(const TranslationCell& cell)
 {
     scene_.RepeatCenterAndScale(cell);
-    return ChangeSticks(sticks, angles);
+    pictureStale_ = true;
 }
 
 const QImage& ScenePipeline::Picture(int stickRadiusPosition)

@@ -54,9 +54,9 @@ public:
     // The first step of the periodic rebuild: the groups of the atoms as read.
     void BuildGroups();
 
-    // The rest of the periodic rebuild: the Nx x Ny repeat, near-duplicate removal, centring and
-    // scale, the stick handler, the rotation.
-    StickFactors Translate(const TranslationCell& cell, const StickControls& sticks, const ViewAngles& angles);
+    // The next steps of the periodic rebuild: the Nx x Ny repeat, near-duplicate removal,
+    // centring and scale. The stick handler and the rotation must follow.
+    void Translate(const TranslationCell& cell);
 
     // The scene bitmap with everything drawn; painted here when a step changed the scene or the
     // stick radius differs from the last painting.

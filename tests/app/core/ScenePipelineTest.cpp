@@ -19,7 +19,9 @@ protected:
         ASSERT_EQ(pipeline.ReadXyz(kMolecule).outcome, XyzReadOutcome::Read);
         pipeline.ChangeSticks(sticks, angles);
         pipeline.BuildGroups();
-        pipeline.Translate(cell, sticks, angles);
+        pipeline.Translate(cell);
+        pipeline.ChangeSticks(sticks, angles);
+        pipeline.ChangeView(angles);
     }
 
     ScenePipeline pipeline;
