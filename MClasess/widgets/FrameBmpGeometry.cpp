@@ -40,16 +40,27 @@ TScaleLimits ScaleLimitsForFit(double fit) noexcept
 TZoomBarRange ZoomBarRangeFor(const TScaleLimits& limits) noexcept
 {
     TZoomBarRange range;
-    range.Minimum = std::max(0, Trunc(100.0 * limits.Min));
-    range.Maximum = std::max(Trunc(100.0 * limits.Max), range.Minimum + 1);
+    range.Minimum = std::max(0, ZoomBarPosition(limits.Min));
+    range.Maximum = std::max(ZoomBarPosition(limits.Max), range.Minimum + 1);
     range.SmallStep = std::max((range.Maximum - range.Minimum) / 200, 2);
     range.LargeStep = 10 * range.SmallStep;
     return range;
 }
 
+double ScaleOfZoomBarPosition(int position) noexcept
+{
+    return position / 100.0;
+}
+
 int ZoomBarPosition(double scale) noexcept
 {
-    return Trunc(100.0 * scale);
+    // The rounded product is off by at most one position, either way.
+    const std::int32_t position = Trunc(100.0 * scale);
+    if (position < std::numeric_limits<std::int32_t>::max() && ScaleOfZoomBarPosition(position + 1) <= scale)
+        return position + 1;
+    if (position > 0 && ScaleOfZoomBarPosition(position) > scale)
+        return position - 1;
+    return position;
 }
 
 double ClampScale(double scale, const TScaleLimits& limits) noexcept
@@ -73,8 +84,9 @@ TSpan VisibleSpan(int pictureLength, int drawLength, double scale, double center
 {
     TSpan span;
     span.Length = RoundHalfAway(drawLength / scale);
+    // One pixel in reserve, but a picture one pixel wide keeps its only column.
     if (span.Length > pictureLength)
-        span.Length = pictureLength - 1;
+        span.Length = std::max(pictureLength - 1, 1);
     span.Start = Trunc(pictureLength * center + 0.5 - span.Length * 0.5);
     if (span.Start < 0)
         span.Start = 0;

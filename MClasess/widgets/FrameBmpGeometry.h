@@ -52,7 +52,12 @@ struct TZoomBarRange {
 
 [[nodiscard]] TZoomBarRange ZoomBarRangeFor(const TScaleLimits& limits) noexcept;
 
-// Bar position for a zoom: trunc(100 x scale).
+// Zoom of a bar position: the double nearest to position / 100.
+[[nodiscard]] double ScaleOfZoomBarPosition(int position) noexcept;
+
+// Bar position for a zoom of 0 or more: trunc(100 x scale), taken as the largest position whose
+// zoom does not exceed `scale`. So every position's zoom gives back that position, although the
+// plain product is a little below it for some (100 x 0.29 is 28.999999999999996 in doubles).
 [[nodiscard]] int ZoomBarPosition(double scale) noexcept;
 
 // Clamps a zoom into the limits: below Min it becomes Min, otherwise above Max it becomes Max.
@@ -66,7 +71,8 @@ struct TViewAreas {
 // The part of a W x H picture shown at `scale` around the centre (fractions of W and H) in a
 // PW x PH paint box, and where it lands. `scale` must be above 0. The width keeps one picture
 // pixel in reserve when the rounded width would exceed the picture (W - 1, not W), so the
-// picture's first and last columns are not shown while the whole picture is in view.
+// picture's first and last columns are not shown while the whole picture is in view; a picture
+// one pixel wide still shows its one column (likewise for the height).
 [[nodiscard]] TViewAreas ComputeViewAreas(int pictureW, int pictureH, int paintW, int paintH,
                                           double scale, double centerX, double centerY) noexcept;
 

@@ -30,8 +30,10 @@ void TFrameBmp::ScaleCopyFrom(TFrameBmp* source)
 {
     if (source == nullptr)
         return;
+    // The ratio of the fits first: frames whose fits are equal (or differ by a power of two) then
+    // take the source's zoom exactly, and stand at the same bar position as the source.
     const double sourceFit = source->GetScaleFit();
-    const double r = sourceFit == 0 ? 0.0 : GetScaleFit() * source->Scale / sourceFit;
+    const double r = sourceFit == 0 ? 0.0 : source->Scale * (GetScaleFit() / sourceFit);
     if (r > 0)
         SetScale(r);
     // Positions as the same fraction of each bar; in 64 bits, as large pictures overflow 32.
@@ -289,7 +291,7 @@ void TFrameBmp::OnCloseFrameSync(TFrameBmp* closing)
 
 void TFrameBmp::SpeedButtonShowSyncCursorClick()
 {
+    // The zoom bar stays where the layout put it: shifted right, most of it would leave the frame.
     Redraw();
     FrameResize();
-    ScrollBarScale->move(ScrollBarScale->x() + 10, ScrollBarScale->y());
 }

@@ -132,6 +132,14 @@ void TFrameBmp::FrameResize()
 {
     if (PanelPic == nullptr)
         return;  // still under construction
+    // A new layout changes what fits, not the zoom: a zoom already chosen is kept, clamped into
+    // the new range, and partners hear of it only when the clamp changed it. Frames side by side
+    // are laid out one after the other; a partner that copied our zoom against its old fit would
+    // hand the difference back once laid out in turn, and the zooms would drift with every resize.
+    const double scaleBefore = Scale;
+    if (!FLayoutRunning)
+        FScaleBeforeLayout = Scale;
+    TFlagGuard layout(FLayoutRunning);
     TFlagGuard paintLock(bLockPaint);
     {
         TFlagGuard scrollLock(bLockScroll);
@@ -154,12 +162,10 @@ void TFrameBmp::FrameResize()
 
         UpdateZoomBarRange();
     }
-    if (Scale == 0)
-        SetScale(GetScaleFit());
-    else
-        SetScale(0);
+    SetScale(Scale == 0 ? GetScaleFit() : Scale);
     paintLock.Restore();
-    ScrollBarXChange();
+    // The first layout of a picture takes the fit as the zoom bar quantises it.
+    FollowScrollBars(scaleBefore == 0);
     PanelSResize();
 }
 
@@ -208,11 +214,12 @@ bool TFrameBmp::SetScale(double scale)
         else if (scale != 0)
             Scale = scale;
         else
-            Scale = ScrollBarScale->value() * 0.01;
+            Scale = framebmp::ScaleOfZoomBarPosition(ScrollBarScale->value());
         Scale = framebmp::ClampScale(Scale, {ScaleMin, ScaleMax});
         ScrollBarScale->setValue(framebmp::ZoomBarPosition(Scale));
     }
-    RaiseAfterScaleChange();
+    if (!FLayoutRunning || Scale != FScaleBeforeLayout)
+        RaiseAfterScaleChange();
     return true;
 }
 
@@ -241,6 +248,11 @@ bool TFrameBmp::SetCenter(double x, double y)
 
 void TFrameBmp::ScrollBarXChange()
 {
+    FollowScrollBars(true);
+}
+
+void TFrameBmp::FollowScrollBars(bool zoomFromBar)
+{
     if (Bmp == nullptr)
         return;
     PanelSShow();
@@ -251,7 +263,8 @@ void TFrameBmp::ScrollBarXChange()
     const int h = PictureHeight();
     CenterX = w < 1 ? 0.0 : static_cast<double>(ScrollBarX->value()) / w;
     CenterY = h < 1 ? 0.0 : static_cast<double>(ScrollBarY->value()) / h;
-    SetScale(0);
+    if (zoomFromBar)
+        SetScale(0);
     Redraw();
     Mark("1", "TFrameBmp::ScrollBarXChange");
 }

@@ -265,6 +265,8 @@ private:
     void ConnectControls();
     void LayoutFrame();
     void UpdateZoomBarRange();
+    // The bars' change handler; without `zoomFromBar` the zoom is left as it is.
+    void FollowScrollBars(bool zoomFromBar);
 
     [[nodiscard]] int PictureWidth() const;
     [[nodiscard]] int PictureHeight() const;
@@ -303,6 +305,10 @@ private:
     QPoint FLastMoveS;
     TShiftState FLastMoveShiftS{};
     int FWheelRemainder = 0;
+
+    // While FrameResize runs, SetScale announces only a zoom other than the one before the layout.
+    bool FLayoutRunning = false;
+    double FScaleBeforeLayout = 0;
 
     // The buffer's pen lasts from one redraw to the next, as marks take whatever was set last.
     QPen FMainPen{Qt::black, 1};

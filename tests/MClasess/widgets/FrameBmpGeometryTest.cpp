@@ -10,7 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <string_view>
+#include <vector>
 
 using namespace framebmp;
 
@@ -65,6 +70,9 @@ TEST(FrameBmpGeometry, ViewAreasOfTheDesignExamples)
         {"zoom 4 in the middle", 3000, 3000, 4, 0.5, 0.5, {1413, 1438, 175, 125}, {0, 0, 700, 500}},
         {"zoom 1 at the far corner", 3000, 3000, 1, 1, 1, {2300, 2500, 700, 500}, {0, 0, 700, 500}},
         {"zoom 1 before the near corner", 3000, 3000, 1, 0, 0, {0, 0, 700, 500}, {0, 0, 700, 500}},
+        // A picture one pixel wide keeps its only column (W - 1 would leave none).
+        {"one pixel wide", 1, 3000, 1.0 / 6, 0.5, 0.5, {0, 0, 1, 3000}, {350, 0, 1, 500}},
+        {"one pixel tall", 3000, 1, 7.0 / 30, 0.5, 0.5, {0, 0, 3000, 1}, {0, 250, 700, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -236,4 +244,26 @@ TEST(FrameBmpText, ReadoutTexts)
         SCOPED_TRACE(c.value);
         EXPECT_EQ(FormatOneDecimal(c.value, c.mark), c.text);
     }
+}
+
+TEST(FrameBmpGeometry, ZoomBarPositionAndZoomRoundTripExactly)
+{
+    // The zoom of a position is the double nearest to p / 100, and the position of a zoom is the
+    // largest whose zoom does not exceed it: one step back from a position's zoom is the
+    // position before.
+    std::vector<int> failed;
+    for (int position = 0; position <= 1000000; ++position) {
+        const double scale = ScaleOfZoomBarPosition(position);
+        const double below = std::nextafter(scale, 0.0);
+        if (std::bit_cast<std::uint64_t>(scale) != std::bit_cast<std::uint64_t>(position / 100.0) ||
+            ZoomBarPosition(scale) != position || (position > 0 && ZoomBarPosition(below) != position - 1))
+            failed.push_back(position);
+    }
+    EXPECT_TRUE(failed.empty()) << failed.size() << " positions, the first " << failed.front();
+
+    // Zooms between positions fall to the one below; the bar's ends come out the same way.
+    EXPECT_EQ(ZoomBarPosition(1.0 / 6), 16);
+    EXPECT_EQ(ZoomBarPosition(0.2899), 28);
+    EXPECT_EQ(ZoomBarPosition(0.0), 0);
+    EXPECT_EQ(ZoomBarRangeFor({0.29, 29.0}), (TZoomBarRange{29, 2900, 14, 140}));
 }

@@ -3,9 +3,13 @@
 
 #include "FrameBmpTestSupport.h"
 
+#include <QHBoxLayout>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QToolButton>
+
+#include <bit>
+#include <cstdint>
 
 using namespace framebmp_test;
 
@@ -204,4 +208,81 @@ TEST(FrameBmpSync, CloseHandlersAreEachCalledOnceWhileTheyUnhook)
     EXPECT_EQ(after.closes, 1);
     EXPECT_EQ(first->LFrameBmpSyncScale->FCount, 0);
     EXPECT_EQ(second->LFrameBmpSyncScale->FCount, 0);
+}
+
+namespace {
+
+std::uint64_t Bits(double value)
+{
+    return std::bit_cast<std::uint64_t>(value);
+}
+
+}  // namespace
+
+TEST(FrameBmpSync, LinkedFramesEndAtTheSameZoomAfterWheelNotches)
+{
+    // Equal pictures in equal paint boxes: the bar starts at 14 and steps by 3, so the fifth
+    // notch reaches 29, whose zoom used to come back as position 28.
+    const auto a = ShownFrame(QSize(350, 250));
+    const auto b = ShownFrame(QSize(350, 250));
+    const QImage pictureA = TwoColourPicture(1700, 1700);
+    const QImage pictureB = TwoColourPicture(1700, 1700);
+    a->Load(&pictureA, true, true);
+    b->Load(&pictureB, true, true);
+    a->AddSyncScale(a.get());
+    a->AddSyncScale(b.get());
+    ASSERT_EQ(a->ScrollBarScale->value(), 14);
+    ASSERT_EQ(a->ScrollBarScale->singleStep(), 3);
+
+    for (int notch = 1; notch <= 6; ++notch) {
+        SCOPED_TRACE(notch);
+        Wheel(*a, -1);
+        const int position = 14 + 3 * notch;
+        for (TFrameBmp* frame : {a.get(), b.get()}) {
+            EXPECT_EQ(frame->ScrollBarScale->value(), position);
+            EXPECT_EQ(Bits(frame->Scale), Bits(position / 100.0));
+        }
+    }
+
+    // Moving the view through the bars re-reads the zoom from them; it stays.
+    a->SetCenter(500, 600);
+    b->SetCenter(900, 100);
+    EXPECT_EQ(Bits(a->Scale), Bits(0.32));
+    EXPECT_EQ(Bits(b->Scale), Bits(0.32));
+}
+
+TEST(FrameBmpSync, LinkedFramesKeepTheirZoomAcrossResizes)
+{
+    // As frameview shows them: two frames side by side in one window, the first listening for
+    // both. Each resize of the window lays out one frame after the other.
+    QWidget window;
+    auto* row = new QHBoxLayout(&window);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    auto* a = new TFrameBmp(&window);
+    auto* b = new TFrameBmp(&window);
+    row->addWidget(a);
+    row->addWidget(b);
+    a->AddSync(a);
+    a->AddSync(b);
+    window.resize(1200, 600);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QImage pictureA = TwoColourPicture(300, 200);
+    const QImage pictureB = TwoColourPicture(600, 400);
+    a->Load(&pictureA, true, true);
+    b->Load(&pictureB, true, true);
+    Wheel(*a, -3);
+    const double scaleA = a->Scale;
+    const double scaleB = b->Scale;
+    ASSERT_GT(scaleA, a->GetScaleFit());
+
+    for (const QSize size : {QSize(1600, 800), QSize(1000, 560), QSize(1600, 800), QSize(1000, 560), QSize(1200, 600)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
+        window.resize(size);
+        QApplication::processEvents();
+        ASSERT_EQ(a->width() + b->width() + 2, size.width());
+        EXPECT_EQ(Bits(a->Scale), Bits(scaleA));
+        EXPECT_EQ(Bits(b->Scale), Bits(scaleB));
+    }
 }

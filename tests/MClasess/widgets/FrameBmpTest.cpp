@@ -7,6 +7,9 @@
 #include <QScrollBar>
 #include <QToolButton>
 
+#include <bit>
+#include <cstdint>
+
 using namespace framebmp_test;
 
 TEST(FrameBmp, EveryControlCarriesItsDesignName)
@@ -228,4 +231,79 @@ TEST(FrameBmp, LocksHeldOutsideSurviveNestedSpans)
     EXPECT_EQ(recorder.redraws, 0);
     EXPECT_TRUE(frame->bLockPaint);
     EXPECT_FALSE(frame->bLockScale);
+}
+
+namespace {
+
+std::uint64_t Bits(double value)
+{
+    return std::bit_cast<std::uint64_t>(value);
+}
+
+}  // namespace
+
+TEST(FrameBmp, EveryZoomBarPositionGivesBackItsOwnZoom)
+{
+    // Each bar position p must stand for the zoom p / 100 and stay where it was put: with the
+    // zoom read as p x 0.01 and written back as trunc(100 x zoom), 29 came back as 28.
+    struct Case {
+        QSize picture, paintBox;
+        int first, last;
+    };
+    const Case cases[] = {{{1000, 500}, {20, 10}, 1, 100}, {{10, 5}, {100, 50}, 100, 10000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first);
+        const auto frame = ShownFrame(c.paintBox);
+        const QImage picture = TwoColourPicture(c.picture.width(), c.picture.height());
+        frame->Load(&picture, true, true);
+        ASSERT_EQ(frame->ScrollBarScale->minimum(), c.first);
+        ASSERT_EQ(frame->ScrollBarScale->maximum(), c.last);
+        std::vector<int> moved;
+        for (int position = c.first; position <= c.last; ++position) {
+            frame->ScrollBarScale->setValue(position);
+            if (frame->ScrollBarScale->value() != position || Bits(frame->Scale) != Bits(position / 100.0))
+                moved.push_back(position);
+        }
+        EXPECT_TRUE(moved.empty()) << moved.size() << " positions moved, the first " << moved.front();
+    }
+}
+
+TEST(FrameBmp, ModeButtonsLeaveTheZoomBarInPlace)
+{
+    const auto frame = ShownFrame();
+    const QImage picture = TwoColourPicture(3000, 3000);
+    frame->Load(&picture, true, true);
+    const QRect bar(718, 0, 17, 500);
+    ASSERT_EQ(frame->ScrollBarScale->geometry(), bar);
+
+    QTest::mouseClick(frame->SpeedButtonPoint, Qt::LeftButton);
+    ASSERT_TRUE(frame->SpeedButtonPoint->isChecked());
+    EXPECT_EQ(frame->ScrollBarScale->geometry(), bar);
+
+    // The common cursor's button shows once the frame is linked.
+    frame->AddSyncCursor(frame.get());
+    QTest::mouseClick(frame->SpeedButtonShowSyncCursor, Qt::LeftButton);
+    ASSERT_TRUE(frame->SpeedButtonShowSyncCursor->isChecked());
+    EXPECT_FALSE(frame->SpeedButtonPoint->isChecked());
+    EXPECT_EQ(frame->ScrollBarScale->geometry(), bar);
+    EXPECT_TRUE(frame->PanelPic->rect().contains(frame->ScrollBarScale->geometry()));
+}
+
+TEST(FrameBmp, PicturesOnePixelWideOrTallAreDrawn)
+{
+    const QSize sizes[] = {{1, 3000}, {3000, 1}, {1, 300}, {300, 1}, {1, 1}};
+    for (const bool smooth : {false, true}) {
+        for (const QSize size : sizes) {
+            SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height() << (smooth ? " smoothed" : ""));
+            const auto frame = ShownFrame();
+            frame->SpeedButtonGray->setChecked(smooth);
+            QImage picture(size, QImage::Format_RGB32);
+            picture.fill(kRight);
+            ASSERT_TRUE(frame->Load(&picture, true, true));
+            EXPECT_GE(frame->VisibleArea.W, 1);
+            EXPECT_GE(frame->VisibleArea.H, 1);
+            const QPoint middle(frame->DrawArea.X + frame->DrawArea.W / 2, frame->DrawArea.Y + frame->DrawArea.H / 2);
+            EXPECT_EQ(frame->BmpMain.pixel(middle), kRight);
+        }
+    }
 }
