@@ -1,17 +1,15 @@
 #include "MTrace.h"
 
-#include "MTraceBlock.h"
+#include "MTraceBlockMapping.h"
 
 #include <QString>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <mutex>
 #include <optional>
 #include <thread>
 
-#include <signal.h>
 #include <unistd.h>
 
 namespace trace_detail {
@@ -54,11 +52,13 @@ void CloseChannel(ChannelState& state)
     trace_detail::channelOpen.store(false, std::memory_order_relaxed);
 }
 
-// --- the viewer's process ---------------------------------------------------------------------
+// --- the viewer ------------------------------------------------------------------------------
 
-bool ProcessExists(std::int32_t pid)
+// A registered viewer is alive while it holds the viewer lock; its process number alone could
+// belong to another program by now.
+bool ViewerAlive(const TraceBlockMapping& mapping)
 {
-    return kill(pid, 0) == 0 || errno == EPERM;
+    return mapping.ViewerLockHeld();
 }
 
 // Leaves a newer viewer that registered meanwhile alone.
@@ -161,38 +161,48 @@ void WriteRecord(const TraceBlock& block, const TraceRecord& record)
 
 enum class Delivery { Delivered, Dropped, VersionMismatch, ViewerGone, TimedOut };
 
+// Changes Busy from this writer's claim only: a claim the viewer freed (because this writer
+// held it too long) may belong to another writer by now.
+bool ReplaceClaim(const TraceBlock& block, std::int32_t claim, std::int32_t value)
+{
+    return block.Busy().compare_exchange_strong(claim, value, std::memory_order_acq_rel);
+}
+
 Delivery HandOver(const TraceBlock& block, const TraceRecord& record)
 {
     const Clock::time_point deadline = Clock::now() + TraceWaitLimit;
-    if (!ClaimBefore(block.Busy(), TraceBusyClaimed, deadline))
+    const std::int32_t claim = TraceClaimOf(static_cast<std::int32_t>(gettid()));
+    if (!ClaimBefore(block.Busy(), claim, deadline))
         return Delivery::TimedOut;
     if (!ClaimBefore(block.Writing(), std::uint8_t{1}, deadline)) {
         // Give back the claim, or every later writer would wait on it as well.
-        block.Busy().store(TraceBusyFree, std::memory_order_release);
+        ReplaceClaim(block, claim, TraceBusyFree);
         return Delivery::TimedOut;
     }
     WriteRecord(block, record);
-    block.Busy().store(TraceBusyPosted, std::memory_order_release);
+    if (!ReplaceClaim(block, claim, TraceBusyPosted))
+        return Delivery::TimedOut;
     block.WakeBusyWaiters();
     if (!WaitUntilTaken(block, deadline))
         return Delivery::TimedOut;
     return Delivery::Delivered;
 }
 
-Delivery Deliver(const TraceBlock& block, TraceRecord& record)
+Delivery Deliver(const TraceBlockMapping& mapping, TraceRecord& record)
 {
+    const TraceBlock& block = mapping.Block();
     if (block.Version().load(std::memory_order_acquire) != TraceBlockVersion)
         return Delivery::VersionMismatch;
     const std::int32_t receiver = block.Receiver().load(std::memory_order_acquire);
     if (receiver <= 0)
         return Delivery::Dropped;
-    if (!ProcessExists(receiver)) {
+    if (!ViewerAlive(mapping)) {
         ForgetViewer(block, receiver);
         return Delivery::ViewerGone;
     }
     FoldTexts(record);
     const Delivery delivery = HandOver(block, record);
-    if (delivery == Delivery::TimedOut && !ProcessExists(receiver))
+    if (delivery == Delivery::TimedOut && !ViewerAlive(mapping))
         ForgetViewer(block, receiver);
     return delivery;
 }
@@ -225,12 +235,17 @@ std::optional<std::string> PostLocked(ChannelState& state, TraceRecord& record)
         if (record.Kind != TraceKindStart || !OpenChannel(state, TraceBlockMapping::Mode::CreateOrOpen))
             return std::nullopt;
     }
-    const TraceBlock& block = state.mapping->Block();
-    const Delivery delivery = Deliver(block, record);
+    // A block cut short under the mapping would raise SIGBUS at the first touch.
+    if (!state.mapping->Whole()) {
+        CloseChannel(state);
+        return std::nullopt;
+    }
+    const Delivery delivery = Deliver(*state.mapping, record);
     std::optional<std::string> message;
     if (delivery == Delivery::VersionMismatch)
-        message = VersionMessage(block.Version().load(std::memory_order_relaxed));
-    if (record.Kind == TraceKindEnd || delivery == Delivery::ViewerGone || delivery == Delivery::TimedOut)
+        message = VersionMessage(state.mapping->Block().Version().load(std::memory_order_relaxed));
+    const bool endDelivered = record.Kind == TraceKindEnd && delivery == Delivery::Delivered;
+    if (endDelivered || delivery == Delivery::ViewerGone || delivery == Delivery::TimedOut)
         CloseChannel(state);
     return message;
 }
@@ -265,8 +280,11 @@ bool TraceStartIfViewerRunning() noexcept
                 return true;
             if (!OpenChannel(state, TraceBlockMapping::Mode::OpenExisting))
                 return false;
-            const std::int32_t receiver = state.mapping->Block().Receiver().load(std::memory_order_acquire);
-            if (receiver <= 0 || !ProcessExists(receiver)) {
+            const TraceBlock& block = state.mapping->Block();
+            const std::int32_t receiver = block.Receiver().load(std::memory_order_acquire);
+            if (receiver <= 0 || !ViewerAlive(*state.mapping)) {
+                if (receiver > 0)
+                    ForgetViewer(block, receiver);
                 CloseChannel(state);
                 return false;
             }
@@ -282,6 +300,13 @@ bool TraceStartIfViewerRunning() noexcept
     } catch (...) {
         return false;
     }
+}
+
+void TraceCloseChannel() noexcept
+{
+    ChannelState& state = State();
+    std::lock_guard guard(state.lock);
+    CloseChannel(state);
 }
 
 void TraceSetMessageHandler(TraceMessageHandler handler)

@@ -9,14 +9,16 @@
 // A post to an open channel waits for the viewer (tools/pelmora-trace) to take the record, at
 // most TraceWaitLimit in all. A viewer that died or stopped answering must not hang the
 // program, so:
-//   - a registered viewer whose process no longer exists is unregistered at the next post
-//     (Receiver, Busy and Writing cleared), that post is dropped and this process closes its
-//     channel;
+//   - a registered viewer that no longer holds the viewer lock (its process has ended) is
+//     unregistered at the next post (Receiver, Busy and Writing cleared), that post is
+//     dropped and this process closes its channel;
 //   - when the limit runs out, the post is dropped and this process closes its channel, so
-//     later posts cost nothing again; Busy and Writing are cleared only if the viewer's
-//     process has gone, since a slow viewer will still take and release the record.
-// A new start post (or TraceStartIfViewerRunning) opens the channel again. The block's layout
-// and the handshake with the viewer are in MTraceBlock.h.
+//     later posts cost nothing again; Busy and Writing are cleared only if the viewer has
+//     gone, since a slow viewer will still take and release the record;
+//   - a block that was cut short under the mapping closes the channel without being touched.
+// A new start post (or TraceStartIfViewerRunning) opens the channel again. The channel opens
+// only a block this user may trust (MTraceBlockMapping.h); the block's layout and the
+// handshake with the viewer are in MTraceBlock.h.
 
 #include <atomic>
 #include <chrono>
@@ -87,9 +89,14 @@ inline bool TraceChannelOpen() noexcept
 
 // Folds the record's texts, and writes it to the shared block when the channel is open and a
 // viewer is registered. A start post (kind 0) opens the channel first, creating the block if
-// there is none; an end post (kind 1) closes it afterwards, delivered or not. Never throws,
-// never blocks longer than TraceWaitLimit.
+// there is none; an end post (kind 1) closes it once the viewer has taken it, and leaves it
+// open when there was no viewer or the block has another version. Never throws, never
+// blocks longer than TraceWaitLimit.
 void TracePost(TraceRecord record) noexcept;
+
+// Closes the channel at once, without a post; later posts are discarded until a start post.
+// For a program that stops tracing while no viewer could take an end post.
+void TraceCloseChannel() noexcept;
 
 // Opens the channel with a start post only when the block already exists and a live viewer is
 // registered in it; otherwise creates nothing. Returns whether the channel is open afterwards.

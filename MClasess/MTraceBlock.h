@@ -7,13 +7,23 @@
 // share one block; every integer is little-endian.
 //
 // Handshake over Busy and Writing, one record at a time:
-//   writer: Busy 0 -> 1 (claim), Writing 0 -> 1, write the record, Busy -> 2 (posted), wake
-//           the futex on Busy, then wait until Busy is 0 again;
+//   writer: Busy 0 -> its claim, Writing 0 -> 1, write the record, Busy claim -> 2 (posted),
+//           wake the futex on Busy, then wait until Busy is 0 again;
 //   viewer: sleeps on the futex of Busy; on 2 it copies the record, then Writing -> 0 and
 //           Busy -> 0.
 // Busy stays greater than 0 while a record is pending, so a writer of any build that only
-// waits for 0 keeps working; the value 2 tells the viewer that the record is complete.
-// Receiver holds the viewer's process id, 0 while no viewer is registered.
+// waits for 0 keeps working; the value 2 tells the viewer that the record is complete. A claim
+// carries the claiming thread's id (TraceClaimOf), 1 being the claim of a writer that names
+// none. A writer killed between claiming and posting would hold the block for ever, so the
+// viewer frees a claim whose thread is gone, or that nobody completes within
+// TraceClaimLimit; a writer whose claim was freed finds Busy changed and drops its post.
+//
+// Receiver holds the viewer's process id, 0 while no viewer is registered. A live viewer also
+// holds the viewer lock (an open-file-description lock on the block), which the kernel drops
+// when the viewer's process ends, however it ends: a Receiver without the lock is stale, even
+// when its process number has been given to another program since.
+//
+// Opening and mapping the block, and the viewer lock, are in MTraceBlockMapping.h.
 
 #include <algorithm>
 #include <atomic>
@@ -23,15 +33,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
-#include <fcntl.h>
 #include <linux/futex.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -65,8 +70,28 @@ static_assert(TraceOffsetMethod == 60'041 && TraceOffsetTail + 10'003 == TraceBl
 
 // Values of Busy.
 inline constexpr std::int32_t TraceBusyFree = 0;
-inline constexpr std::int32_t TraceBusyClaimed = 1;
+inline constexpr std::int32_t TraceBusyClaimed = 1; // a claim that names no thread
 inline constexpr std::int32_t TraceBusyPosted = 2;
+
+// A claim naming its thread: bit 30 set, the thread id in the bits below (thread ids stay
+// below 2^22 on Linux), so it is never 1 or 2.
+inline constexpr std::int32_t TraceClaimNamed = 0x4000'0000;
+inline constexpr std::int32_t TraceClaimThreadMask = TraceClaimNamed - 1;
+
+inline constexpr std::int32_t TraceClaimOf(std::int32_t threadId)
+{
+    return TraceClaimNamed | (threadId & TraceClaimThreadMask);
+}
+
+// The thread named by a claim, or 0 when the value names none.
+inline constexpr std::int32_t TraceClaimThread(std::int32_t busy)
+{
+    return busy > 0 && (busy & TraceClaimNamed) != 0 ? busy & TraceClaimThreadMask : 0;
+}
+
+// How long the viewer lets a claim stand before it frees it. Copying a record takes
+// microseconds; a claim this old belongs to a writer that was stopped or killed halfway.
+inline constexpr std::chrono::milliseconds TraceClaimLimit{500};
 
 // A view of a mapped block; it does not own the mapping.
 struct TraceBlock {
@@ -130,96 +155,6 @@ private:
     {
         return *reinterpret_cast<std::int32_t*>(bytes + offset);
     }
-};
-
-// Owns one mapping of the named block and unmaps it when destroyed.
-class TraceBlockMapping {
-public:
-    enum class Mode { OpenExisting, CreateOrOpen };
-
-    // Null when the block cannot be opened, is smaller than the layout, or cannot be mapped;
-    // with Mode::OpenExisting a missing block is never created.
-    static std::optional<TraceBlockMapping> Open(const std::string& name, Mode mode)
-    {
-        bool created = false;
-        int fd = -1;
-        if (mode == Mode::CreateOrOpen) {
-            // Only the user's own programs may write into the viewer's block.
-            fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            created = fd >= 0;
-        }
-        if (fd < 0)
-            fd = shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0);
-        if (fd < 0)
-            return std::nullopt;
-        std::optional<TraceBlockMapping> mapping = MapWhole(fd, created);
-        close(fd);
-        if (!mapping && created)
-            shm_unlink(name.c_str());
-        return mapping;
-    }
-
-    TraceBlockMapping(TraceBlockMapping&& other) noexcept
-        : block_(std::exchange(other.block_, TraceBlock{})), created_(other.created_)
-    {
-    }
-    TraceBlockMapping& operator=(TraceBlockMapping&& other) noexcept
-    {
-        if (this != &other) {
-            Unmap();
-            block_ = std::exchange(other.block_, TraceBlock{});
-            created_ = other.created_;
-        }
-        return *this;
-    }
-    TraceBlockMapping(const TraceBlockMapping&) = delete;
-    TraceBlockMapping& operator=(const TraceBlockMapping&) = delete;
-    ~TraceBlockMapping() { Unmap(); }
-
-    const TraceBlock& Block() const { return block_; }
-    // Whether this mapping created the block (and initialised it).
-    bool Created() const { return created_; }
-
-private:
-    TraceBlockMapping(std::byte* bytes, bool created) : block_{bytes}, created_(created) {}
-
-    static std::optional<TraceBlockMapping> MapWhole(int fd, bool created)
-    {
-        if (created && ftruncate(fd, static_cast<off_t>(TraceBlockSize)) != 0)
-            return std::nullopt;
-        struct stat status {};
-        // Touching a page past the end of a shorter object would kill the process with SIGBUS.
-        if (fstat(fd, &status) != 0 || status.st_size < static_cast<off_t>(TraceBlockSize))
-            return std::nullopt;
-        void* address = mmap(nullptr, TraceBlockSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-        if (address == MAP_FAILED)
-            return std::nullopt;
-        TraceBlockMapping mapping(static_cast<std::byte*>(address), created);
-        if (created)
-            mapping.InitialiseNewBlock();
-        return mapping;
-    }
-
-    // ftruncate filled the block with zeros already; the version goes last, so a program that
-    // opens the block in between sees a mismatch rather than a half-made block.
-    void InitialiseNewBlock() const
-    {
-        block_.Busy().store(TraceBusyFree);
-        block_.Writing().store(0);
-        block_.Receiver().store(0);
-        block_.WriteInt32(TraceOffsetReserved, 0);
-        block_.Version().store(TraceBlockVersion, std::memory_order_release);
-    }
-
-    void Unmap()
-    {
-        if (block_.bytes != nullptr)
-            munmap(block_.bytes, TraceBlockSize);
-        block_.bytes = nullptr;
-    }
-
-    TraceBlock block_;
-    bool created_ = false;
 };
 
 #endif

@@ -15,7 +15,7 @@
 #include "CountedObject.h"
 #include "TempDir.h"
 #include "TraceBlockNames.h"
-#include "TraceTestViewer.h"
+#include "TraceTestBlocks.h"
 
 #include <cstdint>
 #include <functional>
@@ -72,7 +72,7 @@ protected:
         blockName_ = UniqueBlockName("PelmoraListPostsTest");
         TraceSetBlockName(blockName_);
         block_.emplace(blockName_);
-        viewer_.emplace(block_->Block());
+        viewer_.emplace(*block_);
         TraceRecord start;
         start.Kind = TraceKindStart;
         TracePost(std::move(start));
@@ -80,9 +80,7 @@ protected:
     }
     void TearDown() override
     {
-        TraceRecord end;
-        end.Kind = TraceKindEnd;
-        TracePost(std::move(end));
+        TraceCloseChannel();
         viewer_.reset();
         block_.reset();
     }

@@ -1,23 +1,28 @@
 #include "MTrace.h"
-#include "MTraceBlock.h"
+#include "MTraceBlockMapping.h"
 
 #include <gtest/gtest.h>
 
 #include "TraceBlockNames.h"
-#include "TraceTestViewer.h"
+#include "TraceTestBlocks.h"
 
 #include <QString>
 
 #include <chrono>
+#include <cstddef>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,7 +61,7 @@ protected:
     }
     void TearDown() override
     {
-        TracePost(Record(TraceKindEnd, "End"));
+        TraceCloseChannel();
         TraceSetMessageHandler(nullptr);
         shm_unlink(blockName_.c_str());
     }
@@ -96,7 +101,7 @@ TEST(TraceValueTextTest, WritesNumbersPointersAndTextsInTheirForms)
 TEST_F(TraceChannelTest, FoldsTheTextsOfEachKindBeforeWritingThem)
 {
     TestBlock block(blockName_);
-    InProcessViewer viewer(block.Block());
+    InProcessViewer viewer(block);
     TracePost(Record(TraceKindStart, "Start"));
     ASSERT_TRUE(TraceChannelOpen());
 
@@ -139,7 +144,7 @@ TEST_F(TraceChannelTest, FoldsTheTextsOfEachKindBeforeWritingThem)
 TEST_F(TraceChannelTest, WritesEveryFieldOfARecord)
 {
     TestBlock block(blockName_);
-    InProcessViewer viewer(block.Block());
+    InProcessViewer viewer(block);
     TracePost(Record(TraceKindStart, "Start"));
 
     TraceRecord record = Record(TraceKindError, "return error", {}, "MList<T>::Delete", 120);
@@ -162,7 +167,7 @@ TEST_F(TraceChannelTest, WritesEveryFieldOfARecord)
 TEST_F(TraceChannelTest, HelpersPostWatchesErrorsAndMarksWithTheirSourceLine)
 {
     TestBlock block(blockName_);
-    InProcessViewer viewer(block.Block());
+    InProcessViewer viewer(block);
     TracePost(Record(TraceKindStart, "Start"));
 
     const int line = __LINE__ + 1;
@@ -190,7 +195,7 @@ TEST_F(TraceChannelTest, HelpersPostWatchesErrorsAndMarksWithTheirSourceLine)
 TEST_F(TraceChannelTest, ThreadIdMinusOneBecomesThePostingThread)
 {
     TestBlock block(blockName_);
-    InProcessViewer viewer(block.Block());
+    InProcessViewer viewer(block);
     TracePost(Record(TraceKindStart, "Start"));
 
     pid_t postingThread = 0;
@@ -215,7 +220,7 @@ TEST_F(TraceChannelTest, TextsLongerThanASlotAreCutAndLeaveTheNextFieldIntact)
     TestBlock block(blockName_);
     const TraceBlock& raw = block.Block();
     std::memset(raw.bytes + TraceOffsetTail, 0x5A, TraceBlockSize - TraceOffsetTail);
-    InProcessViewer viewer(raw);
+    InProcessViewer viewer(block);
     TracePost(Record(TraceKindStart, "Start"));
 
     const std::string longMethod(15'000, 'm');
@@ -235,7 +240,7 @@ TEST_F(TraceChannelTest, TextsLongerThanASlotAreCutAndLeaveTheNextFieldIntact)
 TEST_F(TraceChannelTest, PostsFromSeveralThreadsArriveWhole)
 {
     TestBlock block(blockName_);
-    InProcessViewer viewer(block.Block());
+    InProcessViewer viewer(block);
     TracePost(Record(TraceKindStart, "Start"));
 
     constexpr int kThreads = 4;
@@ -277,7 +282,7 @@ TEST_F(TraceChannelTest, ClosedChannelDiscardsPostsAndCreatesNoBlock)
 
     // With a viewer waiting: still nothing until a start post.
     TestBlock block(blockName_);
-    InProcessViewer viewer(block.Block());
+    InProcessViewer viewer(block);
     TraceError(TraceUnitText, "return error", "LoadAtom");
     EXPECT_TRUE(viewer.Records().empty());
     EXPECT_TRUE(messages_.empty());
@@ -295,6 +300,8 @@ TEST_F(TraceChannelTest, StartsOnlyWhenALiveViewerIsRegistered)
         {"no block", false, 0, false},
         {"no viewer", true, 0, false},
         {"viewer gone", true, DeadProcessId(), false},
+        // The number of a viewer that has gone, given to a program that is no viewer.
+        {"viewer gone, its number reused", true, static_cast<std::int32_t>(getpid()), false},
         {"viewer running", true, std::nullopt, true},
     };
     for (const Case& c : kCases) {
@@ -308,11 +315,14 @@ TEST_F(TraceChannelTest, StartsOnlyWhenALiveViewerIsRegistered)
         if (block && c.receiver)
             block->Block().Receiver().store(*c.receiver);
         if (block && !c.receiver)
-            viewer.emplace(block->Block());
+            viewer.emplace(*block);
 
         EXPECT_EQ(TraceStartIfViewerRunning(), c.opens);
         EXPECT_EQ(TraceChannelOpen(), c.opens);
         EXPECT_EQ(BlockExists(name), c.makeBlock);
+        if (block && c.receiver) {
+            EXPECT_EQ(block->Block().Receiver().load(), 0) << "a stale registration stays";
+        }
         if (viewer) {
             ASSERT_EQ(viewer->Records().size(), 1u);
             EXPECT_EQ(viewer->Records()[0].kind, TraceKindStart);
@@ -359,13 +369,39 @@ TEST_F(TraceChannelTest, MessageHandlerMayPostItself)
     EXPECT_EQ(messages_.size(), 2u);
 }
 
-TEST_F(TraceChannelTest, EndPostClosesTheChannelEvenWithoutAViewer)
+TEST_F(TraceChannelTest, EndPostClosesTheChannelOnlyOnceDelivered)
 {
-    TestBlock block(blockName_);
-    TracePost(Record(TraceKindStart, "Start"));
-    ASSERT_TRUE(TraceChannelOpen());
-    TracePost(Record(TraceKindEnd, "End"));
-    EXPECT_FALSE(TraceChannelOpen());
+    struct Case {
+        const char* name;
+        bool viewer;
+        std::int32_t version;
+        bool closes;
+    };
+    static constexpr Case kCases[] = {
+        {"delivered", true, TraceBlockVersion, true},
+        {"no viewer to take it", false, TraceBlockVersion, false},
+        {"a block of another version", true, 140504, false},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = UniqueBlockName("PelmoraTraceTest");
+        TraceSetBlockName(name);
+        TestBlock block(name);
+        std::optional<InProcessViewer> viewer;
+        if (c.viewer)
+            viewer.emplace(block);
+        TracePost(Record(TraceKindStart, "Start"));
+        ASSERT_TRUE(TraceChannelOpen());
+        block.Block().Version().store(c.version);
+
+        TracePost(Record(TraceKindEnd, "End"));
+        EXPECT_EQ(!c.closes, TraceChannelOpen());
+        if (viewer) {
+            EXPECT_EQ(c.closes ? 2u : 1u, viewer->Records().size());
+        }
+        TraceCloseChannel();
+        EXPECT_FALSE(TraceChannelOpen());
+    }
 }
 
 TEST_F(TraceChannelTest, DeadViewerIsUnregisteredAndClosesTheChannel)
@@ -397,11 +433,163 @@ TEST_F(TraceChannelTest, DeadViewerIsUnregisteredAndClosesTheChannel)
     }
 }
 
+std::int32_t Int32At(const std::vector<std::byte>& image, std::size_t offset)
+{
+    std::int32_t value = 0;
+    std::memcpy(&value, image.data() + offset, sizeof value);
+    return value;
+}
+
+std::string TextAt(const std::vector<std::byte>& image, std::size_t offset)
+{
+    return std::string(reinterpret_cast<const char*>(image.data() + offset));
+}
+
+// The layout as other builds see it: every offset is written out here as a number, so a change
+// of the layout's constants cannot go unnoticed.
+TEST_F(TraceChannelTest, EveryFieldLiesAtItsOffsetInTheBlock)
+{
+    TestBlock block(blockName_);
+    EXPECT_EQ(block.Mapping().CurrentSize(), 80'044);
+    // Reserved bytes that no writer may touch.
+    const std::pair<std::size_t, std::size_t> reserved[] = {{17, 20}, {32, 40}, {70'041, 80'044}};
+    for (const auto& [begin, end] : reserved)
+        std::memset(block.Block().bytes + begin, 0x5A, end - begin);
+    InProcessViewer viewer(block);
+    TracePost(Record(TraceKindStart, "Start"));
+
+    TraceRecord record = Record(TraceKindError, "return error", {}, "MList<T>::Insert", 0x01020304);
+    record.Flag = 0x1A7;
+    record.ThreadId = 0x0A0B0C0D;
+    record.ObjectName = "LAtom";
+    record.Extra1 = "first extra";
+    record.Extra2 = "second extra";
+    TracePost(std::move(record));
+
+    const std::vector<TakenRecord> records = viewer.Records();
+    ASSERT_EQ(records.size(), 2u);
+    const std::vector<std::byte>& image = records[1].image;
+    EXPECT_EQ(Int32At(image, 0), 140'505);
+    EXPECT_EQ(Int32At(image, 4), getpid());
+    EXPECT_EQ(Int32At(image, 8), 0);
+    EXPECT_EQ(Int32At(image, 12), 2) << "posted";
+    EXPECT_EQ(static_cast<int>(image[16]), 1) << "writing";
+    EXPECT_EQ(Int32At(image, 20), 0x01020304);
+    EXPECT_EQ(Int32At(image, 24), 13);
+    EXPECT_EQ(Int32At(image, 28), 0x0A0B0C0D);
+    EXPECT_EQ(static_cast<int>(image[40]), 0xA7);
+    EXPECT_EQ(TextAt(image, 41), "return error");
+    EXPECT_EQ(TextAt(image, 10'041), "tests/MClasess/MTraceTest.cpp");
+    EXPECT_EQ(TextAt(image, 20'041), "LAtom");
+    EXPECT_EQ(TextAt(image, 30'041), "???");
+    EXPECT_EQ(TextAt(image, 40'041), "first extra");
+    EXPECT_EQ(TextAt(image, 50'041), "second extra");
+    EXPECT_EQ(TextAt(image, 60'041), "MList<T>::Insert");
+    for (const auto& [begin, end] : reserved) {
+        for (std::size_t i = begin; i < end; ++i)
+            ASSERT_EQ(static_cast<int>(image[i]), 0x5A) << "byte " << i;
+    }
+}
+
+struct FileState {
+    mode_t mode = 0;
+    off_t size = 0;
+    bool operator==(const FileState&) const = default;
+};
+
+std::optional<FileState> StateOf(const std::string& path)
+{
+    struct stat status {};
+    if (lstat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return FileState{status.st_mode, status.st_size};
+}
+
+TEST_F(TraceChannelTest, OpensOnlyABlockOfThisUserThatNobodyElseCanReach)
+{
+    if (!std::filesystem::is_directory("/dev/shm"))
+        GTEST_SKIP() << "named blocks do not live in /dev/shm here";
+    const std::string good = UniqueBlockName("PelmoraTraceTest");
+    ASSERT_TRUE(MakeBlock(good, 0600, 80'044));
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> make;
+        std::string reason;
+    };
+    const Case kCases[] = {
+        {"open to everybody", [](const std::string& n) { return MakeBlock(n, 0666, 80'044); },
+         "open to other users (mode 0666)"},
+        {"readable by the group", [](const std::string& n) { return MakeBlock(n, 0640, 80'044); },
+         "open to other users (mode 0640)"},
+        {"empty", [](const std::string& n) { return MakeBlock(n, 0600, 0); },
+         "too small (0 bytes, the layout needs 80044)"},
+        {"one byte short", [](const std::string& n) { return MakeBlock(n, 0600, 80'043); },
+         "too small (80043 bytes, the layout needs 80044)"},
+        {"a FIFO", [](const std::string& n) { return mkfifo(ShmPath(n).c_str(), 0600) == 0; }, "not a regular file"},
+        {"a folder", [](const std::string& n) { return mkdir(ShmPath(n).c_str(), 0700) == 0; }, "not a regular file"},
+        {"a link to a good block",
+         [&good](const std::string& n) { return symlink(ShmPath(good).c_str(), ShmPath(n).c_str()) == 0; },
+         "a symbolic link"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = UniqueBlockName("PelmoraTraceTest");
+        ASSERT_TRUE(c.make(name));
+        const std::optional<FileState> before = StateOf(ShmPath(name));
+        for (const auto mode : {TraceBlockMapping::Mode::OpenExisting, TraceBlockMapping::Mode::CreateOrOpen}) {
+            std::string whyNot;
+            EXPECT_FALSE(TraceBlockMapping::Open(name, mode, &whyNot));
+            EXPECT_EQ(whyNot, c.reason);
+        }
+        TraceSetBlockName(name);
+        TracePost(Record(TraceKindStart, "Start"));
+        EXPECT_FALSE(TraceChannelOpen());
+        EXPECT_EQ(StateOf(ShmPath(name)), before) << "the refused block was changed";
+        std::filesystem::remove(ShmPath(name));
+    }
+    shm_unlink(good.c_str());
+}
+
+TEST_F(TraceChannelTest, RefusesABlockOfAnotherUser)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a block to another user";
+    ASSERT_TRUE(MakeBlock(blockName_, 0600, 80'044));
+    ASSERT_EQ(chown(ShmPath(blockName_).c_str(), 65534, 65534), 0);
+    std::string whyNot;
+    EXPECT_FALSE(TraceBlockMapping::Open(blockName_, TraceBlockMapping::Mode::CreateOrOpen, &whyNot));
+    EXPECT_EQ(whyNot, "owned by another user (uid 65534)");
+    TracePost(Record(TraceKindStart, "Start"));
+    EXPECT_FALSE(TraceChannelOpen());
+}
+
+// Run in a child process: touching a block cut short raises SIGBUS, which would end the test.
+TEST_F(TraceChannelTest, BlockCutShortClosesTheChannelWithoutTouchingIt)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string name = blockName_;
+    EXPECT_EXIT(
+        {
+            TestBlock block(name);
+            {
+                InProcessViewer viewer(block);
+                TracePost(Record(TraceKindStart, "Start"));
+            }
+            const int fd = shm_open(name.c_str(), O_RDWR, 0);
+            if (fd < 0 || ftruncate(fd, 0) != 0)
+                std::_Exit(2);
+            TraceError("LAtom", "return error", "MListSimple<T>::SetCount");
+            std::_Exit(TraceChannelOpen() ? 3 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(TraceChannelTest, SilentViewerCostsOnePostAtMostTheWaitLimit)
 {
     TestBlock block(blockName_);
     const TraceBlock& raw = block.Block();
-    // This process is alive but never takes the record.
+    // A viewer that is alive (it holds the lock) but never takes the record.
+    ASSERT_TRUE(block.Mapping().LockAsViewer());
     raw.Receiver().store(static_cast<std::int32_t>(getpid()));
 
     const auto start = std::chrono::steady_clock::now();

@@ -1,23 +1,28 @@
 // The trace channel against the real trace viewer, started as a separate process.
 
 #include "MTrace.h"
-#include "MTraceBlock.h"
+#include "MTraceBlockMapping.h"
 
 #include <gtest/gtest.h>
 
 #include "TraceBlockNames.h"
+#include "TraceTestBlocks.h"
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -123,11 +128,7 @@ protected:
     }
     void TearDown() override
     {
-        if (TraceChannelOpen()) {
-            TraceRecord end;
-            end.Kind = TraceKindEnd;
-            TracePost(std::move(end));
-        }
+        TraceCloseChannel();
         shm_unlink(blockName_.c_str());
     }
 
@@ -219,6 +220,133 @@ TEST_F(TraceViewerTest, RefusesABlockItCannotServe)
     EXPECT_EQ(third.ReadLine(), "pelmora-trace: block " + blockName_ + " has version 140504, need 140505");
     EXPECT_TRUE(ExitedWith(third.Stop(0), 1));
     EXPECT_TRUE(BlockExists(blockName_)) << "a block the viewer did not make stays";
+}
+
+// Waits until the block's Busy is free again, at most a few seconds.
+bool BecomesFree(const TraceBlock& block)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (block.Busy().load() != TraceBusyFree) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// A writer in another process that claims the block as a post does and is killed before it
+// posts, so its claim is never completed.
+void ClaimAndDie(const std::string& blockName)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        std::optional<TraceBlockMapping> mapping =
+            TraceBlockMapping::Open(blockName, TraceBlockMapping::Mode::OpenExisting);
+        if (mapping) {
+            std::int32_t free = TraceBusyFree;
+            mapping->Block().Busy().compare_exchange_strong(free, TraceClaimOf(static_cast<std::int32_t>(gettid())));
+            mapping->Block().Writing().store(1);
+        }
+        raise(SIGKILL);
+    }
+    waitpid(child, nullptr, 0);
+}
+
+TEST_F(TraceViewerTest, FreesAClaimThatNoWriterCompletes)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const TraceBlock&)> leaveClaim;
+    };
+    const Case kCases[] = {
+        {"writer killed holding its claim", [this](const TraceBlock&) { ClaimAndDie(blockName_); }},
+        // A claim of a writer that names no thread is freed after a while.
+        {"a claim naming no writer", [](const TraceBlock& block) {
+             block.Busy().store(TraceBusyClaimed);
+             block.Writing().store(1);
+         }},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        ViewerProcess viewer(blockName_);
+        ASSERT_EQ(viewer.ReadLine(), "pelmora-trace: listening on " + blockName_);
+        std::optional<TraceBlockMapping> mapping =
+            TraceBlockMapping::Open(blockName_, TraceBlockMapping::Mode::OpenExisting);
+        ASSERT_TRUE(mapping);
+        c.leaveClaim(mapping->Block());
+        ASSERT_NE(mapping->Block().Busy().load(), TraceBusyFree);
+
+        ASSERT_TRUE(BecomesFree(mapping->Block())) << "the channel stays jammed";
+        EXPECT_TRUE(TraceStartIfViewerRunning());
+        EXPECT_EQ(Fields(viewer.ReadLine().value_or("")).size(), 7u);
+        TraceCloseChannel();
+        EXPECT_TRUE(ExitedWith(viewer.Stop(SIGTERM), 0));
+    }
+}
+
+TEST_F(TraceViewerTest, TakesOverARegistrationWhoseViewerHasGone)
+{
+    std::optional<TraceBlockMapping> mapping =
+        TraceBlockMapping::Open(blockName_, TraceBlockMapping::Mode::CreateOrOpen);
+    ASSERT_TRUE(mapping);
+    // A viewer killed with SIGKILL left its number behind, and this program has it now.
+    mapping->Block().Receiver().store(static_cast<std::int32_t>(getpid()));
+
+    ViewerProcess viewer(blockName_);
+    ASSERT_EQ(viewer.ReadLine(), "pelmora-trace: listening on " + blockName_);
+    EXPECT_EQ(mapping->Block().Receiver().load(), viewer.Pid());
+    EXPECT_TRUE(TraceStartIfViewerRunning());
+    EXPECT_EQ(Fields(viewer.ReadLine().value_or("")).size(), 7u);
+}
+
+TEST_F(TraceViewerTest, RefusesABlockItCannotTrustAndSaysWhy)
+{
+    if (!std::filesystem::is_directory("/dev/shm"))
+        GTEST_SKIP() << "named blocks do not live in /dev/shm here";
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> make;
+        std::string reason;
+    };
+    const Case kCases[] = {
+        {"open to everybody", [](const std::string& n) { return MakeBlock(n, 0666, 80'044); },
+         "open to other users (mode 0666)"},
+        {"empty", [](const std::string& n) { return MakeBlock(n, 0600, 0); },
+         "too small (0 bytes, the layout needs 80044)"},
+        {"a FIFO", [](const std::string& n) { return mkfifo(ShmPath(n).c_str(), 0600) == 0; }, "not a regular file"},
+        {"a link", [](const std::string& n) { return symlink("/etc/passwd", ShmPath(n).c_str()) == 0; },
+         "a symbolic link"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = UniqueBlockName("PelmoraTraceViewerTest");
+        ASSERT_TRUE(c.make(name));
+        struct stat before {};
+        ASSERT_EQ(lstat(ShmPath(name).c_str(), &before), 0);
+
+        ViewerProcess viewer(name);
+        EXPECT_EQ(viewer.ReadLine(), "pelmora-trace: cannot use the shared block " + name + ": it is " + c.reason);
+        EXPECT_TRUE(ExitedWith(viewer.Stop(0), 1));
+        struct stat after {};
+        ASSERT_EQ(lstat(ShmPath(name).c_str(), &after), 0) << "the refused block was removed";
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_size, before.st_size);
+        std::filesystem::remove(ShmPath(name));
+    }
+}
+
+TEST_F(TraceViewerTest, EndsWithAMessageWhenTheBlockIsCutShortUnderIt)
+{
+    ViewerProcess viewer(blockName_);
+    ASSERT_EQ(viewer.ReadLine(), "pelmora-trace: listening on " + blockName_);
+    const int fd = shm_open(blockName_.c_str(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, 0), 0);
+    close(fd);
+
+    EXPECT_EQ(viewer.ReadLine(), "pelmora-trace: the block " + blockName_ + " was cut short to 0 bytes under the viewer");
+    const int status = viewer.Stop(0);
+    EXPECT_TRUE(ExitedWith(status, 1)) << "status " << status;
 }
 
 }  // namespace

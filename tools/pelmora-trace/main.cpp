@@ -2,11 +2,16 @@
 // prints every record that a traced program posts as one tab-separated line:
 //   kind  flag  thread  source:line  object  method  expression
 // Stop it with Ctrl+C or SIGTERM; it unregisters, and removes the block if it made it.
+//
+// It holds the viewer lock while it runs, takes over a registration whose viewer has gone,
+// frees a claim that a killed writer left behind, refuses a block it cannot trust, and ends
+// with a message, not with SIGBUS, when the block is cut short under it.
 
-#include "MTraceBlock.h"
+#include "MTraceBlockMapping.h"
 
 #include <cerrno>
 #include <chrono>
+#include <csetjmp>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -22,14 +27,32 @@ constexpr int kExitStopped = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
+using Clock = std::chrono::steady_clock;
+
 // Bounds the time between a stop signal and the end of a wait on the block.
 constexpr std::chrono::milliseconds kStopCheckInterval{200};
+// How often a pending claim is looked at, so an abandoned one is freed soon.
+constexpr std::chrono::milliseconds kClaimCheckInterval{20};
 
 volatile std::sig_atomic_t stopRequested = 0;
 
 extern "C" void RequestStop(int)
 {
     stopRequested = 1;
+}
+
+// The size is looked at before every touch of the block, but another process of the user may
+// still cut it short in between: the fault that follows ends the viewer through this jump
+// instead of killing it.
+sigjmp_buf blockFault;
+volatile std::sig_atomic_t guardingBlock = 0;
+
+extern "C" void OnBusError(int signal)
+{
+    if (guardingBlock != 0)
+        siglongjmp(blockFault, 1);
+    std::signal(signal, SIG_DFL);
+    raise(signal);
 }
 
 struct Options {
@@ -66,8 +89,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, int& exitCode)
     return options;
 }
 
-// Without SA_RESTART, so that a signal ends the futex wait at once.
-void InstallStopHandlers()
+// Stop signals without SA_RESTART, so that they end the futex wait at once.
+void InstallSignalHandlers()
 {
     struct sigaction action {};
     action.sa_handler = RequestStop;
@@ -76,25 +99,32 @@ void InstallStopHandlers()
     sigaction(SIGTERM, &action, nullptr);
     // A closed pipe shows up as a failed write, so the viewer can still unregister.
     std::signal(SIGPIPE, SIG_IGN);
+    struct sigaction busError {};
+    busError.sa_handler = OnBusError;
+    sigemptyset(&busError.sa_mask);
+    sigaction(SIGBUS, &busError, nullptr);
 }
 
-bool ProcessExists(std::int32_t pid)
+bool ThreadExists(std::int32_t threadId)
 {
-    return kill(pid, 0) == 0 || errno == EPERM;
+    return kill(threadId, 0) == 0 || errno == EPERM;
 }
 
-// Fails when the block has another layout version or another live viewer owns it.
-bool Register(const TraceBlock& block, const std::string& blockName)
+// Fails when another live viewer holds the block or the block has another layout version.
+// Without the viewer lock held elsewhere, a registered Receiver is stale (its viewer has gone,
+// and its number may name another program by now): this viewer takes its place.
+bool Register(const TraceBlockMapping& mapping, const std::string& blockName)
 {
+    const TraceBlock& block = mapping.Block();
+    if (!mapping.LockAsViewer()) {
+        PrintError("another viewer (process " + std::to_string(block.Receiver().load()) + ") is registered on " +
+                   blockName);
+        return false;
+    }
     const std::int32_t version = block.Version().load(std::memory_order_acquire);
     if (version != TraceBlockVersion) {
         PrintError("block " + blockName + " has version " + std::to_string(version) + ", need " +
                    std::to_string(TraceBlockVersion));
-        return false;
-    }
-    const std::int32_t receiver = block.Receiver().load();
-    if (receiver > 0 && receiver != getpid() && ProcessExists(receiver)) {
-        PrintError("another viewer (process " + std::to_string(receiver) + ") is registered on " + blockName);
         return false;
     }
     // Whatever a dead viewer left pending is lost; writers wait for a free block.
@@ -159,20 +189,95 @@ bool TakeRecord(const TraceBlock& block)
     return printed;
 }
 
-int Listen(const TraceBlock& block)
+// Tells when a claim on the block is one that no writer will complete: its thread has gone
+// (killed between claiming and posting), or it has stood for TraceClaimLimit.
+class ClaimWatch {
+public:
+    bool Abandoned(std::int32_t claim, Clock::time_point now)
+    {
+        if (claim != claim_) {
+            claim_ = claim;
+            since_ = now;
+        }
+        const std::int32_t thread = TraceClaimThread(claim);
+        return (thread > 0 && !ThreadExists(thread)) || now - since_ >= TraceClaimLimit;
+    }
+    void Forget() { claim_ = TraceBusyFree; }
+
+private:
+    std::int32_t claim_ = TraceBusyFree;
+    Clock::time_point since_;
+};
+
+// Only this claim is freed: if its writer completes it meanwhile, the record is taken as usual.
+void FreeClaim(const TraceBlock& block, std::int32_t claim)
 {
+    block.Writing().store(0);
+    block.Busy().compare_exchange_strong(claim, TraceBusyFree, std::memory_order_release);
+}
+
+void PrintCutShort(const TraceBlockMapping& mapping, const std::string& blockName)
+{
+    PrintError("the block " + blockName + " was cut short to " + std::to_string(mapping.CurrentSize()) +
+               " bytes under the viewer");
+}
+
+int Listen(const TraceBlockMapping& mapping, const std::string& blockName)
+{
+    const TraceBlock& block = mapping.Block();
+    ClaimWatch claims;
     while (stopRequested == 0) {
+        if (!mapping.Whole()) {
+            PrintCutShort(mapping, blockName);
+            return kExitFailed;
+        }
         const std::int32_t busy = block.Busy().load(std::memory_order_acquire);
         if (busy == TraceBusyPosted) {
+            claims.Forget();
             if (!TakeRecord(block)) {
                 PrintError("cannot write to standard output");
                 return kExitFailed;
             }
             continue;
         }
-        block.WaitWhileBusyIs(busy, kStopCheckInterval);
+        if (busy == TraceBusyFree) {
+            claims.Forget();
+            block.WaitWhileBusyIs(busy, kStopCheckInterval);
+            continue;
+        }
+        if (claims.Abandoned(busy, Clock::now())) {
+            FreeClaim(block, busy);
+            claims.Forget();
+            continue;
+        }
+        block.WaitWhileBusyIs(busy, kClaimCheckInterval);
     }
     return kExitStopped;
+}
+
+int RegisterAndListen(const TraceBlockMapping& mapping, const std::string& blockName)
+{
+    if (!Register(mapping, blockName))
+        return kExitFailed;
+    PrintLine("pelmora-trace: listening on " + blockName + '\n');
+    const int exitCode = Listen(mapping, blockName);
+    if (mapping.Whole())
+        Unregister(mapping.Block());
+    return exitCode;
+}
+
+// Runs the viewer with a fault of the block turned into a failure with a message.
+int Serve(const TraceBlockMapping& mapping, const std::string& blockName)
+{
+    if (sigsetjmp(blockFault, 1) != 0) {
+        guardingBlock = 0;
+        PrintCutShort(mapping, blockName);
+        return kExitFailed;
+    }
+    guardingBlock = 1;
+    const int exitCode = RegisterAndListen(mapping, blockName);
+    guardingBlock = 0;
+    return exitCode;
 }
 
 }  // namespace
@@ -183,20 +288,16 @@ int main(int argc, char** argv)
     const std::optional<Options> options = ParseOptions(argc, argv, exitCode);
     if (!options)
         return exitCode;
-    InstallStopHandlers();
+    InstallSignalHandlers();
 
+    std::string whyNot;
     std::optional<TraceBlockMapping> mapping =
-        TraceBlockMapping::Open(options->blockName, TraceBlockMapping::Mode::CreateOrOpen);
+        TraceBlockMapping::Open(options->blockName, TraceBlockMapping::Mode::CreateOrOpen, &whyNot);
     if (!mapping) {
-        PrintError("cannot open the shared block " + options->blockName);
+        PrintError("cannot use the shared block " + options->blockName + ": it is " + whyNot);
         return kExitFailed;
     }
-    const TraceBlock& block = mapping->Block();
-    if (Register(block, options->blockName)) {
-        PrintLine("pelmora-trace: listening on " + options->blockName + '\n');
-        exitCode = Listen(block);
-        Unregister(block);
-    }
+    exitCode = Serve(*mapping, options->blockName);
     if (mapping->Created())
         shm_unlink(options->blockName.c_str());
     return exitCode;
