@@ -2,6 +2,8 @@
 #define PELMORA_APP_EXPORTCOMMAND_H
 
 // The command line of the program:
+//   pelmora [FILE.xyz]
+// opens the window (on FILE.xyz when given);
 //   pelmora --export OUT [options] FILE.xyz
 // draws FILE.xyz without a window, through the same steps the window takes when it opens a
 // file, and writes OUT: an SVG drawing when OUT ends in ".svg", otherwise the scene bitmap as a
@@ -38,7 +40,7 @@ struct ExportOptions {
 
 // What the arguments ask for.
 struct CommandLine {
-    enum class Action { Export, Help, Version, UsageError };
+    enum class Action { Export, Window, Help, Version, UsageError };
     Action action = Action::UsageError;
     ExportOptions options;
     std::string text;  // the help or version text, or what is wrong with the arguments

@@ -1,0 +1,312 @@
+// The controls of the main window, built from their design values. Design pixels are at 144
+// pixels per inch; Qt's logical pixels are at 96, two thirds of them.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "FormMain_.h"
+#include "FrameBmp_.h"
+#include "MCategoryPanel.h"
+#include "MCategoryPanelGroup.h"
+#include "MSaveIniComponent.h"
+
+namespace {
+
+constexpr int DesignDpi = 144;
+constexpr int LogicalDpi = 96;
+
+// Logical pixels of a length in design pixels, to the nearest pixel.
+constexpr int Dp(int designPixels) { return (designPixels * LogicalDpi + DesignDpi / 2) / DesignDpi; }
+
+constexpr int ClientWidth = 1069;
+constexpr int ClientHeight = 685;
+constexpr int LeftColumnWidth = 449;
+constexpr int WindowFontHeight = 17;
+constexpr int HeaderFontHeight = 11;
+constexpr int HeaderHeight = 16;
+// clMoneyGreen, the headers' gradient colour.
+const QColor HeaderColor(192, 220, 192);
+constexpr const char* DesignFontFamily = "Tahoma";
+
+constexpr int ViewButtonSize = 36;
+constexpr int ViewPanelWidth = 320;
+constexpr int ViewPanelHeight = 132;
+
+QFont DesignFont(int designPixelHeight)
+{
+    QFont font(DesignFontFamily);
+    font.setPixelSize(Dp(designPixelHeight));
+    return font;
+}
+
+QScrollBar* MakeBar(QWidget* parent, const char* name, int minimum, int maximum, int position, const QString& tip)
+{
+    auto* bar = new QScrollBar(Qt::Horizontal, parent);
+    bar->setObjectName(name);
+    bar->setRange(minimum, maximum);
+    bar->setValue(position);
+    // A page of zero gives the smallest thumb; the bars take no keyboard focus.
+    bar->setPageStep(0);
+    bar->setFocusPolicy(Qt::NoFocus);
+    bar->setToolTip(tip);
+    return bar;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QToolButton* MakeButton(QWidget* parent, const char* name, const char* icon, QSize size, const QString& tip)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    if (icon != nullptr) {
+        button->setIcon(QIcon(QString(":/icons/%1.svg").arg(icon)));
+        button->setIconSize(size * 3 / 4);
+    }
+    button->setFixedSize(size);
+    button->setAutoRaise(true);
+    button->setToolTip(tip);
+    return button;
+}
+
+// A view preset button of the "View" panel: where it sits, its picture and what it shows.
+struct ViewButtonDesign {
+    int number;
+    int left, top;
+    const char* icon;  // nullptr: the button is invisible
+    const char* tip;
+};
+
+const ViewButtonDesign ViewButtons[] = {
+    {1, 215, 48, "view-away", "Look along -y: x to the left, z up (Ax 270°, Ay 180°)"},
+    {2, 191, 6, "view-up", "Look along z: x to the right, y down (all angles 0)"},
+    {3, 115, 48, "view-left", "Look along -x: y to the right, z up (Ax 90°, Az 270°)"},
+    {4, 271, 48, "view-right", "Look along x: y to the left, z up (Ax 90°, Az 90°)"},
+    {5, 191, 90, "view-down", "Look along -z: x to the right, y up (Ax 180°)"},
+    {6, 257, 6, nullptr, ""},
+    {7, 131, 6, nullptr, ""},
+    {8, 247, 90, nullptr, ""},
+    {9, 173, 48, "view-toward", "Look along y: x to the right, z up (Ax 90°)"},
+    {10, 131, 90, nullptr, ""},
+};
+
+}  // namespace
+
+void TFormMain::BuildControls()
+{
+    setObjectName("FormMain");
+    setWindowTitle("Pelmora");
+    setWindowIcon(QIcon(":/icons/pelmora.svg"));
+    setFont(DesignFont(WindowFontHeight));
+    resize(Dp(ClientWidth), Dp(ClientHeight));
+    setAcceptDrops(true);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel2 = new QWidget(this);
+    Panel2->setObjectName("Panel2");
+    Panel2->setFixedWidth(Dp(LeftColumnWidth));
+    auto* columnLayout = new QVBoxLayout(Panel2);
+    columnLayout->setContentsMargins(0, 0, 0, 0);
+    CategoryPanelGroup1 = new MCategoryPanelGroup(Panel2);
+    CategoryPanelGroup1->setObjectName("CategoryPanelGroup1");
+    CategoryPanelGroup1->SetHeaderFont(DesignFont(HeaderFontHeight));
+    CategoryPanelGroup1->SetHeaderHeight(Dp(HeaderHeight));
+    CategoryPanelGroup1->SetHeaderColor(HeaderColor);
+    columnLayout->addWidget(CategoryPanelGroup1);
+    layout->addWidget(Panel2);
+
+    BuildFilePanel();
+    BuildAtomsPanel();
+    BuildTranslatePanel();
+    BuildViewPanel();
+
+    FrameBmp1 = new TFrameBmp(this);
+    FrameBmp1->setObjectName("FrameBmp1");
+    FrameBmp1->PanelButton->hide();
+    layout->addWidget(FrameBmp1, 1);
+
+    BuildActions();
+}
+
+void TFormMain::BuildFilePanel()
+{
+    CategoryPanelFile = CategoryPanelGroup1->AddPanel("File");
+    CategoryPanelFile->setObjectName("CategoryPanelFile");
+    QWidget* body = CategoryPanelFile->Body();
+    SpeedButtonOpenFile = MakeButton(body, "SpeedButtonOpenFile", "open", {Dp(73), Dp(79)},
+                                     "Open an XYZ file (Ctrl+O)");
+    SpeedButtonSaveFile = MakeButton(body, "SpeedButtonSaveFile", "save", {Dp(78), Dp(79)},
+                                     "Save the scene as an SVG drawing (Ctrl+S)");
+    Memo1 = new QPlainTextEdit(body);
+    Memo1->setObjectName("Memo1");
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setVisible(false);
+
+    auto* row = new QHBoxLayout(body);
+    row->setContentsMargins(2, 2, 2, 2);
+    row->addWidget(SpeedButtonOpenFile);
+    row->addWidget(SpeedButtonSaveFile);
+    row->addStretch(1);
+    row->addWidget(Memo1);
+}
+
+void TFormMain::BuildAtomsPanel()
+{
+    CategoryPanelAtoms = CategoryPanelGroup1->AddPanel("Atoms");
+    CategoryPanelAtoms->setObjectName("CategoryPanelAtoms");
+    QWidget* body = CategoryPanelAtoms->Body();
+    CheckBoxDrawLink = new QCheckBox("Draw sticks", body);
+    CheckBoxDrawLink->setObjectName("CheckBoxDrawLink");
+    CheckBoxDrawLink->setToolTip("Join near atoms by sticks");
+    LabelKMinStickLenght = MakeLabel(body, "LabelKMinStickLenght", " K Min stick length");
+    ScrollBarStick = MakeBar(body, "ScrollBarStick", 0, StickBarMaximum, 0,
+                             "How near two atoms must be to be joined, as a factor of their radii");
+    LabelStickR = MakeLabel(body, "LabelStickR", " Stick radius");
+    ScrollBarRStick = MakeBar(body, "ScrollBarRStick", 1, StickRadiusBarMaximum, StickRadiusBarMaximum / 2,
+                              "Thickness of the sticks");
+    LabelKAtomRadius = MakeLabel(body, "LabelKAtomRadius", " K atom radius");
+    ScrollBarKRPoint = MakeBar(body, "ScrollBarKRPoint", 1, AtomRadiusBarMaximum, AtomRadiusBarMaximum / 2,
+                               "Size of the balls, as a factor of the element radii");
+
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(4, 2, 4, 4);
+    column->setSpacing(2);
+    for (QWidget* control : {static_cast<QWidget*>(CheckBoxDrawLink), static_cast<QWidget*>(LabelKMinStickLenght),
+                             static_cast<QWidget*>(ScrollBarStick), static_cast<QWidget*>(LabelStickR),
+                             static_cast<QWidget*>(ScrollBarRStick), static_cast<QWidget*>(LabelKAtomRadius),
+                             static_cast<QWidget*>(ScrollBarKRPoint)})
+        column->addWidget(control);
+}
+
+void TFormMain::BuildTranslatePanel()
+{
+    CategoryPanelTranslate = CategoryPanelGroup1->AddPanel("Translate");
+    CategoryPanelTranslate->setObjectName("CategoryPanelTranslate");
+    QWidget* body = CategoryPanelTranslate->Body();
+    auto* grid = new QGridLayout(body);
+    grid->setContentsMargins(4, 2, 4, 4);
+
+    struct Count {
+        QLabel** label;
+        const char* labelName;
+        const char* caption;
+        QSpinBox** spin;
+        const char* name;
+        const char* tip;
+    };
+    const Count counts[] = {
+        {&Label1, "Label1", "Nx=", &SpinEditNx, "SpinEditNx", "Copies along the first lattice vector (Ax, dy)"},
+        {&Label2, "Label2", "Ny=", &SpinEditNy, "SpinEditNy", "Copies along the second lattice vector (dx, Ay)"},
+    };
+    int column = 0;
+    for (const Count& c : counts) {
+        *c.label = MakeLabel(body, c.labelName, c.caption);
+        *c.spin = new QSpinBox(body);
+        (*c.spin)->setObjectName(c.name);
+        (*c.spin)->setRange(1, 10);
+        (*c.spin)->setValue(1);
+        // Never saved: the repeat counts are 1 at every start.
+        saveini::SetTag(*c.spin, SaveIniTagSkip);
+        (*c.spin)->setToolTip(c.tip);
+        grid->addWidget(*c.label, 0, column);
+        grid->addWidget(*c.spin, 0, column + 1);
+        column += 2;
+    }
+
+    struct Step {
+        QLabel** label;
+        const char* labelName;
+        const char* caption;
+        QLineEdit** edit;
+        const char* name;
+        const char* text;
+        const char* tip;
+        int row, column;
+    };
+    const Step steps[] = {
+        {&Label3, "Label3", "Ax=", &EditAx, "EditAx", "10", "x step between copies along the first vector", 1, 0},
+        {&Label4, "Label4", "Ay=", &EditAy, "EditAy", "10", "y step between copies along the second vector", 1, 2},
+        {&Label6, "Label6", "dx=", &EditDx, "EditDx", "0", "x shift per step along the second vector", 2, 0},
+        {&Label5, "Label5", "dy=", &EditDy, "EditDy", "0", "y shift per step along the first vector", 2, 2},
+    };
+    for (const Step& s : steps) {
+        *s.label = MakeLabel(body, s.labelName, s.caption);
+        *s.edit = new QLineEdit(s.text, body);
+        (*s.edit)->setObjectName(s.name);
+        (*s.edit)->setToolTip(QString(s.tip) + " (a comma may mark decimals)");
+        grid->addWidget(*s.label, s.row, s.column);
+        grid->addWidget(*s.edit, s.row, s.column + 1);
+    }
+
+    ButtonTranslate = new QPushButton("Translate", body);
+    ButtonTranslate->setObjectName("ButtonTranslate");
+    ButtonTranslate->setToolTip("Repeat the structure Nx x Ny times and rebuild the scene");
+    grid->addWidget(ButtonTranslate, 3, 0, 1, 4);
+}
+
+void TFormMain::BuildViewPanel()
+{
+    CategoryPanelView = CategoryPanelGroup1->AddPanel("View");
+    CategoryPanelView->setObjectName("CategoryPanelView");
+    QWidget* body = CategoryPanelView->Body();
+    Panel1 = new QWidget(body);
+    Panel1->setObjectName("Panel1");
+    Panel1->setFixedSize(Dp(ViewPanelWidth), Dp(ViewPanelHeight));
+    for (const ViewButtonDesign& design : ViewButtons) {
+        const QByteArray name = "SpeedButton" + QByteArray::number(design.number);
+        QToolButton* button = MakeButton(Panel1, name.constData(), design.icon,
+                                         {Dp(ViewButtonSize), Dp(ViewButtonSize)}, design.tip);
+        button->move(Dp(design.left), Dp(design.top));
+        button->setVisible(design.icon != nullptr);
+        SpeedButton[design.number] = button;
+    }
+    ScrollBarAx = MakeBar(body, "ScrollBarAx", 0, AngleBarMaximum, 0, "Angle about x, in tenths of a degree");
+    ScrollBarAz = MakeBar(body, "ScrollBarAz", 0, AngleBarMaximum, 0, "Angle about z, in tenths of a degree");
+    ScrollBarAy = MakeBar(body, "ScrollBarAy", 0, AngleBarMaximum, 0, "Angle about y, in tenths of a degree");
+
+    auto* column = new QGridLayout(body);
+    column->setContentsMargins(4, 2, 4, 4);
+    column->setColumnStretch(1, 1);
+    column->addWidget(Panel1, 0, 0, 1, 2, Qt::AlignHCenter);
+    int row = 1;
+    // The axis letters are captions only: they hold no state and carry no name.
+    for (auto [axis, bar] : {std::pair{"x", ScrollBarAx}, std::pair{"z", ScrollBarAz}, std::pair{"y", ScrollBarAy}}) {
+        column->addWidget(new QLabel(axis, body), row, 0);
+        column->addWidget(bar, row, 1);
+        ++row;
+    }
+}
+
+void TFormMain::BuildActions()
+{
+    ActionOpen = new QAction("Open...", this);
+    ActionOpen->setShortcut(QKeySequence::Open);
+    ActionSave = new QAction("Save SVG...", this);
+    ActionSave->setShortcut(QKeySequence::Save);
+    ActionQuit = new QAction("Quit", this);
+    ActionQuit->setShortcut(QKeySequence::Quit);
+    for (QAction* action : {ActionOpen, ActionSave, ActionQuit}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+}

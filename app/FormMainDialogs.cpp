@@ -1,0 +1,27 @@
+#include "FormMainDialogs.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+TFormMainDialogs TFormMainDialogs::Standard()
+{
+    TFormMainDialogs dialogs;
+    dialogs.AskOpenFileName = [](QWidget* parent) {
+        return QFileDialog::getOpenFileName(parent, QCoreApplication::translate("TFormMain", "Open"), {},
+                                            OpenDialogFilter);
+    };
+    dialogs.AskSaveFileName = [](QWidget* parent) {
+        // The extension is added by the save step when the name has none, so the dialog adds none.
+        return QFileDialog::getSaveFileName(parent, QCoreApplication::translate("TFormMain", "Save SVG"), {},
+                                            SaveDialogFilter);
+    };
+    dialogs.ShowMessage = [](QWidget* parent, const QString& text) {
+        QMessageBox::information(parent, QGuiApplication::applicationDisplayName(), text);
+    };
+    dialogs.ShowError = [](QWidget* parent, const QString& text) {
+        QMessageBox::critical(parent, QGuiApplication::applicationDisplayName(), text);
+    };
+    return dialogs;
+}

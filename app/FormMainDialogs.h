@@ -1,0 +1,31 @@
+#ifndef PELMORA_APP_FORMMAINDIALOGS_H
+#define PELMORA_APP_FORMMAINDIALOGS_H
+
+// The one seam between the main window and the people in front of it: the file dialogs and the
+// message boxes. The window asks through these functions only, so that tests answer them
+// instead of a person; Standard() gives the real dialogs.
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+struct TFormMainDialogs {
+    // The file to open or to save to; an empty text when the user cancels.
+    std::function<QString(QWidget* parent)> AskOpenFileName;
+    std::function<QString(QWidget* parent)> AskSaveFileName;
+    // A plain message box with an OK button: the messages about input files.
+    std::function<void(QWidget* parent, const QString& text)> ShowMessage;
+    // A critical message box: the platform's errors (a missing file, a number that does not
+    // convert, a file that cannot be written), which end only the running handler.
+    std::function<void(QWidget* parent, const QString& text)> ShowError;
+
+    static TFormMainDialogs Standard();
+};
+
+// The filters of the two dialogs, with the patterns the design gives.
+inline constexpr const char* OpenDialogFilter = "*.xyz (*.xyz);;*.* (*)";
+inline constexpr const char* SaveDialogFilter = "*.svg (*.svg);;*.* (*)";
+
+#endif

@@ -1,0 +1,307 @@
+#include "FormMain_.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QUrl>
+
+#include <exception>
+#include <utility>
+
+#include "ElementTableLocation.h"
+#include "FrameBmp_.h"
+#include "KFactor.h"
+#include "MFunction.h"
+#include "MSingle.h"
+#include "MSaveIni.h"
+#include "SvgWriter.h"
+
+namespace {
+
+// The settings file lies beside the executable (or two folders up in a build with a map file).
+const QString SettingsFileCode = QStringLiteral("0|2");
+
+std::string LocalFileName(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
+
+// The platform's general float text of a factor, with the user's decimal mark.
+QString FactorText(double value)
+{
+    return QString::fromStdString(FloatToText(value, QLocale().decimalPoint().toStdString()));
+}
+
+}  // namespace
+
+TFormMain::TFormMain(const QString& programFolder, TFormMainDialogs dialogs, QWidget* parent)
+    : QWidget(parent), programFolder_(programFolder), dialogs_(std::move(dialogs))
+{
+    BuildControls();
+    bSvg = false;
+    bLockDraw = false;
+    FrameBmp1->Load(&pipeline_.Bitmap(), true, true);
+    ConnectHandlers();
+    (void)LoadFromFileIni(this, SettingsFileCode);
+    LoadAtom();
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::ConnectHandlers()
+{
+    connect(SpeedButtonOpenFile, &QToolButton::clicked, this, [this] { SpeedButtonOpenFileClick(SpeedButtonOpenFile); });
+    connect(SpeedButtonSaveFile, &QToolButton::clicked, this, [this] { SpeedButtonSaveFileClick(SpeedButtonSaveFile); });
+    connect(CheckBoxDrawLink, &QCheckBox::toggled, this, [this] { ScrollBarStickChange(CheckBoxDrawLink); });
+    for (QScrollBar* bar : {ScrollBarStick, ScrollBarKRPoint})
+        connect(bar, &QScrollBar::valueChanged, this, [this, bar] { ScrollBarStickChange(bar); });
+    for (QScrollBar* bar : {ScrollBarAx, ScrollBarAy, ScrollBarAz, ScrollBarRStick})
+        connect(bar, &QScrollBar::valueChanged, this, [this, bar] { ScrollBarAxChange(bar); });
+    connect(ButtonTranslate, &QPushButton::clicked, this, [this] { ButtonTranslateClick(ButtonTranslate); });
+    const std::pair<int, void (TFormMain::*)(QObject*)> views[] = {
+        {1, &TFormMain::SpeedButton1Click}, {2, &TFormMain::SpeedButton2Click}, {3, &TFormMain::SpeedButton3Click},
+        {4, &TFormMain::SpeedButton4Click}, {5, &TFormMain::SpeedButton5Click}, {9, &TFormMain::SpeedButton9Click},
+    };
+    for (const auto& [number, handler] : views) {
+        QToolButton* button = SpeedButton[number];
+        connect(button, &QToolButton::clicked, this, [this, button, handler = handler] { (this->*handler)(button); });
+    }
+    connect(ActionOpen, &QAction::triggered, this, [this] { SpeedButtonOpenFileClick(nullptr); });
+    connect(ActionSave, &QAction::triggered, this, [this] { SpeedButtonSaveFileClick(nullptr); });
+    connect(ActionQuit, &QAction::triggered, this, &QWidget::close);
+}
+
+template <class Body>
+void TFormMain::Guarded(Body&& body)
+{
+    try {
+        body();
+    } catch (const std::exception& error) {
+        dialogs_.ShowError(this, QString::fromStdString(error.what()));
+    } catch (...) {
+        dialogs_.ShowError(this, QString());
+    }
+}
+
+// ---- Reading the controls ----------------------------------------------------------------------
+
+StickControls TFormMain::ReadStickControls() const
+{
+    return {CheckBoxDrawLink->isChecked(), ScrollBarStick->value(), ScrollBarKRPoint->value()};
+}
+
+ViewAngles TFormMain::ReadAngles() const { return {ScrollBarAx->value(), ScrollBarAy->value(), ScrollBarAz->value()}; }
+
+TranslationCell TFormMain::ReadTranslationCell() const
+{
+    TranslationCell cell;
+    cell.Nx = SpinEditNx->value();
+    cell.Ny = SpinEditNy->value();
+    cell.Ax = StrToDoubleInSingleRange(EditAx->text().toStdString());
+    cell.Ay = StrToDoubleInSingleRange(EditAy->text().toStdString());
+    cell.Dx = StrToDoubleInSingleRange(EditDx->text().toStdString());
+    cell.Dy = StrToDoubleInSingleRange(EditDy->text().toStdString());
+    return cell;
+}
+
+void TFormMain::ShowScene()
+{
+    (void)pipeline_.Picture(ScrollBarRStick->value());
+    FrameBmp1->Redraw();
+}
+
+// ---- Start-up and files ----------------------------------------------------------------------
+
+void TFormMain::LoadAtom()
+{
+    const QString path = ElementTablePath(programFolder_);
+    try {
+        memo_.LoadFromFile(LocalFileName(path));
+        const ElementTableResult result = pipeline_.LoadElementTable(memo_.Lines());
+        if (!result.complete)
+            throw TFormMainStartError(result.message);
+    } catch (const TFormMainStartError&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw TFormMainStartError(error.what());
+    }
+}
+
+void TFormMain::OpenAtStart(const QString& fileName)
+{
+    if (fileName.isEmpty())
+        SpeedButtonOpenFileClick(nullptr);
+    else
+        OpenFile(fileName);
+}
+
+void TFormMain::SpeedButtonOpenFileClick(QObject*)
+{
+    const QString fileName = dialogs_.AskOpenFileName(this);
+    if (!fileName.isEmpty())
+        OpenFile(fileName);
+}
+
+void TFormMain::OpenFile(const QString& fileName)
+{
+    Guarded([&] {
+        memo_.LoadFromFile(LocalFileName(fileName));
+        setWindowTitle(QFileInfo(fileName).fileName());
+        const XyzReadResult read = pipeline_.ReadXyz(memo_.Lines());
+        if (!read.message.empty())
+            dialogs_.ShowMessage(this, QString::fromStdString(read.message));
+        if (!read.Rebuild())
+            return;
+        ScrollBarStickChange(nullptr);
+        BuildTranslation();
+    });
+}
+
+void TFormMain::SpeedButtonSaveFileClick(QObject*)
+{
+    const QString fileName = dialogs_.AskSaveFileName(this);
+    if (fileName.isEmpty())
+        return;
+    (void)SaveSvg(fileName);
+}
+
+bool TFormMain::SaveSvg(const QString& fileName)
+{
+    bool saved = false;
+    Guarded([&] {
+        bSvg = true;
+        TextBuffer svg;
+        pipeline_.DrawWithSvg(ScrollBarRStick->value(), svg);
+        bSvg = false;
+        FrameBmp1->Redraw();
+        (void)::SaveSvg(svg, LocalFileName(fileName));
+        saved = true;
+    });
+    bSvg = false;
+    return saved;
+}
+
+// ---- Sticks, angles, translation, views ---------------------------------------------------------
+
+bool TFormMain::LetQueuedEventsRun(int work)
+{
+    pendingWork_ |= work;
+    if (handlersWaiting_ > 0)
+        return false;
+    ++handlersWaiting_;
+    QCoreApplication::processEvents();
+    --handlersWaiting_;
+    return true;
+}
+
+void TFormMain::DoPendingWork()
+{
+    const int work = std::exchange(pendingWork_, NoWork);
+    if ((work & StickWork) != 0)
+        pipeline_.ChangeSticks(ReadStickControls(), ReadAngles());
+    else if ((work & ViewWork) != 0 && !bLockDraw)
+        pipeline_.ChangeView(ReadAngles());
+    else
+        return;
+    ShowScene();
+}
+
+void TFormMain::ScrollBarStickChange(QObject*)
+{
+    Guarded([&] {
+        const StickControls sticks = ReadStickControls();
+        LabelKAtomRadius->setText(" K atom radius="
+                                  + FactorText(KFactor(sticks.AtomRadiusPosition, AtomRadiusBarMaximum)));
+        LabelKMinStickLenght->setText(" K Min stick length="
+                                      + FactorText(KFactor(sticks.StickPosition, StickBarMaximum)));
+        if (LetQueuedEventsRun(StickWork))
+            DoPendingWork();
+    });
+}
+
+void TFormMain::ScrollBarAxChange(QObject*)
+{
+    Guarded([&] {
+        LabelStickR->setText(
+            " Stick radius="
+            + FactorText(ToSingle(3.0 * ScrollBarRStick->value() / ScrollBarRStick->maximum())));
+        if (LetQueuedEventsRun(ViewWork))
+            DoPendingWork();
+    });
+}
+
+void TFormMain::ButtonTranslateClick(QObject*) { BuildTranslation(); }
+
+void TFormMain::BuildTranslation()
+{
+    ButtonTranslate->setEnabled(false);
+    Guarded([&] {
+        pipeline_.BuildGroups();
+        const TranslationCell cell = ReadTranslationCell();
+        pipeline_.Translate(cell);
+        ScrollBarStickChange(nullptr);
+        pipeline_.ChangeView(ReadAngles());
+        ShowScene();
+    });
+    ButtonTranslate->setEnabled(true);
+}
+
+void TFormMain::SetView(int ax, int ay, int az)
+{
+    bLockDraw = true;
+    ScrollBarAx->setValue(ax);
+    ScrollBarAy->setValue(ay);
+    ScrollBarAz->setValue(az);
+    bLockDraw = false;
+    Guarded([&] {
+        pipeline_.ChangeView(ReadAngles());
+        ShowScene();
+    });
+}
+
+void TFormMain::SetViewOfButton(std::string_view button)
+{
+    for (const ViewPreset& preset : ViewPresets)
+        if (preset.button == button)
+            SetView(preset.angles.Ax, preset.angles.Ay, preset.angles.Az);
+}
+
+void TFormMain::SpeedButton1Click(QObject*) { SetViewOfButton("SpeedButton1"); }
+void TFormMain::SpeedButton2Click(QObject*) { SetViewOfButton("SpeedButton2"); }
+void TFormMain::SpeedButton3Click(QObject*) { SetViewOfButton("SpeedButton3"); }
+void TFormMain::SpeedButton4Click(QObject*) { SetViewOfButton("SpeedButton4"); }
+void TFormMain::SpeedButton5Click(QObject*) { SetViewOfButton("SpeedButton5"); }
+void TFormMain::SpeedButton9Click(QObject*) { SetViewOfButton("SpeedButton9"); }
+
+// ---- Window events ------------------------------------------------------------------------------
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    (void)SaveToFileIni(this, SettingsFileCode);
+    event->accept();
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.front().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    OpenFile(urls.front().toLocalFile());
+}

@@ -1,0 +1,167 @@
+#ifndef PELMORA_APP_FORMMAIN_H
+#define PELMORA_APP_FORMMAIN_H
+
+// TFormMain: the program's only window. On the left a column of collapsible panels holds the
+// controls ("File", "Atoms", "Translate", "View"); the rest is the viewer frame FrameBmp1 that
+// shows the scene bitmap. Each handler reads its controls into plain values, runs the steps of
+// the scene pipeline that the design gives it, shows what the user must read, and has the frame
+// show the new picture. The window's state is saved when it closes and restored when it is made.
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string_view>
+
+#include "FormMainDialogs.h"
+#include "MSaveIniHooks.h"
+#include "ScenePipeline.h"
+
+class MCategoryPanel;
+class MCategoryPanelGroup;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
+class QSpinBox;
+class QToolButton;
+class TFrameBmp;
+
+// The window cannot be made: the element table is missing or broken. The message is the one the
+// user is shown before the program ends.
+class TFormMainStartError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TFormMain : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the controls, hands the scene bitmap to the frame, restores the saved state and reads
+    // the element table found in programFolder (or ../share/pelmora). Throws TFormMainStartError
+    // when the table is missing or broken. The first file is opened by OpenAtStart.
+    explicit TFormMain(const QString& programFolder, TFormMainDialogs dialogs = TFormMainDialogs::Standard(),
+                       QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // The start-up's last step: opens the given file, or asks for one when it is empty.
+    void OpenAtStart(const QString& fileName);
+    // Opens a file without asking, as the open button does after its dialog.
+    void OpenFile(const QString& fileName);
+
+    // ---- Handlers, named after the design ------------------------------------------------------
+
+    void SpeedButtonOpenFileClick(QObject* sender);
+    void SpeedButtonSaveFileClick(QObject* sender);
+    void ScrollBarStickChange(QObject* sender);
+    void ScrollBarAxChange(QObject* sender);
+    void ButtonTranslateClick(QObject* sender);
+    void BuildTranslation();
+    void SetView(int ax, int ay, int az);
+    void SpeedButton1Click(QObject* sender);
+    void SpeedButton2Click(QObject* sender);
+    void SpeedButton3Click(QObject* sender);
+    void SpeedButton4Click(QObject* sender);
+    void SpeedButton5Click(QObject* sender);
+    void SpeedButton9Click(QObject* sender);
+    // Reads the element table; throws TFormMainStartError when it is missing or broken.
+    void LoadAtom();
+    // Saves the SVG document of the current scene; false (after telling the user) when it
+    // could not be written.
+    bool SaveSvg(const QString& fileName);
+
+    // ---- Model ----------------------------------------------------------------------------------
+
+    const ScenePipeline& Pipeline() const { return pipeline_; }
+    bool bSvg = false;
+    bool bLockDraw = false;
+
+    // ---- Controls (objectName = member name) ----------------------------------------------------
+
+    QWidget* Panel2 = nullptr;
+    MCategoryPanelGroup* CategoryPanelGroup1 = nullptr;
+    MCategoryPanel* CategoryPanelFile = nullptr;
+    MCategoryPanel* CategoryPanelAtoms = nullptr;
+    MCategoryPanel* CategoryPanelTranslate = nullptr;
+    MCategoryPanel* CategoryPanelView = nullptr;
+    QToolButton* SpeedButtonOpenFile = nullptr;
+    QToolButton* SpeedButtonSaveFile = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QCheckBox* CheckBoxDrawLink = nullptr;
+    QLabel* LabelKMinStickLenght = nullptr;
+    QScrollBar* ScrollBarStick = nullptr;
+    QLabel* LabelStickR = nullptr;
+    QScrollBar* ScrollBarRStick = nullptr;
+    QLabel* LabelKAtomRadius = nullptr;
+    QScrollBar* ScrollBarKRPoint = nullptr;
+    QLabel* Label1 = nullptr;
+    QSpinBox* SpinEditNx = nullptr;
+    QLabel* Label2 = nullptr;
+    QSpinBox* SpinEditNy = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* EditAx = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* EditAy = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* EditDx = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* EditDy = nullptr;
+    QPushButton* ButtonTranslate = nullptr;
+    QWidget* Panel1 = nullptr;
+    QToolButton* SpeedButton[11] = {};  // SpeedButton[1] .. SpeedButton[10]
+    QScrollBar* ScrollBarAx = nullptr;
+    QScrollBar* ScrollBarAz = nullptr;
+    QScrollBar* ScrollBarAy = nullptr;
+    TFrameBmp* FrameBmp1 = nullptr;
+    QAction* ActionOpen = nullptr;
+    QAction* ActionSave = nullptr;
+    QAction* ActionQuit = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildFilePanel();
+    void BuildAtomsPanel();
+    void BuildTranslatePanel();
+    void BuildViewPanel();
+    void BuildActions();
+    void ConnectHandlers();
+
+    StickControls ReadStickControls() const;
+    ViewAngles ReadAngles() const;
+    TranslationCell ReadTranslationCell() const;
+    // The frame shows the pipeline's picture, painted when something changed.
+    void ShowScene();
+    // Runs a handler's body; a platform error ends only that body and is shown.
+    template <class Body>
+    void Guarded(Body&& body);
+    // Notes the work of a stick or angle handler and lets queued events run. False when this
+    // handler itself runs inside such a wait: the waiting handler does the work.
+    bool LetQueuedEventsRun(int work);
+    // The rebuild the noted work needs (sticks include the rotation), then the drawing.
+    void DoPendingWork();
+    // SetView with the preset angles of the named view button.
+    void SetViewOfButton(std::string_view button);
+
+    QString programFolder_;
+    TFormMainDialogs dialogs_;
+    ScenePipeline pipeline_;
+    TextBuffer memo_;
+    // The stick and angle handlers let queued events run before they rebuild, so that the moves
+    // of a dragged bar that are already waiting are taken in first. A handler that such a wait
+    // runs only notes its work; the waiting handler then does all the noted work once, from the
+    // control values as they stand, and draws once: no backlog of stale redraws builds up.
+    enum HandlerWork : int { NoWork = 0, ViewWork = 1, StickWork = 2 };
+    int pendingWork_ = NoWork;
+    int handlersWaiting_ = 0;
+};
+
+#endif

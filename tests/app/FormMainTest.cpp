@@ -1,0 +1,480 @@
+// The main window on the offscreen platform: its controls, its handlers driven as a user drives
+// them (with the dialogs answered by the test), its saved state, and the SVG it saves compared
+// with the export command's.
+
+#include "FormMain_.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ExportCommand.h"
+#include "FrameBmp_.h"
+#include "MCategoryPanel.h"
+#include "MCategoryPanelGroup.h"
+#include "MSaveIniComponent.h"
+#include "SceneDrawing.h"
+#include "TempDir.h"
+
+namespace {
+
+const char* const kMethane = "5\nmethane\nC 0 0 0\nH 0.63 0.63 0.63\nH -0.63 -0.63 0.63\nH -0.63 0.63 -0.63\n"
+                             "H 0.63 -0.63 -0.63\n";
+const char* const kBadSecondAtom = "3\nbroken\nC 0 0 0\nC 1 0\nC 2 0 0\n";
+
+void WriteText(const std::filesystem::path& file, const std::string& text)
+{
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+std::string ReadBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The settings file of this test program: beside it, named after it.
+std::filesystem::path SettingsFile()
+{
+    return std::filesystem::path(QCoreApplication::applicationFilePath().toStdString()).replace_extension(".ini");
+}
+
+// What the user would have answered and been told.
+struct Answers {
+    std::deque<QString> openNames;
+    std::deque<QString> saveNames;
+    std::vector<QString> messages;
+    std::vector<QString> errors;
+
+    TFormMainDialogs Dialogs()
+    {
+        TFormMainDialogs dialogs;
+        dialogs.AskOpenFileName = [this](QWidget*) { return Next(openNames); };
+        dialogs.AskSaveFileName = [this](QWidget*) { return Next(saveNames); };
+        dialogs.ShowMessage = [this](QWidget*, const QString& text) { messages.push_back(text); };
+        dialogs.ShowError = [this](QWidget*, const QString& text) { errors.push_back(text); };
+        return dialogs;
+    }
+    static QString Next(std::deque<QString>& queue)
+    {
+        if (queue.empty())
+            return {};
+        QString next = queue.front();
+        queue.pop_front();
+        return next;
+    }
+};
+
+class FormMainTest : public ::testing::Test {
+protected:
+    FormMainTest()
+    {
+        std::filesystem::remove(SettingsFile());
+        std::filesystem::copy_file(std::filesystem::path(PELMORA_DATA_DIR) / "Atom.txt", dir.Path() / "Atom.txt");
+        WriteText(dir.Path() / "methane.xyz", kMethane);
+    }
+    ~FormMainTest() override
+    {
+        window.reset();
+        std::filesystem::remove(SettingsFile());
+    }
+
+    TFormMain& Make()
+    {
+        window = std::make_unique<TFormMain>(QString::fromStdString(dir.Path().string()), answers.Dialogs());
+        window->resize(900, 600);
+        return *window;
+    }
+    QString Path(const char* name) const { return QString::fromStdString((dir.Path() / name).string()); }
+    const Scene& Model() const { return window->Pipeline().Model(); }
+    QImage Shown() const { return window->FrameBmp1->Bmp->copy(); }
+
+    TempDir dir;
+    Answers answers;
+    std::unique_ptr<TFormMain> window;
+};
+
+bool IsAllWhite(const QImage& picture)
+{
+    for (int y = 0; y < picture.height(); y += 7)
+        for (int x = 0; x < picture.width(); x += 7)
+            if (picture.pixel(x, y) != 0xFFFFFFFF)
+                return false;
+    return true;
+}
+
+// ---- Controls --------------------------------------------------------------------------------------
+
+TEST_F(FormMainTest, ControlsCarryTheirNamesAndDesignValues)
+{
+    TFormMain& w = Make();
+    EXPECT_EQ(w.objectName(), "FormMain");
+    EXPECT_EQ(w.windowTitle(), "Pelmora");
+    EXPECT_EQ(w.Panel2->width(), 299);
+    EXPECT_FALSE(w.FrameBmp1->PanelButton->isVisibleTo(&w));
+
+    struct Bar {
+        const char* name;
+        int minimum, maximum, position;
+    };
+    for (const Bar& b : {Bar{"ScrollBarStick", 0, 100, 0}, Bar{"ScrollBarRStick", 1, 1000, 500},
+                         Bar{"ScrollBarKRPoint", 1, 1000, 500}, Bar{"ScrollBarAx", 0, 3600, 0},
+                         Bar{"ScrollBarAz", 0, 3600, 0}, Bar{"ScrollBarAy", 0, 3600, 0}}) {
+        SCOPED_TRACE(b.name);
+        auto* bar = w.findChild<QScrollBar*>(b.name);
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->minimum(), b.minimum);
+        EXPECT_EQ(bar->maximum(), b.maximum);
+        EXPECT_EQ(bar->value(), b.position);
+        EXPECT_EQ(bar->orientation(), Qt::Horizontal);
+        EXPECT_EQ(bar->focusPolicy(), Qt::NoFocus);
+        EXPECT_EQ(bar->pageStep(), 0);
+    }
+    struct Caption {
+        const char* name;
+        const char* text;
+    };
+    for (const Caption& c : {Caption{"Label1", "Nx="}, Caption{"Label2", "Ny="}, Caption{"Label3", "Ax="},
+                             Caption{"Label4", "Ay="}, Caption{"Label6", "dx="}, Caption{"Label5", "dy="},
+                             Caption{"LabelStickR", " Stick radius"}}) {
+        auto* label = w.findChild<QLabel*>(c.name);
+        ASSERT_NE(label, nullptr) << c.name;
+        EXPECT_EQ(label->text(), c.text);
+    }
+    for (const Caption& c : {Caption{"EditAx", "10"}, Caption{"EditAy", "10"}, Caption{"EditDx", "0"},
+                             Caption{"EditDy", "0"}}) {
+        auto* edit = w.findChild<QLineEdit*>(c.name);
+        ASSERT_NE(edit, nullptr) << c.name;
+        EXPECT_EQ(edit->text(), c.text);
+    }
+    for (const char* name : {"SpinEditNx", "SpinEditNy"}) {
+        auto* spin = w.findChild<QSpinBox*>(name);
+        ASSERT_NE(spin, nullptr) << name;
+        EXPECT_EQ(spin->minimum(), 1);
+        EXPECT_EQ(spin->maximum(), 10);
+        EXPECT_EQ(spin->value(), 1);
+        EXPECT_EQ(saveini::TagOf(spin), SaveIniTagSkip);
+    }
+    EXPECT_EQ(w.CheckBoxDrawLink->text(), "Draw sticks");
+    EXPECT_FALSE(w.CheckBoxDrawLink->isChecked());
+    EXPECT_EQ(w.ButtonTranslate->text(), "Translate");
+    EXPECT_FALSE(w.Memo1->isVisibleTo(&w));
+
+    QStringList captions;
+    for (const MCategoryPanel* panel : w.CategoryPanelGroup1->Panels())
+        captions << panel->Caption();
+    EXPECT_EQ(captions, (QStringList{"File", "Atoms", "Translate", "View"}));
+
+    for (int number = 1; number <= 10; ++number) {
+        SCOPED_TRACE(number);
+        auto* button = w.findChild<QToolButton*>(QString("SpeedButton%1").arg(number));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->size(), QSize(24, 24));
+        const bool shown = number <= 5 || number == 9;
+        EXPECT_EQ(button->isVisibleTo(&w), shown);
+        if (shown) {
+            EXPECT_FALSE(button->toolTip().isEmpty());
+            EXPECT_FALSE(button->icon().pixmap(24, 24).isNull());
+        }
+    }
+    EXPECT_EQ(w.SpeedButtonOpenFile->size(), QSize(49, 53));
+    EXPECT_EQ(w.SpeedButtonSaveFile->size(), QSize(52, 53));
+    for (const QToolButton* button : {w.SpeedButtonOpenFile, w.SpeedButtonSaveFile}) {
+        EXPECT_FALSE(button->toolTip().isEmpty());
+        // The pictures are drawn from SVG: as sharp at twice the size as at the size shown.
+        EXPECT_EQ(button->icon().pixmap(QSize(72, 72)).size(), QSize(72, 72));
+    }
+}
+
+// ---- Handlers -----------------------------------------------------------------------------------
+
+TEST_F(FormMainTest, OpeningAndTheHandlersRebuildTheShownPicture)
+{
+    TFormMain& w = Make();
+    answers.openNames = {Path("methane.xyz")};
+    w.SpeedButtonOpenFileClick(nullptr);
+    EXPECT_EQ(w.windowTitle(), "methane.xyz");
+    EXPECT_EQ(Model().LXyz.FCount, 5);
+    EXPECT_EQ(Model().LXyzTrans.FCount, 5);
+    EXPECT_EQ(Model().LStick.FCount, 0);
+    EXPECT_TRUE(answers.messages.empty());
+    const QImage opened = Shown();
+    EXPECT_FALSE(IsAllWhite(opened));
+
+    w.ScrollBarStick->setValue(54);
+    w.CheckBoxDrawLink->click();
+    EXPECT_EQ(Model().LStick.FCount, 8);  // four bonds, each in both directions
+    EXPECT_EQ(w.LabelKMinStickLenght->text(), " K Min stick length=1.24000000953674");
+    const QImage withSticks = Shown();
+    EXPECT_NE(withSticks, opened);
+
+    w.ScrollBarAx->setValue(450);
+    EXPECT_NE(Shown(), withSticks);
+    w.ScrollBarRStick->setValue(1000);
+    EXPECT_EQ(w.LabelStickR->text(), " Stick radius=3");
+
+    w.SpinEditNx->setValue(2);
+    w.EditAx->setText("3,5");
+    w.ButtonTranslate->click();
+    EXPECT_EQ(Model().LXyzTrans.FCount, 10);
+    EXPECT_TRUE(w.ButtonTranslate->isEnabled());
+
+    w.SpeedButton[3]->click();
+    EXPECT_EQ(w.ScrollBarAx->value(), 900);
+    EXPECT_EQ(w.ScrollBarAz->value(), 2700);
+    EXPECT_EQ(w.ScrollBarAy->value(), 0);
+    EXPECT_TRUE(answers.errors.empty());
+}
+
+TEST_F(FormMainTest, RejectedFilesAndValuesAreToldAndLeaveWhatIsShown)
+{
+    TFormMain& w = Make();
+    WriteText(dir.Path() / "count.xyz", "4\n\nC 0 0 0\n");
+    WriteText(dir.Path() / "line.xyz", kBadSecondAtom);
+    WriteText(dir.Path() / "number.xyz", "2\n\nC 0 0 0\nC 1 x 0\n");
+    w.OpenFile(Path("methane.xyz"));
+    const QImage methane = Shown();
+
+    w.OpenFile(Path("count.xyz"));
+    EXPECT_EQ(answers.messages, (std::vector<QString>{"Error count of lines in file"}));
+    EXPECT_EQ(Model().LXyzTrans.FCount, 5);
+    EXPECT_EQ(Shown(), methane);
+
+    w.OpenFile(Path("line.xyz"));  // the atom before the bad line is drawn
+    EXPECT_EQ(answers.messages.back(), "Error in *.xyz file in line 3");
+    EXPECT_EQ(Model().LXyzTrans.FCount, 1);
+
+    w.OpenFile(Path("number.xyz"));
+    w.OpenFile(Path("absent.xyz"));
+    ASSERT_EQ(answers.errors.size(), 2u);
+    EXPECT_EQ(answers.errors[0], "'x' is not a valid floating point value");
+    EXPECT_NE(answers.errors[1].indexOf("absent.xyz"), -1);
+
+    w.EditAy->setText("ten");
+    w.ButtonTranslate->click();
+    ASSERT_EQ(answers.errors.size(), 3u);
+    EXPECT_EQ(answers.errors[2], "'ten' is not a valid floating point value");
+    EXPECT_TRUE(w.ButtonTranslate->isEnabled());
+}
+
+TEST_F(FormMainTest, CancellingTheFirstOpenLeavesAWhiteSceneAndAUsableWindow)
+{
+    TFormMain& w = Make();
+    w.OpenAtStart({});
+    EXPECT_EQ(Model().LXyz.FCount, 0);
+    w.ScrollBarAy->setValue(100);
+    EXPECT_TRUE(IsAllWhite(Shown()));
+    w.OpenAtStart(Path("methane.xyz"));  // a file named on the command line opens without asking
+    EXPECT_EQ(Model().LXyz.FCount, 5);
+}
+
+TEST_F(FormMainTest, AFileDroppedOnTheWindowOpens)
+{
+    TFormMain& w = Make();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Path("methane.xyz"))});
+    const QPoint over = w.FrameBmp1->geometry().center();
+    QDragEnterEvent enter(over, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(over), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &drop);
+    EXPECT_EQ(Model().LXyz.FCount, 5);
+}
+
+TEST_F(FormMainTest, QueuedBarMovesAreDrainedBeforeOneRebuild)
+{
+    TFormMain& w = Make();
+    w.OpenFile(Path("methane.xyz"));
+    const std::int64_t before = w.Pipeline().DrawCount();
+    // Twenty moves of a dragged bar wait in the queue when the first one is handled.
+    for (int position = 10; position < 210; position += 10)
+        QMetaObject::invokeMethod(w.ScrollBarAx, [bar = w.ScrollBarAx, position] { bar->setValue(position); },
+                                  Qt::QueuedConnection);
+    w.ScrollBarAx->setValue(5);
+    EXPECT_EQ(w.ScrollBarAx->value(), 200);
+    EXPECT_EQ(w.Pipeline().DrawCount() - before, 1);
+
+    // The one picture is the one of the last position.
+    const QImage shown = Shown();
+    w.ScrollBarAx->setValue(0);
+    w.ScrollBarAx->setValue(200);
+    EXPECT_EQ(Shown(), shown);
+}
+
+// ---- Saving ---------------------------------------------------------------------------------------
+
+struct Settings {
+    const char* name;
+    const char* file;  // an example, or "methane.xyz" in the test folder
+    bool sticks;
+    int stickLength, atomRadius, stickRadius, ax, ay, az, nx, ny;
+    const char *stepX, *stepY;
+};
+
+TEST_F(FormMainTest, TheSavedSvgIsTheExportsByteForByte)
+{
+    TFormMain& w = Make();
+    const Settings cases[] = {
+        {"methane as opened", "methane.xyz", false, 0, 500, 500, 0, 0, 0, 1, 1, "10", "10"},
+        {"benzene turned with thin sticks", "benzene.xyz", true, 54, 250, 100, 600, 0, 0, 1, 1, "10", "10"},
+        {"graphene repeated", "graphene-cell.xyz", true, 54, 500, 500, 300, 1200, 2100, 3, 2, "2,459512", "4.26"},
+        {"cyclohexane from the side", "cyclohexane.xyz", true, 60, 700, 800, 900, 0, 2700, 1, 1, "10", "10"},
+    };
+    for (const Settings& s : cases) {
+        SCOPED_TRACE(s.name);
+        const QString xyz = std::string_view(s.file) == "methane.xyz"
+                                ? Path(s.file)
+                                : QString(PELMORA_EXAMPLES_DIR) + "/" + s.file;
+        w.SpinEditNx->setValue(s.nx);
+        w.SpinEditNy->setValue(s.ny);
+        w.EditAx->setText(s.stepX);
+        w.EditAy->setText(s.stepY);
+        w.OpenFile(xyz);
+        w.CheckBoxDrawLink->setChecked(s.sticks);
+        w.ScrollBarStick->setValue(s.stickLength);
+        w.ScrollBarKRPoint->setValue(s.atomRadius);
+        w.ButtonTranslate->click();  // the scale follows the ball size only on a rebuild
+        w.ScrollBarRStick->setValue(s.stickRadius);
+        w.ScrollBarAx->setValue(s.ax);
+        w.ScrollBarAy->setValue(s.ay);
+        w.ScrollBarAz->setValue(s.az);
+        answers.saveNames = {Path("window")};  // the extension is added
+        w.SpeedButtonSaveFileClick(nullptr);
+        ASSERT_TRUE(answers.errors.empty()) << answers.errors.front().toStdString();
+
+        QStringList arguments{"pelmora", "--export", Path("export.svg"), "--elements", Path("Atom.txt")};
+        if (s.sticks)
+            arguments << "--sticks";
+        arguments << "--stick-length" << QString::number(s.stickLength) << "--atom-radius"
+                  << QString::number(s.atomRadius) << "--stick-radius" << QString::number(s.stickRadius)
+                  << "--angle-x" << QString::number(s.ax) << "--angle-y" << QString::number(s.ay) << "--angle-z"
+                  << QString::number(s.az) << "--nx" << QString::number(s.nx) << "--ny" << QString::number(s.ny)
+                  << "--ax" << s.stepX << "--ay" << s.stepY << xyz;
+        std::ostringstream out, err;
+        ASSERT_EQ(RunCommandLine(arguments, out, err), ExitSuccess) << err.str();
+        const std::string saved = ReadBytes(dir.Path() / "window.svg");
+        EXPECT_GT(saved.size(), 500u);
+        EXPECT_TRUE(saved == ReadBytes(dir.Path() / "export.svg"));
+    }
+}
+
+TEST_F(FormMainTest, AFailedSaveKeepsTheOldDrawingAndSaysWhy)
+{
+    TFormMain& w = Make();
+    w.OpenFile(Path("methane.xyz"));
+    // A folder where the file should go: nothing can be written there.
+    std::filesystem::create_directory(dir.Path() / "taken.svg");
+    answers.saveNames = {Path("taken.svg")};
+    w.SpeedButtonSaveFileClick(nullptr);
+    ASSERT_EQ(answers.errors.size(), 1u);
+    EXPECT_NE(answers.errors[0].indexOf("taken.svg"), -1);
+    EXPECT_FALSE(w.bSvg);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "taken.svg"));
+}
+
+// ---- Saved state -----------------------------------------------------------------------------
+
+TEST_F(FormMainTest, ClosingSavesTheControlsAndTheNextWindowRestoresThem)
+{
+    {
+        TFormMain& w = Make();
+        w.OpenFile(Path("methane.xyz"));
+        w.CheckBoxDrawLink->setChecked(true);
+        w.ScrollBarStick->setValue(42);
+        w.ScrollBarRStick->setValue(321);
+        w.ScrollBarKRPoint->setValue(654);
+        w.ScrollBarAx->setValue(100);
+        w.ScrollBarAy->setValue(200);
+        w.ScrollBarAz->setValue(300);
+        w.EditAx->setText("2,5");
+        w.EditDy->setText("-1.25");
+        w.SpinEditNx->setValue(4);
+        w.SpinEditNy->setValue(5);
+        w.CategoryPanelTranslate->SetCollapsed(true);
+        w.FrameBmp1->LPoint->Add(MPoint<float>{0.25f, 0.5f});
+        w.FrameBmp1->LPoint->Add(MPoint<float>{0.75f, 0.125f});
+        w.close();
+        window.reset();
+    }
+    ASSERT_TRUE(std::filesystem::exists(SettingsFile()));
+    const std::string ini = ReadBytes(SettingsFile());
+    EXPECT_NE(ini.find("[FormMain]"), std::string::npos);
+    EXPECT_NE(ini.find("ScrollBarAx->Position=100"), std::string::npos);
+    EXPECT_NE(ini.find("[FormMain->FrameBmp1]"), std::string::npos);
+    EXPECT_EQ(ini.find("SpinEditNx"), std::string::npos);
+
+    TFormMain& w = Make();
+    EXPECT_TRUE(w.CheckBoxDrawLink->isChecked());
+    EXPECT_EQ(w.ScrollBarStick->value(), 42);
+    EXPECT_EQ(w.ScrollBarRStick->value(), 321);
+    EXPECT_EQ(w.ScrollBarKRPoint->value(), 654);
+    EXPECT_EQ(w.ScrollBarAx->value(), 100);
+    EXPECT_EQ(w.ScrollBarAy->value(), 200);
+    EXPECT_EQ(w.ScrollBarAz->value(), 300);
+    EXPECT_EQ(w.EditAx->text(), "2,5");
+    EXPECT_EQ(w.EditDy->text(), "-1.25");
+    EXPECT_EQ(w.SpinEditNx->value(), 1);
+    EXPECT_EQ(w.SpinEditNy->value(), 1);
+    EXPECT_TRUE(w.CategoryPanelTranslate->Collapsed());
+    ASSERT_EQ(w.FrameBmp1->LPoint->FCount, 2);
+    EXPECT_EQ(w.FrameBmp1->LPoint->Data[0].x, 0.25f);
+    EXPECT_EQ(w.FrameBmp1->LPoint->Data[1].y, 0.125f);
+    // The restored bars drove their handlers: the labels show the restored factors.
+    EXPECT_NE(w.LabelKAtomRadius->text(), " K atom radius");
+}
+
+// ---- Start-up failures ------------------------------------------------------------------------
+
+TEST_F(FormMainTest, AMissingOrBrokenElementTableStopsTheStart)
+{
+    struct Case {
+        const char* name;
+        const char* table;  // nullptr: no table at all
+        const char* message;
+    };
+    const Case cases[] = {
+        {"missing", nullptr, "Atom.txt"},
+        {"a line of three fields", "Symbol\tRadius\tColor\tX\nC\t0.76\t1\t1\nH\t0.31\t1\n",
+         "Error in file Atom.txt in line 2"},
+        {"a colour that does not convert", "Symbol\tRadius\tColor\tX\nC\t0.76\tgrey\t1\n",
+         "'grey' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(dir.Path() / "Atom.txt");
+        if (c.table != nullptr)
+            WriteText(dir.Path() / "Atom.txt", c.table);
+        try {
+            Make();
+            ADD_FAILURE() << "the window was made";
+        } catch (const TFormMainStartError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+        }
+    }
+}
+
+}  // namespace
