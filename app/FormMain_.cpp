@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QToolButton>
@@ -51,7 +52,13 @@ TFormMain::TFormMain(const QString& programFolder, TFormMainDialogs dialogs, QWi
     bLockDraw = false;
     FrameBmp1->Load(&pipeline_.Bitmap(), true, true);
     ConnectHandlers();
-    (void)LoadFromFileIni(this, SettingsFileCode);
+    {
+        // Restoring a control runs its handler as a change by the user would, on an empty scene;
+        // the one picture worth painting is the one after the last of them.
+        const QScopedValueRollback restoring(bRestoring, true);
+        (void)LoadFromFileIni(this, SettingsFileCode);
+    }
+    ShowScene();
     LoadAtom();
 }
 
@@ -115,6 +122,8 @@ TranslationCell TFormMain::ReadTranslationCell() const
 
 void TFormMain::ShowScene()
 {
+    if (bRestoring)
+        return;
     (void)pipeline_.Picture(ScrollBarRStick->value());
     FrameBmp1->Redraw();
 }

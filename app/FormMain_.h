@@ -79,6 +79,8 @@ public:
     const ScenePipeline& Pipeline() const { return pipeline_; }
     bool bSvg = false;
     bool bLockDraw = false;
+    // While the saved state is restored, handlers rebuild but nothing is painted.
+    bool bRestoring = false;
 
     // ---- Controls (objectName = member name) ----------------------------------------------------
 

@@ -1,0 +1,143 @@
+// The main window on the offscreen platform, at 900 x 600: what a user waits for.
+// - one step of an angle bar with sticks drawn: the value change, the rotation, the drawing of
+//   the 3000 x 3000 scene and the frame's repaint, at 10,000 and 100,000 atoms;
+// - opening a file: reading, sticks, the periodic rebuild, the drawing, the frame shown;
+// - making the window with its saved state restored (no file), and saving that state.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QScrollBar>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "FormMain_.h"
+#include "FrameBmp_.h"
+#include "MSaveIni.h"
+#include "SyntheticStructures.h"
+
+namespace {
+
+const std::filesystem::path& WorkFolder()
+{
+    static const std::filesystem::path folder = [] {
+        auto path = std::filesystem::temp_directory_path() / "pelmora-window-bench";
+        std::filesystem::create_directories(path);
+        std::filesystem::copy_file(std::filesystem::path(PELMORA_DATA_DIR) / "Atom.txt", path / "Atom.txt",
+                                   std::filesystem::copy_options::overwrite_existing);
+        return path;
+    }();
+    return folder;
+}
+
+QString SheetFile(int atoms)
+{
+    const auto file = WorkFolder() / ("sheet-" + std::to_string(atoms) + ".xyz");
+    if (!std::filesystem::exists(file))
+        std::ofstream(file, std::ios::binary) << MakeXyzText(atoms);
+    return QString::fromStdString(file.string());
+}
+
+TFormMainDialogs Silent()
+{
+    TFormMainDialogs dialogs;
+    dialogs.AskOpenFileName = [](QWidget*) { return QString(); };
+    dialogs.AskSaveFileName = [](QWidget*) { return QString(); };
+    dialogs.ShowMessage = [](QWidget*, const QString&) {};
+    dialogs.ShowError = [](QWidget*, const QString&) {};
+    return dialogs;
+}
+
+std::unique_ptr<TFormMain> MakeWindow()
+{
+    auto window = std::make_unique<TFormMain>(QString::fromStdString(WorkFolder().string()), Silent());
+    window->resize(900, 600);
+    window->show();
+    QCoreApplication::processEvents();
+    return window;
+}
+
+void RemoveSettings()
+{
+    std::filesystem::remove(
+        std::filesystem::path(QCoreApplication::applicationFilePath().toStdString()).replace_extension(".ini"));
+}
+
+void BM_AngleBarStepWithSticks(benchmark::State& state)
+{
+    RemoveSettings();
+    auto window = MakeWindow();
+    window->ScrollBarStick->setValue(54);
+    window->CheckBoxDrawLink->setChecked(true);
+    window->OpenFile(SheetFile(static_cast<int>(state.range(0))));
+    int position = 0;
+    for (auto _ : state) {
+        position = (position + 10) % 3600;
+        window->ScrollBarAx->setValue(position);
+        window->FrameBmp1->repaint();
+    }
+    state.counters["sticks"] = window->Pipeline().Model().LStick.FCount;
+    window->close();
+    RemoveSettings();
+}
+BENCHMARK(BM_AngleBarStepWithSticks)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_OpenFileInTheWindow(benchmark::State& state)
+{
+    RemoveSettings();
+    auto window = MakeWindow();
+    window->ScrollBarStick->setValue(54);
+    window->CheckBoxDrawLink->setChecked(true);
+    const QString file = SheetFile(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        window->OpenFile(file);
+        window->FrameBmp1->repaint();
+    }
+    window->close();
+    RemoveSettings();
+}
+BENCHMARK(BM_OpenFileInTheWindow)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_ConstructWindowWithSavedState(benchmark::State& state)
+{
+    {
+        auto window = MakeWindow();
+        window->ScrollBarAx->setValue(450);
+        window->CheckBoxDrawLink->setChecked(true);
+        window->close();
+    }
+    for (auto _ : state) {
+        TFormMain window(QString::fromStdString(WorkFolder().string()), Silent());
+        benchmark::DoNotOptimize(window.ScrollBarAx->value());
+    }
+    RemoveSettings();
+}
+BENCHMARK(BM_ConstructWindowWithSavedState)->Unit(benchmark::kMillisecond);
+
+void BM_SaveWindowState(benchmark::State& state)
+{
+    auto window = MakeWindow();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SaveToFileIni(window.get(), QStringLiteral("0|2")));
+    RemoveSettings();
+}
+BENCHMARK(BM_SaveWindowState)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
