@@ -154,9 +154,6 @@ void TFrameBmp::CreateControls()
     Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setSingleShot(true);
     Timer1->setInterval(OverviewHideMs);
-    TimerSmooth = Named(new QTimer(this), "TimerSmooth");
-    TimerSmooth->setSingleShot(true);
-    TimerSmooth->setInterval(SmoothDelayMs);
 }
 
 void TFrameBmp::CreateToolBar()
@@ -294,8 +291,6 @@ void TFrameBmp::ConnectControls()
 
     connect(Timer1, &QTimer::timeout, this,
             [this] { RunGuarded(this, "TFrameBmp::Timer1Timer", [this] { Timer1Timer(); }); });
-    connect(TimerSmooth, &QTimer::timeout, this,
-            [this] { RunGuarded(this, "TFrameBmp::BuildReducedCopies", [this] { BuildReducedCopies(); }); });
     connect(MenuItemPaintBoxSFix, &QAction::triggered, this, [this] {
         RunGuarded(this, "TFrameBmp::MenuItemPaintBoxSFixClick", [this] { MenuItemPaintBoxSFixClick(); });
     });

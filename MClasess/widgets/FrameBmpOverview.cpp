@@ -1,4 +1,5 @@
 #include "FrameBmpOverview.h"
+#include "FrameBmpStretch.h"
 
 #include <QPainter>
 
@@ -24,9 +25,13 @@ QImage Stretch(const QImage& source, const QRectF& sourceRect, QSize size, bool 
 {
     QImage result(size, QImage::Format_RGB32);
     result.fill(Qt::black);
+    if (!smooth) {
+        StretchBlackOnWhite(result, result.rect(), source, sourceRect.toAlignedRect());
+        return result;
+    }
     QPainter painter(&result);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), source, sourceRect);
     return result;
 }
@@ -52,7 +57,7 @@ void DarkenOutside(QImage& image, const TArea& rectangle)
 }
 
 void TFrameBmpOverview::Render(QImage& target, const QImage* picture, QSize size, bool smooth,
-                               const TReducedCopies& copies, const TArea& rectangle)
+                               TReducedCopies& copies, const TArea& rectangle)
 {
     if (picture == nullptr || picture->isNull() || size.isEmpty()) {
         target = QImage(size.expandedTo(QSize(0, 0)), QImage::Format_RGB32);

@@ -23,7 +23,7 @@ public:
     // is kept and reused until the picture's content, the size or the smoothing changes, so a
     // repaint costs one copy and one darkening pass.
     void Render(QImage& target, const QImage* picture, QSize size, bool smooth,
-                const TReducedCopies& copies, const TArea& rectangle);
+                TReducedCopies& copies, const TArea& rectangle);
 
     // Forgets the kept copy (the picture was reloaded).
     void Invalidate() noexcept;

@@ -78,8 +78,6 @@ void TFrameBmp::PaintBoxSPaint()
         return;
     const QSize size = PaintBoxS->size();
     const bool smooth = IsSmoothing();
-    if (smooth && (size.width() < PictureWidth() || size.height() < PictureHeight()))
-        RequestReducedCopies();
     VisibleAreaS = framebmp::OverviewRectangle(VisibleArea, ScalePaintBoxS);
     try {
         FOverview.Render(BmpS, Bmp, size, smooth, FReducedCopies, VisibleAreaS);

@@ -1,7 +1,12 @@
 #include "FrameBmpReducedCopies.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace framebmp {
 
@@ -19,11 +24,39 @@ inline std::uint32_t Average4(std::uint32_t a, std::uint32_t b, std::uint32_t c,
     return (even & low) | ((odd & low) << 8);
 }
 
+#if defined(__SSE2__)
+// Four output pixels from eight pixels of each row: the same sums as Average4, in 16-bit lanes.
+inline void Halve8(const std::uint32_t* top, const std::uint32_t* bottom, std::uint32_t* out) noexcept
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i rounding = _mm_set1_epi16(2);
+    const auto columnPairs = [&](const std::uint32_t* t, const std::uint32_t* b) {
+        const __m128i upper = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t));
+        const __m128i lower = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+        // Pixels 0, 1 and pixels 2, 3, each byte summed over the two rows.
+        const __m128i first = _mm_add_epi16(_mm_unpacklo_epi8(upper, zero), _mm_unpacklo_epi8(lower, zero));
+        const __m128i second = _mm_add_epi16(_mm_unpackhi_epi8(upper, zero), _mm_unpackhi_epi8(lower, zero));
+        // Add each pixel to its right neighbour; the low half of each register holds the block.
+        const __m128i blockA = _mm_add_epi16(first, _mm_srli_si128(first, 8));
+        const __m128i blockB = _mm_add_epi16(second, _mm_srli_si128(second, 8));
+        return _mm_srli_epi16(_mm_add_epi16(_mm_unpacklo_epi64(blockA, blockB), rounding), 2);
+    };
+    const __m128i left = columnPairs(top, bottom);
+    const __m128i right = columnPairs(top + 4, bottom + 4);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(left, right));
+}
+#endif
+
 void HalveRow(const std::uint32_t* top, const std::uint32_t* bottom, std::uint32_t* out,
               int sourceWidth) noexcept
 {
     const int pairs = sourceWidth / 2;
-    for (int x = 0; x < pairs; ++x)
+    int x = 0;
+#if defined(__SSE2__)
+    for (; x + 4 <= pairs; x += 4)
+        Halve8(top + 2 * x, bottom + 2 * x, out + x);
+#endif
+    for (; x < pairs; ++x)
         out[x] = Average4(top[2 * x], top[2 * x + 1], bottom[2 * x], bottom[2 * x + 1]);
     if (sourceWidth % 2 != 0) {
         const int last = sourceWidth - 1;
@@ -36,15 +69,27 @@ QImage::Format WorkingFormat(const QImage& picture)
     return picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
 }
 
+// The level at which the picture's longer side is down to one pixel.
+int DeepestLevel(QSize picture) noexcept
+{
+    const int side = std::max(picture.width(), picture.height());
+    int level = 0;
+    while (level < 30 && (1 << level) < side)
+        ++level;
+    return level;
+}
+
 }  // namespace
 
-QImage HalveImage(const QImage& source)
+void HalveInto(const QImage& source, QImage& result)
 {
     const int w = source.width();
     const int h = source.height();
-    QImage result((w + 1) / 2, (h + 1) / 2, source.format());
+    const QSize size((w + 1) / 2, (h + 1) / 2);
+    if (result.size() != size || result.format() != source.format())
+        result = QImage(size, source.format());
     if (result.isNull())
-        return result;
+        return;
     for (int y = 0; y < result.height(); ++y) {
         const int topRow = 2 * y;
         const int bottomRow = std::min(topRow + 1, h - 1);
@@ -52,59 +97,90 @@ QImage HalveImage(const QImage& source)
                  reinterpret_cast<const std::uint32_t*>(source.constScanLine(bottomRow)),
                  reinterpret_cast<std::uint32_t*>(result.scanLine(y)), w);
     }
+}
+
+QImage HalveImage(const QImage& source)
+{
+    QImage result;
+    HalveInto(source, result);
     return result;
 }
 
-bool TReducedCopies::IsBuiltFor(const QImage* picture) const noexcept
+int TReducedCopies::LevelFor(QSize picture, double scaleX, double scaleY) noexcept
 {
-    return picture != nullptr && picture == FPicture && picture->cacheKey() == FKey &&
-           picture->size() == FSize;
+    const double scale = std::max(scaleX, scaleY);
+    const int deepest = DeepestLevel(picture);
+    int level = 0;
+    while (level < deepest && !(std::ldexp(1.0, -(level + 1)) < scale))
+        ++level;
+    return level;
 }
 
-void TReducedCopies::Build(const QImage* picture)
+bool TReducedCopies::Matches(const QImage* picture) const noexcept
 {
-    Clear();
-    if (picture == nullptr || picture->isNull())
-        return;
-    const QImage::Format format = WorkingFormat(*picture);
-    QImage level = HalveImage(picture->format() == format ? *picture : picture->convertToFormat(format));
-    while (!level.isNull()) {
-        FLevels.push_back(level);
-        if (std::max(level.width(), level.height()) <= MinimumSide)
-            break;
-        level = HalveImage(level);
-    }
-    FPicture = picture;
-    FKey = picture->cacheKey();
-    FSize = picture->size();
+    return picture != nullptr && picture == FPicture && picture->cacheKey() == FKey && picture->size() == FSize;
+}
+
+bool TReducedCopies::IsBuiltFor(const QImage* picture, int level) const noexcept
+{
+    return Matches(picture) && level > 0 && level < static_cast<int>(FFresh.size()) && FFresh[level];
 }
 
 void TReducedCopies::Clear() noexcept
 {
     FLevels.clear();
+    FFresh.clear();
     FPicture = nullptr;
     FKey = 0;
     FSize = {};
 }
 
+const QImage& TReducedCopies::Level(const QImage& picture, int level)
+{
+    if (!Matches(&picture)) {
+        // New content: every level is stale, but its buffer is kept for the rebuild, so a picture
+        // that changes on every redraw does not allocate (and fault in) its copies every time.
+        std::fill(FFresh.begin(), FFresh.end(), false);
+        FPicture = &picture;
+        FKey = picture.cacheKey();
+        FSize = picture.size();
+    }
+    if (static_cast<int>(FLevels.size()) <= level) {
+        FLevels.resize(static_cast<std::size_t>(level) + 1);
+        FFresh.resize(static_cast<std::size_t>(level) + 1, false);
+    }
+    int from = level;
+    while (from > 0 && !FFresh[from])
+        --from;
+    if (from == 0) {
+        const QImage::Format format = WorkingFormat(picture);
+        HalveInto(picture.format() == format ? picture : picture.convertToFormat(format), FLevels[1]);
+        FFresh[1] = true;
+        from = 1;
+    }
+    for (int k = from + 1; k <= level; ++k) {
+        HalveInto(FLevels[k - 1], FLevels[k]);
+        FFresh[k] = true;
+    }
+    return FLevels[level];
+}
+
 TReducedCopies::TSource TReducedCopies::SourceFor(const QImage* picture, const QRectF& pictureRect,
-                                                  double scaleX, double scaleY) const
+                                                  double scaleX, double scaleY)
 {
     TSource source{picture, pictureRect};
-    if (!IsBuiltFor(picture))
+    if (picture == nullptr || picture->isNull())
         return source;
-    const double w = picture->width();
-    const double h = picture->height();
-    for (const QImage& level : FLevels) {
-        const double fx = level.width() / w;
-        const double fy = level.height() / h;
-        // Stop before a copy that would have to be enlarged again.
-        if (fx < scaleX || fy < scaleY)
-            break;
-        source.Image = &level;
-        source.Rect = QRectF(pictureRect.x() * fx, pictureRect.y() * fy, pictureRect.width() * fx,
-                             pictureRect.height() * fy);
-    }
+    const int level = LevelFor(picture->size(), scaleX, scaleY);
+    if (level == 0)
+        return source;
+    const QImage& copy = Level(*picture, level);
+    if (copy.isNull())
+        return source;
+    // Level pixel i covers picture pixels i 2^k .. (i + 1) 2^k - 1.
+    const double f = std::ldexp(1.0, -level);
+    source.Image = &copy;
+    source.Rect = QRectF(pictureRect.x() * f, pictureRect.y() * f, pictureRect.width() * f, pictureRect.height() * f);
     return source;
 }
 

@@ -4,6 +4,7 @@
 #include "FrameBmp_.h"
 #include "FrameBmpFlagGuard.h"
 #include "FrameBmpPanel.h"
+#include "FrameBmpStretch.h"
 #include "MTrace.h"
 
 #include <QPainter>
@@ -44,7 +45,6 @@ TFrameBmp::~TFrameBmp()
     ClearSyncCursor();
     // The child controls go with QObject; stop what could still call back into this frame.
     Timer1->stop();
-    TimerSmooth->stop();
     for (QScrollBar* bar : {ScrollBarScale, ScrollBarX, ScrollBarY})
         bar->disconnect(this);
     PanelButton->removeEventFilter(this);
@@ -289,9 +289,9 @@ void TFrameBmp::Redraw()
     BmpMain.fill(palette().color(QPalette::Window));
     if (Bmp == nullptr || BmpMain.isNull())
         return;
+    DrawPicture();
     {
         QPainter painter(&BmpMain);
-        DrawPicture(painter);
         if (SpeedButtonNet->isChecked() && Scale >= 4)
             DrawGrid(painter);
         if (SpeedButtonPoint->isChecked())
@@ -305,40 +305,41 @@ void TFrameBmp::Redraw()
     PaintBoxSPaint();
 }
 
-void TFrameBmp::DrawPicture(QPainter& painter)
+void TFrameBmp::DrawPicture()
 {
     if (DrawArea.W <= 0 || DrawArea.H <= 0 || VisibleArea.W <= 0 || VisibleArea.H <= 0 || Bmp->isNull())
         return;
     const QRect target(DrawArea.X, DrawArea.Y, DrawArea.W, DrawArea.H);
     const QRect visible(VisibleArea.X, VisibleArea.Y, VisibleArea.W, VisibleArea.H);
+    const TViewPictureKey key{Bmp, Bmp->cacheKey(), visible, target.size(), IsSmoothing(),
+                              palette().color(QPalette::Window).rgb()};
+    if (!(key == FViewPictureKey) || FViewPicture.size() != target.size()) {
+        StretchPicture(visible, target.size());
+        FViewPictureKey = key;
+    }
+    QPainter painter(&BmpMain);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(target.topLeft(), FViewPicture);
+}
+
+void TFrameBmp::StretchPicture(const QRect& visible, QSize size)
+{
+    if (FViewPicture.size() != size)
+        FViewPicture = QImage(size, QImage::Format_RGB32);
     if (!IsSmoothing()) {
-        painter.drawImage(target, *Bmp, visible);
+        framebmp::StretchBlackOnWhite(FViewPicture, FViewPicture.rect(), *Bmp, visible);
         return;
     }
-    const double scaleX = static_cast<double>(DrawArea.W) / VisibleArea.W;
-    const double scaleY = static_cast<double>(DrawArea.H) / VisibleArea.H;
-    if (scaleX < 1 || scaleY < 1)
-        RequestReducedCopies();
+    // The reduced copy this view needs is built here when the picture is new or has changed, so
+    // even the first paint of a picture is an average, not a sample.
+    const double scaleX = static_cast<double>(size.width()) / visible.width();
+    const double scaleY = static_cast<double>(size.height()) / visible.height();
     const framebmp::TReducedCopies::TSource source = FReducedCopies.SourceFor(Bmp, QRectF(visible), scaleX, scaleY);
+    if (source.Image->hasAlphaChannel())
+        FViewPicture.fill(palette().color(QPalette::Window));
+    QPainter painter(&FViewPicture);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(QRectF(target), *source.Image, source.Rect);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-}
-
-void TFrameBmp::RequestReducedCopies()
-{
-    if (Bmp == nullptr || Bmp->isNull() || FReducedCopies.IsBuiltFor(Bmp))
-        return;
-    // Restarted by every redraw of a changing picture: the copies are built once it rests.
-    TimerSmooth->start();
-}
-
-void TFrameBmp::BuildReducedCopies()
-{
-    if (Bmp == nullptr || Bmp->isNull() || FReducedCopies.IsBuiltFor(Bmp))
-        return;
-    FReducedCopies.Build(Bmp);
-    Redraw();
+    painter.drawImage(QRectF(FViewPicture.rect()), *source.Image, source.Rect);
 }
 
 void TFrameBmp::PaintBoxMainPaint(QPainter& canvas)

@@ -243,13 +243,10 @@ public:
     QTimer* Timer1 = nullptr;
     QMenu* PopupMenuPaintBoxS = nullptr;
     QAction* MenuItemPaintBoxSFix = nullptr;
-    // Builds the reduced copies for smoothing once the picture has stopped changing.
-    QTimer* TimerSmooth = nullptr;
 
     static constexpr int ScrollBarThickness = 17;
     static constexpr int ToolBarHeight = 24;
     static constexpr int OverviewHideMs = 3000;
-    static constexpr int SmoothDelayMs = 150;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -272,12 +269,11 @@ private:
     [[nodiscard]] int PictureHeight() const;
     [[nodiscard]] framebmp::TViewAreas Areas() const { return {VisibleArea, DrawArea}; }
     [[nodiscard]] bool IsSmoothing() const;
-    void DrawPicture(QPainter& painter);
+    void DrawPicture();
+    void StretchPicture(const QRect& visible, QSize size);
     void DrawGrid(QPainter& painter);
     void DrawPointMarks(QPainter& painter);
     void DrawSyncCursor(QPainter& painter);
-    void RequestReducedCopies();
-    void BuildReducedCopies();
     void PaintBoxSShow(QPainter& canvas);
     void AddPointMark(int x, int y);
     void RemoveNearestPointMark(int x, int y);
@@ -313,6 +309,21 @@ private:
     // The buffer's pen lasts from one redraw to the next, as marks take whatever was set last.
     QPen FMainPen{Qt::black, 1};
     framebmp::TReducedCopies FReducedCopies;
+
+    // The picture part of the view as last stretched, and what from: a redraw that changes only
+    // what lies over the picture (marks, grid, the common cursor) copies it instead of
+    // stretching the picture again.
+    struct TViewPictureKey {
+        const QImage* Picture = nullptr;
+        qint64 PictureKey = 0;
+        QRect Visible;
+        QSize Size;
+        bool Smooth = false;
+        QRgb Ground = 0;
+        friend bool operator==(const TViewPictureKey&, const TViewPictureKey&) = default;
+    };
+    TViewPictureKey FViewPictureKey;
+    QImage FViewPicture;
     framebmp::TFrameBmpOverview FOverview;
 };
 

@@ -1,9 +1,11 @@
 // The frame's arithmetic without a widget: zoom law, visible area, coordinate maps, overview
-// size and rectangle, the darkening of the overview and the read-out texts.
+// size and rectangle, the darkening of the overview, the reduced copies for smoothing, the plain
+// stretch and the read-out texts.
 
 #include "FrameBmpGeometry.h"
 #include "FrameBmpOverview.h"
 #include "FrameBmpReducedCopies.h"
+#include "FrameBmpStretch.h"
 #include "FrameBmpText.h"
 
 #include <QImage>
@@ -206,26 +208,161 @@ TEST(FrameBmpReducedCopies, HalvingAveragesBlocksAndKeepsOddEdges)
     EXPECT_EQ(half.pixel(1, 0), qRgb(0, 0, 0));
 }
 
-TEST(FrameBmpReducedCopies, CopiesFollowThePictureContent)
+TEST(FrameBmpReducedCopies, HalvingInWideRowsMatchesThePlainAverage)
+{
+    // Rows long enough for the wide path, odd sizes for the edges, random bytes for the rounding.
+    QImage image(37, 5, QImage::Format_ARGB32_Premultiplied);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            row[x] = seed;
+        }
+    }
+    const QImage half = HalveImage(image);
+    ASSERT_EQ(half.size(), QSize(19, 3));
+    const auto byteAt = [&](int x, int y, int shift) {
+        x = std::min(x, image.width() - 1);
+        y = std::min(y, image.height() - 1);
+        return (reinterpret_cast<const std::uint32_t*>(image.constScanLine(y))[x] >> shift) & 0xFFu;
+    };
+    for (int y = 0; y < half.height(); ++y) {
+        for (int x = 0; x < half.width(); ++x) {
+            std::uint32_t expected = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                const std::uint32_t sum = byteAt(2 * x, 2 * y, shift) + byteAt(2 * x + 1, 2 * y, shift) +
+                                          byteAt(2 * x, 2 * y + 1, shift) + byteAt(2 * x + 1, 2 * y + 1, shift);
+                expected |= ((sum + 2) / 4) << shift;
+            }
+            SCOPED_TRACE(testing::Message() << "x " << x << " y " << y);
+            EXPECT_EQ(reinterpret_cast<const std::uint32_t*>(half.constScanLine(y))[x], expected);
+        }
+    }
+}
+
+TEST(FrameBmpReducedCopies, AViewDrawsFromTheSmallestLevelNotSmallerThanItself)
+{
+    struct Case {
+        QSize picture;
+        double scaleX, scaleY;
+        int level;
+    };
+    const Case cases[] = {
+        {{3000, 3000}, 1.0, 1.0, 0},          {{3000, 3000}, 0.51, 0.51, 0},   {{3000, 3000}, 0.5, 0.5, 1},
+        {{3000, 3000}, 0.2500001, 0.25, 1},   {{3000, 3000}, 0.25, 0.25, 2},   {{3000, 3000}, 0.16, 0.16, 2},
+        {{3000, 3000}, 0.1, 0.3, 1},          {{3000, 3000}, 1e-9, 1e-9, 12},  {{1, 1}, 0.001, 0.001, 0},
+        {{3000, 3000}, 8.0, 8.0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.scaleX << " " << c.scaleY);
+        EXPECT_EQ(TReducedCopies::LevelFor(c.picture, c.scaleX, c.scaleY), c.level);
+    }
+}
+
+TEST(FrameBmpReducedCopies, LevelsAreBuiltWhenAViewFirstNeedsThem)
 {
     QImage picture(64, 32, QImage::Format_RGB32);
     picture.fill(Qt::white);
     TReducedCopies copies;
-    EXPECT_FALSE(copies.IsBuiltFor(&picture));
-    copies.Build(&picture);
-    ASSERT_TRUE(copies.IsBuiltFor(&picture));
+    EXPECT_FALSE(copies.IsBuiltFor(&picture, 1));
 
-    // A quarter-size view takes the quarter copy, with the rectangle mapped into it.
+    // A view above half draws from the picture itself and builds nothing.
+    EXPECT_EQ(copies.SourceFor(&picture, QRectF(0, 0, 4, 4), 2, 2).Image, &picture);
+    EXPECT_EQ(copies.SourceFor(&picture, QRectF(0, 0, 64, 32), 0.6, 0.6).Image, &picture);
+    EXPECT_FALSE(copies.IsBuiltFor(&picture, 1));
+
+    // A quarter-size view takes level 2, with the rectangle mapped into it; nothing deeper is built.
     const auto source = copies.SourceFor(&picture, QRectF(8, 4, 32, 16), 0.25, 0.25);
-    ASSERT_NE(source.Image, &picture);
+    ASSERT_TRUE(copies.IsBuiltFor(&picture, 2));
+    EXPECT_FALSE(copies.IsBuiltFor(&picture, 3));
     EXPECT_EQ(source.Image->size(), QSize(16, 8));
     EXPECT_EQ(source.Rect, QRectF(2, 1, 8, 4));
-    // Enlarging never uses a copy.
-    EXPECT_EQ(copies.SourceFor(&picture, QRectF(0, 0, 4, 4), 2, 2).Image, &picture);
 
-    picture.setPixel(0, 0, qRgb(1, 2, 3));  // the owner draws: the copies are stale
-    EXPECT_FALSE(copies.IsBuiltFor(&picture));
-    EXPECT_EQ(copies.SourceFor(&picture, QRectF(0, 0, 64, 32), 0.25, 0.25).Image, &picture);
+    // The owner draws: the copies are stale, and the next view gets a level of the new content.
+    picture.fill(Qt::black);
+    EXPECT_FALSE(copies.IsBuiltFor(&picture, 2));
+    const auto fresh = copies.SourceFor(&picture, QRectF(0, 0, 64, 32), 0.125, 0.125);
+    EXPECT_EQ(fresh.Image->size(), QSize(8, 4));
+    EXPECT_EQ(fresh.Image->pixel(3, 2), qRgb(0, 0, 0));
+    EXPECT_FALSE(copies.IsBuiltFor(&picture, 4));
+}
+
+TEST(FrameBmpStretch, PlainStretchRepeatsWhenEnlargingAndAndsWhenShrinking)
+{
+    constexpr QRgb W = 0xFFFFFFFF;
+    constexpr QRgb B = 0xFF000000;
+    struct Case {
+        std::string_view name;
+        std::vector<QRgb> row;
+        int viewWidth;
+        std::vector<QRgb> expected;
+    };
+    const Case cases[] = {
+        {"a dark pixel survives the merge", {W, W, B, W, W, W}, 2, {B, W}},
+        {"colours are ANDed", {0xFFC0C0C0, 0xFF8080FF}, 1, {0xFF8080C0}},
+        // Centres 0.3, 0.9 | 1.5 | 2.1, 2.7 of three view pixels.
+        {"uneven merge", {0xFF000001, 0xFF000003, 0xFF000004, 0xFF000018, 0xFF000038}, 3,
+         {0xFF000001, 0xFF000004, 0xFF000018}},
+        {"enlarging repeats", {0xFF112233, 0xFF445566}, 6,
+         {0xFF112233, 0xFF112233, 0xFF112233, 0xFF445566, 0xFF445566, 0xFF445566}},
+        {"same size copies", {0xFF010203, B, W}, 3, {0xFF010203, B, W}},
+        {"alpha is dropped", {0x80102030}, 2, {0xFF102030, 0xFF102030}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QImage source(static_cast<int>(c.row.size()), 1, QImage::Format_ARGB32);
+        for (int x = 0; x < source.width(); ++x)
+            source.setPixel(x, 0, c.row[x]);
+        // The view lies inside a larger buffer whose other pixels must stay as they were.
+        QImage target(c.viewWidth + 2, 3, QImage::Format_RGB32);
+        target.fill(qRgb(9, 9, 9));
+        StretchBlackOnWhite(target, QRect(1, 1, c.viewWidth, 1), source, source.rect());
+        for (int x = 0; x < c.viewWidth; ++x)
+            EXPECT_EQ(target.pixel(1 + x, 1), c.expected[x]) << "view pixel " << x;
+        EXPECT_EQ(target.pixel(0, 1), qRgb(9, 9, 9));
+        EXPECT_EQ(target.pixel(c.viewWidth + 1, 1), qRgb(9, 9, 9));
+        EXPECT_EQ(target.pixel(1, 0), qRgb(9, 9, 9));
+        EXPECT_EQ(target.pixel(1, 2), qRgb(9, 9, 9));
+    }
+}
+
+TEST(FrameBmpStretch, RowsMergeLikeColumnsAndOnlyThePictureRectangleIsRead)
+{
+    // A 3 x 8 rectangle at (1, 1) of a picture in another format, shrunk to 3 x 2 and enlarged to 6 x 16.
+    QImage picture(5, 10, QImage::Format_RGB888);
+    picture.fill(Qt::black);  // outside the rectangle: would darken everything if it were read
+    for (int y = 1; y <= 8; ++y)
+        for (int x = 1; x <= 3; ++x)
+            picture.setPixel(x, y, qRgb(255, 255, 255));
+    picture.setPixel(2, 6, qRgb(255, 0, 0));
+    QImage small(3, 2, QImage::Format_RGB32);
+    StretchBlackOnWhite(small, small.rect(), picture, QRect(1, 1, 3, 8));
+    EXPECT_EQ(small.pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(small.pixel(1, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(small.pixel(0, 1), qRgb(255, 255, 255));
+
+    QImage large(6, 16, QImage::Format_RGB32);
+    StretchBlackOnWhite(large, large.rect(), picture, QRect(1, 1, 3, 8));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(large.pixel(x, y), (x / 2 == 1 && y / 2 == 5) ? qRgb(255, 0, 0) : qRgb(255, 255, 255))
+                << x << ", " << y;
+
+    // Many rows into one: a dark pixel in any of them wins.
+    QImage column(1, 40, QImage::Format_RGB32);
+    column.fill(Qt::white);
+    column.setPixel(0, 37, qRgb(0, 0, 0));
+    QImage two(1, 2, QImage::Format_RGB32);
+    StretchBlackOnWhite(two, two.rect(), column, column.rect());
+    EXPECT_EQ(two.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(two.pixel(0, 1), qRgb(0, 0, 0));
+
+    // A rectangle outside its image draws nothing.
+    large.fill(Qt::green);
+    StretchBlackOnWhite(large, QRect(4, 0, 6, 16), picture, QRect(1, 1, 3, 8));
+    StretchBlackOnWhite(large, large.rect(), picture, QRect(3, 1, 3, 8));
+    EXPECT_EQ(large.pixel(5, 5), qRgb(0, 255, 0));
 }
 
 TEST(FrameBmpText, ReadoutTexts)

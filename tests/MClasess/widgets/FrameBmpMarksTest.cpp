@@ -193,7 +193,6 @@ TEST(FrameBmpMarks, SmoothingAveragesWhenShrinkingAndSmoothsWhenEnlarging)
     EXPECT_EQ(CountPixels(frame->BmpMain.copy(inside), isPure), inside.width() * inside.height());
 
     QTest::mouseClick(frame->SpeedButtonGray, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->TimerSmooth->isActive(); }, 2000));
     const QImage smoothed = frame->BmpMain.copy(inside);
     EXPECT_EQ(CountPixels(smoothed, [](QRgb p) { return qGray(p) < 120 || qGray(p) > 136; }), 0);
 
@@ -202,6 +201,60 @@ TEST(FrameBmpMarks, SmoothingAveragesWhenShrinkingAndSmoothsWhenEnlarging)
     EXPECT_GT(CountPixels(frame->BmpMain, [&](QRgb p) { return !isPure(p); }), 1000);
     QTest::mouseClick(frame->SpeedButtonGray, Qt::LeftButton);
     EXPECT_EQ(CountPixels(frame->BmpMain, [&](QRgb p) { return !isPure(p); }), 0);
+}
+
+TEST(FrameBmpMarks, EveryNewPictureIsSmoothFromItsFirstPaint)
+{
+    // The main window draws a new scene into its bitmap and redraws on every move of a bar, so
+    // no paint may show the picture sampled instead of averaged, not even the first.
+    const auto frame = ShownFrame();
+    ASSERT_TRUE(frame->SpeedButtonGray->isChecked());
+    QImage picture = Checkerboard(2400);
+    const QRect inside(160, 20, 380, 460);
+    frame->Load(&picture, true, true);
+    ASSERT_LT(frame->Scale, 0.25);
+    EXPECT_EQ(CountPixels(frame->BmpMain.copy(inside), [](QRgb p) { return qGray(p) < 120 || qGray(p) > 136; }), 0);
+
+    // One-pixel dark lines every fourth column: a quarter dark everywhere once averaged.
+    picture.fill(Qt::white);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); x += 4)
+            picture.setPixel(x, y, 0xFF000000);
+    frame->Redraw();
+    const auto notAQuarterDark = [](QRgb p) { return qGray(p) < 186 || qGray(p) > 198; };
+    EXPECT_EQ(CountPixels(frame->BmpMain.copy(inside), notAQuarterDark), 0);
+    // The overview too: inside its rectangle nothing is darkened.
+    EXPECT_EQ(CountPixels(frame->BmpS.copy(10, 10, 100, 100), notAQuarterDark), 0);
+}
+
+TEST(FrameBmpMarks, ShrinkingWithoutSmoothingKeepsThinDarkLines)
+{
+    // Seven one-pixel black lines each way on white, at different offsets within the six or so
+    // picture pixels that merge into one view pixel at the fitting zoom.
+    const auto frame = ShownFrame();
+    frame->SpeedButtonGray->setChecked(false);
+    QImage picture(3000, 3000, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    constexpr int kLines = 7;
+    for (int i = 0; i < kLines; ++i) {
+        const int at = 700 + 201 * i;
+        for (int k = 0; k < picture.width(); ++k) {
+            picture.setPixel(at, k, 0xFF000000);
+            picture.setPixel(k, at, 0xFF000000);
+        }
+    }
+    frame->Load(&picture, true, true);
+    ASSERT_LT(frame->Scale, 0.2);
+    const auto black = [](QRgb p) { return p == 0xFF000000; };
+    // A row and a column of the view that meet no line across them.
+    const framebmp::TArea& d = frame->DrawArea;
+    EXPECT_EQ(CountPixels(frame->BmpMain.copy(d.X, 100, d.W, 1), black), kLines);
+    EXPECT_EQ(CountPixels(frame->BmpMain.copy(200, d.Y, 1, d.H), black), kLines);
+    // Everything else stays white: merging keeps a dark pixel, it does not spread it.
+    EXPECT_EQ(CountPixels(frame->BmpMain.copy(d.X, 100, d.W, 1), [](QRgb p) { return p == 0xFFFFFFFF; }),
+              d.W - kLines);
+    // The overview merges the same way.
+    EXPECT_EQ(CountPixels(frame->BmpS.copy(1, 4, 123, 1), black), kLines);
 }
 
 TEST(FrameBmpMarks, ListBoxesCarryTheMarksThroughAFormState)

@@ -277,7 +277,8 @@ TEST(FrameBmpSync, LinkedFramesKeepTheirZoomAcrossResizes)
     const double scaleB = b->Scale;
     ASSERT_GT(scaleA, a->GetScaleFit());
 
-    for (const QSize size : {QSize(1600, 800), QSize(1000, 560), QSize(1600, 800), QSize(1000, 560), QSize(1200, 600)}) {
+    const QSize sizes[] = {{1600, 800}, {1000, 560}, {1600, 800}, {1000, 560}, {1200, 600}};
+    for (const QSize size : sizes) {
         SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
         window.resize(size);
         QApplication::processEvents();
