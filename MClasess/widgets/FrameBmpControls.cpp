@@ -88,13 +88,14 @@ QIcon Glyph(TGlyph kind)
     return QIcon(pixmap);
 }
 
-QToolButton* SpeedButton(QWidget* parent, const char* name, const QString& text, TGlyph glyph, bool toggle)
+QToolButton* SpeedButton(QWidget* parent, const char* name, const QString& text, const QString& tip, TGlyph glyph,
+                         bool toggle)
 {
     auto* button = Named(new QToolButton(parent), name);
     button->setAutoRaise(true);
     button->setCheckable(toggle);
     button->setText(text);
-    button->setToolTip(text);
+    button->setToolTip(tip);
     button->setIcon(Glyph(glyph));
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     button->setFixedSize(TFrameBmp::ToolBarHeight, TFrameBmp::ToolBarHeight);
@@ -165,10 +166,20 @@ void TFrameBmp::CreateToolBar()
     bar->setContentsMargins(0, 0, 0, 0);
     bar->setSpacing(0);
 
-    SpeedButtonSave = SpeedButton(PanelButton, "SpeedButtonSave", tr("Save the picture"), TGlyph::Save, false);
-    SpeedButtonPoint = SpeedButton(PanelButton, "SpeedButtonPoint", tr("Point marks"), TGlyph::Point, true);
-    SpeedButtonNet = SpeedButton(PanelButton, "SpeedButtonNet", tr("Pixel grid"), TGlyph::Grid, true);
-    SpeedButtonGray = SpeedButton(PanelButton, "SpeedButtonGray", tr("Smoothing"), TGlyph::Smooth, true);
+    SpeedButtonSave = SpeedButton(PanelButton, "SpeedButtonSave", tr("Save the picture"),
+                                  tr("Save the picture to a file (BMP, PNG, JPEG or GIF), without marks"),
+                                  TGlyph::Save, false);
+    SpeedButtonPoint = SpeedButton(PanelButton, "SpeedButtonPoint", tr("Point marks"),
+                                   tr("Point marks: a left click sets a numbered mark, a right click removes "
+                                      "the nearest one"),
+                                   TGlyph::Point, true);
+    SpeedButtonNet = SpeedButton(PanelButton, "SpeedButtonNet", tr("Pixel grid"),
+                                 tr("Pixel grid: lines between the picture's pixels from a zoom of 4 on"),
+                                 TGlyph::Grid, true);
+    SpeedButtonGray = SpeedButton(PanelButton, "SpeedButtonGray", tr("Smoothing"),
+                                  tr("Smoothing: average the picture's pixels when shrinking, blend them when "
+                                     "enlarging"),
+                                  TGlyph::Smooth, true);
     SpeedButtonGray->setChecked(true);
 
     PanelSyncGroup = Named(new QWidget(PanelButton), "PanelSyncGroup");
@@ -181,9 +192,11 @@ void TFrameBmp::CreateToolBar()
     UpDownSyncGroup->setRange(0, 100);
     UpDownSyncGroup->setValue(0);
     UpDownSyncGroup->setFixedWidth(kSyncEditWidth);
+    UpDownSyncGroup->setToolTip(tr("Sync group: linked frames with the same number follow each other"));
     EditSyncGroup = Named(UpDownSyncGroup->findChild<QLineEdit*>(), "EditSyncGroup");
-    SpeedButtonShowSyncCursor =
-        SpeedButton(PanelSyncGroup, "SpeedButtonShowSyncCursor", tr("Common cursor"), TGlyph::Cursor, true);
+    EditSyncGroup->setToolTip(UpDownSyncGroup->toolTip());
+    SpeedButtonShowSyncCursor = SpeedButton(PanelSyncGroup, "SpeedButtonShowSyncCursor", tr("Common cursor"),
+                                            tr("Show the cursor of the sync group"), TGlyph::Cursor, true);
     SpeedButtonShowSyncCursor->setFixedWidth(kSyncCursorButtonWidth);
     SpeedButtonShowSyncCursor->hide();
     sync->addWidget(UpDownSyncGroup);
@@ -193,6 +206,7 @@ void TFrameBmp::CreateToolBar()
 
     LabelCoordinate = Named(new QLabel(QStringLiteral("0:0"), PanelButton), "LabelCoordinate");
     LabelCoordinate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LabelCoordinate->setToolTip(tr("The picture point under the mouse and its colour (red, green, blue)"));
     QPalette palette = LabelCoordinate->palette();
     palette.setColor(QPalette::WindowText, Qt::red);
     LabelCoordinate->setPalette(palette);
@@ -214,13 +228,17 @@ void TFrameBmp::CreateView()
     PaintBoxMain->setMouseTracking(true);
 
     ScrollBarScale = CentreBar(PanelPic, "ScrollBarScale", Qt::Vertical);
+    ScrollBarScale->setToolTip(tr("Zoom (also the mouse wheel, + and -; Home shows the whole picture)"));
     ScrollBarY = CentreBar(PanelPic, "ScrollBarY", Qt::Vertical);
+    ScrollBarY->setToolTip(tr("Move the view up and down (also the arrow keys)"));
     ScrollBarX = CentreBar(PanelPic, "ScrollBarX", Qt::Horizontal);
+    ScrollBarX->setToolTip(tr("Move the view left and right (also the arrow keys)"));
 
     PanelMap = Named(new TFrameBmpPanel(PanelPic), "PanelMap");
     PanelMap->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PanelMap->resize(kPanelMapSize);
     PanelMap->setMouseTracking(true);
+    PanelMap->setToolTip(tr("Overview: point here to show it, double-click to fit the whole picture"));
     Image2 = Named(new QLabel(PanelMap), "Image2");
     Image2->setPixmap(OverviewIcon());
     Image2->setAlignment(Qt::AlignCenter);
@@ -239,6 +257,8 @@ void TFrameBmp::CreateOverview()
     PaintBoxS->setAttribute(Qt::WA_OpaquePaintEvent);
     PaintBoxS->setMouseTracking(true);
     PaintBoxS->setContextMenuPolicy(Qt::CustomContextMenu);
+    PaintBoxS->setToolTip(tr("Drag the green frame to move the view, double-click to centre it there; "
+                             "the right button keeps the overview shown"));
 
     PopupMenuPaintBoxS = Named(new QMenu(this), "PopupMenuPaintBoxS");
     MenuItemPaintBoxSFix = Named(PopupMenuPaintBoxS->addAction(tr("Fix")), "MenuItemPaintBoxSFix");

@@ -24,12 +24,6 @@ constexpr int kMarkRadius = 3;
 constexpr int kMarkFontPointSize = 8;
 constexpr int kCursorRadius = 2;
 
-// Form-state notifications sent around a load or save of the frame's controls.
-constexpr int kLoadBegins = -101;
-constexpr int kLoadEnded = -102;
-constexpr int kSaveBegins = -103;
-constexpr int kSaveEnded = -104;
-
 QColor ColourOf(TColor colour)
 {
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
@@ -200,10 +194,10 @@ void TFrameBmp::FrameMouseMove(QObject* sender, TShiftState, int x, int y)
     if (sender != nullptr || x != y)
         return;
     switch (x) {
-    case kLoadBegins:
+    case SaveIniLoadBegins:
         bLockScroll = true;
         break;
-    case kLoadEnded:
+    case SaveIniLoadEnds:
         try {
             LPointFromListBox();
         } catch (...) {
@@ -216,13 +210,18 @@ void TFrameBmp::FrameMouseMove(QObject* sender, TShiftState, int x, int y)
         bLockScroll = false;
         ScrollBarXChange();
         break;
-    case kSaveBegins:
+    case SaveIniSaveBegins:
         LPointToListBox();
         break;
-    case kSaveEnded:
+    case SaveIniSaveEnds:
     default:
         break;
     }
+}
+
+void TFrameBmp::SaveIniNotify(int code)
+{
+    FrameMouseMove(nullptr, TShiftState{}, code, code);
 }
 
 void TFrameBmp::LPointToListBox()

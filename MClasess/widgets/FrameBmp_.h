@@ -20,6 +20,7 @@
 #include "MListSimpleFind.h"
 #include "MMethod.h"
 #include "MPoint.h"
+#include "MSaveIniHooks.h"
 
 #include <QFrame>
 #include <QImage>
@@ -30,6 +31,7 @@
 #include <string>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -65,7 +67,7 @@ using TFrameDrawBmp = MMethod<void(TFrameBmp*, QImage*)>;
 using TFrameDrawCanvas = MMethod<void(TFrameBmp*, QPainter*)>;
 using TFrameGetColor = MMethod<std::string(TFrameBmp*, int, int)>;
 
-class TFrameBmp : public QFrame {
+class TFrameBmp : public QFrame, public MSaveIniFrame, public MSaveIniNotified {
     Q_OBJECT
 public:
     explicit TFrameBmp(QWidget* owner = nullptr);
@@ -110,6 +112,9 @@ public:
     void FrameMouseWheelDown(QObject* sender, TShiftState shift, QPoint mousePos, bool& handled);
     void FrameMouseWheelUp(QObject* sender, TShiftState shift, QPoint mousePos, bool& handled);
     void ShowCoordinate(double x, double y);
+    // Keys while the frame has the focus: + and - zoom one wheel step, the arrows move the view
+    // by a tenth of the part shown, Home shows the whole picture. False for any other key.
+    bool FrameKeyDown(int key);
 
     void PanelSResize();
     void PanelSShow();
@@ -129,6 +134,8 @@ public:
     void SpeedButtonNetClick();
     // Form-state notifications: acts only on a null sender with x and y both -101 .. -104.
     void FrameMouseMove(QObject* sender, TShiftState shift, int x, int y);
+    // The window-state walk's way in: the same notifications (MSaveIniCode).
+    void SaveIniNotify(int code) override;
     void LPointToListBox();
     void LPointFromListBox();
 
@@ -251,6 +258,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -264,6 +272,7 @@ private:
     void UpdateZoomBarRange();
     // The bars' change handler; without `zoomFromBar` the zoom is left as it is.
     void FollowScrollBars(bool zoomFromBar);
+    void MoveViewByATenth(int dx, int dy);
 
     [[nodiscard]] int PictureWidth() const;
     [[nodiscard]] int PictureHeight() const;

@@ -2,6 +2,7 @@
 
 #include "FrameBmpTestSupport.h"
 #include "MFunction.h"
+#include "MSaveIniHooks.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -287,6 +288,34 @@ TEST(FrameBmpMarks, ListBoxesCarryTheMarksThroughAFormState)
     f.frame->FrameMouseMove(nullptr, {}, -102, -102);
     ASSERT_EQ(f.frame->LPoint->FCount, 2);
     EXPECT_EQ(f.frame->LPoint->Data[1].x, 0.25f);
+}
+
+TEST(FrameBmpMarks, TheWindowStateWalkTellsTheFrameThroughItsNotifiedSide)
+{
+    MarkFrame f;
+    f.frame->LPoint->Add(MPoint<float>{0.25f, 0.75f});
+    // The walk sees frames as widgets and recognises them by their side.
+    QWidget* widget = f.frame.get();
+    ASSERT_NE(dynamic_cast<MSaveIniFrame*>(widget), nullptr);
+    auto* notified = dynamic_cast<MSaveIniNotified*>(widget);
+    ASSERT_NE(notified, nullptr);
+
+    notified->SaveIniNotify(SaveIniSaveBegins);
+    ASSERT_EQ(f.frame->ListBoxLPointX->count(), 1);
+    EXPECT_EQ(f.frame->ListBoxLPointY->item(0)->text(), "0.75");
+    notified->SaveIniNotify(SaveIniSaveEnds);
+    EXPECT_EQ(f.frame->ListBoxLPointX->count(), 1);
+
+    notified->SaveIniNotify(SaveIniLoadBegins);
+    EXPECT_TRUE(f.frame->bLockScroll);
+    f.frame->LPoint->SetCount(0);
+    f.frame->ScrollBarX->setValue(600);
+    EXPECT_DOUBLE_EQ(f.frame->CenterX, 0.25);  // restored under the lock: no effect yet
+    notified->SaveIniNotify(SaveIniLoadEnds);
+    EXPECT_FALSE(f.frame->bLockScroll);
+    ASSERT_EQ(f.frame->LPoint->FCount, 1);
+    EXPECT_EQ(f.frame->LPoint->Data[0].x, 0.25f);
+    EXPECT_DOUBLE_EQ(f.frame->CenterX, 0.2);
 }
 
 TEST(FrameBmpMarks, ABadListBoxTextLeavesTheFrameUsable)

@@ -1,11 +1,14 @@
-// Mouse and wheel over the main view, driven with events: middle-button pan, wheel zoom, the
-// hand cursor and the read-out.
+// Mouse, wheel and keys over the main view, driven with events: middle-button pan, wheel zoom,
+// the hand cursor, the read-out, the keys and the tooltips.
 
 #include "FrameBmpTestSupport.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QToolButton>
 
 using namespace framebmp_test;
 
@@ -160,4 +163,76 @@ TEST(FrameBmpMouse, LeftOrRightPressHidesTheOverviewUnlessFixed)
     EXPECT_FALSE(f.frame->PanelS->isHidden());
     QTest::mouseClick(f.frame->PaintBoxMain, Qt::RightButton, Qt::NoModifier, QPoint(300, 300));
     EXPECT_FALSE(f.frame->PanelS->isHidden());
+}
+
+TEST(FrameBmpMouse, KeysZoomPanAndFitOnceTheFrameHasTheFocus)
+{
+    Loaded f;
+    f.frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.frame.get()));
+    QTest::mouseClick(f.frame->PaintBoxMain, Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
+    ASSERT_TRUE(f.frame->hasFocus());
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+    };
+
+    // + and - are one wheel step each way, from the keypad too; = is the + key without shift.
+    struct Step {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int position;
+    };
+    const Step steps[] = {{Qt::Key_Plus, Qt::NoModifier, 20},
+                          {Qt::Key_Equal, Qt::NoModifier, 24},
+                          {Qt::Key_Plus, Qt::KeypadModifier, 28},
+                          {Qt::Key_Minus, Qt::NoModifier, 24},
+                          {Qt::Key_Minus, Qt::KeypadModifier, 20}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.position);
+        key(step.key, step.modifiers);
+        EXPECT_EQ(f.frame->ScrollBarScale->value(), step.position);
+        EXPECT_DOUBLE_EQ(f.frame->Scale, step.position / 100.0);
+    }
+
+    // The arrows move the view by a tenth of the part shown, and partners hear of it.
+    f.frame->SetScale(2);
+    ASSERT_EQ(f.frame->VisibleArea.W, 350);
+    ASSERT_EQ(f.frame->VisibleArea.H, 250);
+    f.recorder.scaleChanges = 0;
+    key(Qt::Key_Right);
+    EXPECT_EQ(f.frame->ScrollBarX->value(), 1535);
+    EXPECT_DOUBLE_EQ(f.frame->CenterX, 1535.0 / 3000);
+    key(Qt::Key_Down);
+    EXPECT_EQ(f.frame->ScrollBarY->value(), 1525);
+    key(Qt::Key_Left);
+    key(Qt::Key_Left);
+    EXPECT_EQ(f.frame->ScrollBarX->value(), 1465);
+    key(Qt::Key_Up);
+    EXPECT_EQ(f.frame->ScrollBarY->value(), 1500);
+    EXPECT_DOUBLE_EQ(f.frame->CenterY, 0.5);
+    EXPECT_EQ(f.recorder.scaleChanges, 5);
+    EXPECT_DOUBLE_EQ(f.frame->Scale, 2);
+
+    // Home shows the whole picture, at the zoom a new picture gets.
+    key(Qt::Key_Home);
+    EXPECT_EQ(f.frame->ScrollBarScale->value(), 16);
+    EXPECT_DOUBLE_EQ(f.frame->Scale, 0.16);
+    EXPECT_EQ(f.frame->VisibleArea.W, 2999);
+    EXPECT_EQ(f.frame->VisibleArea.H, 2999);
+}
+
+TEST(FrameBmpMouse, EveryControlExplainsItselfInATooltip)
+{
+    Loaded f;
+    const QWidget* controls[] = {f.frame->SpeedButtonSave,  f.frame->SpeedButtonPoint, f.frame->SpeedButtonNet,
+                                 f.frame->SpeedButtonGray,  f.frame->SpeedButtonShowSyncCursor,
+                                 f.frame->UpDownSyncGroup,  f.frame->EditSyncGroup,    f.frame->LabelCoordinate,
+                                 f.frame->ScrollBarScale,   f.frame->ScrollBarX,       f.frame->ScrollBarY,
+                                 f.frame->PanelMap,         f.frame->PaintBoxS};
+    for (const QWidget* control : controls) {
+        SCOPED_TRACE(control->objectName().toStdString());
+        EXPECT_FALSE(control->toolTip().isEmpty());
+    }
+    // The icon of the corner button lets the mouse through, so the button's own tooltip shows.
+    EXPECT_TRUE(f.frame->Image2->testAttribute(Qt::WA_TransparentForMouseEvents));
 }

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end check of frameview on a real X server (run it through xvfb-run with a 24-bit
 # screen): the frame shows its picture on the screen, the wheel zooms, a middle-button drag pans,
-# and the second frame of the sync group follows. Input goes in as real X events (xdotool);
-# frameview answers "state" on its standard input with its zoom, centre and the colour the
-# screen shows in the middle of each paint box.
+# the + key zooms and Home fits, and the second frame of the sync group follows. Input goes in
+# as real X events (xdotool); frameview answers "state" on its standard input with its zoom,
+# centre and the colour the screen shows in the middle of each paint box.
 #
 #   frameview_e2e.sh PATH/TO/frameview
 #
@@ -129,7 +129,19 @@ wait_until "the middle-button drag did not pan both frames" \
     "centreY(a) < $centreY0 - 0.01 && centreY(b) < $centreY0 - 0.01"
 echo "frameview_e2e: after the drag: $(state | head -n 1)"
 
+# The press gave the frame the focus: + zooms in one step, in both frames; Home fits again.
+afterDrag=$(state)
+scaleA=$(field "$(head -n 1 <<< "$afterDrag")" scale)
+scaleB=$(field "$(tail -n 1 <<< "$afterDrag")" scale)
+xdotool key plus
+wait_until "the + key did not zoom both frames" \
+    "num(a, \"scale\") > $scaleA && num(b, \"scale\") > $scaleB"
+xdotool key Home
+wait_until "the Home key did not fit the picture again" \
+    "num(a, \"scale\") < $scaleA"
+echo "frameview_e2e: after + and Home: $(state | head -n 1)"
+
 echo quit >&3
 wait "$pid" || fail "frameview did not end cleanly"
 pid=
-echo "frameview_e2e: 3 passed, 0 failed"
+echo "frameview_e2e: 5 passed, 0 failed"
