@@ -1,9 +1,11 @@
 #include "MBmpSaveLoad.h"
 
+#include "MFileName.h"
+#include "MFileSave.h"
+#include "MMessageText.h"
 #include "MTrace.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageWriter>
 
 #include <gif_lib.h>
@@ -13,6 +15,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -243,16 +248,45 @@ bool NamesAFile(const QString& fileName)
     return !fileName.isEmpty() && !fileName.endsWith(u'/');
 }
 
-bool WritePictureFile(const QImage& picture, const PictureTarget& target)
+const char* FormatName(PictureFormat format)
 {
-    QFile file(target.fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    switch (format) {
+    case PictureFormat::Bmp:
+        return "BMP";
+    case PictureFormat::Png:
+        return "PNG";
+    case PictureFormat::Jpeg:
+        return "JPEG";
+    case PictureFormat::Gif:
+        return "GIF";
+    }
+    return "";
+}
+
+// Encodes into memory, so that the file is written in one piece or not at all.
+bool WritePictureFile(const QImage& picture, const PictureTarget& target, std::string& reason)
+{
+    const std::string fileName = FileNameToBytes(target.fileName);
+    QByteArray bytes;
+    QBuffer memory(&bytes);
+    memory.open(QIODevice::WriteOnly);
+    if (!WritePicture(picture, target.format, memory)) {
+        reason = "Cannot write file \"" + EscapedForMessage(fileName) + "\". The picture cannot be encoded as "
+            + FormatName(target.format);
         return false;
-    const bool written = WritePicture(picture, target.format, file);
-    // QFile buffers: a full disk may show only when the last bytes are flushed or closed.
-    const bool flushed = file.flush();
-    file.close();
-    return written && flushed && file.error() == QFileDevice::NoError;
+    }
+    const MFileSaveResult saved =
+        SaveFileAtomically(fileName, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    reason = saved.reason;
+    return saved.saved;
+}
+
+// Why a name that names no file cannot be written.
+std::string NoFileReason(const QString& fileName)
+{
+    if (fileName.isEmpty())
+        return "No file name given";
+    return "Cannot create file \"" + EscapedForMessage(FileNameToBytes(fileName)) + "\". Is a directory";
 }
 
 } // namespace
@@ -328,13 +362,27 @@ bool WritePicture(const QImage& picture, PictureFormat format, QIODevice& sink)
 
 bool BmpSaveToFile(const QImage* bitmap, const QString& fileName) noexcept
 {
-    if (bitmap == nullptr || bitmap->isNull())
-        return false;
+    std::string ignored;
+    return BmpSaveToFile(bitmap, fileName, ignored);
+}
+
+bool BmpSaveToFile(const QImage* bitmap, const QString& fileName, std::string& reason) noexcept
+{
     try {
-        if (NamesAFile(fileName) && WritePictureFile(*bitmap, PictureTargetForFileName(fileName)))
+        reason.clear();
+        if (bitmap == nullptr || bitmap->isNull()) {
+            reason = "No picture to save";
+            return false;
+        }
+        if (!NamesAFile(fileName))
+            reason = NoFileReason(fileName);
+        else if (WritePictureFile(*bitmap, PictureTargetForFileName(fileName), reason))
             return true;
+    } catch (const std::bad_alloc&) {
+        reason = "Out of memory";  // short enough to need no memory itself
     } catch (...) {
         // Reported below like every other failure; nothing leaves this function.
+        reason = "Unknown error";
     }
     TraceError(TraceUnitText, "Unknown error", "BmpSaveToFile");
     return false;

@@ -21,6 +21,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include <string>
+
 enum class PictureFormat { Bmp, Png, Jpeg, Gif };
 
 // Where a save goes: the format and the file name that is really written.
@@ -41,10 +43,17 @@ PictureTarget PictureTargetForFileName(const QString& fileName);
 [[nodiscard]] bool WriteGifPicture(const QImage& picture, QIODevice& sink);
 [[nodiscard]] bool WritePicture(const QImage& picture, PictureFormat format, QIODevice& sink);
 
-// Writes the bitmap to the file chosen by PictureTargetForFileName. A null pointer or a null
-// picture returns false at once without touching the disk or posting anything. Any other
-// failure (a file that cannot be created or written, an encoder error, an empty file name)
-// posts one "Unknown error" and returns false; a partly written file is left as it is.
+// Writes the bitmap to the file chosen by PictureTargetForFileName. The picture is encoded in
+// memory first and the file replaced only when completely written (SaveFileAtomically): a
+// failure leaves an existing file as it was. The file name's characters U+DC80..U+DCFF stand
+// for bytes that are not UTF-8 (MFileName), so any Linux name can be written.
+// A null pointer or a null picture returns false at once without touching the disk or posting
+// anything. Any other failure (a file that cannot be created or written, an encoder error, an
+// empty file name) posts one "Unknown error" and returns false.
 [[nodiscard]] bool BmpSaveToFile(const QImage* bitmap, const QString& fileName) noexcept;
+
+// The same, with why a save failed in reason (emptied on success), naming the file and giving
+// the system's reason: "Cannot write file \"a.png\". No space left on device".
+[[nodiscard]] bool BmpSaveToFile(const QImage* bitmap, const QString& fileName, std::string& reason) noexcept;
 
 #endif

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <optional>
 
+#include "MMessageText.h"
 #include "MSingle.h"
 
 namespace {
@@ -27,13 +28,10 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// The text may be a whole line of a file: the message quotes its beginning, escaped.
 [[noreturn]] void ThrowConvertError(std::string_view text, std::string_view kind)
 {
-    std::string message;
-    message.reserve(text.size() + kind.size() + 24);
-    message += '\'';
-    message += text;
-    message += "' is not a valid ";
+    std::string message = "'" + MessageExcerpt(text) + "' is not a valid ";
     message += kind;
     message += " value";
     throw MConvertError(message);

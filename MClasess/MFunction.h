@@ -9,8 +9,10 @@
 #include <string>
 #include <string_view>
 
-// The one error raised when a text is not a number. The message quotes the offending text:
-// "'1,234.5' is not a valid floating point value", "'12a' is not a valid integer value".
+// The one error raised when a text is not a number. The message quotes the offending text as
+// MessageExcerpt shows it (its first 80 characters, control characters escaped):
+// "'1,234.5' is not a valid floating point value", "'12a' is not a valid integer value",
+// "'\x1b[2J' is not a valid integer value".
 class MConvertError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -11,11 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include "MFileName.h"
 #include "ScenePictures.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -370,32 +372,80 @@ TEST(BmpSaveToFile, FileNameChoosesFormatAndName)
     }
 }
 
-TEST(BmpSaveToFile, FailuresReturnFalseAndCreateNothing)
+TEST(BmpSaveToFile, FailuresReturnFalseCreateNothingAndSayWhy)
 {
     const QImage picture = GradientPicture(5, 3);
     const QImage nullPicture;
+    const QImage tooWideForGif(65536, 1, QImage::Format_RGB32);
     struct Case {
         const char* name;
         const QImage* bitmap;
         const char* fileName;
+        const char* reason;  // "{dir}" stands for the folder
     };
     const Case kCases[] = {
-        {"null pointer", nullptr, "x.png"},
-        {"null picture", &nullPicture, "x.bmp"},
-        {"folder that does not exist", &picture, "missing/x.png"},
-        {"folder that does not exist, BMP appended", &picture, "missing/x"},
-        {"a folder, not a file", &picture, "sub/"},
+        {"null pointer", nullptr, "x.png", "No picture to save"},
+        {"null picture", &nullPicture, "x.bmp", "No picture to save"},
+        {"folder that does not exist", &picture, "missing/x.png",
+         "Cannot create file \"{dir}/missing/x.png\". No such file or directory"},
+        {"folder that does not exist, BMP appended", &picture, "missing/x",
+         "Cannot create file \"{dir}/missing/x.bmp\". No such file or directory"},
+        {"a folder, not a file", &picture, "sub/", "Cannot create file \"{dir}/sub/\". Is a directory"},
+        {"a picture GIF cannot hold", &tooWideForGif, "wide.gif",
+         "Cannot write file \"{dir}/wide.gif\". The picture cannot be encoded as GIF"},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir folder;
         ASSERT_TRUE(folder.isValid());
         ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("sub")));
+        std::string reason = "stale";
+        EXPECT_FALSE(BmpSaveToFile(c.bitmap, folder.filePath(QString::fromLatin1(c.fileName)), reason));
+        EXPECT_EQ(QString::fromStdString(reason), QString::fromLatin1(c.reason).replace("{dir}", folder.path()));
         EXPECT_FALSE(BmpSaveToFile(c.bitmap, folder.filePath(QString::fromLatin1(c.fileName))));
         EXPECT_EQ(FilesIn(folder.path()), QStringList{QStringLiteral("sub")});
         EXPECT_TRUE(FilesIn(folder.filePath(QStringLiteral("sub"))).isEmpty());
     }
-    EXPECT_FALSE(BmpSaveToFile(&picture, QString()));
+    std::string reason;
+    EXPECT_FALSE(BmpSaveToFile(&picture, QString(), reason));
+    EXPECT_EQ(reason, "No file name given");
+}
+
+// The picture is encoded before the file is touched: a picture the encoder refuses used to
+// leave an emptied file behind.
+TEST(BmpSaveToFile, FailedSaveLeavesTheOldFileAsItWas)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString fileName = folder.filePath(QStringLiteral("keep.gif"));
+    const QImage small = GradientPicture(5, 3);
+    ASSERT_TRUE(BmpSaveToFile(&small, fileName));
+    const QByteArray old = ReadFile(fileName);
+    ASSERT_FALSE(old.isEmpty());
+
+    const QImage tooWideForGif(65536, 1, QImage::Format_RGB32);
+    EXPECT_FALSE(BmpSaveToFile(&tooWideForGif, fileName));
+    EXPECT_EQ(ReadFile(fileName), old);
+    EXPECT_EQ(FilesIn(folder.path()), QStringList{QStringLiteral("keep.gif")});
+}
+
+TEST(BmpSaveToFile, NamesThatAreNotUtf8AreWrittenByteForByte)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::string base = folder.path().toStdString() + "/";
+    const QImage picture = GradientPicture(5, 3);
+    ASSERT_TRUE(BmpSaveToFile(&picture, FileNameFromBytes(base + "o\xff.png")));
+    ASSERT_TRUE(BmpSaveToFile(&picture, FileNameFromBytes(base + "t\xfe.tif")));
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(base))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"o\xff.png", "t\xfe.tif.bmp"}));
+
+    std::string reason;
+    EXPECT_FALSE(BmpSaveToFile(&picture, FileNameFromBytes(base + "no\xff/x.png"), reason));
+    EXPECT_EQ(reason, "Cannot create file \"" + base + "no\\xff/x.png\". No such file or directory");
 }
 
 TEST(BmpSaveToFile, FullDiskIsAFailure)

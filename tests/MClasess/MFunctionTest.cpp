@@ -279,7 +279,7 @@ TEST_P(MFunctionUnderLocale, StrToIntRejectsAnythingElse)
     const char* const kTexts[] = {
         "", " ", "12a", "12 ", "1 2", "+", "-", "- 1", "+-1", "1.0", "1,0", "$", "x", "0x", "$G",
         "0x-1", "$-1", "0x$1", "2147483648", "-2147483649", "4294967296", "99999999999999999999",
-        "$100000000", "\n5", "\t-7",  // only spaces may lead
+        "$100000000",
     };
     for (const char* text : kTexts) {
         SCOPED_TRACE(text);
@@ -289,6 +289,39 @@ TEST_P(MFunctionUnderLocale, StrToIntRejectsAnythingElse)
         } catch (const MConvertError& error) {
             EXPECT_EQ(std::string(error.what()), "'" + std::string(text) + "' is not a valid integer value");
         }
+    }
+}
+
+TEST_P(MFunctionUnderLocale, MessagesQuoteTheTextShortenedWithControlCharactersEscaped)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string message;
+    };
+    const std::string megabyteLine = std::string(1 << 20, '1') + "x";
+    const Case kCases[] = {
+        {"only spaces may lead: a line feed", "\n5", "'\\x0a5' is not a valid integer value"},
+        {"only spaces may lead: a tab", "\t-7", "'\\x09-7' is not a valid integer value"},
+        {"a count line that retitles and clears the terminal", "\x1b]0;title\x07\x1b[2J",
+         "'\\x1b]0;title\\x07\\x1b[2J' is not a valid integer value"},
+        {"a byte that is not UTF-8", "12\xff", "'12\\xff' is not a valid integer value"},
+        {"a one-line file of a megabyte", megabyteLine, "'" + std::string(80, '1') + "...' is not a valid integer value"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        try {
+            (void)StrToInt(c.text);
+            ADD_FAILURE() << "no error";
+        } catch (const MConvertError& error) {
+            EXPECT_EQ(std::string(error.what()), c.message);
+        }
+    }
+    try {
+        (void)StrToSingle(std::string(100, '9') + "\x1b[2J");
+        ADD_FAILURE() << "no error";
+    } catch (const MConvertError& error) {
+        EXPECT_EQ(std::string(error.what()), "'" + std::string(80, '9') + "...' is not a valid floating point value");
     }
 }
 
