@@ -1,10 +1,17 @@
 #include "TextBuffer.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "MFileSave.h"
+#include "MMessageText.h"
+#include "MUtf8.h"
 
 namespace {
 
@@ -19,59 +26,9 @@ constexpr std::array<char16_t, 32> Windows1252High = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-void AppendUtf8(std::string& out, char32_t c)
+std::string_view AsText(std::span<const std::uint8_t> bytes)
 {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-// Length of the valid UTF-8 sequence starting at bytes[i], or 0 when it is not valid.
-std::size_t Utf8SequenceLength(std::span<const std::uint8_t> bytes, std::size_t i)
-{
-    const std::uint8_t lead = bytes[i];
-    if (lead < 0x80)
-        return 1;
-    std::size_t length;
-    std::uint8_t low = 0x80;
-    std::uint8_t high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0;  // no overlong forms
-        if (lead == 0xED)
-            high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;  // nothing above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (i + length > bytes.size())
-        return 0;
-    if (bytes[i + 1] < low || bytes[i + 1] > high)
-        return 0;
-    for (std::size_t k = 2; k < length; ++k)
-        if ((bytes[i + k] & 0xC0) != 0x80)
-            return 0;
-    return length;
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 // Copies UTF-8, replacing every invalid sequence by U+FFFD.
@@ -79,9 +36,10 @@ std::string SanitizeUtf8(std::span<const std::uint8_t> bytes)
 {
     std::string out;
     out.reserve(bytes.size());
+    const std::string_view text = AsText(bytes);
     std::size_t i = 0;
     while (i < bytes.size()) {
-        const std::size_t length = Utf8SequenceLength(bytes, i);
+        const std::size_t length = Utf8SequenceLength(text, i);
         if (length == 0) {
             AppendUtf8(out, ReplacementCharacter);
             ++i;
@@ -138,12 +96,88 @@ bool StartsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::
     return bytes.size() >= mark.size() && std::equal(mark.begin(), mark.end(), bytes.begin());
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
 };
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string SystemReason() { return std::strerror(errno); }
+
+[[noreturn]] void ThrowFileError(const char* action, const std::string& fileName, const std::string& reason)
+{
+    throw TextFileError(std::string("Cannot ") + action + " file \"" + EscapedForMessage(fileName) + "\". " + reason);
+}
+
+// Only regular files are read: a device such as /dev/zero never ends, and a FIFO without a
+// writer would wait forever.
+void RefuseAnythingButARegularFile(const struct stat& info, const std::string& fileName)
+{
+    if (!S_ISREG(info.st_mode))
+        ThrowFileError("open", fileName, "It is not a regular file");
+}
+
+// Opens the file for reading, refusing anything that is not a regular file.
+int OpenRegularFile(const std::string& fileName)
+{
+    // Checked before opening, since opening a device may already act on it.
+    struct stat info {};
+    if (::stat(fileName.c_str(), &info) != 0)
+        ThrowFileError("open", fileName, SystemReason());
+    RefuseAnythingButARegularFile(info, fileName);
+    // Should the name be swapped for a FIFO after the check, O_NONBLOCK keeps the open from
+    // waiting for a writer, and the check on the open file refuses it.
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        ThrowFileError("open", fileName, SystemReason());
+    return fd;
+}
+
+// Checks the opened file again and makes its reads wait for data; returns its size.
+std::size_t CheckOpenedFile(const FileDescriptor& file, const std::string& fileName)
+{
+    struct stat info {};
+    if (::fstat(file.Get(), &info) != 0)
+        ThrowFileError("open", fileName, SystemReason());
+    RefuseAnythingButARegularFile(info, fileName);
+    const int flags = ::fcntl(file.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        ThrowFileError("open", fileName, SystemReason());
+    return static_cast<std::size_t>(info.st_size);
+}
+
+// Reads until the end, which may come before or after expectedSize (files in /proc say 0).
+std::vector<std::uint8_t> ReadToEnd(const FileDescriptor& file, const std::string& fileName, std::size_t expectedSize)
+{
+    constexpr std::size_t ChunkSize = 1 << 16;
+    constexpr std::size_t LargestReservation = std::size_t{1} << 30;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(std::min(expectedSize, LargestReservation) + ChunkSize);
+    std::size_t size = 0;
+    for (;;) {
+        bytes.resize(size + ChunkSize);
+        const ssize_t got = ::read(file.Get(), bytes.data() + size, ChunkSize);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            ThrowFileError("read", fileName, SystemReason());
+        if (got == 0)
+            break;
+        size += static_cast<std::size_t>(got);
+    }
+    bytes.resize(size);
+    return bytes;
+}
 
 }  // namespace
 
@@ -161,7 +195,7 @@ bool IsValidUtf8(std::span<const std::uint8_t> bytes)
         }
         if (i >= bytes.size())
             break;
-        const std::size_t length = Utf8SequenceLength(bytes, i);
+        const std::size_t length = Utf8SequenceLength(AsText(bytes), i);
         if (length == 0)
             return false;
         i += length;
@@ -224,20 +258,9 @@ void TextBuffer::LoadFromBytes(std::span<const std::uint8_t> bytes)
 
 void TextBuffer::LoadFromFile(const std::string& fileName)
 {
-    FileHandle file(std::fopen(fileName.c_str(), "rb"));
-    if (!file)
-        throw TextFileError("Cannot open file \"" + fileName + "\". " + SystemReason());
-    std::vector<std::uint8_t> bytes;
-    std::array<std::uint8_t, 1 << 16> chunk;
-    for (;;) {
-        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
-        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-        if (got < chunk.size())
-            break;
-    }
-    if (std::ferror(file.get()))
-        throw TextFileError("Cannot read file \"" + fileName + "\". " + SystemReason());
-    LoadFromBytes(bytes);
+    const FileDescriptor file(OpenRegularFile(fileName));
+    const std::size_t size = CheckOpenedFile(file, fileName);
+    LoadFromBytes(ReadToEnd(file, fileName, size));
 }
 
 std::string TextBuffer::ToBytes() const
@@ -256,11 +279,7 @@ std::string TextBuffer::ToBytes() const
 
 void TextBuffer::SaveToFile(const std::string& fileName) const
 {
-    FileHandle file(std::fopen(fileName.c_str(), "wb"));
-    if (!file)
-        throw TextFileError("Cannot create file \"" + fileName + "\". " + SystemReason());
-    const std::string bytes = ToBytes();
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()
-        || std::fflush(file.get()) != 0)
-        throw TextFileError("Cannot write file \"" + fileName + "\". " + SystemReason());
+    const MFileSaveResult saved = SaveFileAtomically(fileName, ToBytes());
+    if (!saved.saved)
+        throw TextFileError(saved.reason);
 }

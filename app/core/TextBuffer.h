@@ -17,7 +17,8 @@
 #include <string_view>
 #include <vector>
 
-// A file that cannot be read or written. The message names the file.
+// A file that cannot be read or written. The message names the file (escaped as
+// EscapedForMessage shows names) and says why.
 class TextFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -27,12 +28,15 @@ enum class TextEncoding { Utf8, Utf8WithMark, Utf16LE, Utf16BE, Windows1252 };
 
 class TextBuffer {
 public:
-    // Replaces the content with the file's lines. Throws TextFileError when it cannot be read;
-    // the content is then unchanged.
+    // Replaces the content with the file's lines. Throws TextFileError when it cannot be read
+    // or is not a regular file (a device or a FIFO is refused before it is read or waited
+    // for); the content is then unchanged. The name is bytes, used as given.
     void LoadFromFile(const std::string& fileName);
     // Replaces the content with the lines of the given bytes (decoded as described above).
     void LoadFromBytes(std::span<const std::uint8_t> bytes);
-    // Writes every line followed by CR LF, replacing the file. Throws TextFileError.
+    // Writes every line followed by CR LF, replacing the file only when it is completely
+    // written (SaveFileAtomically). Throws TextFileError with the reason; the old file is then
+    // as it was.
     void SaveToFile(const std::string& fileName) const;
     // The bytes SaveToFile writes.
     std::string ToBytes() const;

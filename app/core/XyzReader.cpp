@@ -6,6 +6,7 @@
 
 #include "FieldSplitter.h"
 #include "MFunction.h"
+#include "MMessageText.h"
 #include "MTrace.h"
 #include "TextTrim.h"
 
@@ -69,6 +70,11 @@ std::string_view TrimmedView(std::string_view text)
     return text;
 }
 
+std::string UnknownElementMessage(std::string_view symbol, std::size_t line)
+{
+    return "Unknown element \"" + MessageExcerpt(symbol) + "\" in *.xyz file in line " + std::to_string(line);
+}
+
 XyzReadResult Failure(XyzReadOutcome outcome, std::string message, std::size_t line)
 {
     return XyzReadResult{outcome, std::move(message), static_cast<int>(line)};
@@ -127,9 +133,7 @@ XyzReadResult ReadXyz(const std::vector<std::string>& lines, const MListAdr<MAto
         if (atom.N >= elements.FCount) {
             // Without a "-" entry an unknown symbol has no element to draw with.
             TraceError(ObjectName, symbol, Method);
-            result = Failure(XyzReadOutcome::UnknownElement,
-                             "Unknown element \"" + std::string(symbol) + "\" in *.xyz file in line " + std::to_string(j),
-                             j);
+            result = Failure(XyzReadOutcome::UnknownElement, UnknownElementMessage(symbol, j), j);
             break;
         }
         atoms.Add(atom);

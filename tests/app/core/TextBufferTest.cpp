@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "TempDir.h"
 
@@ -96,6 +100,83 @@ TEST(TextBufferFiles, MissingOrUnwritableFilesThrowNamingTheFile)
     }
     EXPECT_EQ(buffer.Lines(), std::vector<std::string>{"kept"});
     EXPECT_THROW(buffer.SaveToFile(dir.File("no/such/folder/x.svg")), TextFileError);
+}
+
+// Ends the test program instead of letting a regression wait forever on a FIFO or read a
+// device that never ends.
+class Deadline {
+public:
+    explicit Deadline(unsigned seconds) { ::alarm(seconds); }
+    ~Deadline() { ::alarm(0); }
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+};
+
+TEST(TextBufferFiles, OnlyRegularFilesAreReadAndNothingWaits)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo.xyz").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.Path() / "folder.xyz");
+    const Deadline deadline(20);
+    for (const std::string& name : {std::string("/dev/zero"), dir.File("fifo.xyz"), dir.File("folder.xyz")}) {
+        SCOPED_TRACE(name);
+        TextBuffer buffer;
+        buffer.Add("kept");
+        try {
+            buffer.LoadFromFile(name);
+            ADD_FAILURE() << "no error";
+        } catch (const TextFileError& error) {
+            EXPECT_EQ(std::string(error.what()), "Cannot open file \"" + name + "\". It is not a regular file");
+        }
+        EXPECT_EQ(buffer.Lines(), std::vector<std::string>{"kept"});
+    }
+    // A regular file reached through a link is read; files in /proc tell no size but are read.
+    std::filesystem::create_symlink("/proc/self/status", dir.Path() / "status");
+    TextBuffer status;
+    status.LoadFromFile(dir.File("status"));
+    EXPECT_GT(status.Count(), 1u);
+}
+
+TEST(TextBufferFiles, NamesAreBytesAndShownEscaped)
+{
+    TempDir dir;
+    const std::string name = dir.File("bad\xff.xyz");
+    std::ofstream(name, std::ios::binary) << "1\n\nC 0 0 0\n";
+    TextBuffer buffer;
+    buffer.LoadFromFile(name);
+    EXPECT_EQ(buffer.Count(), 3u);
+    try {
+        buffer.LoadFromFile(dir.File("missing\x1b[2J\xfe.xyz"));
+        FAIL() << "no error";
+    } catch (const TextFileError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot open file \"" + dir.File("missing\\x1b[2J\\xfe.xyz") + "\". No such file or directory");
+    }
+}
+
+TEST(TextBufferFiles, SaveReplacesOnlyAWholeFileAndNeverWaitsOnAFifo)
+{
+    TempDir dir;
+    TextBuffer buffer;
+    buffer.Add("<svg/>");
+    std::ofstream(dir.File("old.svg"), std::ios::binary) << "old";
+    ASSERT_EQ(::mkfifo(dir.File("fifo.svg").c_str(), 0600), 0);
+    const Deadline deadline(20);
+    try {
+        buffer.SaveToFile(dir.File("fifo.svg"));
+        FAIL() << "no error";
+    } catch (const TextFileError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot write file \"" + dir.File("fifo.svg") + "\". It is not a regular file");
+    }
+    buffer.SaveToFile(dir.File("old.svg"));
+    std::ifstream in(dir.File("old.svg"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "<svg/>\r\n");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"fifo.svg", "old.svg"}));
 }
 
 }  // namespace

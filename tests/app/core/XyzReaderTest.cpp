@@ -170,6 +170,37 @@ TEST_F(XyzReaderTest, UnknownSymbolWithoutFallbackIsRejectedByName)
     EXPECT_EQ(atoms.Data[0].N, CarbonIndex);
 }
 
+TEST_F(XyzReaderTest, OffendingTextIsQuotedShortenedWithControlCharactersEscaped)
+{
+    MListAdr<MAtom*> withoutFallback;
+    LoadSmallElements(withoutFallback, false);
+    struct Case {
+        const char* name;
+        std::string symbol;
+        std::string quoted;
+    };
+    const Case cases[] = {
+        // Control characters separate fields unless the field is quoted.
+        {"escape sequences", "\"X\x1b]0;x\x07\x1b[2J\"", "X\\x1b]0;x\\x07\\x1b[2J"},
+        {"a character that reverses the line", "X\xe2\x80\xae", "X\\u202e"},
+        {"a symbol of 200 letters", std::string(200, 'Q'), std::string(80, 'Q') + "..."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const XyzReadResult result = ReadXyz(LinesOf("1\n\n" + c.symbol + " 0 0 1\n"), withoutFallback, atoms);
+        EXPECT_EQ(result.outcome, XyzReadOutcome::UnknownElement);
+        EXPECT_EQ(result.message, "Unknown element \"" + c.quoted + "\" in *.xyz file in line 2");
+    }
+
+    // The count line of a one-line file of a megabyte.
+    try {
+        Read(std::string(1 << 20, '7') + "\x1b[2J");
+        FAIL() << "no conversion error";
+    } catch (const MConvertError& error) {
+        EXPECT_EQ(std::string(error.what()), "'" + std::string(80, '7') + "...' is not a valid integer value");
+    }
+}
+
 TEST(XyzReaderCorpus, EveryRealFileLoadsOrFailsWithItsMessage)
 {
     const auto files = CorpusXyzFiles();
