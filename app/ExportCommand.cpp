@@ -2,16 +2,19 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 #include <optional>
 #include <ostream>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 
 #include "ElementTable.h"
 #include "MBmpSaveLoad.h"
+#include "MFileName.h"
 #include "MFunction.h"
+#include "MMessageText.h"
 #include "ScenePipeline.h"
 #include "SvgWriter.h"
 #include "TextBuffer.h"
@@ -73,7 +76,13 @@ const DecimalOption DecimalOptions[] = {
      [](ExportOptions& o, double v) { o.Cell.Dy = v; }},
 };
 
-CommandLine UsageError(const QString& text) { return {CommandLine::Action::UsageError, {}, text.toStdString()}; }
+CommandLine UsageError(const QString& text) { return {CommandLine::Action::UsageError, {}, FileNameToBytes(text)}; }
+
+// An argument quoted in a message: its bytes, shortened and escaped like file text.
+QString QuotedArgument(const QString& argument)
+{
+    return QString::fromStdString(MessageExcerpt(FileNameToBytes(argument)));
+}
 
 std::optional<int> WholeNumber(const QString& text)
 {
@@ -89,7 +98,8 @@ std::optional<int> WholeNumber(const QString& text)
     return value;
 }
 
-std::string LocalFileName(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
+// The arguments hold names as FileNameFromBytes made them, so every byte comes back.
+std::string LocalFileName(const QString& fileName) { return FileNameToBytes(fileName); }
 
 // The extension the savers choose by: from the last dot of the last path component, lower case.
 QString LowerExtension(const QString& fileName)
@@ -101,23 +111,38 @@ QString LowerExtension(const QString& fileName)
 
 void Report(std::ostream& err, const std::string& message) { err << MessagePrefix << message << '\n'; }
 
-std::string JsonString(const std::string& text)
+// Control characters, invisible characters that reorder a line, and surrogates (escaped when
+// they stand alone).
+bool NeedsJsonEscape(char16_t unit)
 {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            constexpr char hex[] = "0123456789abcdef";
-            quoted += "\\u00";
-            quoted += hex[(c >> 4) & 0xF];
-            quoted += hex[c & 0xF];
-        } else {
-            quoted += c;
-        }
+    return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F) || unit == 0x200E || unit == 0x200F
+        || (unit >= 0x2028 && unit <= 0x202E) || (unit >= 0x2066 && unit <= 0x2069) || QChar::isSurrogate(unit);
+}
+
+bool IsPairedSurrogate(const QString& text, qsizetype i)
+{
+    const auto unitAt = [&](qsizetype k) { return text[k].unicode(); };
+    return (QChar::isHighSurrogate(unitAt(i)) && i + 1 < text.size() && QChar::isLowSurrogate(unitAt(i + 1)))
+        || (QChar::isLowSurrogate(unitAt(i)) && i > 0 && QChar::isHighSurrogate(unitAt(i - 1)));
+}
+
+// A name as a JSON string. Nothing in it reaches a terminal unescaped; a byte that is not
+// UTF-8 appears as the escape of its stand-in ("\udcff", see MFileName.h), which a reader
+// that keeps lone surrogates turns back into the same bytes.
+std::string JsonString(const QString& text)
+{
+    QString quoted = "\"";
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit == u'"' || unit == u'\\')
+            quoted += QChar(u'\\');
+        if (NeedsJsonEscape(unit) && !IsPairedSurrogate(text, i))
+            quoted += QString("\\u%1").arg(static_cast<unsigned>(unit), 4, 16, QChar(u'0'));
+        else
+            quoted += QChar(unit);
     }
-    return quoted + '"';
+    // Every lone surrogate is escaped by now, so the UTF-8 conversion keeps everything.
+    return (quoted + '"').toStdString();
 }
 
 std::string JsonNumber(float value) { return std::isfinite(value) ? FloatToSvg(value) : "null"; }
@@ -125,7 +150,7 @@ std::string JsonNumber(float value) { return std::isfinite(value) ? FloatToSvg(v
 void PrintInfo(std::ostream& out, const ExportOptions& options, int atomsRead, const Scene& scene,
                const StickFactors& factors)
 {
-    out << "{\"file\":" << JsonString(options.XyzFile.toStdString())
+    out << "{\"file\":" << JsonString(options.XyzFile)
         << ",\"atomsRead\":" << std::to_string(atomsRead)
         << ",\"atomsAfterRepetition\":" << std::to_string(scene.LXyzTrans.FCount)
         << ",\"sticks\":" << std::to_string(scene.LStick.FCount)
@@ -201,9 +226,10 @@ bool WriteOut(const ExportOptions& options, ScenePipeline& pipeline, std::ostrea
         }
     }
     const QImage& bitmap = pipeline.Picture(options.StickRadiusPosition);
-    if (BmpSaveToFile(&bitmap, options.OutFile))
+    std::string reason;
+    if (BmpSaveToFile(&bitmap, options.OutFile, reason))
         return true;
-    Report(err, std::string(NotSavedMessage) + " (not saved): " + options.OutFile.toStdString());
+    Report(err, std::string(NotSavedMessage) + " (not saved): " + reason);
     return false;
 }
 
@@ -246,19 +272,30 @@ QString ReadControlValues(const QCommandLineParser& parser, ExportOptions& optio
                 .arg(option.name)
                 .arg(option.minimum)
                 .arg(option.maximum)
-                .arg(text);
+                .arg(QuotedArgument(text));
         option.set(options, *value);
     }
     for (const DecimalOption& option : DecimalOptions) {
         if (!parser.isSet(option.name))
             continue;
         try {
-            option.set(options, StrToDoubleInSingleRange(parser.value(option.name).toStdString()));
+            option.set(options, StrToDoubleInSingleRange(FileNameToBytes(parser.value(option.name))));
         } catch (const MConvertError& error) {
             return QString("--%1: %2").arg(option.name, QString::fromStdString(error.what()));
         }
     }
     return {};
+}
+
+// The folder of the running program, byte for byte (Qt's own answer loses bytes that are not
+// UTF-8).
+QString ProgramFolder()
+{
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return QCoreApplication::applicationDirPath();
+    return FileNameFromBytes(program.parent_path().native());
 }
 
 }  // namespace
@@ -267,8 +304,9 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& defaul
 {
     QCommandLineParser parser;
     AddOptions(parser);
+    // The parser quotes unknown options whole; escape what it quotes.
     if (!parser.parse(arguments))
-        return UsageError(parser.errorText());
+        return UsageError(QString::fromStdString(EscapedForMessage(FileNameToBytes(parser.errorText()))));
     if (parser.isSet("help"))
         return {CommandLine::Action::Help, {}, parser.helpText().toStdString()};
     if (parser.isSet("version"))
@@ -320,7 +358,7 @@ int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err
 
 int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err)
 {
-    const QString defaultElementFile = QCoreApplication::applicationDirPath() + '/' + ElementTableFileName;
+    const QString defaultElementFile = ProgramFolder() + '/' + ElementTableFileName;
     const CommandLine command = ParseCommandLine(arguments, defaultElementFile);
     switch (command.action) {
     case CommandLine::Action::Help:

@@ -21,6 +21,7 @@
 #include <gif_lib.h>
 
 #include "Corpus.h"
+#include "MFileName.h"
 #include "MFunction.h"
 #include "TempDir.h"
 
@@ -44,7 +45,7 @@ Outcome RunInProcess(const std::vector<std::string>& arguments)
 {
     QStringList list{"pelmora"};
     for (const std::string& argument : arguments)
-        list << QString::fromStdString(argument);
+        list << FileNameFromBytes(argument);  // as the program's main() decodes them
     std::ostringstream out, err;
     const int status = RunCommandLine(list, out, err);
     return {status, out.str(), err.str()};
@@ -199,7 +200,8 @@ TEST_F(ExportCommandTest, OutputThatCannotBeWrittenExitsWithOne)
     const std::string picture = File("no-such-folder/out.png");
     const Outcome notSaved = RunInProcess({"--export", picture, "--elements", table, pair});
     EXPECT_EQ(notSaved.status, ExitFailure);
-    EXPECT_EQ(notSaved.err, "pelmora: Не сохранено (not saved): " + picture + "\n");
+    EXPECT_EQ(notSaved.err,
+              "pelmora: Не сохранено (not saved): Cannot create file \"" + picture + "\". No such file or directory\n");
 
     const Outcome svg = RunInProcess({"--export", File("no-such-folder/out.svg"), "--elements", table, pair});
     EXPECT_EQ(svg.status, ExitFailure);
