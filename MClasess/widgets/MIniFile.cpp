@@ -1,8 +1,11 @@
 #include "MIniFile.h"
 #include "MIniText.h"
+#include "MFileName.h"
+#include "MFileSave.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include <string_view>
 
 namespace {
 
@@ -85,16 +88,8 @@ void MIniFile::AddLine(Section* section, const QString& line)
 
 bool MIniFile::SaveToFile(const QString& fileName) const
 {
-    QSaveFile file(fileName);
-    // Unbuffered: a buffered flush that the disk cuts short (full, or over a size limit) is
-    // not reported, and the commit would put a cut file in place of the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
     const QByteArray bytes = EncodeIniText(ToText());
-    // An uncommitted QSaveFile removes its temporary file and leaves the target alone.
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    return SaveFileAtomically(FileNameToBytes(fileName), std::string_view(bytes.constData(), bytes.size())).saved;
 }
 
 QString MIniFile::ToText() const

@@ -14,8 +14,8 @@
 // value, so each CR or LF in a written value is stored as a space.
 //
 // Reading decodes as MIniText.h describes; writing produces UTF-8 without a byte-order mark,
-// lines ending in LF, through a temporary file beside the target that replaces it only once it
-// is completely written.
+// lines ending in LF, saved as MFileSave.h describes: the old file is replaced only once the new
+// one is completely on the disk.
 
 #include <QHash>
 #include <QString>

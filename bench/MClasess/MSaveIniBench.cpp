@@ -11,12 +11,16 @@
 //   BM_SaveWindowState/1     the same in a folder held in memory (/dev/shm), where the flush
 //                            to the disk costs nothing: what the save itself costs.
 //   BM_SaveWalkInMemory      the walk alone, into an ini held in memory.
+//   BM_SaveFileAlone/0, /1   writing the same text with SaveFileAtomically, nothing else: the
+//                            part of the save that the file system decides (on the disk, two
+//                            flushes: the file and its folder).
 //   BM_LoadWindowState       LoadFromFileIni as the constructor calls it.
 
 #include "FrameBmp_.h"
 #include "MCategoryPanel.h"
 #include "MCategoryPanelGroup.h"
 #include "MIniFile.h"
+#include "MFileSave.h"
 #include "MSaveIni.h"
 
 #include <QApplication>
@@ -33,6 +37,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -140,6 +145,20 @@ void BM_SaveWalkInMemory(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SaveWalkInMemory)->Unit(benchmark::kMillisecond);
+
+void BM_SaveFileAlone(benchmark::State& state)
+{
+    const Fixture fixture(state.range(0) != 0);
+    const std::string fileName = (fixture.Code() + QStringLiteral(".ini")).toStdString();
+    MIniFile ini;
+    if (!ini.LoadFromFile(QString::fromStdString(fileName)))
+        throw std::runtime_error("the settings file cannot be read");
+    const std::string text = ini.ToText().toStdString();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SaveFileAtomically(fileName, text).saved);
+    state.SetLabel(state.range(0) != 0 ? "folder in memory" : "folder on disk");
+}
+BENCHMARK(BM_SaveFileAlone)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_LoadWindowState(benchmark::State& state)
 {
