@@ -313,7 +313,7 @@ void TFrameBmp::DrawPicture()
     const QRect visible(VisibleArea.X, VisibleArea.Y, VisibleArea.W, VisibleArea.H);
     const TViewPictureKey key{Bmp, Bmp->cacheKey(), visible, target.size(), IsSmoothing(),
                               palette().color(QPalette::Window).rgb()};
-    if (!(key == FViewPictureKey) || FViewPicture.size() != target.size()) {
+    if (!(key == FViewPictureKey)) {
         StretchPicture(visible, target.size());
         FViewPictureKey = key;
     }
