@@ -13,17 +13,28 @@
 // shows it pixel for pixel (same style, same fonts, same layout) before it trusts these
 // rectangles; PREFIX-frame.ppm, the paint box above the overview in its corner, the picture a
 // freshly started window shows. The probe never closes the window, so it writes no settings.
+//
+//   FormMainLayoutProbe --start-error PROGRAM_DIR PICTURE.ppm
+//
+// makes the window as the program in PROGRAM_DIR would, expecting it to fail for want of an
+// element table, prints the message, and shows the critical message box the program should show
+// with it, on the real display (the box's width and button pictures follow the screen and the
+// platform), drawing it into PICTURE: the test compares the program's box with it.
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionSlider>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "FormMain_.h"
 #include "FrameBmpPanel.h"
@@ -123,16 +134,8 @@ TFormMainDialogs SilentDialogs()
     return dialogs;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int ProbeWindow(int argc, char** argv)
 {
-    if (argc < 4 || argc > 6) {
-        std::fprintf(stderr, "usage: %s DATA_DIR WIDTH HEIGHT [XYZ_FILE [PREFIX]]\n", argv[0]);
-        return 2;
-    }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
     try {
         TFormMain window(QString::fromLocal8Bit(argv[1]), SilentDialogs());
         window.resize(std::atoi(argv[2]), std::atoi(argv[3]));
@@ -157,4 +160,53 @@ int main(int argc, char** argv)
         return 1;
     }
     return 0;
+}
+
+// Waits up to ten seconds for a shown widget's window to be on the screen.
+bool WaitUntilExposed(QWidget& widget)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!(widget.windowHandle() != nullptr && widget.windowHandle()->isExposed()) && clock.elapsed() < 10000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QApplication::processEvents();
+    return widget.windowHandle() != nullptr && widget.windowHandle()->isExposed();
+}
+
+int ProbeStartError(const QString& programFolder, const QString& picture)
+{
+    try {
+        TFormMain window(programFolder, SilentDialogs());
+    } catch (const TFormMainStartError& error) {
+        std::printf("%s\n", error.what());
+        QMessageBox box(QMessageBox::Critical, "Pelmora", QString::fromStdString(error.what()), QMessageBox::Ok);
+        box.show();
+        if (!WaitUntilExposed(box)) {
+            std::fprintf(stderr, "the message box did not appear\n");
+            return 1;
+        }
+        return box.grab().toImage().convertToFormat(QImage::Format_RGB888).save(picture, "PPM") ? 0 : 1;
+    }
+    std::fprintf(stderr, "the window was made without an element table in %s\n", qPrintable(programFolder));
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::string_view(argv[1]) == "--start-error") {
+        QApplication application(argc, argv);
+        return ProbeStartError(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    if (argc < 4 || argc > 6) {
+        std::fprintf(stderr,
+                     "usage: %s DATA_DIR WIDTH HEIGHT [XYZ_FILE [PREFIX]]\n"
+                     "       %s --start-error PROGRAM_DIR PICTURE.ppm\n",
+                     argv[0], argv[0]);
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    return ProbeWindow(argc, argv);
 }

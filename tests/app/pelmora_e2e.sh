@@ -7,7 +7,8 @@
 #   - Ctrl+S, a name typed into the file dialog, Enter: the SVG written is byte for byte what
 #     `pelmora --export` writes with the settings the window saved;
 #   - Ctrl+Q closes the window, which saves the bars; a second start shows the same picture;
-#   - a start without the element table shows the message, no main window, and ends with 1.
+#   - a start without the element table shows the message (the box on the screen is the one the
+#     probe shows with the expected text), no main window, and ends with 1.
 #
 # Qt draws its controls itself, so the X server cannot say where they are. FormMainLayoutProbe
 # builds the same window offscreen (same style, same fonts) and prints the controls' rectangles;
@@ -295,15 +296,24 @@ pass "the second start restored the bars and showed the same picture"
 
 # ---- A start without the element table ----------------------------------------------------------
 
+# The probe shows the box the program should show, with the message for this folder, and draws
+# it; it runs on the screen, so that the box gets the screen's width and the platform's buttons.
+"$work/probe/FormMainLayoutProbe" --start-error "$work/notable" "$work/probe-box.ppm" \
+    > "$work/message" 2> "$work/probe.err" || fail "the probe failed to show the start-up message"
 start "$work/notable/pelmora" notable "$xyz"
 wait_for_window DIALOG "the message about the element table"
 box=$found
 [[ $(xdotool getwindowname "$box") == Pelmora ]] || fail "the message box is titled \"$(xdotool getwindowname "$box")\""
+box_as_probed() {
+    import -window "$box" "$work/box.png"
+    same_picture "$work/box.png" "$work/probe-box.ppm"
+}
+poll box_as_probed || fail "the message box does not show \"$(cat "$work/message")\""
 [[ -z "$(windows_of_kind NORMAL)" ]] || fail "a main window appeared without the element table"
 key "$box" Return
 wait_for_end
 [[ $status == 1 ]] || fail "without the element table the program ended with $status, not 1"
 [[ ! -e "$work/notable/pelmora.ini" ]] || fail "without the element table a settings file was written"
-pass "without the element table: the message, no main window, status 1"
+pass "without the element table: the message \"$(cat "$work/message")\", no main window, status 1"
 
 echo "pelmora_e2e: $passed passed, 0 failed"
