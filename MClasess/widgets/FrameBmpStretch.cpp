@@ -63,23 +63,40 @@ void AndRows(std::uint32_t* merged, const std::uint32_t* a, const std::uint32_t*
         merged[i] = a[i] & b[i];
 }
 
-// merged[i] = rows[0][i] & rows[1][i] & ... for `rowCount` rows, all rows read side by side.
-void AndBlock(std::uint32_t* merged, const std::uint32_t* const* rows, int rowCount, int count) noexcept
+// merged[i] = rows[0][i] & rows[1][i] & ... for `RowCount` rows, all rows read side by side.
+template <int RowCount>
+void AndBlock(std::uint32_t* merged, const std::uint32_t* const* rows, int count) noexcept
 {
     int i = 0;
 #if defined(__SSE2__)
     for (; i + 4 <= count; i += 4) {
         __m128i value = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[0] + i));
-        for (int r = 1; r < rowCount; ++r)
+        for (int r = 1; r < RowCount; ++r)
             value = _mm_and_si128(value, _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r] + i)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(merged + i), value);
     }
 #endif
     for (; i < count; ++i) {
         std::uint32_t value = rows[0][i];
-        for (int r = 1; r < rowCount; ++r)
+        for (int r = 1; r < RowCount; ++r)
             value &= rows[r][i];
         merged[i] = value;
+    }
+}
+
+// The same for 2 to kRowsPerPass rows.
+void AndBlock(std::uint32_t* merged, const std::uint32_t* const* rows, int rowCount, int count) noexcept
+{
+    switch (rowCount) {
+    case 2:
+        AndBlock<2>(merged, rows, count);
+        break;
+    case 3:
+        AndBlock<3>(merged, rows, count);
+        break;
+    default:
+        AndBlock<4>(merged, rows, count);
+        break;
     }
 }
 
@@ -106,17 +123,26 @@ int PowerOfTwoNotAbove(int value) noexcept
     return power;
 }
 
-// One view row from one merged picture row, which this overwrites. The blocks along a row are all
-// n or n + 1 pixels long (the centres of the picture pixels are evenly spaced); with `span` the
-// largest power of two not above n, each block is the union of two windows of `span` pixels, its
-// first and its last. AND does not mind the overlap, and the windows of the whole row come from
-// log2(span) passes of plain shifted ANDs.
+// One view row from one merged picture row, which this may overwrite. The blocks along a row are
+// all n or n + 1 pixels long (the centres of the picture pixels are evenly spaced); with `span`
+// the largest power of two not above n, each block is the union of two windows of `span` pixels,
+// its first and its last, and AND does not mind the overlap. Up to four pixels a block is read
+// directly; longer blocks take windows that log2(span) passes of shifted ANDs leave in the row.
 void MergeColumns(std::uint32_t* line, int width, const TSpanMap& columns, std::uint32_t* out)
 {
+    const int count = static_cast<int>(columns.First.size());
     const int span = PowerOfTwoNotAbove(columns.Narrowest);
+    if (span <= 2) {
+        const int inner = span - 1;  // 0: blocks of 1 or 2 pixels, 1: blocks of 2 to 4
+        for (int c = 0; c < count; ++c) {
+            const int first = columns.First[c];
+            const int last = first + columns.Count[c] - 1;
+            out[c] = (line[first] & line[first + inner] & line[last - inner] & line[last]) | kOpaque;
+        }
+        return;
+    }
     for (int shift = 1; shift < span; shift *= 2)
         AndRows(line, line, line + shift, width - shift);
-    const int count = static_cast<int>(columns.First.size());
     for (int c = 0; c < count; ++c) {
         const int first = columns.First[c];
         out[c] = (line[first] & line[first + columns.Count[c] - span]) | kOpaque;
@@ -158,11 +184,12 @@ void StretchBlackOnWhite(QImage& target, const QRect& targetRect, const QImage& 
             blockRows.resize(static_cast<std::size_t>(rows.Count[d]));
             for (int r = 0; r < rows.Count[d]; ++r)
                 blockRows[r] = PictureRow(source, sourceRect.y() + first + r, sourceRect.x());
-            // A few rows at a time: more streams than that only crowd the prefetcher.
+            // Up to four rows a pass; after the first pass the merged row is one of the four.
             AndBlock(merged.data(), blockRows.data(), std::min(rows.Count[d], kRowsPerPass), width);
             for (int r = kRowsPerPass; r < rows.Count[d]; r += kRowsPerPass - 1) {
                 blockRows[r - 1] = merged.data();
-                AndBlock(merged.data(), blockRows.data() + r - 1, std::min(rows.Count[d] - r + 1, kRowsPerPass), width);
+                const int passRows = std::min(rows.Count[d] - r + 1, kRowsPerPass);
+                AndBlock(merged.data(), blockRows.data() + r - 1, passRows, width);
             }
             line = merged.data();
         } else if (shrinksColumns) {

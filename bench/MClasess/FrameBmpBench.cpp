@@ -98,20 +98,33 @@ void BM_BuildReducedCopies(benchmark::State& state)
 BENCHMARK(BM_BuildReducedCopies)->Unit(benchmark::kMillisecond);
 
 // Redraw right after the owner has drawn into the picture, as the main window redraws after every
-// move of a bar: with smoothing, the reduced copy is built within this redraw.
+// move of a bar: with smoothing, the reduced copy is built within this redraw. With the overview
+// shown, its copy of the picture is rebuilt too; the main window's overview is hidden except
+// for three seconds after the view moves.
 void BM_RedrawAfterOwnerChange(benchmark::State& state)
 {
     QImage picture = Picture().copy();
     const auto frame = LoadedFrame(state.range(0) != 0, &picture);
+    const bool overview = state.range(1) != 0;
+    if (!overview) {
+        frame->MenuItemPaintBoxSFix->setChecked(false);
+        frame->PanelSHide();
+    }
     for (auto _ : state) {
         state.PauseTiming();
         picture.setPixel(0, 0, picture.pixel(0, 0) ^ 1u);  // the owner draws
         state.ResumeTiming();
         frame->Redraw();
     }
-    state.SetLabel(state.range(0) != 0 ? "smoothing" : "no smoothing");
+    state.SetLabel(std::string(state.range(0) != 0 ? "smoothing" : "no smoothing") +
+                   (overview ? ", overview shown" : ", overview hidden"));
 }
-BENCHMARK(BM_RedrawAfterOwnerChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedrawAfterOwnerChange)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_OverviewPaint(benchmark::State& state)
 {
