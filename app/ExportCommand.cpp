@@ -2,8 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 #include <optional>
 #include <ostream>
 
@@ -11,6 +9,7 @@
 #include <QCoreApplication>
 
 #include "ElementTable.h"
+#include "ElementTableLocation.h"
 #include "MBmpSaveLoad.h"
 #include "MFileName.h"
 #include "MFunction.h"
@@ -82,6 +81,18 @@ CommandLine UsageError(const QString& text) { return {CommandLine::Action::Usage
 QString QuotedArgument(const QString& argument)
 {
     return QString::fromStdString(MessageExcerpt(FileNameToBytes(argument)));
+}
+
+// Without --export and --info the window opens, on the file given or asking for one. The
+// drawing options stand for the window's controls, which the window restores itself.
+CommandLine WindowCommand(const QCommandLineParser& parser, const QStringList& files, ExportOptions options)
+{
+    if (const QStringList names = parser.optionNames(); !names.isEmpty())
+        return UsageError(QString("--%1 applies to --export and --info only").arg(names.front()));
+    if (files.size() > 1)
+        return UsageError("give at most one FILE.xyz");
+    options.XyzFile = files.isEmpty() ? QString() : files.front();
+    return {CommandLine::Action::Window, options, {}};
 }
 
 std::optional<int> WholeNumber(const QString& text)
@@ -236,7 +247,8 @@ bool WriteOut(const ExportOptions& options, ScenePipeline& pipeline, std::ostrea
 void AddOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
-        "Draws a molecular structure from an XYZ file as a ball-and-stick picture, without a window.\n"
+        "Shows a molecular structure from an XYZ file as a ball-and-stick picture in a window\n"
+        "(pelmora [FILE.xyz]), or draws it without a window (--export, --info).\n"
         "OUT ending in .svg gets an SVG drawing; .bmp, .png, .jpg, .jpeg and .gif get that picture\n"
         "(3000 x 3000 pixels); any other name gets a BMP file with .bmp appended.");
     parser.addHelpOption();
@@ -255,7 +267,7 @@ void AddOptions(QCommandLineParser& parser)
     for (const DecimalOption& option : DecimalOptions)
         parser.addOption({option.name, QString(option.description) + " A comma may mark decimals.", "V"});
     parser.addOption({"elements", "The element table (default: Atom.txt beside the program).", "FILE"});
-    parser.addPositionalArgument("FILE.xyz", "The XYZ file to draw.");
+    parser.addPositionalArgument("FILE.xyz", "The XYZ file to show or draw.");
 }
 
 // Sets the bars, spin edits and edits that were given; returns what is wrong with one of them,
@@ -287,17 +299,6 @@ QString ReadControlValues(const QCommandLineParser& parser, ExportOptions& optio
     return {};
 }
 
-// The folder of the running program, byte for byte (Qt's own answer loses bytes that are not
-// UTF-8).
-QString ProgramFolder()
-{
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return QCoreApplication::applicationDirPath();
-    return FileNameFromBytes(program.parent_path().native());
-}
-
 }  // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments, const QString& defaultElementFile)
@@ -323,9 +324,9 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& defaul
     }
     if (const QString wrong = ReadControlValues(parser, options); !wrong.isEmpty())
         return UsageError(wrong);
-    if (options.OutFile.isEmpty() && !options.Info)
-        return UsageError("the window is not available yet: give --export OUT or --info");
     const QStringList files = parser.positionalArguments();
+    if (options.OutFile.isEmpty() && !options.Info)
+        return WindowCommand(parser, files, options);
     if (files.size() != 1)
         return UsageError(files.isEmpty() ? "no FILE.xyz given" : "give exactly one FILE.xyz");
     options.XyzFile = files.front();
@@ -358,7 +359,7 @@ int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err
 
 int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err)
 {
-    const QString defaultElementFile = ProgramFolder() + '/' + ElementTableFileName;
+    const QString defaultElementFile = ElementTablePath(ProgramFolder());
     const CommandLine command = ParseCommandLine(arguments, defaultElementFile);
     switch (command.action) {
     case CommandLine::Action::Help:
@@ -367,6 +368,9 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
         return ExitSuccess;
     case CommandLine::Action::Export:
         return RunExport(command.options, out, err);
+    case CommandLine::Action::Window:
+        err << MessagePrefix << "the window is opened by the program itself, not by this command line runner\n";
+        return ExitUsage;
     case CommandLine::Action::UsageError:
         break;
     }

@@ -24,6 +24,7 @@
 #include "ElementTableLocation.h"
 #include "FrameBmp_.h"
 #include "KFactor.h"
+#include "MFileName.h"
 #include "MFunction.h"
 #include "MSingle.h"
 #include "MSaveIni.h"
@@ -34,7 +35,16 @@ namespace {
 // The settings file lies beside the executable (or two folders up in a build with a map file).
 const QString SettingsFileCode = QStringLiteral("0|2");
 
-std::string LocalFileName(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
+// Names from the command line keep bytes that are not UTF-8 (MFileName.h); names from the
+// dialogs are plain text. Both come back as the bytes of the file system.
+std::string LocalFileName(const QString& fileName) { return FileNameToBytes(fileName); }
+
+// The caption: the file's name without its folder, a byte that is not UTF-8 shown as U+FFFD.
+QString CaptionOf(const QString& fileName)
+{
+    const std::string bytes = FileNameToBytes(fileName);
+    return QString::fromUtf8(bytes.substr(bytes.rfind('/') + 1));
+}
 
 // The platform's general float text of a factor, with the user's decimal mark.
 QString FactorText(double value)
@@ -164,7 +174,7 @@ void TFormMain::OpenFile(const QString& fileName)
 {
     Guarded([&] {
         memo_.LoadFromFile(LocalFileName(fileName));
-        setWindowTitle(QFileInfo(fileName).fileName());
+        setWindowTitle(CaptionOf(fileName));
         const XyzReadResult read = pipeline_.ReadXyz(memo_.Lines());
         if (!read.message.empty())
             dialogs_.ShowMessage(this, QString::fromStdString(read.message));

@@ -2,10 +2,76 @@
 #include <exception>
 #include <iostream>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
+#include <QIcon>
+#include <QMessageBox>
+#include <QTimer>
 
+#include "ElementTableLocation.h"
 #include "ExportCommand.h"
+#include "FormMain_.h"
 #include "MFileName.h"
+#include "MTrace.h"
+
+namespace {
+
+constexpr const char* DisplayName = "Pelmora";
+
+// Whether a window can be shown: a display to connect to, or a platform chosen by the caller
+// (the offscreen one of the tests, say).
+bool HasDisplay()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    return false;
+}
+
+void NameTheApplication()
+{
+    QCoreApplication::setApplicationName("pelmora");
+    QCoreApplication::setApplicationVersion(PELMORA_VERSION);
+}
+
+// The window: made, shown, and then asked for its first file. A missing or broken element
+// table ends the program before any window appears, with the reason and a failure status.
+int RunWindow(int argc, char** argv, const QString& fileName)
+{
+    if (!HasDisplay()) {
+        std::cerr << "pelmora: cannot open the window: there is no display (DISPLAY and WAYLAND_DISPLAY are "
+                     "not set); --export and --info draw without one\n";
+        return ExitFailure;
+    }
+    QApplication application(argc, argv);
+    NameTheApplication();
+    QGuiApplication::setApplicationDisplayName(DisplayName);
+    QGuiApplication::setDesktopFileName("pelmora");
+    QGuiApplication::setWindowIcon(QIcon(":/icons/pelmora.svg"));
+    (void)TraceStartIfViewerRunning();
+    try {
+        TFormMain window(ProgramFolder());
+        window.show();
+        QTimer::singleShot(0, &window, [&window, fileName] { window.OpenAtStart(fileName); });
+        return QApplication::exec();
+    } catch (const TFormMainStartError& error) {
+        QMessageBox::critical(nullptr, DisplayName, QString::fromStdString(error.what()));
+    }
+    return ExitFailure;
+}
+
+// --export, --info, --help, --version and wrong arguments need no display: a core application
+// loads no platform plugin.
+int RunHeadless(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    NameTheApplication();
+    // Qt's own arguments() replaces bytes that are not UTF-8; file names keep them here.
+    return RunCommandLine(ArgumentsFromBytes(argc, argv), std::cout, std::cerr);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -13,13 +79,10 @@ int main(int argc, char** argv)
     // instead of the signal ending the program halfway through a save.
     std::signal(SIGXFSZ, SIG_IGN);
     try {
-        // Until the window exists the program only exports. A core application loads no
-        // platform plugin, so the export runs on machines without a display.
-        QCoreApplication application(argc, argv);
-        QCoreApplication::setApplicationName("pelmora");
-        QCoreApplication::setApplicationVersion(PELMORA_VERSION);
-        // Qt's own arguments() replaces bytes that are not UTF-8; file names keep them here.
-        return RunCommandLine(ArgumentsFromBytes(argc, argv), std::cout, std::cerr);
+        const CommandLine command = ParseCommandLine(ArgumentsFromBytes(argc, argv), {});
+        if (command.action == CommandLine::Action::Window)
+            return RunWindow(argc, argv, command.options.XyzFile);
+        return RunHeadless(argc, argv);
     } catch (const std::exception& error) {
         std::cerr << "pelmora: " << error.what() << '\n';
     } catch (...) {

@@ -106,8 +106,8 @@ TEST_F(ExportCommandTest, UsageErrorsExitWithTwoAndWriteNothing)
     };
     const std::string out = File("out.png");
     const Case cases[] = {
-        {"nothing at all", {}, "the window is not available yet: give --export OUT or --info"},
-        {"a file and nothing to do with it", {pair}, "the window is not available yet"},
+        {"drawing options for the window", {"--nx", "2", pair}, "--nx applies to --export and --info only"},
+        {"two files for the window", {pair, pair}, "give at most one FILE.xyz"},
         {"unknown option", {"--export", out, "--colour", pair}, "Unknown option 'colour'"},
         {"option without its value", {pair, "--export"}, "Missing value after '--export'"},
         {"no file", {"--export", out}, "no FILE.xyz given"},
@@ -138,6 +138,16 @@ TEST_F(ExportCommandTest, UsageErrorsExitWithTwoAndWriteNothing)
         EXPECT_EQ(outcome.out, "");
     }
     EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"elements.txt", "pair.xyz"}));
+}
+
+TEST_F(ExportCommandTest, WithoutExportOrInfoTheWindowOpensOnTheFileGiven)
+{
+    const CommandLine asking = ParseCommandLine({"pelmora"}, "Atom.txt");
+    EXPECT_EQ(asking.action, CommandLine::Action::Window);
+    EXPECT_TRUE(asking.options.XyzFile.isEmpty());
+    const CommandLine opening = ParseCommandLine({"pelmora", QString::fromStdString(pair)}, "Atom.txt");
+    EXPECT_EQ(opening.action, CommandLine::Action::Window);
+    EXPECT_EQ(opening.options.XyzFile.toStdString(), pair);
 }
 
 TEST_F(ExportCommandTest, HelpAndVersion)
@@ -431,7 +441,10 @@ TEST(PelmoraProgram, ExitStatusReachesTheCaller)
     EXPECT_NE(tiled.out.find("\"atomsAfterRepetition\":400,"), std::string::npos) << tiled.out;
     EXPECT_EQ(RunProgram({"--info", "missing.xyz"}, workingDirectory).status, ExitFailure);
     EXPECT_EQ(RunProgram({"--info", "--nx", "11", example}, workingDirectory).status, ExitUsage);
-    EXPECT_EQ(RunProgram({example}, workingDirectory).status, ExitUsage);
+    // Without --export or --info the window opens; with no display it cannot, and says so.
+    const Outcome window = RunProgram({example}, workingDirectory);
+    EXPECT_EQ(window.status, ExitFailure);
+    EXPECT_NE(window.err.find("there is no display"), std::string::npos) << window.err;
 }
 
 }  // namespace
