@@ -15,6 +15,56 @@ XyzReadResult ScenePipeline::ReadXyz(const std::vector<std::string>& lines)
     return ::ReadXyz(lines, scene_.LAtom, scene_.LXyz);
 }
 
+XyzReadResult ScenePipeline::OpenXyz(std::string text)
+{
+    XyzReadResult indexed = IndexXyz(std::move(text));
+    return indexed.Rebuild() ? ReadFrame(1) : indexed;
+}
+
+XyzReadResult ScenePipeline::IndexXyz(std::string text)
+{
+    auto document = std::make_shared<const XyzDocument>(std::move(text));
+    if (!document->FormsFrames())
+        return document->CountMismatch();
+    ShareXyz(std::move(document));
+    return {};
+}
+
+void ScenePipeline::ShareXyz(std::shared_ptr<const XyzDocument> document)
+{
+    document_ = std::move(document);
+    frame_ = 0;
+}
+
+XyzReadResult ScenePipeline::ReadFrame(int frame)
+{
+    frame_ = frame;
+    return document_->ReadFrame(frame, scene_.LAtom, scene_.LXyz);
+}
+
+XyzReadResult ScenePipeline::StepToFrame(int frame)
+{
+    MList<MPoint3DN<float>> atoms;
+    XyzReadResult read = document_->ReadFrame(frame, scene_.LAtom, atoms);
+    if (read.outcome != XyzReadOutcome::Read)
+        return read;
+    scene_.LXyz.Clear();
+    for (int i = 0; i < atoms.FCount; ++i)
+        scene_.LXyz.Add(atoms.Data[i]);
+    frame_ = frame;
+    return read;
+}
+
+StickFactors ScenePipeline::Rebuild(const StickControls& sticks, const TranslationCell& cell, const ViewAngles& angles)
+{
+    ChangeSticks(sticks, angles);
+    BuildGroups();
+    Translate(cell);
+    const StickFactors factors = ChangeSticks(sticks, angles);
+    ChangeView(angles);
+    return factors;
+}
+
 StickFactors ScenePipeline::ChangeSticks(const StickControls& sticks, const ViewAngles& angles)
 {
     const float kMin = scene_.UpdateSticks(sticks);

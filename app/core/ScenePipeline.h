@@ -15,6 +15,8 @@
 #include <QImage>
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "ElementTable.h"
@@ -22,6 +24,7 @@
 #include "Projection.h"
 #include "Scene.h"
 #include "TextBuffer.h"
+#include "XyzDocument.h"
 #include "XyzReader.h"
 
 // The two factors of the Atoms panel, as the stick handler writes them into its labels.
@@ -42,8 +45,36 @@ public:
 
     // Reads an XYZ file's lines into the atoms as read (LXyz). Throws MConvertError and
     // XyzIndexError as the reader does. On a count mismatch nothing changes; otherwise the
-    // stick handler and the rebuild must follow, as after every open.
+    // stick handler and the rebuild must follow, as after every open. The open file (below)
+    // stays as it was.
     XyzReadResult ReadXyz(const std::vector<std::string>& lines);
+
+    // ---- The open file and its frames -----------------------------------------------------------
+
+    // Opens an XYZ file's text at its first frame: indexes the frames, then reads frame 1 as
+    // ReadXyz reads lines, with the same results and exceptions. On a count mismatch, or an
+    // exception while indexing, nothing changes: the file open before stays open.
+    XyzReadResult OpenXyz(std::string text);
+    // The first half of OpenXyz: indexes the text and makes it the open file when its lines
+    // form frames; reads no frame.
+    XyzReadResult IndexXyz(std::string text);
+    // Makes a document that other pipelines read as well the open file (they only read it).
+    void ShareXyz(std::shared_ptr<const XyzDocument> document);
+    // Reads frame (1-based) of the open file into LXyz as opening the file at that frame would:
+    // after a bad atom line the atoms before it stay and the rebuild follows.
+    XyzReadResult ReadFrame(int frame);
+    // Shows another frame of the open file: LXyz takes the frame only when all of it was read.
+    // After any other result, or an exception, everything stays as it was, the picture too.
+    XyzReadResult StepToFrame(int frame);
+    // The open file's frames (0 without one) and the frame last read into LXyz.
+    int FrameCount() const { return document_ ? document_->FrameCount() : 0; }
+    int Frame() const { return frame_; }
+    const std::shared_ptr<const XyzDocument>& Document() const { return document_; }
+
+    // The rebuild after a file or frame was read, from the control values: the stick handler
+    // (it sets KRPoint, which the scale depends on), the groups, the repeat with centring and
+    // scale, the stick handler again and the rotation, as the window runs them after an open.
+    StickFactors Rebuild(const StickControls& sticks, const TranslationCell& cell, const ViewAngles& angles);
 
     // The stick handler: the ball-size factor, the sticks over the repeated atoms, the rotation.
     StickFactors ChangeSticks(const StickControls& sticks, const ViewAngles& angles);
@@ -79,6 +110,8 @@ private:
     void Draw(int stickRadiusPosition, TextBuffer* svg);
 
     Scene scene_;
+    std::shared_ptr<const XyzDocument> document_;
+    int frame_ = 0;
     QImage bitmap_;
     bool pictureStale_ = true;
     int drawnStickRadius_ = -1;

@@ -1,23 +1,27 @@
 #include "XyzReader.h"
 
-#include <cstdint>
-#include <string_view>
-#include <unordered_map>
+#include <algorithm>
+#include <exception>
+#include <optional>
 
-#include "FieldSplitter.h"
+#include "ElementLookup.h"
+#include "ExtendedXyzComment.h"
 #include "MFunction.h"
 #include "MMessageText.h"
 #include "MTrace.h"
-#include "TextTrim.h"
+#include "ParallelWork.h"
+#include "TextLines.h"
+#include "XyzAtomLine.h"
+#include "XyzFrames.h"
 
 namespace {
 
 constexpr const char* Method = "TFormMain::SpeedButtonOpenFileClick";
 constexpr const char* ObjectName = "FormMain";
 constexpr const char* FallbackElementName = "-";
-constexpr std::size_t AtomFields = 4;
-constexpr std::size_t FirstAtomLine = 2;
 constexpr std::size_t DelimiterLine = 3;
+// Fewer lines than this per processor are read faster on one than split.
+constexpr std::int64_t LinesPerWorker = 4096;
 
 bool CanBelongToSymbolOrNumber(char c)
 {
@@ -38,57 +42,161 @@ std::size_t Utf8SequenceLength(char lead)
     return 1;
 }
 
-struct StringHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-};
-
-// Symbol to element index; the first entry of a name wins, as a search in table order finds it.
-class ElementIndex {
-public:
-    explicit ElementIndex(const MListAdr<MAtom*>& elements)
-    {
-        for (int e = 0; e < elements.FCount; ++e)
-            indexOf_.emplace(elements.Data[e]->Name, e);
-    }
-    int Find(std::string_view symbol, int notFound) const
-    {
-        const auto found = indexOf_.find(symbol);
-        return found == indexOf_.end() ? notFound : found->second;
-    }
-
-private:
-    std::unordered_map<std::string, int, StringHash, std::equal_to<>> indexOf_;
-};
-
-std::string_view TrimmedView(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
-        text.remove_suffix(1);
-    return text;
-}
-
-std::string UnknownElementMessage(std::string_view symbol, std::size_t line)
+std::string UnknownElementMessage(std::string_view symbol, std::int64_t line)
 {
     return "Unknown element \"" + MessageExcerpt(symbol) + "\" in *.xyz file in line " + std::to_string(line);
 }
 
-XyzReadResult Failure(XyzReadOutcome outcome, std::string message, std::size_t line)
+XyzReadResult Failure(XyzReadOutcome outcome, std::string message, std::int64_t line)
 {
     return XyzReadResult{outcome, std::move(message), static_cast<int>(line)};
 }
 
+// The atom lines of a frame in a list of lines: [from, to).
+class ListRange {
+public:
+    ListRange(const std::vector<std::string>& lines, std::size_t from, std::size_t to)
+        : lines_(&lines), from_(from), to_(to)
+    {
+    }
+    template <class Visit>
+    void ForEach(Visit visit) const
+    {
+        for (std::size_t j = from_; j < to_ && visit(std::string_view((*lines_)[j])); ++j) {
+        }
+    }
+    std::vector<ListRange> Split(int parts) const
+    {
+        std::vector<ListRange> ranges;
+        const std::size_t count = to_ - from_;
+        for (int part = 0; part < parts; ++part)
+            ranges.emplace_back(*lines_, from_ + count * std::size_t(part) / std::size_t(parts),
+                                from_ + count * std::size_t(part + 1) / std::size_t(parts));
+        return ranges;
+    }
+
+private:
+    const std::vector<std::string>* lines_;
+    std::size_t from_, to_;
+};
+
+// The atom lines of a frame in a text: the lines that start in [from, to).
+class TextRange {
+public:
+    TextRange(const TextLines& text, std::size_t from, std::size_t to) : text_(&text), from_(from), to_(to) {}
+    template <class Visit>
+    void ForEach(Visit visit) const
+    {
+        for (std::size_t start = from_; start < to_ && visit(text_->LineAt(start)); start = text_->NextLine(start)) {
+        }
+    }
+    std::vector<TextRange> Split(int parts) const
+    {
+        std::vector<TextRange> ranges;
+        const std::vector<std::size_t> bounds = text_->SplitAtLineEnds(from_, to_, parts);
+        for (std::size_t i = 0; i + 1 < bounds.size(); ++i)
+            ranges.emplace_back(*text_, bounds[i], bounds[i + 1]);
+        return ranges;
+    }
+
+private:
+    const TextLines* text_;
+    std::size_t from_, to_;
+};
+
+// What one run of atom lines gave: its atoms up to the first line that stopped it, if any.
+struct RunResult {
+    std::vector<MPoint3DN<float>> atoms;
+    std::int64_t linesRead = 0;  // lines read before the one that stopped the run
+    XyzAtomLineOutcome stop = XyzAtomLineOutcome::Atom;
+    std::size_t fieldCount = 0;
+    std::string symbol;
+    std::exception_ptr error;  // a coordinate that did not convert, or anything else thrown
+
+    bool Stopped() const { return stop != XyzAtomLineOutcome::Atom || error; }
+};
+
+template <class Range>
+void ReadRun(const Range& range, XyzAtomLineReader reader, RunResult& run)
+{
+    try {
+        MPoint3DN<float> atom;
+        range.ForEach([&](std::string_view line) {
+            run.stop = reader.Read(line, atom);
+            if (run.stop != XyzAtomLineOutcome::Atom) {
+                run.fieldCount = reader.FieldCount();
+                run.symbol = reader.Symbol();
+                return false;
+            }
+            run.atoms.push_back(atom);
+            ++run.linesRead;
+            return true;
+        });
+    } catch (...) {
+        run.error = std::current_exception();
+    }
+}
+
+// How many runs the lines are read in.
+int RunsFor(std::int64_t lines)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(lines / LinesPerWorker, 1, AvailableProcessors()));
+}
+
+// Reads the atom lines (firstLine: the index of the first in the file) in runs at once, and
+// joins the runs in order up to the first line that stopped one, as a reading from the top
+// would have stopped there.
+template <class Range>
+XyzReadResult ReadAtomLines(const Range& atomLines, std::int64_t firstLine, int runCount,
+                            const XyzAtomLineReader& reader, MList<MPoint3DN<float>>& atoms)
+{
+    const std::vector<Range> ranges = atomLines.Split(runCount);
+    std::vector<RunResult> runs(ranges.size());
+    RunInParallel(static_cast<int>(ranges.size()), [&](int i) { ReadRun(ranges[i], reader, runs[i]); });
+
+    atoms.Clear();
+    XyzReadResult result;
+    std::int64_t line = firstLine;
+    for (const RunResult& run : runs) {
+        for (const MPoint3DN<float>& atom : run.atoms)
+            atoms.Add(atom);
+        line += run.linesRead;
+        if (run.error)
+            std::rethrow_exception(run.error);
+        if (run.stop == XyzAtomLineOutcome::BadFields) {
+            TraceError(ObjectName, std::to_string(run.fieldCount), Method);
+            result = Failure(XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line " + std::to_string(line), line);
+            break;
+        }
+        if (run.stop == XyzAtomLineOutcome::UnknownElement) {
+            // Without a "-" entry an unknown symbol has no element to draw with.
+            TraceError(ObjectName, run.symbol, Method);
+            result = Failure(XyzReadOutcome::UnknownElement, UnknownElementMessage(run.symbol, line), line);
+            break;
+        }
+    }
+    atoms.Sort();
+    return result;
+}
+
+// runs: how many runs to read the lines in; 0 for as many as the lines and processors call for.
+template <class Range>
+XyzReadResult ReadFrameLines(const Range& atomLines, std::int64_t firstLine, std::int64_t lineCount, int runs,
+                             std::string_view comment, char delimiter, const MListAdr<MAtom*>& elements,
+                             MList<MPoint3DN<float>>& atoms)
+{
+    const ElementLookup lookup(elements);
+    const int fallback = lookup.FindAsWritten(FallbackElementName, elements.FCount);
+    const XyzAtomLineReader reader(lookup, fallback, elements.FCount, delimiter, DeclaredXyzColumns(comment));
+    return ReadAtomLines(atomLines, firstLine, runs > 0 ? runs : RunsFor(lineCount), reader, atoms);
+}
+
 }  // namespace
 
-char XyzDelimiter(const std::vector<std::string>& lines)
+char XyzDelimiterOfLine3(std::string_view line)
 {
-    if (lines.size() <= DelimiterLine)
-        return ' ';
     // The lines are UTF-8: the third character may start at any byte, and a character of more
     // than one byte is a letter of a symbol, never a delimiter.
-    const std::string_view line = lines[DelimiterLine];
     std::size_t at = 0;
     for (int skipped = 0; skipped < 2 && at < line.size(); ++skipped)
         at += Utf8SequenceLength(line[at]);
@@ -98,46 +206,49 @@ char XyzDelimiter(const std::vector<std::string>& lines)
     return CanBelongToSymbolOrNumber(third) ? ' ' : third;
 }
 
+char XyzDelimiter(const std::vector<std::string>& lines)
+{
+    return lines.size() <= DelimiterLine ? ' ' : XyzDelimiterOfLine3(lines[DelimiterLine]);
+}
+
+XyzReadResult XyzCountMismatch(const XyzFrameIndex& index)
+{
+    TraceError(ObjectName, std::to_string(index.FirstCount), Method);
+    TraceError(ObjectName, std::to_string(index.LineCount), Method);
+    return Failure(XyzReadOutcome::CountMismatch, "Error count of lines in file", 0);
+}
+
 XyzReadResult ReadXyz(const std::vector<std::string>& lines, const MListAdr<MAtom*>& elements,
                       MList<MPoint3DN<float>>& atoms)
 {
-    if (lines.empty())
-        throw XyzIndexError("The file is empty: it has no atom count line");
-    const std::int64_t count = StrToInt(lines[0]);
-    if (std::int64_t(lines.size()) != count + 2) {
-        TraceError(ObjectName, std::to_string(count), Method);
-        TraceError(ObjectName, std::to_string(lines.size()), Method);
-        return Failure(XyzReadOutcome::CountMismatch, "Error count of lines in file", 0);
-    }
-    atoms.Clear();
-    const char delimiter = XyzDelimiter(lines);
-    const ElementIndex index(elements);
-    const int fallback = index.Find(FallbackElementName, elements.FCount);
+    return ReadXyzInRuns(lines, elements, atoms, 0);
+}
 
-    XyzReadResult result;
-    FieldSplitter splitter;
-    for (std::size_t j = FirstAtomLine; j < lines.size(); ++j) {
-        const std::vector<std::string>& fields = splitter.Split(lines[j], delimiter);
-        if (fields.size() != AtomFields) {
-            TraceError(ObjectName, std::to_string(fields.size()), Method);
-            result = Failure(XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line " + std::to_string(j), j);
-            break;
-        }
-        MPoint3DN<float> atom;
-        atom.x = StrToSingle(fields[1]);
-        atom.y = StrToSingle(fields[2]);
-        atom.z = StrToSingle(fields[3]);
-        atom.Group = -1;
-        const std::string_view symbol = TrimmedView(fields[0]);
-        atom.N = index.Find(symbol, fallback);
-        if (atom.N >= elements.FCount) {
-            // Without a "-" entry an unknown symbol has no element to draw with.
-            TraceError(ObjectName, symbol, Method);
-            result = Failure(XyzReadOutcome::UnknownElement, UnknownElementMessage(symbol, j), j);
-            break;
-        }
-        atoms.Add(atom);
-    }
-    atoms.Sort();
-    return result;
+XyzReadResult ReadXyzInRuns(const std::vector<std::string>& lines, const MListAdr<MAtom*>& elements,
+                            MList<MPoint3DN<float>>& atoms, int runs)
+{
+    const XyzFrameIndex index = IndexXyzFrames(lines);
+    if (!index.FormFrames())
+        return XyzCountMismatch(index);
+    const std::size_t count = static_cast<std::size_t>(index.FirstCount);
+    return ReadFrameLines(ListRange(lines, 2, 2 + count), 2, index.FirstCount, runs, lines[1], XyzDelimiter(lines),
+                          elements, atoms);
+}
+
+XyzReadResult ReadXyzFrame(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,
+                           const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms)
+{
+    return ReadXyzFrameInRuns(text, index, frame, delimiter, elements, atoms, 0);
+}
+
+XyzReadResult ReadXyzFrameInRuns(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,
+                                 const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms, int runs)
+{
+    const XyzFrame& at = index.Frames.at(frame);
+    const std::int32_t count = frame == 0 ? index.FirstCount : StrToInt(text.LineAt(at.Start));
+    const std::size_t commentStart = text.NextLine(at.Start);
+    const std::size_t atomsStart = text.NextLine(commentStart);
+    const std::size_t end = frame + 1 < index.Frames.size() ? index.Frames[frame + 1].Start : index.End;
+    return ReadFrameLines(TextRange(text, atomsStart, end), at.Line + 2, count, runs, text.LineAt(commentStart),
+                          delimiter, elements, atoms);
 }

@@ -2,21 +2,33 @@
 #define PELMORA_APP_CORE_XYZREADER_H
 
 // Reading the lines of an XYZ file into the atom list. Line 0 holds the atom count N, line 1 a
-// comment that is never looked at, lines 2 to N+1 one atom each: symbol, x, y, z.
+// comment, lines 2 to N+1 one atom each (XyzAtomLine.h says how a line is read). After the
+// first frame may come a blank tail or further frames (XyzFrames.h); a file opens at its first
+// frame, and each frame reads alone.
 //
 // The field delimiter is the third character of line 3 (the second atom line; characters, not
 // bytes, so "Ål;0.757;..." gives ';'), which catches a tab after a two-letter symbol as well as
 // blanks, commas and semicolons. A character that can
 // belong to a symbol or a number (letter, digit, '+', '-', '.') is no delimiter: a blank is used
-// instead, as it is when line 3 is missing or shorter than three characters.
+// instead, as it is when line 3 is missing or shorter than three characters. One delimiter
+// serves every frame of the file.
+//
+// A large frame is read on every processor: its lines are split at line ends into runs read at
+// once, and the runs are joined in file order, so the atoms, the message and the line number
+// are those of a reading from the top.
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "MList.h"
 #include "MListAdr.h"
 #include "SceneRecords.h"
+
+class TextLines;
+struct XyzFrameIndex;
 
 // A line the reader needs does not exist (an empty file has no count line).
 class XyzIndexError : public std::out_of_range {
@@ -26,8 +38,8 @@ public:
 
 enum class XyzReadOutcome {
     Read,            // every atom line read
-    CountMismatch,   // the line count is not N + 2; nothing changed
-    BadAtomLine,     // an atom line without exactly four fields; the atoms before it were read
+    CountMismatch,   // the lines do not form frames; nothing changed
+    BadAtomLine,     // an atom line that cannot be read; the atoms before it were read
     UnknownElement,  // a symbol the table does not know, and the table has no "-" entry
 };
 
@@ -40,15 +52,31 @@ struct XyzReadResult {
     bool Rebuild() const { return outcome != XyzReadOutcome::CountMismatch; }
 };
 
-// The delimiter the reader uses for these lines.
+// The delimiter the reader uses for these lines, or for a file whose line 3 is this one.
 char XyzDelimiter(const std::vector<std::string>& lines);
+char XyzDelimiterOfLine3(std::string_view line3);
 
-// Reads the lines into atoms, sorted by ascending z, each with the index of its element (the
-// first entry of that symbol, case-sensitive; unknown symbols take the entry named "-").
+// Reads the first frame of the lines into atoms, sorted by ascending z, each with the index of
+// its element (ElementLookup.h; unknown symbols take the entry named "-").
 // Throws XyzIndexError for an empty file and MConvertError for a count or coordinate that does
 // not convert; the atoms list is then as the failure leaves it (unchanged for the count; the
 // atoms before the bad line, unsorted, for a coordinate).
 XyzReadResult ReadXyz(const std::vector<std::string>& lines, const MListAdr<MAtom*>& elements,
                       MList<MPoint3DN<float>>& atoms);
+
+// The result of lines that do not form frames, with the error posts of a count mismatch made.
+XyzReadResult XyzCountMismatch(const XyzFrameIndex& index);
+
+// Reads frame `frame` (0-based) of an indexed text into atoms, as ReadXyz reads the first frame
+// of a file: the same result, the same exceptions, the same state after a failure.
+XyzReadResult ReadXyzFrame(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,
+                           const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms);
+
+// ReadXyz and ReadXyzFrame with the atom lines split into `runs` runs read at once, however many
+// lines and processors there are: any split reads the same.
+XyzReadResult ReadXyzInRuns(const std::vector<std::string>& lines, const MListAdr<MAtom*>& elements,
+                            MList<MPoint3DN<float>>& atoms, int runs);
+XyzReadResult ReadXyzFrameInRuns(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,
+                                 const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms, int runs);
 
 #endif

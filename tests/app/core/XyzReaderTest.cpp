@@ -60,8 +60,9 @@ TEST_F(XyzReaderTest, FieldsNumbersAndSymbols)
     };
     const Case cases[] = {
         {"comma as decimal mark", "2\n\nC 1,5 0 0\nH 1.5 0 1\n", {1.5f, 1.5f}, {CarbonIndex, HydrogenIndex}},
-        {"symbols are case-sensitive; unknown ones fall back", "2\n\nc 1 0 0\nXy 2 0 1\n", {1, 2},
-         {FallbackIndex, FallbackIndex}},
+        {"unknown symbols fall back", "2\n\nQ 1 0 0\nXy 2 0 1\n", {1, 2}, {FallbackIndex, FallbackIndex}},
+        {"symbols not in the table as written: a number, lower case, a label", "3\n\n6 1 0 0\nh 2 0 1\nCl7 3 0 2\n",
+         {1, 2, 3}, {CarbonIndex, HydrogenIndex, ChlorineIndex}},
         {"tab-separated with one-letter symbols loads intact", "2\n\nC\t0.5\t1.5\t-2.5\nH\t-1.25\t0.05\t3\n",
          {0.5f, -1.25f}, {CarbonIndex, HydrogenIndex}},
         {"a sign right after the symbol is kept", "2\n\nH 2 2 2\nC -1.5 2 3\n", {2, -1.5f},
@@ -72,7 +73,7 @@ TEST_F(XyzReaderTest, FieldsNumbersAndSymbols)
          {ChlorineIndex, ChlorineIndex}},
         {"the third character, not byte, after a two-byte symbol", "2\n\nÅl;1;0;0\nÅl;2;0;1\n", {1, 2},
          {FallbackIndex, FallbackIndex}},
-        {"a two-byte third character is a letter, no delimiter", "2\n\nC 1 0 0\nCÅ 2 0 1\n", {1, 2},
+        {"a two-byte third character is a letter, no delimiter", "2\n\nC 1 0 0\nQÅ 2 0 1\n", {1, 2},
          {CarbonIndex, FallbackIndex}},
         {"a single atom has no line 3 and opens", "1\nlonely\nH 0.25 0 0\n", {0.25f}, {HydrogenIndex}},
         {"no atoms at all", "0\nempty\n", {}, {}},
@@ -101,7 +102,13 @@ TEST_F(XyzReaderTest, RejectedFilesGetTheirMessagesAndLeaveTheRightState)
         std::vector<float> xs;  // what the atom list holds afterwards
     };
     const Case cases[] = {
-        {"an extra empty line at the end", "1\nc\nH 0 0 0\n\n", XyzReadOutcome::CountMismatch,
+        {"an atom line after the atoms", "1\nc\nH 0 0 0\nH 1 0 0\n", XyzReadOutcome::CountMismatch,
+         "Error count of lines in file", {7}},
+        {"a blank line between frames", "1\nc\nH 0 0 0\n\n1\nc\nH 1 0 0\n", XyzReadOutcome::CountMismatch,
+         "Error count of lines in file", {7}},
+        {"a second frame cut short", "1\nc\nH 0 0 0\n2\nc\nH 1 0 0\n", XyzReadOutcome::CountMismatch,
+         "Error count of lines in file", {7}},
+        {"a negative second count", "1\nc\nH 0 0 0\n-1\nc\n", XyzReadOutcome::CountMismatch,
          "Error count of lines in file", {7}},
         {"fewer lines than atoms", "3\nc\nH 0 0 0\nH 1 0 0\n", XyzReadOutcome::CountMismatch,
          "Error count of lines in file", {7}},
@@ -110,8 +117,10 @@ TEST_F(XyzReaderTest, RejectedFilesGetTheirMessagesAndLeaveTheRightState)
         {"a negative count", "-1\nc\n", XyzReadOutcome::CountMismatch, "Error count of lines in file", {7}},
         {"a hexadecimal count", "$7FFFFFFF\nc\n", XyzReadOutcome::CountMismatch, "Error count of lines in file",
          {7}},
-        {"five fields are rejected at their line", "3\n\nC 0 0 3\nH 1 0 1 9\nC 2 0 2\n", XyzReadOutcome::BadAtomLine,
-         "Error in *.xyz file in line 3", {0}},
+        {"five fields with a word among the coordinates", "3\n\nC 0 0 3\nH 1 0 x 9\nC 2 0 2\n",
+         XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line 3", {0}},
+        {"a declaration whose columns a line lacks", "2\nProperties=q:R:1:species:S:1:pos:R:3\n1 C 5 0 3\nH 1 0 1\n",
+         XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line 3", {5}},
         {"three fields", "2\n\nC 5 0 3\nH 1 0\n", XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line 3", {5}},
         {"a blank atom line", "2\n\n\nH 1 0 1\n", XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line 2", {}},
     };
@@ -125,6 +134,66 @@ TEST_F(XyzReaderTest, RejectedFilesGetTheirMessagesAndLeaveTheRightState)
         EXPECT_EQ(result.Rebuild(), c.outcome != XyzReadOutcome::CountMismatch);
         EXPECT_EQ(Xs(), c.xs);
     }
+}
+
+TEST_F(XyzReaderTest, BlankTailsAndTrajectoriesOpenAtTheirFirstFrame)
+{
+    struct Case {
+        const char* name;
+        std::string_view text;
+        std::vector<float> xs;
+    };
+    const Case cases[] = {
+        {"an empty line at the end", "1\nc\nH 0.5 0 0\n\n", {0.5f}},
+        {"lines of blanks and tabs after CR LF lines", "1\r\nc\r\nH 0.5 0 0\r\n \t\r\n\r\n   ", {0.5f}},
+        {"two frames of different counts", "1\nc\nH 0.5 0 0\n2\nc\nC 1 0 0\nC 2 0 0\n", {0.5f}},
+        {"frames followed by a blank tail", "1\nc\nH 0.5 0 0\n1\nc\nH 1 0 0\n\n\n", {0.5f}},
+        {"an empty frame among them", "1\nc\nH 0.5 0 0\n0\n\n1\nc\nH 1 0 0", {0.5f}},
+        {"a bad atom line of a later frame is not read on opening", "1\nc\nH 0.5 0 0\n1\nc\nH x\n", {0.5f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const XyzReadResult result = Read(c.text);
+        EXPECT_EQ(result.outcome, XyzReadOutcome::Read) << result.message;
+        EXPECT_EQ(Xs(), c.xs);
+    }
+}
+
+TEST_F(XyzReaderTest, ExtraColumnsAreReadWhereTheLineOrItsDeclarationSays)
+{
+    struct Case {
+        const char* name;
+        std::string_view text;
+        std::vector<float> xs;  // in z order
+        std::vector<int> elements;
+    };
+    const Case cases[] = {
+        {"charges after the coordinates", "2\n\nC 1 0 0 -0.5\nH 2 0 1 0,25\n", {1, 2}, {CarbonIndex, HydrogenIndex}},
+        {"a residue name after the coordinates", "2\n\nC 1 0 0 MOL\nH 2 0 1 MOL\n", {1, 2},
+         {CarbonIndex, HydrogenIndex}},
+        {"the species after the positions", "2\nProperties=pos:R:3:species:S:1\n1 0 0 C\n2 0 1 H\n", {1, 2},
+         {CarbonIndex, HydrogenIndex}},
+        {"forces after the positions, beside a lattice",
+         "2\nLattice=\"5 0 0 0 5 0 0 0 5\" Properties=species:S:1:pos:R:3:forces:R:3 pbc=\"T T T\"\n"
+         "C 1 0 0 9 9 9\nH 2 0 1 x y z\n",
+         {1, 2}, {CarbonIndex, HydrogenIndex}},
+        {"an atomic number column first", "2\nproperties=Z:I:1:species:S:1:pos:R:3\n6 C 1 0 0\n1 H 2 0 1\n", {1, 2},
+         {CarbonIndex, HydrogenIndex}},
+        {"a declaration without positions is no declaration", "2\nProperties=species:S:1\nC 1 0 0\nH 2 0 1\n", {1, 2},
+         {CarbonIndex, HydrogenIndex}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const XyzReadResult result = Read(c.text);
+        EXPECT_EQ(result.outcome, XyzReadOutcome::Read) << result.message;
+        EXPECT_EQ(Xs(), c.xs);
+        std::vector<int> found;
+        for (int i = 0; i < atoms.FCount; ++i)
+            found.push_back(atoms.Data[i].N);
+        EXPECT_EQ(found, c.elements);
+    }
+    // Declared coordinates are read as the four fields of a plain line are.
+    EXPECT_THROW(Read("2\nProperties=species:S:1:pos:R:3:q:R:1\nC 1 0 0 q\nH 2 x 1 q\n"), MConvertError);
 }
 
 TEST_F(XyzReaderTest, EqualDepthsKeepTheOrderTheHeapSortLeaves)

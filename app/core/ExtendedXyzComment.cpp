@@ -1,0 +1,172 @@
+#include "ExtendedXyzComment.h"
+
+#include <algorithm>
+#include <charconv>
+#include <vector>
+
+#include "MFunction.h"
+
+namespace {
+
+constexpr char Quote = '"';
+constexpr char Escape = '\\';
+constexpr std::size_t LatticeNumbers = 9;
+// A column count beyond this is no declaration a file could follow.
+constexpr std::size_t LargestColumnCount = 1 << 20;
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::size_t SkipBlanks(std::string_view text, std::size_t at)
+{
+    while (at < text.size() && IsBlank(text[at]))
+        ++at;
+    return at;
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b)
+{
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(x) == lower(y);
+           });
+}
+
+// One value after its '=' starting at `at`; returns where it ends.
+std::size_t ReadValue(std::string_view text, std::size_t at, std::string& value)
+{
+    if (at < text.size() && text[at] == Quote) {
+        for (++at; at < text.size() && text[at] != Quote; ++at) {
+            if (text[at] == Escape && at + 1 < text.size())
+                ++at;
+            value.push_back(text[at]);
+        }
+        return std::min(at + 1, text.size());
+    }
+    if (at < text.size() && text[at] == '{') {
+        const std::size_t close = text.find('}', at);
+        const std::size_t end = close == std::string_view::npos ? text.size() : close;
+        value.assign(text.substr(at + 1, end - at - 1));
+        return std::min(end + 1, text.size());
+    }
+    const std::size_t start = at;
+    while (at < text.size() && !IsBlank(text[at]))
+        ++at;
+    value.assign(text.substr(start, at - start));
+    return at;
+}
+
+// The next part of text up to separator, from `at`; `at` moves past the separator, or to npos
+// after the last part.
+std::string_view NextPart(std::string_view text, std::size_t& at, char separator)
+{
+    const std::size_t end = text.find(separator, at);
+    const std::string_view part = text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+    at = end == std::string_view::npos ? std::string_view::npos : end + 1;
+    return part;
+}
+
+// The blank-separated words of text, but no more than limit + 1 of them: enough to tell that
+// there are too many.
+std::vector<std::string_view> FirstWords(std::string_view text, std::size_t limit)
+{
+    std::vector<std::string_view> words;
+    for (std::size_t at = SkipBlanks(text, 0); at < text.size() && words.size() <= limit; at = SkipBlanks(text, at)) {
+        const std::size_t start = at;
+        while (at < text.size() && !IsBlank(text[at]))
+            ++at;
+        words.push_back(text.substr(start, at - start));
+    }
+    return words;
+}
+
+std::optional<std::size_t> ColumnCount(std::string_view text)
+{
+    std::size_t count = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (error != std::errc() || end != text.data() + text.size() || count == 0 || count > LargestColumnCount)
+        return std::nullopt;
+    return count;
+}
+
+std::optional<double> LatticeNumber(std::string_view text)
+{
+    try {
+        return StrToDoubleInSingleRange(text);
+    } catch (const MConvertError&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+std::size_t XyzColumns::FieldsNeeded() const { return std::max(Species, X + 2) + 1; }
+
+std::optional<std::string> ExtendedXyzValue(std::string_view comment, std::string_view key)
+{
+    std::size_t at = SkipBlanks(comment, 0);
+    while (at < comment.size()) {
+        const std::size_t keyStart = at;
+        while (at < comment.size() && !IsBlank(comment[at]) && comment[at] != '=')
+            ++at;
+        const std::string_view name = comment.substr(keyStart, at - keyStart);
+        at = SkipBlanks(comment, at);
+        if (at >= comment.size() || comment[at] != '=')
+            continue;  // a key without a value
+        std::string value;
+        at = ReadValue(comment, SkipBlanks(comment, at + 1), value);
+        if (EqualIgnoringCase(name, key))
+            return value;
+        at = SkipBlanks(comment, at);
+    }
+    return std::nullopt;
+}
+
+std::optional<XyzColumns> DeclaredXyzColumns(std::string_view comment)
+{
+    const std::optional<std::string> properties = ExtendedXyzValue(comment, "Properties");
+    if (!properties)
+        return std::nullopt;
+    std::optional<std::size_t> species, position;
+    std::size_t column = 0;
+    // name:type:count, again and again; a declaration cut short is no declaration.
+    for (std::size_t at = 0; at != std::string_view::npos;) {
+        const std::string_view name = NextPart(*properties, at, ':');
+        if (at == std::string_view::npos)
+            return std::nullopt;
+        (void)NextPart(*properties, at, ':');
+        if (at == std::string_view::npos)
+            return std::nullopt;
+        const std::optional<std::size_t> count = ColumnCount(NextPart(*properties, at, ':'));
+        if (!count)
+            return std::nullopt;
+        if (!species && EqualIgnoringCase(name, "species") && *count == 1)
+            species = column;
+        if (!position && EqualIgnoringCase(name, "pos") && *count == 3)
+            position = column;
+        column += *count;
+    }
+    if (!species || !position)
+        return std::nullopt;
+    return XyzColumns{*species, *position};
+}
+
+std::optional<XyzPlaneLattice> PlaneLatticeOf(std::string_view comment)
+{
+    const std::optional<std::string> lattice = ExtendedXyzValue(comment, "Lattice");
+    if (!lattice)
+        return std::nullopt;
+    const std::vector<std::string_view> words = FirstWords(*lattice, LatticeNumbers);
+    if (words.size() != LatticeNumbers)
+        return std::nullopt;
+    double numbers[LatticeNumbers];
+    for (std::size_t i = 0; i < LatticeNumbers; ++i) {
+        const std::optional<double> number = LatticeNumber(words[i]);
+        if (!number)
+            return std::nullopt;
+        numbers[i] = *number;
+    }
+    if (numbers[2] != 0 || numbers[5] != 0)
+        return std::nullopt;
+    return XyzPlaneLattice{std::string(words[0]), std::string(words[1]), std::string(words[3]),
+                           std::string(words[4]), numbers[0], numbers[1], numbers[3], numbers[4]};
+}

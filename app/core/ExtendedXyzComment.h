@@ -1,0 +1,51 @@
+#ifndef PELMORA_APP_CORE_EXTENDEDXYZCOMMENT_H
+#define PELMORA_APP_CORE_EXTENDEDXYZCOMMENT_H
+
+// What the comment line of an extended XYZ frame declares. The line is a run of key=value pairs
+// separated by blanks; a value is a word, a double-quoted text (a backslash takes the next
+// character as it is) or a braced list; keys are matched without regard to case.
+//   Properties=species:S:1:pos:R:3:forces:R:3   names the columns of the atom lines, each
+//     name:type:count taking count columns, in order;
+//   Lattice="a1 a2 a3 b1 b2 b3 c1 c2 c3"        gives the cell vectors a, b and c.
+// Anything the reader cannot use (another key, a declaration it cannot read) is left alone: the
+// file is then read as a plain one.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Where an atom's symbol and coordinates stand among the fields of its line (0-based): the
+// symbol in field Species, x, y and z in fields X, X + 1 and X + 2.
+struct XyzColumns {
+    std::size_t Species = 0;
+    std::size_t X = 1;
+
+    // The fields a line needs so that all four are there.
+    std::size_t FieldsNeeded() const;
+    friend bool operator==(const XyzColumns&, const XyzColumns&) = default;
+};
+
+// The columns of "species" (one column) and "pos" (three) when the comment declares both in a
+// Properties= value the reader understands.
+std::optional<XyzColumns> DeclaredXyzColumns(std::string_view comment);
+
+// A cell whose first two vectors lie in the x-y plane, a = (a1, a2, 0) and b = (b1, b2, 0): the
+// repeat of the Translate panel. The numbers are kept as written, for the panel's edits, and as
+// those edits read them.
+struct XyzPlaneLattice {
+    std::string A1, A2, B1, B2;
+    double Ax = 0;  // a1
+    double Dy = 0;  // a2
+    double Dx = 0;  // b1
+    double Ay = 0;  // b2
+};
+
+// The Lattice= cell when it has nine numbers the edits accept (StrToDoubleInSingleRange) and its
+// vectors a and b have a z of zero.
+std::optional<XyzPlaneLattice> PlaneLatticeOf(std::string_view comment);
+
+// The value of key in the comment (quotes and braces removed, escapes resolved), if it is there.
+std::optional<std::string> ExtendedXyzValue(std::string_view comment, std::string_view key);
+
+#endif

@@ -1,0 +1,65 @@
+#include "XyzAtomLine.h"
+
+#include "MFunction.h"
+
+namespace {
+
+constexpr std::size_t PlainAtomFields = 4;
+constexpr XyzColumns PlainColumns{0, 1};
+
+std::string_view TrimmedView(std::string_view text)
+{
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
+        text.remove_suffix(1);
+    return text;
+}
+
+bool IsNumber(std::string_view text)
+{
+    try {
+        (void)StrToDouble(text);
+        return true;
+    } catch (const MConvertError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+XyzAtomLineReader::XyzAtomLineReader(const ElementLookup& lookup, int fallback, int elementCount, char delimiter,
+                                     std::optional<XyzColumns> declared)
+    : lookup_(lookup), fallback_(fallback), elementCount_(elementCount), delimiter_(delimiter), declared_(declared)
+{
+}
+
+std::optional<XyzColumns> XyzAtomLineReader::ColumnsOfLine() const
+{
+    const std::size_t fields = splitter_.Count();
+    if (declared_)
+        return fields >= declared_->FieldsNeeded() ? declared_ : std::nullopt;
+    if (fields == PlainAtomFields)
+        return PlainColumns;
+    if (fields < PlainAtomFields)
+        return std::nullopt;
+    for (std::size_t i = PlainColumns.X; i < PlainColumns.X + 3; ++i)
+        if (!IsNumber(splitter_[i]))
+            return std::nullopt;
+    return PlainColumns;
+}
+
+XyzAtomLineOutcome XyzAtomLineReader::Read(std::string_view line, MPoint3DN<float>& atom)
+{
+    splitter_.Split(line, delimiter_);
+    const std::optional<XyzColumns> columns = ColumnsOfLine();
+    if (!columns)
+        return XyzAtomLineOutcome::BadFields;
+    atom.x = StrToSingle(splitter_[columns->X]);
+    atom.y = StrToSingle(splitter_[columns->X + 1]);
+    atom.z = StrToSingle(splitter_[columns->X + 2]);
+    atom.Group = -1;
+    symbol_ = TrimmedView(splitter_[columns->Species]);
+    atom.N = lookup_.Find(symbol_, fallback_);
+    return atom.N < elementCount_ ? XyzAtomLineOutcome::Atom : XyzAtomLineOutcome::UnknownElement;
+}

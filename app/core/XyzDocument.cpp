@@ -1,0 +1,41 @@
+#include "XyzDocument.h"
+
+#include <stdexcept>
+
+namespace {
+
+constexpr std::int64_t DelimiterLine = 3;
+
+char DelimiterOf(const TextLines& lines)
+{
+    std::size_t start = 0;
+    if (!lines.Skip(start, DelimiterLine) || start >= lines.Size())
+        return XyzDelimiterOfLine3({});
+    return XyzDelimiterOfLine3(lines.LineAt(start));
+}
+
+std::optional<XyzPlaneLattice> LatticeOfFirstFrame(const TextLines& lines, const XyzFrameIndex& index)
+{
+    if (!index.FormFrames())
+        return std::nullopt;
+    return PlaneLatticeOf(lines.LineAt(lines.NextLine(index.Frames.front().Start)));
+}
+
+}  // namespace
+
+XyzDocument::XyzDocument(std::string text)
+    : text_(std::move(text)),
+      lines_(text_),
+      index_(IndexXyzFrames(lines_)),
+      delimiter_(DelimiterOf(lines_)),
+      lattice_(LatticeOfFirstFrame(lines_, index_))
+{
+}
+
+XyzReadResult XyzDocument::ReadFrame(int frame, const MListAdr<MAtom*>& elements,
+                                     MList<MPoint3DN<float>>& atoms) const
+{
+    if (frame < 1 || frame > FrameCount())
+        throw std::out_of_range("no frame " + std::to_string(frame) + " in a file of " + std::to_string(FrameCount()));
+    return ReadXyzFrame(lines_, index_, static_cast<std::size_t>(frame - 1), delimiter_, elements, atoms);
+}

@@ -1,0 +1,119 @@
+#include "XyzFrames.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "MFunction.h"
+#include "TextLines.h"
+#include "XyzReader.h"
+
+namespace {
+
+constexpr std::int64_t HeaderLines = 2;  // the count and the comment
+
+bool IsBlankLine(std::string_view line)
+{
+    return std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
+}
+
+// A count line after the first frame: a count, or nothing when the line is not one.
+std::optional<std::int32_t> LaterCount(std::string_view line)
+{
+    try {
+        const std::int32_t count = StrToInt(line);
+        return count >= 0 ? std::optional(count) : std::nullopt;
+    } catch (const MConvertError&) {
+        return std::nullopt;
+    }
+}
+
+// The lines of a text, walked from line start to line start.
+class TextCursor {
+public:
+    explicit TextCursor(const TextLines& text) : text_(text) {}
+    bool AtEnd() const { return start_ >= text_.Size(); }
+    std::string_view Line() const { return text_.LineAt(start_); }
+    bool Skip(std::int64_t count) { return text_.Skip(start_, count); }
+    bool RestIsBlank() const { return text_.BlankFrom(start_); }
+    std::size_t Start() const { return start_; }
+    std::size_t Total() const { return text_.Size(); }
+    std::int64_t CountAll() const { return text_.CountLines(0, text_.Size()); }
+
+private:
+    const TextLines& text_;
+    std::size_t start_ = 0;
+};
+
+class ListCursor {
+public:
+    explicit ListCursor(const std::vector<std::string>& lines) : lines_(lines) {}
+    bool AtEnd() const { return start_ >= lines_.size(); }
+    std::string_view Line() const { return lines_[start_]; }
+    bool Skip(std::int64_t count)
+    {
+        if (count > std::int64_t(lines_.size() - start_)) {
+            start_ = lines_.size();
+            return false;
+        }
+        start_ += static_cast<std::size_t>(count);
+        return true;
+    }
+    bool RestIsBlank() const
+    {
+        return std::all_of(lines_.begin() + static_cast<std::ptrdiff_t>(start_), lines_.end(),
+                           [](const std::string& line) { return IsBlankLine(line); });
+    }
+    std::size_t Start() const { return start_; }
+    std::size_t Total() const { return lines_.size(); }
+    std::int64_t CountAll() const { return std::int64_t(lines_.size()); }
+
+private:
+    const std::vector<std::string>& lines_;
+    std::size_t start_ = 0;
+};
+
+// Room for as many frames as there would be were they all as long as the first: no regrowth
+// for an even trajectory, and never more entries than the file has lines or bytes.
+void ReserveLikeTheFirst(std::vector<XyzFrame>& frames, std::size_t firstLength, std::size_t total)
+{
+    frames.reserve(1 + (total - firstLength) / std::max<std::size_t>(firstLength, 1));
+}
+
+template <class Cursor>
+XyzFrameIndex Index(Cursor cursor)
+{
+    if (cursor.AtEnd())
+        throw XyzIndexError("The file is empty: it has no atom count line");
+    XyzFrameIndex index;
+    index.FirstCount = StrToInt(cursor.Line());
+    const auto notFrames = [&] {
+        index.Frames.clear();
+        index.Frames.shrink_to_fit();
+        index.LineCount = cursor.CountAll();
+        return index;
+    };
+    std::int64_t line = 0;
+    std::int64_t count = index.FirstCount;
+    for (;;) {
+        if (count < 0)
+            return notFrames();
+        index.Frames.push_back(XyzFrame{cursor.Start(), line});
+        if (!cursor.Skip(count + HeaderLines))
+            return notFrames();
+        line += count + HeaderLines;
+        index.End = cursor.Start();
+        if (cursor.AtEnd())
+            return index;
+        if (IsBlankLine(cursor.Line()))
+            return cursor.RestIsBlank() ? index : notFrames();
+        count = LaterCount(cursor.Line()).value_or(-1);
+        if (index.Frames.size() == 1)
+            ReserveLikeTheFirst(index.Frames, cursor.Start(), cursor.Total());
+    }
+}
+
+}  // namespace
+
+XyzFrameIndex IndexXyzFrames(const TextLines& text) { return Index(TextCursor(text)); }
+
+XyzFrameIndex IndexXyzFrames(const std::vector<std::string>& lines) { return Index(ListCursor(lines)); }

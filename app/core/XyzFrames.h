@@ -1,0 +1,40 @@
+#ifndef PELMORA_APP_CORE_XYZFRAMES_H
+#define PELMORA_APP_CORE_XYZFRAMES_H
+
+// Where the frames of an XYZ file are. A frame is a count line N, a comment line and N atom
+// lines. The file's lines after its first frame must be
+//  - nothing, or only lines of blanks (a blank tail, which is ignored), or
+//  - whole frames (counts may differ between frames), again followed by nothing or a blank tail;
+// a file of more than one frame is a trajectory. Anything else after the first frame, and a
+// first frame cut short, means the lines do not form frames ("Error count of lines in file").
+//
+// Indexing walks the count lines only; the atom lines are read when their frame is.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TextLines;
+
+struct XyzFrame {
+    std::size_t Start = 0;  // where the count line starts: an offset in a text, a line in a list
+    std::int64_t Line = 0;  // the count line's 0-based index in the file
+};
+
+struct XyzFrameIndex {
+    std::vector<XyzFrame> Frames;  // empty when the lines do not form frames
+    std::size_t End = 0;           // where the last frame ends (the blank tail, if any, starts)
+    std::int32_t FirstCount = 0;   // the first frame's count N
+    std::int64_t LineCount = 0;    // the file's lines; counted only when they do not form frames
+
+    bool FormFrames() const { return !Frames.empty(); }
+};
+
+// Indexes the lines of a text, or of a list of lines. Throws XyzIndexError (XyzReader.h) for a
+// file without lines and MConvertError for a first count line that does not convert (StrToInt).
+XyzFrameIndex IndexXyzFrames(const TextLines& text);
+XyzFrameIndex IndexXyzFrames(const std::vector<std::string>& lines);
+
+#endif

@@ -1,0 +1,98 @@
+#include "XyzFrames.h"
+
+#include <gtest/gtest.h>
+
+#include "MFunction.h"
+#include "TextBuffer.h"
+#include "TextLines.h"
+#include "XyzReader.h"
+
+namespace {
+
+struct Indexed {
+    bool formFrames;
+    std::vector<std::int64_t> lines;  // of the count lines
+    std::int64_t lineCount;           // when the lines do not form frames
+};
+
+Indexed Summary(const XyzFrameIndex& index)
+{
+    Indexed summary{index.FormFrames(), {}, index.LineCount};
+    for (const XyzFrame& frame : index.Frames)
+        summary.lines.push_back(frame.Line);
+    return summary;
+}
+
+// Indexes the text as a whole and as the text buffer's lines; both must agree.
+Indexed IndexBothWays(const std::string& text)
+{
+    const TextLines lines(text);
+    const XyzFrameIndex fromText = IndexXyzFrames(lines);
+    const XyzFrameIndex fromList = IndexXyzFrames(SplitLines(text));
+    const Indexed a = Summary(fromText), b = Summary(fromList);
+    EXPECT_EQ(a.formFrames, b.formFrames);
+    EXPECT_EQ(a.lines, b.lines);
+    EXPECT_EQ(a.lineCount, b.lineCount);
+    EXPECT_EQ(fromText.FirstCount, fromList.FirstCount);
+    for (std::size_t i = 0; i < fromText.Frames.size(); ++i)
+        EXPECT_EQ(SplitLines(text.substr(0, fromText.Frames[i].Start)).size(), std::size_t(fromText.Frames[i].Line));
+    return a;
+}
+
+TEST(XyzFramesTest, TheLinesAfterTheFirstFrameAreABlankTailOrWholeFrames)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        bool formFrames;
+        std::vector<std::int64_t> countLines;
+    };
+    const Case cases[] = {
+        {"one frame", "2\nc\nH 0 0 0\nH 1 0 0\n", true, {0}},
+        {"one frame without a final line end", "1\nc\nH 0 0 0", true, {0}},
+        {"a blank tail of spaces, tabs and empty lines", "1\nc\nH 0 0 0\n  \n\t\n\n", true, {0}},
+        {"three frames of different counts, CR LF", "1\r\nc\r\nH\r\n2\r\nc\r\nH\r\nH\r\n0\r\n\r\n", true, {0, 3, 7}},
+        {"frames ending in a blank tail", "1\nc\nH\n1\nc\nH\n\n \n", true, {0, 3}},
+        {"empty frames", "0\n\n0\n\n0\n\n", true, {0, 2, 4}},
+        {"a last frame without its comment line", "0\n\n0\n", false, {}},
+        {"lines ending in CR alone", "1\rc\rH\r1\rc\rH", true, {0, 3}},
+        {"a count with leading spaces and a hexadecimal one", "1\nc\nH\n  $2\nc\nH\nH\n", true, {0, 3}},
+        {"a first frame cut short", "3\nc\nH\nH\n", false, {}},
+        {"a count line that is a word", "1\nc\nH\nx\nc\nH\n", false, {}},
+        {"a negative count", "1\nc\nH\n-1\nc\n", false, {}},
+        {"a later frame cut short", "1\nc\nH\n2\nc\nH\n", false, {}},
+        {"a blank line before another frame", "1\nc\nH\n\n1\nc\nH\n", false, {}},
+        {"a tab before a later count", "1\nc\nH\n\t1\nc\nH\n", false, {}},
+        {"a huge later count", "1\nc\nH\n2147483647\nc\nH\n", false, {}},
+        {"a negative first count", "-1\nc\n", false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Indexed indexed = IndexBothWays(c.text);
+        EXPECT_EQ(indexed.formFrames, c.formFrames);
+        EXPECT_EQ(indexed.lines, c.countLines);
+        if (!c.formFrames) {
+            EXPECT_EQ(indexed.lineCount, std::int64_t(SplitLines(c.text).size()));
+        }
+    }
+}
+
+TEST(XyzFramesTest, AnEmptyFileOrAFirstCountThatIsNoNumberIsRaised)
+{
+    EXPECT_THROW(IndexXyzFrames(TextLines("")), XyzIndexError);
+    EXPECT_THROW(IndexXyzFrames(std::vector<std::string>{}), XyzIndexError);
+    EXPECT_THROW(IndexXyzFrames(TextLines("two\nc\n")), MConvertError);
+    EXPECT_THROW(IndexXyzFrames(std::vector<std::string>{"two", "c"}), MConvertError);
+}
+
+TEST(XyzFramesTest, AFrameEndsWhereTheNextStartsAndTheLastBeforeTheBlankTail)
+{
+    const std::string text = "1\nc\nH 0 0 0\n1\nc\nH 1 0 0\n\n";
+    const XyzFrameIndex index = IndexXyzFrames(TextLines(text));
+    ASSERT_EQ(index.Frames.size(), 2u);
+    EXPECT_EQ(index.Frames[1].Start, text.find("1\nc\nH 1"));
+    EXPECT_EQ(index.End, text.size() - 1);
+    EXPECT_EQ(index.FirstCount, 1);
+}
+
+}  // namespace
