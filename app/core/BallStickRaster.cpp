@@ -47,15 +47,24 @@ BallStickRaster::BallStickRaster(QImage& picture)
         picture.convertTo(QImage::Format_RGB32);
     width_ = picture.width();
     height_ = picture.height();
+    lastRow_ = height_ - 1;
     if (picture.isNull())
         return;
     pixels_ = reinterpret_cast<QRgb*>(picture.bits());
     pixelsPerLine_ = picture.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb));
 }
 
+BallStickRaster BallStickRaster::Rows(int firstRow, int lastRow) const
+{
+    BallStickRaster band = *this;
+    band.firstRow_ = std::max<std::int64_t>(firstRow, 0);
+    band.lastRow_ = std::min<std::int64_t>(lastRow, height_ - 1);
+    return band;
+}
+
 void BallStickRaster::Fill(QRgb color)
 {
-    for (int y = 0; y < height_; ++y)
+    for (std::int64_t y = firstRow_; y <= lastRow_; ++y)
         std::fill_n(pixels_ + y * pixelsPerLine_, width_, color);
 }
 
@@ -78,8 +87,10 @@ void BallStickRaster::Ellipse(std::int64_t left, std::int64_t top, std::int64_t 
     const std::int64_t h = bottom - top;
     if (w <= 0 || h <= 0 || right <= 0 || left >= width_)
         return;
-    const std::int64_t rowEnd = std::min<std::int64_t>(bottom, height_);
-    std::int64_t y = std::max<std::int64_t>(top, 0);
+    const std::int64_t rowEnd = std::min<std::int64_t>(bottom, lastRow_ + 1);
+    std::int64_t y = std::max<std::int64_t>(top, firstRow_);
+    if (y >= rowEnd)
+        return;
     RowSpan above = EllipseRow(left, top, w, h, y - 1);
     RowSpan current = EllipseRow(left, top, w, h, y);
     for (; y < rowEnd; ++y) {
@@ -127,16 +138,19 @@ void BallStickRaster::ThinLine(std::int64_t x1, std::int64_t y1, std::int64_t x2
         std::swap(major1, major2);
         std::swap(minor1, minor2);
     }
-    const std::int64_t majorLimit = steep ? height_ : width_;
-    const std::int64_t minorLimit = steep ? width_ : height_;
+    // Rows are limited to the band, columns to the picture.
+    const std::int64_t majorFirst = steep ? firstRow_ : 0;
+    const std::int64_t majorLast = steep ? lastRow_ : width_ - 1;
+    const std::int64_t minorFirst = steep ? 0 : firstRow_;
+    const std::int64_t minorLast = steep ? width_ - 1 : lastRow_;
     const std::int64_t run = major2 - major1;
     const std::int64_t rise = minor2 - minor1;
-    const std::int64_t first = std::max<std::int64_t>(major1, 0);
-    const std::int64_t last = std::min<std::int64_t>(major2, majorLimit - 1);
+    const std::int64_t first = std::max<std::int64_t>(major1, majorFirst);
+    const std::int64_t last = std::min<std::int64_t>(major2, majorLast);
     for (std::int64_t major = first; major <= last; ++major) {
         // The minor coordinate nearest the line, halves rounded up.
         const std::int64_t minor = minor1 + FloorDiv(2 * (major - major1) * rise + run, 2 * run);
-        if (minor < 0 || minor >= minorLimit)
+        if (minor < minorFirst || minor > minorLast)
             continue;
         if (steep)
             pixels_[major * pixelsPerLine_ + minor] = color;
@@ -156,9 +170,9 @@ void BallStickRaster::Band(double x1, double y1, double x2, double y2, double ra
     const double dy = y2 - y1;
     const double lengthSquared = dx * dx + dy * dy;
     const double reach = radius * std::sqrt(lengthSquared);  // |cross product| limit across the axis
-    const std::int64_t rowFirst = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(y1 - radius)), 0);
+    const std::int64_t rowFirst = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(y1 - radius)), firstRow_);
     const std::int64_t rowLast =
-        std::min<std::int64_t>(static_cast<std::int64_t>(std::floor(y2 + radius)), height_ - 1);
+        std::min<std::int64_t>(static_cast<std::int64_t>(std::floor(y2 + radius)), lastRow_);
     constexpr double infinity = std::numeric_limits<double>::infinity();
 
     for (std::int64_t row = rowFirst; row <= rowLast; ++row) {

@@ -24,6 +24,12 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
 
+    // The same picture with painting limited to the rows firstRow .. lastRow (within the
+    // picture): every primitive paints there exactly the pixels it paints in those rows of the
+    // whole picture, so bands of rows can be painted apart, each by a thread of its own.
+    BallStickRaster Rows(int firstRow, int lastRow) const;
+
+    // Fills the rows painting is limited to.
     void Fill(QRgb color);
 
     // The ellipse inscribed in the box whose left and top edges are included and whose right
@@ -40,7 +46,8 @@ public:
     void Stick(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t width, QRgb color);
 
 private:
-    // Paints the pixels x0 .. x1 of row y, clipped to the picture; y must be a row of it.
+    // Paints the pixels x0 .. x1 of row y, clipped to the picture; y must be one of the rows
+    // painting is limited to.
     void Span(std::int64_t y, std::int64_t x0, std::int64_t x1, QRgb color);
     void ThinLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, QRgb color);
     void Band(double x1, double y1, double x2, double y2, double radius, QRgb color);
@@ -49,6 +56,8 @@ private:
     std::int64_t pixelsPerLine_ = 0;
     int width_ = 0;
     int height_ = 0;
+    std::int64_t firstRow_ = 0;  // the rows painting is limited to
+    std::int64_t lastRow_ = -1;
 };
 
 #endif

@@ -1,26 +1,94 @@
 #include "PeriodicTranslation.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <span>
 #include <vector>
 
 #include "MSingle.h"
 #include "PointDistance.h"
 #include "SpatialGrid.h"
+#include "WorkerPool.h"
+#include "LargeBuffers.h"
+
+namespace {
+
+// Earlier points looked at per point in the parallel pass before the point is left to the
+// exact pass: a crowded cell must not make that pass quadratic.
+constexpr int EarlierPointsLookedAt = 64;
+constexpr std::int64_t PointsPerPart = 16384;
+
+enum class Earlier : std::uint8_t {
+    NoneNear,  // no earlier point within the distance: the point stays whatever happens before it
+    Unsure,    // an earlier point is near, or the look was cut short
+};
+
+// Whether any point before index i lies within NearDuplicateDistance of it; cells list their
+// points in ascending order, so each cell is read only up to i.
+Earlier LookAtEarlierPoints(std::span<const MPoint3DN<float>> all, const SpatialGrid& grid, std::uint32_t i)
+{
+    int looked = 0;
+    bool near = false;
+    grid.ForEachNearCell(all[i], [&](const std::uint32_t* first, const std::uint32_t* last) {
+        for (; !near && first != last && *first < i; ++first)
+            near = ++looked > EarlierPointsLookedAt || PointDistance(all[i], all[*first]) < NearDuplicateDistance;
+    });
+    return near ? Earlier::Unsure : Earlier::NoneNear;
+}
+
+// The points that stay, settled in index order. Only the points kept so far are compared with,
+// and points kept in one cell are at least NearDuplicateDistance apart, so a cell holds only a
+// few of them however crowded it is: the pass is linear even when every point lies on one spot.
+std::vector<bool> SettleInOrder(std::span<const MPoint3DN<float>> all, const SpatialGrid& grid,
+                                const std::vector<Earlier>& earlier)
+{
+    std::vector<bool> stays(all.size(), true);
+    std::vector<std::uint32_t> kept(grid.GriddedCount());
+    std::vector<std::uint32_t> keptEnd(grid.CellCount());
+    for (std::uint32_t cell = 0; cell < keptEnd.size(); ++cell)
+        keptEnd[cell] = grid.CellBegin(cell);
+    for (std::uint32_t i = 0; i < all.size(); ++i) {
+        const std::uint32_t cell = grid.CellOf(i);
+        if (cell == SpatialGrid::NoCell)
+            continue;  // a point that is not finite is near nothing
+        if (earlier[i] == Earlier::Unsure) {
+            bool near = false;
+            grid.ForEachNearCellIndex(all[i], [&](std::uint32_t other) {
+                for (std::uint32_t k = grid.CellBegin(other); !near && k < keptEnd[other]; ++k)
+                    near = PointDistance(all[i], all[kept[k]]) < NearDuplicateDistance;
+            });
+            if (near) {
+                stays[i] = false;
+                continue;
+            }
+        }
+        kept[keptEnd[cell]++] = i;
+    }
+    return stays;
+}
+
+}  // namespace
 
 void RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice,
                 MList<MPoint3DN<float>>& repeated)
 {
     repeated.Clear();
-    for (int i = 0; i < lattice.Nx; ++i) {
-        for (int j = 0; j < lattice.Ny; ++j) {
-            for (int k = 0; k < cell.FCount; ++k) {
-                MPoint3DN<float> p = cell.Data[k];
-                p.x = ToSingle(double(p.x) + i * lattice.Ax + j * lattice.Dx);
-                p.y = ToSingle(double(p.y) + j * lattice.Ay + i * lattice.Dy);
-                repeated.Add(p);
-            }
+    const std::int64_t copies = std::int64_t{std::max(lattice.Nx, 0)} * std::max(lattice.Ny, 0);
+    const std::int64_t total = copies * cell.FCount;
+    if (total > std::numeric_limits<int>::max() || !SetCountForWriting(repeated, static_cast<int>(total)))
+        return;  // the list has posted why
+    WorkerPool::Shared().Run(copies, [&](std::int64_t copy) {
+        const int i = static_cast<int>(copy / lattice.Ny);
+        const int j = static_cast<int>(copy % lattice.Ny);
+        MPoint3DN<float>* out = repeated.Data + copy * cell.FCount;
+        for (int k = 0; k < cell.FCount; ++k) {
+            MPoint3DN<float> p = cell.Data[k];
+            p.x = ToSingle(double(p.x) + i * lattice.Ax + j * lattice.Dx);
+            p.y = ToSingle(double(p.y) + j * lattice.Ay + i * lattice.Dy);
+            out[k] = p;
         }
-    }
+    });
 }
 
 void RemoveNearDuplicates(MList<MPoint3DN<float>>& points)
@@ -29,17 +97,14 @@ void RemoveNearDuplicates(MList<MPoint3DN<float>>& points)
     if (all.size() < 2)
         return;
     const SpatialGrid grid(all, NearDuplicateDistance);
-    // A point stays when no earlier point that stays is near it; whether an earlier point stays
-    // is settled before any later one is looked at.
-    std::vector<bool> stays(all.size(), false);
-    for (std::uint32_t i = 0; i < all.size(); ++i) {
-        bool nearEarlier = false;
-        grid.ForEachNear(all[i], [&](std::uint32_t j) {
-            if (j < i && stays[j] && PointDistance(all[i], all[j]) < NearDuplicateDistance)
-                nearEarlier = true;
-        });
-        stays[i] = !nearEarlier;
-    }
+    // Most points have no earlier point near them at all and stay whatever the others do; that
+    // is found on every core. The rest are settled in index order.
+    std::vector<Earlier> earlier(all.size());
+    ParallelRanges(static_cast<std::int64_t>(all.size()), PointsPerPart, [&](std::int64_t begin, std::int64_t end) {
+        for (auto i = static_cast<std::uint32_t>(begin); i < static_cast<std::uint32_t>(end); ++i)
+            earlier[i] = LookAtEarlierPoints(all, grid, i);
+    });
+    const std::vector<bool> stays = SettleInOrder(all, grid, earlier);
     int kept = 0;
     for (int i = 0; i < points.FCount; ++i)
         if (stays[static_cast<std::size_t>(i)])

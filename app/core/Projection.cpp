@@ -2,14 +2,19 @@
 
 #include <cmath>
 
+#include "LargeBuffers.h"
 #include "MConstants.h"
 #include "MSingle.h"
+#include "WorkerPool.h"
 
 namespace {
 
 // One over 2.3: the structure's largest half extent, with its balls, takes this share of the
 // bitmap's width.
 constexpr double FitShare = 0.4347826086956522;
+
+// Points or sticks per part of a parallel pass.
+constexpr std::int64_t ItemsPerPart = 32768;
 
 // The half extent given to a structure that has none.
 constexpr float PointHalfExtent = 1;
@@ -85,45 +90,53 @@ void RotatePoints(const MList<MPoint3DN<float>>& source, const ViewAngles& angle
     const double cosX = std::cos(aX), sinX = std::sin(aX);
     const double cosY = std::cos(aY), sinY = std::sin(aY);
     const double cosZ = std::cos(aZ), sinZ = std::sin(aZ);
-    view.SetCount(source.FCount);
-    for (int i = 0; i < source.FCount; ++i) {
-        MPoint3DN<float> p = source.Data[i];
-        // About y, then z, then x; each step rounds its two new coordinates to single precision.
-        const float x1 = ToSingle(cosY * p.x + sinY * p.z);
-        const float z1 = ToSingle(-sinY * p.x + cosY * p.z);
-        const float x2 = ToSingle(cosZ * x1 - sinZ * p.y);
-        const float y1 = ToSingle(sinZ * x1 + cosZ * p.y);
-        const float y2 = ToSingle(cosX * y1 - sinX * z1);
-        const float z2 = ToSingle(sinX * y1 + cosX * z1);
-        p.x = x2;
-        p.y = y2;
-        p.z = z2;
-        view.Data[i] = p;
-    }
+    if (!SetCountForWriting(view, source.FCount))
+        return;
+    ParallelRanges(source.FCount, ItemsPerPart, [&](std::int64_t begin, std::int64_t end) {
+        for (auto i = static_cast<int>(begin); i < static_cast<int>(end); ++i) {
+            MPoint3DN<float> p = source.Data[i];
+            // About y, then z, then x; each step rounds its two new coordinates to single precision.
+            const float x1 = ToSingle(cosY * p.x + sinY * p.z);
+            const float z1 = ToSingle(-sinY * p.x + cosY * p.z);
+            const float x2 = ToSingle(cosZ * x1 - sinZ * p.y);
+            const float y1 = ToSingle(sinZ * x1 + cosZ * p.y);
+            const float y2 = ToSingle(cosX * y1 - sinX * z1);
+            const float z2 = ToSingle(sinX * y1 + cosX * z1);
+            p.x = x2;
+            p.y = y2;
+            p.z = z2;
+            view.Data[i] = p;
+        }
+    });
 }
 
-void CutStickEnds(const MList<MStick<float>>& sticks, const MList<MPoint3DN<float>>& view,
-                  const MListAdr<MAtom*>& elements, float kRPoint, MList<MStick<float>>& stickView)
+MStickEnds CutStickEnds(const MStickAtoms& stick, const MList<MPoint3DN<float>>& view,
+                        const MListAdr<MAtom*>& elements, float kRPoint)
 {
-    stickView.SetCount(sticks.FCount);
-    for (int s = 0; s < sticks.FCount; ++s) {
-        const MStick<float>& stick = sticks.Data[s];
-        const MPoint3DN<float>& a = view.Data[stick.I1];
-        const MPoint3DN<float>& b = view.Data[stick.I2];
-        const float length = ToSingle(std::sqrt((double(b.x) - a.x) * (double(b.x) - a.x)
-                                             + (double(b.y) - a.y) * (double(b.y) - a.y)
-                                             + (double(b.z) - a.z) * (double(b.z) - a.z)));
-        const float e1 = ToSingle(double(kRPoint) * elements.Data[a.N]->Radius / length);
-        const float e2 = ToSingle(double(kRPoint) * elements.Data[b.N]->Radius / length);
-        MStick<float> cut = stick;
-        cut.P2 = a;
-        cut.P2.x = ToSingle(a.x + (double(b.x) - a.x) * e1);
-        cut.P2.y = ToSingle(a.y + (double(b.y) - a.y) * e1);
-        cut.P2.z = ToSingle(a.z + (double(b.z) - a.z) * e1);
-        cut.P1 = b;
-        cut.P1.x = ToSingle(b.x + (double(a.x) - b.x) * e2);
-        cut.P1.y = ToSingle(b.y + (double(a.y) - b.y) * e2);
-        cut.P1.z = ToSingle(b.z + (double(a.z) - b.z) * e2);
-        stickView.Data[s] = cut;
-    }
+    const MPoint3DN<float>& a = view.Data[stick.I1];
+    const MPoint3DN<float>& b = view.Data[stick.I2];
+    const float length = ToSingle(std::sqrt((double(b.x) - a.x) * (double(b.x) - a.x)
+                                         + (double(b.y) - a.y) * (double(b.y) - a.y)
+                                         + (double(b.z) - a.z) * (double(b.z) - a.z)));
+    const float e1 = ToSingle(double(kRPoint) * elements.Data[a.N]->Radius / length);
+    const float e2 = ToSingle(double(kRPoint) * elements.Data[b.N]->Radius / length);
+    MStickEnds cut;
+    cut.P2.x = ToSingle(a.x + (double(b.x) - a.x) * e1);
+    cut.P2.y = ToSingle(a.y + (double(b.y) - a.y) * e1);
+    cut.P2.z = ToSingle(a.z + (double(b.z) - a.z) * e1);
+    cut.P1.x = ToSingle(b.x + (double(a.x) - b.x) * e2);
+    cut.P1.y = ToSingle(b.y + (double(a.y) - b.y) * e2);
+    cut.P1.z = ToSingle(b.z + (double(a.z) - b.z) * e2);
+    return cut;
+}
+
+void CutStickEnds(const MList<MStickAtoms>& sticks, const MList<MPoint3DN<float>>& view,
+                  const MListAdr<MAtom*>& elements, float kRPoint, MList<MStickEnds>& stickView)
+{
+    if (!SetCountForWriting(stickView, sticks.FCount))
+        return;
+    ParallelRanges(sticks.FCount, ItemsPerPart, [&](std::int64_t begin, std::int64_t end) {
+        for (auto s = static_cast<int>(begin); s < static_cast<int>(end); ++s)
+            stickView.Data[s] = CutStickEnds(sticks.Data[s], view, elements, kRPoint);
+    });
 }

@@ -38,14 +38,18 @@ void CenterAndScale(MList<MPoint3DN<float>>& points, const MListAdr<MAtom*>& ele
 // The angle of a bar position in radians, rounded to single precision.
 float AngleOfPosition(int position, int maximum = AngleBarMaximum);
 
-// Rotates every point of source into view: about y, then z, then x.
+// Rotates every point of source into view: about y, then z, then x. Both passes run on every core.
 void RotatePoints(const MList<MPoint3DN<float>>& source, const ViewAngles& angles,
                   MList<MPoint3DN<float>>& view);
 
-// For every stick, the ends cut back to the surfaces of its two balls in the rotated view:
-// P2 on the ball of atom I1, P1 on the ball of atom I2 (when balls overlap, the ends cross).
-void CutStickEnds(const MList<MStick<float>>& sticks, const MList<MPoint3DN<float>>& view,
-                  const MListAdr<MAtom*>& elements, float kRPoint, MList<MStick<float>>& stickView);
+// The ends of one stick cut back to the surfaces of its two balls in the rotated view: P2 on the
+// ball of atom I1, P1 on the ball of atom I2 (when balls overlap, the ends cross).
+MStickEnds CutStickEnds(const MStickAtoms& stick, const MList<MPoint3DN<float>>& view,
+                        const MListAdr<MAtom*>& elements, float kRPoint);
+
+// The cut ends of every stick, in the order of sticks.
+void CutStickEnds(const MList<MStickAtoms>& sticks, const MList<MPoint3DN<float>>& view,
+                  const MListAdr<MAtom*>& elements, float kRPoint, MList<MStickEnds>& stickView);
 
 // The six view presets of the view panel.
 struct ViewPreset {

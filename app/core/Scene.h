@@ -47,8 +47,8 @@ public:
     MList<MPoint3DN<float>> LXyz;
     MList<MPoint3DN<float>> LXyzTrans;
     MList<MPoint3DN<float>> LXyzView;
-    MList<MStick<float>> LStick;
-    MList<MStick<float>> LStickView;
+    MList<MStickAtoms> LStick;     // the sticks' atoms (their point copies: LXyzTrans[I1], [I2])
+    MList<MStickEnds> LStickView;  // the sticks' cut ends, in the order of LStick
     MListAdr<MAtom*> LAtom;
     MList<MObj> LObj;
     MListAdr<MGroup*> LGroup;

@@ -1,19 +1,31 @@
 #include "SceneDrawing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "BallStickRaster.h"
+#include "DrawOrder.h"
 #include "MTrace.h"
 #include "MSingle.h"
 #include "SvgWriter.h"
+#include "WorkerPool.h"
 
 namespace {
 
 constexpr const char* ObjectName = "FormMain";
 constexpr QRgb White = 0xFFFFFFFF;
 constexpr QRgb Black = 0xFF000000;
+
+// Bands of rows per thread: enough that a band crowded with objects does not keep the other
+// threads waiting for long, few enough that each band's look through the draw list is cheap.
+constexpr int BandsPerThread = 4;
+constexpr int MostBands = 255;
+// Draw entries per part of the passes over the sorted list.
+constexpr std::int64_t EntriesPerPart = 16384;
 
 QRgb RgbOf(TColor color)
 {
@@ -34,58 +46,148 @@ std::optional<std::int64_t> PixelOf(double position)
     return static_cast<std::int64_t>(whole);
 }
 
-// One pass over the draw list: the bitmap's raster, the optional SVG buffer and the values every
-// object needs.
-class SceneDrawer {
+// A ball as the raster paints it.
+struct BallShape {
+    std::int64_t left, top, right, bottom;
+    QRgb fill;
+};
+
+// A stick as the raster paints it.
+struct StickShape {
+    std::int64_t x1, y1, x2, y2, width;
+
+    // The raster paints a stick the same way in either direction.
+    bool SamePixels(const StickShape& other) const
+    {
+        return width == other.width
+            && ((x1 == other.x1 && y1 == other.y1 && x2 == other.x2 && y2 == other.y2)
+                || (x1 == other.x2 && y1 == other.y2 && x2 == other.x1 && y2 == other.y1));
+    }
+};
+
+// The rows an object may paint, first > last when none.
+struct RowRange {
+    std::int64_t first = 1;
+    std::int64_t last = 0;
+};
+
+// The bands of rows an entry of the draw list reaches; first > last when none.
+struct BandRange {
+    std::uint8_t first = 1;
+    std::uint8_t last = 0;
+};
+
+// What every object of the scene looks like on the bitmap and in the SVG document. It only
+// reads the scene, so any number of threads may ask it at once.
+class SceneGeometry {
 public:
-    SceneDrawer(const Scene& scene, QImage& bitmap, int stickRadiusPosition, TextBuffer* svg)
-        : scene_(scene), raster_(bitmap), svg_(svg), stickRadiusPosition_(stickRadiusPosition),
-          halfWidth_(raster_.Width() / 2), halfHeight_(raster_.Height() / 2)
+    SceneGeometry(const Scene& scene, int width, int height, int stickRadiusPosition)
+        : scene_(scene), stickRadiusPosition_(stickRadiusPosition), halfWidth_(width / 2), halfHeight_(height / 2)
     {
     }
 
-    void Clear() { raster_.Fill(White); }
-    int Width() const { return raster_.Width(); }
-    int Height() const { return raster_.Height(); }
-
-    void Circle(int index)
+    std::optional<BallShape> Ball(int index) const
     {
         const MPoint3DN<float>& p = scene_.LXyzView.Data[index];
-        TraceWatch(ObjectName, "iA", p.N, "TFormMain::DrawCircle");
         const MAtom* element = Element(p.N);
         if (element == nullptr)
-            return;
-        const float r = ToSingle(double(element->Radius) * scene_.KRPoint);
+            return std::nullopt;
+        const float r = Radius(*element);
         const double scale = scene_.ScaleXyz;
         const auto left = PixelOf((double(p.x) - r) * scale + halfWidth_);
         const auto top = PixelOf((double(p.y) - r) * scale + halfHeight_);
         const auto right = PixelOf((double(p.x) + r) * scale + halfWidth_);
         const auto bottom = PixelOf((double(p.y) + r) * scale + halfHeight_);
-        if (left && top && right && bottom)
-            raster_.Ellipse(*left, *top, *right, *bottom, RgbOf(element->Color), Black);
-        if (svg_ != nullptr)
-            SvgEllipse(*svg_, element->Name, element->Color, ToSingle(scale * p.x + halfWidth_),
-                       ToSingle(scale * p.y + halfHeight_), ToSingle(scale * r));
+        if (!left || !top || !right || !bottom)
+            return std::nullopt;
+        return BallShape{*left, *top, *right, *bottom, RgbOf(element->Color)};
     }
 
-    void Stick(int index)
+    std::optional<StickShape> Stick(int index) const
     {
-        const MStick<float>& stick = scene_.LStickView.Data[index];
+        const Ends ends = EndsOf(index);
+        const auto width = PixelOf(double(stickRadiusPosition_) / StickRadiusBarMaximum * 2 * scene_.ScaleXyz);
+        const auto px1 = PixelOf(ends.x1), py1 = PixelOf(ends.y1), px2 = PixelOf(ends.x2), py2 = PixelOf(ends.y2);
+        if (!width || !px1 || !py1 || !px2 || !py2)
+            return std::nullopt;
+        return StickShape{*px1, *py1, *px2, *py2, *width};
+    }
+
+    // Rows a ball may paint: its box.
+    RowRange RowsOfBall(int index) const
+    {
+        const std::optional<BallShape> ball = Ball(index);
+        if (!ball)
+            return {};
+        return {std::min(ball->top, ball->bottom), std::max(ball->top, ball->bottom) - 1};
+    }
+
+    // Rows a stick may paint: its ends and, when it is wide, a width around them.
+    RowRange RowsOfStick(int index) const
+    {
+        const std::optional<StickShape> stick = Stick(index);
+        if (!stick)
+            return {};
+        const std::int64_t margin = stick->width > 1 ? stick->width : 0;
+        return {std::min(stick->y1, stick->y2) - margin, std::max(stick->y1, stick->y2) + margin};
+    }
+
+    // The SVG ellipse of a ball, or an empty text.
+    std::string BallSvg(int index) const
+    {
+        const MPoint3DN<float>& p = scene_.LXyzView.Data[index];
+        const MAtom* element = Element(p.N);
+        if (element == nullptr)
+            return {};
         const double scale = scene_.ScaleXyz;
-        // P1 lies on the ball of atom I2, P2 on the ball of atom I1.
-        const float x1 = ToSingle(scale * stick.P1.x + halfWidth_);
-        const float y1 = ToSingle(scale * stick.P1.y + halfHeight_);
-        const float x2 = ToSingle(scale * stick.P2.x + halfWidth_);
-        const float y2 = ToSingle(scale * stick.P2.y + halfHeight_);
-        const auto width = PixelOf(double(stickRadiusPosition_) / StickRadiusBarMaximum * 2 * scale);
-        const auto px1 = PixelOf(x1), py1 = PixelOf(y1), px2 = PixelOf(x2), py2 = PixelOf(y2);
-        if (width && px1 && py1 && px2 && py2)
-            raster_.Stick(*px1, *py1, *px2, *py2, *width, Black);
-        if (svg_ != nullptr)
-            StickSvg(stick, x1, y1, x2, y2);
+        return SvgEllipseLine(element->Name, element->Color, ToSingle(scale * p.x + halfWidth_),
+                              ToSingle(scale * p.y + halfHeight_), ToSingle(scale * Radius(*element)));
+    }
+
+    // The SVG rectangles of a stick: each half of a stick between two elements takes the colour
+    // of the ball it touches and is named after the element at its other end.
+    void StickSvg(int index, std::vector<std::string>& lines) const
+    {
+        if (index >= scene_.LStick.FCount)
+            return;  // a stick end without its stick names no atoms
+        const MStickAtoms& atoms = scene_.LStick.Data[index];
+        const int a = ElementIndexOfAtom(atoms.I1);
+        const int b = ElementIndexOfAtom(atoms.I2);
+        const MAtom* first = Element(a);
+        const MAtom* second = Element(b);
+        if (first == nullptr || second == nullptr)
+            return;
+        const Ends e = EndsOf(index);
+        const float halfWidth = ToSingle(double(stickRadiusPosition_) * scene_.ScaleXyz / StickRadiusBarMaximum);
+        const auto add = [&lines](std::string line) {
+            if (!line.empty())
+                lines.push_back(std::move(line));
+        };
+        if (a == b) {
+            add(SvgRectLine(e.x1, e.y1, e.x2, e.y2, halfWidth, first->Color, first->Name + "-" + first->Name));
+            return;
+        }
+        const float mx = ToSingle((double(e.x1) + e.x2) * 0.5);
+        const float my = ToSingle((double(e.y1) + e.y2) * 0.5);
+        add(SvgRectLine(e.x1, e.y1, mx, my, halfWidth, second->Color, first->Name + "-0"));
+        add(SvgRectLine(mx, my, e.x2, e.y2, halfWidth, first->Color, second->Name + "-0"));
     }
 
 private:
+    // The stick's ends on the bitmap before truncation: (x1, y1) on the ball of atom I2,
+    // (x2, y2) on the ball of atom I1.
+    struct Ends {
+        float x1, y1, x2, y2;
+    };
+
+    Ends EndsOf(int index) const
+    {
+        const MStickEnds& stick = scene_.LStickView.Data[index];
+        const double scale = scene_.ScaleXyz;
+        return {ToSingle(scale * stick.P1.x + halfWidth_), ToSingle(scale * stick.P1.y + halfHeight_),
+                ToSingle(scale * stick.P2.x + halfWidth_), ToSingle(scale * stick.P2.y + halfHeight_)};
+    }
+    float Radius(const MAtom& element) const { return ToSingle(double(element.Radius) * scene_.KRPoint); }
     const MAtom* Element(int n) const
     {
         return n >= 0 && n < scene_.LAtom.FCount ? scene_.LAtom.Data[n] : nullptr;
@@ -95,47 +197,131 @@ private:
         return atom >= 0 && atom < scene_.LXyzView.FCount ? scene_.LXyzView.Data[atom].N : -1;
     }
 
-    // Each half of a stick between two elements takes the colour of the ball it touches and is
-    // named after the element at its other end.
-    void StickSvg(const MStick<float>& stick, float x1, float y1, float x2, float y2)
-    {
-        const int a = ElementIndexOfAtom(stick.I1);
-        const int b = ElementIndexOfAtom(stick.I2);
-        const MAtom* first = Element(a);
-        const MAtom* second = Element(b);
-        if (first == nullptr || second == nullptr)
-            return;
-        const float halfWidth = ToSingle(double(stickRadiusPosition_) * scene_.ScaleXyz / StickRadiusBarMaximum);
-        if (a == b) {
-            SvgRect(*svg_, x1, y1, x2, y2, halfWidth, first->Color, first->Name + "-" + first->Name);
-            return;
-        }
-        const float mx = ToSingle((double(x1) + x2) * 0.5);
-        const float my = ToSingle((double(y1) + y2) * 0.5);
-        SvgRect(*svg_, x1, y1, mx, my, halfWidth, second->Color, first->Name + "-0");
-        SvgRect(*svg_, mx, my, x2, y2, halfWidth, first->Color, second->Name + "-0");
-    }
-
     const Scene& scene_;
-    BallStickRaster raster_;
-    TextBuffer* svg_;
     int stickRadiusPosition_;
     int halfWidth_;
     int halfHeight_;
 };
 
-// One entry per ball, then one per stick, a stick as deep as its nearer end.
-bool BuildDrawList(Scene& scene)
+void PaintBall(BallStickRaster& raster, const BallShape& ball) { raster.Ellipse(ball.left, ball.top, ball.right, ball.bottom, ball.fill, Black); }
+
+void PaintStick(BallStickRaster& raster, const StickShape& stick)
 {
-    const int atoms = scene.LXyzView.FCount;
-    const int sticks = scene.LStickView.FCount;
-    if (!scene.LObj.SetCount(atoms + sticks))
-        return false;
-    for (int i = 0; i < atoms; ++i)
-        scene.LObj.Data[i] = MObj{scene.LXyzView.Data[i].z, i, -1};
-    for (int i = 0; i < sticks; ++i)
-        scene.LObj.Data[atoms + i] = MObj{scene.LStickView.Data[i].Depth(), -1, i};
-    return true;
+    raster.Stick(stick.x1, stick.y1, stick.x2, stick.y2, stick.width, Black);
+}
+
+// The bitmap cut into bands of rows; row y lies in band y * count / height.
+class RowBands {
+public:
+    RowBands(int height, int threads)
+        : height_(std::max(height, 1)), count_(std::clamp(threads * BandsPerThread, 1, std::min(MostBands, height_)))
+    {
+    }
+    int Count() const { return count_; }
+    int FirstRow(int band) const { return static_cast<int>((std::int64_t{band} * height_ + count_ - 1) / count_); }
+    int LastRow(int band) const { return FirstRow(band + 1) - 1; }
+    BandRange Of(const RowRange& rows) const
+    {
+        const std::int64_t first = std::max<std::int64_t>(rows.first, 0);
+        const std::int64_t last = std::min<std::int64_t>(rows.last, height_ - 1);
+        if (first > last)
+            return {};
+        return {static_cast<std::uint8_t>(first * count_ / height_), static_cast<std::uint8_t>(last * count_ / height_)};
+    }
+
+private:
+    int height_;
+    int count_;
+};
+
+// The bands every object reaches, by object: balls first, then sticks, as the draw list is laid
+// out before sorting. Objects are looked at in their lists' order, so this reads memory in order
+// and can run while the draw list is being sorted.
+class ObjectBands {
+public:
+    ObjectBands(const Scene& scene) : atoms_(scene.LXyzView.FCount), bands_(static_cast<std::size_t>(atoms_) + static_cast<std::size_t>(scene.LStickView.FCount)) {}
+
+    std::int64_t Count() const { return static_cast<std::int64_t>(bands_.size()); }
+
+    // The objects [begin, end): the trace's watch post of every ball, and the bands.
+    void Find(const Scene& scene, const SceneGeometry& geometry, const RowBands& rows, std::int64_t begin,
+              std::int64_t end)
+    {
+        for (std::int64_t object = begin; object < end; ++object) {
+            const auto index = static_cast<int>(object < atoms_ ? object : object - atoms_);
+            if (object < atoms_) {
+                TraceWatch(ObjectName, "iA", scene.LXyzView.Data[index].N, "TFormMain::DrawCircle");
+                bands_[static_cast<std::size_t>(object)] = rows.Of(geometry.RowsOfBall(index));
+            } else {
+                bands_[static_cast<std::size_t>(object)] = rows.Of(geometry.RowsOfStick(index));
+            }
+        }
+    }
+
+    const BandRange& Of(const MObj& entry) const
+    {
+        static constexpr BandRange none;
+        if (entry.iAtom >= 0)
+            return bands_[static_cast<std::size_t>(entry.iAtom)];
+        if (entry.iStick >= 0)
+            return bands_[static_cast<std::size_t>(atoms_) + static_cast<std::size_t>(entry.iStick)];
+        return none;
+    }
+
+private:
+    std::int64_t atoms_;
+    std::vector<BandRange> bands_;
+};
+
+// Paints the band's objects in the order of the sorted draw list. A stick right after its twin
+// (the same bond the other way round, equally deep, so usually next in the list) would paint the
+// very pixels its twin just painted, and is skipped.
+void PaintBand(const Scene& scene, const SceneGeometry& geometry, const ObjectBands& reach, int band,
+               BallStickRaster raster)
+{
+    std::optional<StickShape> lastStick;
+    for (int position = 0; position < scene.LObj.FCount; ++position) {
+        const MObj& entry = scene.LObj.Data[position];
+        const BandRange& bands = reach.Of(entry);
+        if (band < bands.first || band > bands.last)
+            continue;
+        if (entry.iAtom >= 0) {
+            if (const std::optional<BallShape> ball = geometry.Ball(entry.iAtom)) {
+                PaintBall(raster, *ball);
+                lastStick.reset();
+            }
+        } else {
+            const std::optional<StickShape> stick = geometry.Stick(entry.iStick);
+            if (stick && !(lastStick && lastStick->SamePixels(*stick))) {
+                PaintStick(raster, *stick);
+                lastStick = stick;
+            }
+        }
+    }
+}
+
+// The SVG lines of the sorted draw list, made in parts on every core and added in order.
+void WriteSvgBody(const Scene& scene, const SceneGeometry& geometry, TextBuffer& svg)
+{
+    const int count = scene.LObj.FCount;
+    const std::int64_t parts = std::max<std::int64_t>(1, (count + EntriesPerPart - 1) / EntriesPerPart);
+    std::vector<std::vector<std::string>> lines(static_cast<std::size_t>(parts));
+    WorkerPool::Shared().Run(parts, [&](std::int64_t part) {
+        std::vector<std::string>& out = lines[static_cast<std::size_t>(part)];
+        const std::int64_t end = std::min<std::int64_t>(count, (part + 1) * EntriesPerPart);
+        for (std::int64_t position = part * EntriesPerPart; position < end; ++position) {
+            const MObj& entry = scene.LObj.Data[position];
+            if (entry.iAtom >= 0) {
+                if (std::string line = geometry.BallSvg(entry.iAtom); !line.empty())
+                    out.push_back(std::move(line));
+            } else if (entry.iStick >= 0) {
+                geometry.StickSvg(entry.iStick, out);
+            }
+        }
+    });
+    for (std::vector<std::string>& part : lines)
+        for (std::string& line : part)
+            svg.Add(std::move(line));
 }
 
 }  // namespace
@@ -149,36 +335,73 @@ QImage MakeSceneBitmap()
 
 void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, TextBuffer* svg)
 {
-    SceneDrawer drawer(scene, bitmap, stickRadiusPosition, svg);
-    drawer.Clear();
+    BallStickRaster raster(bitmap);
     if (svg != nullptr)
-        SvgBegin(*svg, drawer.Width(), drawer.Height());
-    if (BuildDrawList(scene)) {
-        // The heap sort leaves equally deep objects in one fixed order, which decides which of
-        // them ends up on top.
-        scene.LObj.Sort();
-        for (int i = 0; i < scene.LObj.FCount; ++i) {
-            const MObj& entry = scene.LObj.Data[i];
-            if (entry.iAtom >= 0)
-                drawer.Circle(entry.iAtom);
-            else if (entry.iStick >= 0)
-                drawer.Stick(entry.iStick);
+        SvgBegin(*svg, raster.Width(), raster.Height());
+    const SceneGeometry geometry(scene, raster.Width(), raster.Height(), stickRadiusPosition);
+    WorkerPool& pool = WorkerPool::Shared();
+    const RowBands bands(raster.Height(), pool.Threads());
+    ObjectBands reach(scene);
+
+    // The heap sort leaves equally deep objects in one fixed order, which decides which of them
+    // ends up on top. It runs on one thread; the others meanwhile clear the bands and find the
+    // bands of every object.
+    const DrawListState list = LayDrawListKeys(scene);
+    const std::int64_t sortParts = list == DrawListState::Keys ? 1 : 0;
+    const std::int64_t findParts = (reach.Count() + EntriesPerPart - 1) / EntriesPerPart;
+    pool.Run(sortParts + bands.Count() + findParts, [&](std::int64_t part) {
+        if (part < sortParts)
+            return SortDrawListKeys(scene);
+        part -= sortParts;
+        if (part < bands.Count()) {
+            const int b = static_cast<int>(part);
+            return raster.Rows(bands.FirstRow(b), bands.LastRow(b)).Fill(White);
         }
+        part -= bands.Count();
+        reach.Find(scene, geometry, bands, part * EntriesPerPart, std::min(reach.Count(), (part + 1) * EntriesPerPart));
+    });
+    if (list == DrawListState::Keys)
+        TurnDrawListKeysIntoEntries(scene);
+    else if (list == DrawListState::Failed)
+        scene.LObj.Clear();
+
+    if (raster.Height() > 0)
+        pool.Run(bands.Count(), [&](std::int64_t band) {
+            const int b = static_cast<int>(band);
+            PaintBand(scene, geometry, reach, b, raster.Rows(bands.FirstRow(b), bands.LastRow(b)));
+        });
+    if (svg != nullptr) {
+        WriteSvgBody(scene, geometry, *svg);
+        SvgEnd(*svg, raster.Width(), raster.Height());
     }
-    if (svg != nullptr)
-        SvgEnd(*svg, drawer.Width(), drawer.Height());
 }
 
 void DrawCircle(const Scene& scene, QImage& bitmap, int index, TextBuffer* svg)
 {
     if (index < 0 || index >= scene.LXyzView.FCount)
         return;
-    SceneDrawer(scene, bitmap, StickRadiusBarMaximum / 2, svg).Circle(index);
+    TraceWatch(ObjectName, "iA", scene.LXyzView.Data[index].N, "TFormMain::DrawCircle");
+    BallStickRaster raster(bitmap);
+    const SceneGeometry geometry(scene, raster.Width(), raster.Height(), StickRadiusBarMaximum / 2);
+    if (const std::optional<BallShape> ball = geometry.Ball(index))
+        PaintBall(raster, *ball);
+    if (svg != nullptr)
+        if (std::string line = geometry.BallSvg(index); !line.empty())
+            svg->Add(std::move(line));
 }
 
 void DrawStick(const Scene& scene, QImage& bitmap, int index, int stickRadiusPosition, TextBuffer* svg)
 {
     if (index < 0 || index >= scene.LStickView.FCount)
         return;
-    SceneDrawer(scene, bitmap, stickRadiusPosition, svg).Stick(index);
+    BallStickRaster raster(bitmap);
+    const SceneGeometry geometry(scene, raster.Width(), raster.Height(), stickRadiusPosition);
+    if (const std::optional<StickShape> stick = geometry.Stick(index))
+        PaintStick(raster, *stick);
+    if (svg != nullptr) {
+        std::vector<std::string> lines;
+        geometry.StickSvg(index, lines);
+        for (std::string& line : lines)
+            svg->Add(std::move(line));
+    }
 }

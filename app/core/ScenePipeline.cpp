@@ -2,10 +2,13 @@
 
 #include "SceneDrawing.h"
 
-ScenePipeline::ScenePipeline() : bitmap_(MakeSceneBitmap()) {}
+// The bitmap is made without its pixels being written: a run that never draws (--info) never
+// touches its 36 MB. It is cleared when it is first shown or painted.
+ScenePipeline::ScenePipeline() : bitmap_(SceneBitmapSize, SceneBitmapSize, QImage::Format_RGB32) {}
 
 ElementTableResult ScenePipeline::LoadElementTable(const std::vector<std::string>& lines)
 {
+    RotateIfStale();  // the stick ends depend on the radii
     pictureStale_ = true;
     return LoadAtom(lines, scene_.LAtom);
 }
@@ -67,6 +70,7 @@ StickFactors ScenePipeline::Rebuild(const StickControls& sticks, const Translati
 
 StickFactors ScenePipeline::ChangeSticks(const StickControls& sticks, const ViewAngles& angles)
 {
+    Report("sticks");
     const float kMin = scene_.UpdateSticks(sticks);
     ChangeView(angles);
     return {scene_.KRPoint, kMin};
@@ -74,14 +78,45 @@ StickFactors ScenePipeline::ChangeSticks(const StickControls& sticks, const View
 
 void ScenePipeline::ChangeView(const ViewAngles& angles)
 {
-    scene_.Rotate(angles);
+    viewAngles_ = angles;
+    viewStale_ = true;
     pictureStale_ = true;
+}
+
+void ScenePipeline::RotateIfStale()
+{
+    if (!viewStale_)
+        return;
+    Report("rotating");
+    scene_.Rotate(viewAngles_);
+    viewStale_ = false;
+}
+
+void ScenePipeline::SetProgress(std::function<void(const char* step)> progress) { progress_ = std::move(progress); }
+
+void ScenePipeline::Report(const char* step) const
+{
+    if (progress_)
+        progress_(step);
+}
+
+const QImage& ScenePipeline::Bitmap() const
+{
+    if (!bitmapWritten_) {
+        bitmap_.fill(Qt::white);
+        bitmapWritten_ = true;
+    }
+    return bitmap_;
 }
 
 void ScenePipeline::BuildGroups() { scene_.BuildGroups(); }
 
 void ScenePipeline::Translate(const TranslationCell& cell)
 {
+    // A picture asked for before the stick handler follows shows the old rotation, as it did
+    // when every step rotated at once.
+    RotateIfStale();
+    Report("repeating");
     scene_.RepeatCenterAndScale(cell);
     pictureStale_ = true;
 }
@@ -97,7 +132,10 @@ void ScenePipeline::DrawWithSvg(int stickRadiusPosition, TextBuffer& svg) { Draw
 
 void ScenePipeline::Draw(int stickRadiusPosition, TextBuffer* svg)
 {
+    RotateIfStale();
+    Report("drawing");
     DrawScene(scene_, bitmap_, stickRadiusPosition, svg);
+    bitmapWritten_ = true;
     pictureStale_ = false;
     drawnStickRadius_ = stickRadiusPosition;
     ++drawCount_;

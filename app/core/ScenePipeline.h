@@ -15,6 +15,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,7 +80,9 @@ public:
     // The stick handler: the ball-size factor, the sticks over the repeated atoms, the rotation.
     StickFactors ChangeSticks(const StickControls& sticks, const ViewAngles& angles);
 
-    // The angle handler: the rotation of the repeated atoms and their sticks.
+    // The angle handler: the rotation of the repeated atoms and their sticks. Like the drawing,
+    // the rotation waits until a picture is asked for (LXyzView and LStickView are up to date
+    // after Picture and DrawWithSvg), so a run that only reads the model never rotates.
     void ChangeView(const ViewAngles& angles);
 
     // The first step of the periodic rebuild: the groups of the atoms as read.
@@ -97,8 +100,12 @@ public:
     // repainted with it.
     void DrawWithSvg(int stickRadiusPosition, TextBuffer& svg);
 
-    // The bitmap the viewer frame shows; its address never changes.
-    const QImage& Bitmap() const { return bitmap_; }
+    // The bitmap the viewer frame shows (white until the first painting); its address never changes.
+    const QImage& Bitmap() const;
+
+    // Called with the name of each long step as it starts ("repeating", "sticks", "rotating",
+    // "drawing"), on the calling thread, so that a caller can show that work goes on.
+    void SetProgress(std::function<void(const char* step)> progress);
 
     // The model, for read-outs and tests.
     const Scene& Model() const { return scene_; }
@@ -108,11 +115,17 @@ public:
 
 private:
     void Draw(int stickRadiusPosition, TextBuffer* svg);
+    void RotateIfStale();
+    void Report(const char* step) const;
 
     Scene scene_;
     std::shared_ptr<const XyzDocument> document_;
     int frame_ = 0;
-    QImage bitmap_;
+    mutable QImage bitmap_;
+    mutable bool bitmapWritten_ = false;
+    ViewAngles viewAngles_;
+    bool viewStale_ = false;
+    std::function<void(const char* step)> progress_;
     bool pictureStale_ = true;
     int drawnStickRadius_ = -1;
     std::int64_t drawCount_ = 0;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "WorkerPool.h"
+
 namespace {
 
 bool IsFinite(const MPoint3DN<float>& p)
@@ -18,6 +20,9 @@ constexpr double DenseCellsPerPoint = 2.0;
 constexpr double DenseCellsMinimum = 4096;
 constexpr std::uint64_t CrowdedPairsPerPoint = 32;
 constexpr int WideningSteps = 64;
+constexpr std::size_t MinimumSlots = 16;
+// Points located per part of the parallel pass.
+constexpr std::int64_t LocatePart = 32768;
 
 }  // namespace
 
@@ -37,6 +42,7 @@ SpatialGrid::SpatialGrid(std::span<const MPoint3DN<float>> points, double reach)
         minZ_ = std::min(minZ_, p.z), maxZ_ = std::max(maxZ_, p.z);
     }
     cellStart_.assign(1, 0);
+    cellOfPoint_.assign(points.size(), NoCell);
     if (finiteCount == 0)
         return;
 
@@ -112,41 +118,44 @@ std::int64_t SpatialGrid::FindCell(const CellCoordinate& c) const
     }
 }
 
-void SpatialGrid::GroupByCell(const std::vector<std::int64_t>& cellOfPoint, std::size_t cellCount)
+void SpatialGrid::GroupByCell(std::size_t cellCount)
 {
-    // A counting sort by cell keeps the points of each cell in ascending order.
+    // A counting sort by cell. Filling each cell from its end while going through the points
+    // backwards leaves the points of each cell in ascending order and cellStart_ at the starts.
     cellStart_.assign(cellCount + 1, 0);
-    for (const std::int64_t cell : cellOfPoint)
-        if (cell >= 0)
-            ++cellStart_[static_cast<std::size_t>(cell) + 1];
+    for (const std::uint32_t cell : cellOfPoint_)
+        if (cell != NoCell)
+            ++cellStart_[cell];
+    std::uint32_t end = 0;
     for (std::size_t c = 0; c < cellCount; ++c)
-        cellStart_[c + 1] += cellStart_[c];
-    order_.resize(cellStart_[cellCount]);
-    std::vector<std::uint32_t> next(cellStart_.begin(), cellStart_.end() - 1);
-    for (std::size_t i = 0; i < cellOfPoint.size(); ++i)
-        if (cellOfPoint[i] >= 0)
-            order_[next[static_cast<std::size_t>(cellOfPoint[i])]++] = static_cast<std::uint32_t>(i);
+        cellStart_[c] = end += cellStart_[c];
+    cellStart_[cellCount] = end;
+    order_.resize(end);
+    for (std::size_t i = cellOfPoint_.size(); i-- > 0;)
+        if (const std::uint32_t cell = cellOfPoint_[i]; cell != NoCell)
+            order_[--cellStart_[cell]] = static_cast<std::uint32_t>(i);
 }
 
 void SpatialGrid::BuildDense(std::span<const MPoint3DN<float>> points)
 {
     dense_ = true;
-    std::vector<std::int64_t> cellOfPoint(points.size(), -1);
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        CellCoordinate c;
-        if (Locate(points[i], c))
-            cellOfPoint[i] = DenseIndex(c);
-    }
-    GroupByCell(cellOfPoint, static_cast<std::size_t>(sizeX_ * sizeY_ * sizeZ_));
+    cellOfPoint_.resize(points.size());
+    ParallelRanges(static_cast<std::int64_t>(points.size()), LocatePart, [&](std::int64_t begin, std::int64_t end) {
+        for (auto i = static_cast<std::size_t>(begin); i < static_cast<std::size_t>(end); ++i) {
+            CellCoordinate c;
+            cellOfPoint_[i] = Locate(points[i], c) ? static_cast<std::uint32_t>(DenseIndex(c)) : NoCell;
+        }
+    });
+    GroupByCell(static_cast<std::size_t>(sizeX_ * sizeY_ * sizeZ_));
 }
 
 void SpatialGrid::BuildSparse(std::span<const MPoint3DN<float>> points)
 {
     dense_ = false;
-    const std::size_t slotCount = std::bit_ceil(std::max<std::size_t>(16, points.size() * 2));
-    slots_.assign(slotCount, HashSlot{});
-    slotMask_ = slotCount - 1;
-    std::vector<std::int64_t> cellOfPoint(points.size(), -1);
+    // The table grows with the occupied cells, not with the points: a crowded cloud (all points
+    // in one place) has few cells.
+    ResizeSlots(MinimumSlots);
+    cellOfPoint_.assign(points.size(), NoCell);
     std::int64_t cellCount = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {
         CellCoordinate c;
@@ -155,11 +164,31 @@ void SpatialGrid::BuildSparse(std::span<const MPoint3DN<float>> points)
         std::size_t slot = SlotOf(c);
         while (slots_[slot].cell >= 0 && !(slots_[slot].coordinate == c))
             slot = (slot + 1) & slotMask_;
-        if (slots_[slot].cell < 0)
-            slots_[slot] = HashSlot{c, cellCount++};
-        cellOfPoint[i] = slots_[slot].cell;
+        if (slots_[slot].cell >= 0) {
+            cellOfPoint_[i] = static_cast<std::uint32_t>(slots_[slot].cell);
+            continue;
+        }
+        slots_[slot] = HashSlot{c, cellCount};
+        cellOfPoint_[i] = static_cast<std::uint32_t>(cellCount++);
+        if (static_cast<std::size_t>(cellCount) * 2 > slots_.size())
+            ResizeSlots(slots_.size() * 2);
     }
-    GroupByCell(cellOfPoint, static_cast<std::size_t>(cellCount));
+    GroupByCell(static_cast<std::size_t>(cellCount));
+}
+
+void SpatialGrid::ResizeSlots(std::size_t slotCount)
+{
+    std::vector<HashSlot> old(slotCount, HashSlot{});
+    old.swap(slots_);
+    slotMask_ = slotCount - 1;
+    for (const HashSlot& entry : old) {
+        if (entry.cell < 0)
+            continue;
+        std::size_t slot = SlotOf(entry.coordinate);
+        while (slots_[slot].cell >= 0)
+            slot = (slot + 1) & slotMask_;
+        slots_[slot] = entry;
+    }
 }
 
 std::uint64_t SpatialGrid::CandidatePairs() const

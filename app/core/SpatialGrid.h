@@ -7,8 +7,9 @@
 //
 // The cell size is a power of two, so a coordinate divided by it is exact and two points closer
 // than a cell can never be pushed two cells apart by rounding. Cell coordinates are clamped into
-// a huge fixed range; clamping keeps near points adjacent, and absurd coordinates cannot overflow. Points with a non-finite coordinate are left out: they are never within a finite
-// distance of anything.
+// a huge fixed range; clamping keeps near points adjacent, and absurd coordinates cannot overflow.
+// Points with a non-finite coordinate are left out: they are never within a finite distance of
+// anything.
 //
 // When the cloud is compact the cells are one dense array; when it is sparse (a few points far
 // from the rest) occupied cells are found through a hash table instead.
@@ -25,10 +26,30 @@ public:
     // the cells are at least that wide.
     SpatialGrid(std::span<const MPoint3DN<float>> points, double reach);
 
+    static constexpr std::uint32_t NoCell = 0xFFFFFFFFu;
+
+    // Calls visit(cell) with the index of every occupied cell among the 27 around point, in
+    // no particular order (nothing when the point is not gridded).
+    template <class Visit>
+    void ForEachNearCellIndex(const MPoint3DN<float>& point, Visit&& visit) const;
+
+    // Calls visit(first, last) with the gridded points of every occupied cell among the 27
+    // around point: the indexes in [first, last) ascend; cells come in no particular order.
+    template <class Visit>
+    void ForEachNearCell(const MPoint3DN<float>& point, Visit&& visit) const;
+
     // Calls visit(index) for every gridded point in the 27 cells around point. Indexes within one
     // cell come in ascending order; cells come in no particular order.
     template <class Visit>
     void ForEachNear(const MPoint3DN<float>& point, Visit&& visit) const;
+
+    // The cell of point index (NoCell when it is not gridded), and where a cell's points start
+    // and end among all gridded points grouped by cell.
+    std::uint32_t CellOf(std::size_t index) const { return cellOfPoint_[index]; }
+    std::uint32_t CellBegin(std::uint32_t cell) const { return cellStart_[cell]; }
+    std::uint32_t CellEnd(std::uint32_t cell) const { return cellStart_[static_cast<std::size_t>(cell) + 1]; }
+    std::size_t CellCount() const { return cellStart_.size() - 1; }
+    std::size_t GriddedCount() const { return order_.size(); }
 
     double CellSize() const { return cellSize_; }
 
@@ -51,8 +72,10 @@ private:
     std::int64_t FindCell(const CellCoordinate& c) const;
     std::int64_t DenseIndex(const CellCoordinate& c) const { return (c.x * sizeY_ + c.y) * sizeZ_ + c.z; }
     std::size_t SlotOf(const CellCoordinate& c) const;
-    // Groups the located points by cell; cellOfPoint[i] is point i's cell or -1.
-    void GroupByCell(const std::vector<std::int64_t>& cellOfPoint, std::size_t cellCount);
+    // Rehashes the occupied cells into a table of slotCount slots (a power of two).
+    void ResizeSlots(std::size_t slotCount);
+    // Groups the located points (cellOfPoint_) by cell.
+    void GroupByCell(std::size_t cellCount);
     void BuildDense(std::span<const MPoint3DN<float>> points);
     void BuildSparse(std::span<const MPoint3DN<float>> points);
     std::uint64_t CandidatePairs() const;
@@ -62,6 +85,7 @@ private:
     std::int64_t originX_ = 0, originY_ = 0, originZ_ = 0;  // cell of the smallest coordinates
     std::int64_t sizeX_ = 0, sizeY_ = 0, sizeZ_ = 0;  // cells per axis
     bool dense_ = true;
+    std::vector<std::uint32_t> cellOfPoint_;  // per point: its cell, or NoCell
     std::vector<std::uint32_t> cellStart_;  // order_[cellStart_[c] .. cellStart_[c+1]) is cell c
     std::vector<std::uint32_t> order_;      // point indexes grouped by cell, ascending within one
     std::vector<HashSlot> slots_;           // sparse mode only
@@ -69,7 +93,7 @@ private:
 };
 
 template <class Visit>
-void SpatialGrid::ForEachNear(const MPoint3DN<float>& point, Visit&& visit) const
+void SpatialGrid::ForEachNearCellIndex(const MPoint3DN<float>& point, Visit&& visit) const
 {
     CellCoordinate c;
     if (!Locate(point, c))
@@ -85,14 +109,28 @@ void SpatialGrid::ForEachNear(const MPoint3DN<float>& point, Visit&& visit) cons
                 if (n.z < 0 || n.z >= sizeZ_)
                     continue;
                 const std::int64_t cell = FindCell(n);
-                if (cell < 0)
-                    continue;
-                const std::uint32_t end = cellStart_[static_cast<std::size_t>(cell) + 1];
-                for (std::uint32_t k = cellStart_[static_cast<std::size_t>(cell)]; k < end; ++k)
-                    visit(order_[k]);
+                if (cell >= 0)
+                    visit(static_cast<std::uint32_t>(cell));
             }
         }
     }
+}
+
+template <class Visit>
+void SpatialGrid::ForEachNearCell(const MPoint3DN<float>& point, Visit&& visit) const
+{
+    ForEachNearCellIndex(point, [&](std::uint32_t cell) {
+        visit(order_.data() + CellBegin(cell), order_.data() + CellEnd(cell));
+    });
+}
+
+template <class Visit>
+void SpatialGrid::ForEachNear(const MPoint3DN<float>& point, Visit&& visit) const
+{
+    ForEachNearCell(point, [&](const std::uint32_t* first, const std::uint32_t* last) {
+        for (; first != last; ++first)
+            visit(*first);
+    });
 }
 
 #endif

@@ -116,8 +116,21 @@ void SvgEnd(TextBuffer& svg, int width, int height)
 
 void SvgEllipse(TextBuffer& svg, std::string_view name, TColor color, float cx, float cy, float radius)
 {
+    if (std::string line = SvgEllipseLine(name, color, cx, cy, radius); !line.empty())
+        svg.Add(std::move(line));
+}
+
+void SvgRect(TextBuffer& svg, float x1, float y1, float x2, float y2, float halfWidth, TColor color,
+             std::string_view id)
+{
+    if (std::string line = SvgRectLine(x1, y1, x2, y2, halfWidth, color, id); !line.empty())
+        svg.Add(std::move(line));
+}
+
+std::string SvgEllipseLine(std::string_view name, TColor color, float cx, float cy, float radius)
+{
     if (!AllFinite({cx, cy, radius}))
-        return;
+        return {};
     std::string line = "<ellipse";
     line.reserve(160);
     Attribute(line, "id", XmlAttributeText(name));
@@ -129,11 +142,10 @@ void SvgEllipse(TextBuffer& svg, std::string_view name, TColor color, float cx, 
     Attribute(line, "rx", radiusText);
     Attribute(line, "ry", radiusText);
     line += "/>";
-    svg.Add(std::move(line));
+    return line;
 }
 
-void SvgRect(TextBuffer& svg, float x1, float y1, float x2, float y2, float halfWidth, TColor color,
-             std::string_view id)
+std::string SvgRectLine(float x1, float y1, float x2, float y2, float halfWidth, TColor color, std::string_view id)
 {
     if (y2 < y1) {
         std::swap(x1, x2);
@@ -146,7 +158,7 @@ void SvgRect(TextBuffer& svg, float x1, float y1, float x2, float y2, float half
     const float top = ToSingle(double(y1) - halfWidth);
     const float height = ToSingle(2 * double(halfWidth));
     if (!AllFinite({x1, y1, x2, y2, length, degrees, top, height}))
-        return;
+        return {};
     const std::string xText = FloatToSvg(x1);
     std::string line = "<rect";
     line.reserve(200);
@@ -159,7 +171,7 @@ void SvgRect(TextBuffer& svg, float x1, float y1, float x2, float y2, float half
     Attribute(line, "width", length);
     Attribute(line, "height", height);
     line += "/>";
-    svg.Add(std::move(line));
+    return line;
 }
 
 std::string SvgFileName(const std::string& fileName)

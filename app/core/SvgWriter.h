@@ -41,6 +41,11 @@ void SvgEllipse(TextBuffer& svg, std::string_view name, TColor color, float cx, 
 void SvgRect(TextBuffer& svg, float x1, float y1, float x2, float y2, float halfWidth, TColor color,
              std::string_view id);
 
+// The lines SvgEllipse and SvgRect add, or an empty text where they add nothing; they depend on
+// their arguments alone, so the lines of a drawing can be made on several threads at once.
+std::string SvgEllipseLine(std::string_view name, TColor color, float cx, float cy, float radius);
+std::string SvgRectLine(float x1, float y1, float x2, float y2, float halfWidth, TColor color, std::string_view id);
+
 // The name SaveSvg writes to: ".svg" appended when the last path component has no dot; a name
 // ending in a dot counts as having an extension.
 std::string SvgFileName(const std::string& fileName);

@@ -60,7 +60,7 @@ struct Sheet {
 void SticksOnGrapheneSheet(benchmark::State& state)
 {
     Sheet sheet(static_cast<int>(state.range(0)));
-    MList<MStick<float>> sticks;
+    MList<MStickAtoms> sticks;
     const float kMin = KFactor(StickBarAt124, 100);
     for (auto _ : state)
         BuildSticks(std::span<const MPoint3DN<float>>(sheet.points.Data, std::size_t(sheet.points.FCount)),

@@ -145,11 +145,12 @@ TEST(ExactRounding, StickEndsOfRandomSticks)
     LoadSmallElements(elements);
     RandomPoints random(99);
     MList<MPoint3DN<float>> view;
-    MList<MStick<float>> sticks, cut;
+    MList<MStickAtoms> sticks;
+    MList<MStickEnds> cut;
     for (int i = 0; i < 2 * RandomCases; ++i)
         view.Add(random.Point(i % 2 ? CarbonIndex : HydrogenIndex));
     for (int i = 0; i + 1 < view.FCount; i += 2)
-        sticks.Add(MStick<float>{view.Data[i], view.Data[i + 1], i, i + 1});
+        sticks.Add(MStickAtoms{i, i + 1});
     const float kRPoint = KFactor(731, 1000);
     CutStickEnds(sticks, view, elements, kRPoint, cut);
     int differing = 0;
@@ -163,7 +164,7 @@ TEST(ExactRounding, StickEndsOfRandomSticks)
         const Point p2{Rounded(a.x + dx * e1), Rounded(a.y + dy * e1), Rounded(a.z + dz * e1)};
         const Point p1{Rounded(b.x + (double(a.x) - b.x) * e2), Rounded(b.y + (double(a.y) - b.y) * e2),
                        Rounded(b.z + (double(a.z) - b.z) * e2)};
-        const MStick<float>& c = cut.Data[s];
+        const MStickEnds& c = cut.Data[s];
         differing += Bits(c.P2.x) != Bits(p2.x) || Bits(c.P2.y) != Bits(p2.y) || Bits(c.P2.z) != Bits(p2.z)
                      || Bits(c.P1.x) != Bits(p1.x) || Bits(c.P1.y) != Bits(p1.y) || Bits(c.P1.z) != Bits(p1.z);
     }

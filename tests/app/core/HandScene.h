@@ -45,12 +45,8 @@ struct HandScene {
     // ball of i2, as the rotation leaves them.
     void Stick(int i1, int i2, MPoint3DN<float> p1, MPoint3DN<float> p2)
     {
-        MStick<float> stick;
-        stick.P1 = p1;
-        stick.P2 = p2;
-        stick.I1 = i1;
-        stick.I2 = i2;
-        scene.LStickView.Add(stick);
+        scene.LStick.Add(MStickAtoms{i1, i2});
+        scene.LStickView.Add(MStickEnds{{p1.x, p1.y, p1.z}, {p2.x, p2.y, p2.z}});
     }
 
     Scene scene;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "ReferenceLoops.h"
@@ -91,6 +92,43 @@ TEST(RemoveNearDuplicates, EqualsThePairLoopOnRepeatedCells)
         cell.Add(Atom(0.004f, 0, 0));
         RepeatCell(cell, c.lattice, grid);
         RepeatCell(cell, c.lattice, reference);
+        RemoveNearDuplicates(grid);
+        RemoveNearDuplicatesPairLoop(reference);
+        EXPECT_EQ(Coordinates(grid), Coordinates(reference));
+    }
+}
+
+TEST(RemoveNearDuplicates, CrowdedCloudsKeepWhatThePairLoopKeeps)
+{
+    // Points piled on one spot, or packed closer than the duplicate distance, crowd one cell of
+    // the grid; the points kept must still be the pair loop's, in its order.
+    std::mt19937 random(77);
+    std::uniform_real_distribution<float> jitter(-0.005f, 0.005f);
+    std::uniform_real_distribution<float> wide(-50, 50);
+    struct Case {
+        const char* name;
+        std::function<MPoint3DN<float>(int)> atom;
+        int count;
+    };
+    const Case cases[] = {
+        {"all on one spot", [](int) { return Atom(1.25f, -3, 7); }, 1500},
+        {"within 0.005 of one spot", [&](int) { return Atom(jitter(random), jitter(random), jitter(random)); }, 1500},
+        {"two spots 0.015 apart, one after the other",
+         [](int i) { return Atom(i < 700 ? 0.0f : 0.015f, 0, 0); }, 1400},
+        {"two spots 0.015 apart, taking turns", [](int i) { return Atom(i % 2 ? 0.0f : 0.015f, 0, 0); }, 1400},
+        {"a chain 0.004 apart", [](int i) { return Atom(0.004f * float(i), 0, 0); }, 1200},
+        {"a pile and far points",
+         [&](int i) { return i % 3 ? Atom(0.001f, 0.002f, 0) : Atom(wide(random), wide(random), 1e6f * float(i % 2)); },
+         1500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MList<MPoint3DN<float>> grid, reference;
+        for (int i = 0; i < c.count; ++i) {
+            const MPoint3DN<float> atom = c.atom(i);
+            grid.Add(atom);
+            reference.Add(atom);
+        }
         RemoveNearDuplicates(grid);
         RemoveNearDuplicatesPairLoop(reference);
         EXPECT_EQ(Coordinates(grid), Coordinates(reference));

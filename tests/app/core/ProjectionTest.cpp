@@ -98,16 +98,15 @@ TEST_F(ProjectionTest, StickEndsAreCutBackToTheBallsAndCrossWhenBallsOverlap)
     view.Add(MPoint3DN<float>{0, 0, 0, CarbonIndex, -1});
     view.Add(MPoint3DN<float>{2, 0, 0, HydrogenIndex, -1});
     view.Add(MPoint3DN<float>{0.5f, 0, 0, CarbonIndex, -1});
-    MList<MStick<float>> sticks, cut;
-    sticks.Add(MStick<float>{view.Data[0], view.Data[1], 0, 1});
-    sticks.Add(MStick<float>{view.Data[0], view.Data[2], 0, 2});
+    MList<MStickAtoms> sticks;
+    MList<MStickEnds> cut;
+    sticks.Add(MStickAtoms{0, 1});
+    sticks.Add(MStickAtoms{0, 2});
     CutStickEnds(sticks, view, elements, 1.0f, cut);
     ASSERT_EQ(cut.FCount, 2);
     // P2 lies on the ball of I1 (carbon, radius 0.76), P1 on the ball of I2 (hydrogen, 0.31).
     EXPECT_FLOAT_EQ(cut.Data[0].P2.x, 0.76f);
     EXPECT_FLOAT_EQ(cut.Data[0].P1.x, 2 - 0.31f);
-    EXPECT_EQ(cut.Data[0].I1, 0);
-    EXPECT_EQ(cut.Data[0].I2, 1);
     // Two carbons 0.5 apart: each end goes 0.76 past its own centre, so the ends cross.
     EXPECT_FLOAT_EQ(cut.Data[1].P2.x, 0.76f);
     EXPECT_FLOAT_EQ(cut.Data[1].P1.x, 0.5f - 0.76f);

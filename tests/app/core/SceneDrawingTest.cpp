@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
+#include <random>
 #include <string>
 
 #include "ElementFixture.h"
 #include "HandScene.h"
+#include "SvgWriter.h"
+#include "WorkerPool.h"
 #include "XyzReader.h"
 
 namespace {
@@ -238,6 +242,93 @@ TEST(DrawScene, OpenedFileOnTheSceneBitmap)
     EXPECT_EQ(bitmap.pixel(right, 1500), White);
     EXPECT_EQ(bitmap.pixel(10, 10), White);
     EXPECT_EQ(bitmap.pixel(static_cast<int>(4 * s + 1500), 1500), qRgb(0x1F, 0xF0, 0x1F));  // chlorine
+}
+
+// The picture and document of the design's drawing pass step by step: the whole draw list sorted
+// by the list's own heap sort, then every object drawn alone over the whole bitmap, far to near.
+struct OneObjectAfterAnother {
+    OneObjectAfterAnother(const Scene& scene, QSize size, int stickRadiusPosition) : picture(size, QImage::Format_RGB32)
+    {
+        picture.fill(White);
+        for (int i = 0; i < scene.LXyzView.FCount; ++i)
+            list.Add(MObj{scene.LXyzView.Data[i].z, i, -1});
+        for (int i = 0; i < scene.LStickView.FCount; ++i)
+            list.Add(MObj{scene.LStickView.Data[i].Depth(), -1, i});
+        list.Sort();
+        SvgBegin(svg, size.width(), size.height());
+        for (int i = 0; i < list.FCount; ++i) {
+            if (list.Data[i].iAtom >= 0)
+                DrawCircle(scene, picture, list.Data[i].iAtom, &svg);
+            else
+                DrawStick(scene, picture, list.Data[i].iStick, stickRadiusPosition, &svg);
+        }
+        SvgEnd(svg, size.width(), size.height());
+    }
+    QImage picture;
+    MList<MObj> list;
+    TextBuffer svg;
+};
+
+// A random cloud with its sticks, repeated, centred and turned, as an open builds it.
+void BuildRandomScene(Scene& scene, int atoms, bool flat, std::uint32_t seed, const ViewAngles& angles)
+{
+    (void)LoadAtom(SmallElementLines(), scene.LAtom);
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> coordinate(0, 9);
+    std::uniform_int_distribution<int> element(0, 3);
+    for (int i = 0; i < atoms; ++i)
+        scene.LXyz.Add(MPoint3DN<float>{coordinate(random), coordinate(random), flat ? 0.0f : coordinate(random),
+                                        element(random), -1});
+    const StickControls sticks{true, 60, 400};
+    scene.UpdateSticks(sticks);
+    scene.RebuildTranslation(TranslationCell{2, 2, 9, 9, 1.5, 0});
+    scene.UpdateSticks(sticks);
+    scene.Rotate(angles);
+}
+
+TEST(DrawScene, BandsOnEveryCoreGiveThePictureOfOneObjectAfterAnother)
+{
+    // Flat scenes seen face on make every depth equal, so the heap sort's own order of equal
+    // entries decides what lies on top; turned scenes overlap everywhere. Pictures smaller than
+    // the scene cut objects at every edge, and a picture of a few rows has fewer rows than bands.
+    struct Case {
+        const char* name;
+        int atoms;
+        bool flat;
+        ViewAngles angles;
+        QSize size;
+        int stickRadius;
+    };
+    const Case cases[] = {
+        {"flat, face on, wide sticks", 150, true, {0, 0, 0}, {301, 257}, 500},
+        {"flat, face on, thin sticks", 150, true, {0, 0, 0}, {301, 257}, 30},
+        {"turned cloud, odd stick width", 200, false, {300, 1200, 2100}, {257, 301}, 350},
+        {"turned cloud cut by a small picture", 200, false, {900, 450, 0}, {61, 47}, 800},
+        {"three rows", 120, false, {100, 200, 300}, {200, 3}, 500},
+        {"the scene bitmap", 400, false, {300, 200, 0}, {SceneBitmapSize, SceneBitmapSize}, 500},
+    };
+    WorkerPool& pool = WorkerPool::Shared();
+    const int threads = pool.Threads();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene scene;
+        BuildRandomScene(scene, c.atoms, c.flat, 17, c.angles);
+        ASSERT_GT(scene.LStickView.FCount, 0);
+        const OneObjectAfterAnother expected(scene, c.size, c.stickRadius);
+        for (const int limit : {1, 2, 3}) {
+            SCOPED_TRACE(testing::Message() << limit << " threads");
+            pool.SetThreadLimit(limit);
+            QImage picture(c.size, QImage::Format_RGB32);
+            picture.fill(Qt::black);
+            TextBuffer svg;
+            DrawScene(scene, picture, c.stickRadius, &svg);
+            EXPECT_TRUE(picture == expected.picture);
+            EXPECT_EQ(svg.Lines(), expected.svg.Lines());
+            ASSERT_EQ(scene.LObj.FCount, expected.list.FCount);
+            EXPECT_EQ(std::memcmp(scene.LObj.Data, expected.list.Data, sizeof(MObj) * std::size_t(scene.LObj.FCount)), 0);
+        }
+        pool.SetThreadLimit(threads);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 
@@ -24,7 +25,8 @@ protected:
     // Builds the sticks both ways and checks that they agree entry for entry.
     void ExpectSameAsPairLoop(float kMin)
     {
-        MList<MStick<float>> expected, actual;
+        MList<MStick<float>> expected;
+        MList<MStickAtoms> actual;
         BuildSticksPairLoop(points, elements, kMin, expected);
         BuildSticks(std::span<const MPoint3DN<float>>(points.Data, std::size_t(points.FCount)),
                     std::span<MAtom* const>(elements.Data, std::size_t(elements.FCount)), kMin, actual);
@@ -32,9 +34,10 @@ protected:
         for (int s = 0; s < expected.FCount; ++s) {
             ASSERT_EQ(actual.Data[s].I1, expected.Data[s].I1) << "stick " << s;
             ASSERT_EQ(actual.Data[s].I2, expected.Data[s].I2) << "stick " << s;
-            EXPECT_EQ(actual.Data[s].P1.x, points.Data[actual.Data[s].I1].x);
-            EXPECT_EQ(actual.Data[s].P2.z, points.Data[actual.Data[s].I2].z);
-            EXPECT_EQ(actual.Data[s].P2.N, points.Data[actual.Data[s].I2].N);
+            // The point copies of the full record come back from the points, byte for byte.
+            const MStick<float> full = StickWithPoints(
+                std::span<const MPoint3DN<float>>(points.Data, std::size_t(points.FCount)), actual.Data[s]);
+            EXPECT_EQ(std::memcmp(&full, &expected.Data[s], sizeof full), 0) << "stick " << s;
         }
         sticksFound = actual.FCount;
     }
@@ -134,6 +137,31 @@ TEST_F(StickBuilderTest, ManyAtomsPastTheGridsDenseLimitStillMatch)
     for (int i = 0; i < 5; ++i)
         Add(1e6f * float(i + 1), -1e6f, 3e5f);
     ExpectSameAsPairLoop(KFactor(54, 100));
+}
+
+TEST_F(StickBuilderTest, DenseClustersMatchThePairLoop)
+{
+    // Clusters of atoms on one spot or within a hair of it join every atom to every other one:
+    // the neighbours of one atom come from several cells and must still come out in order.
+    std::mt19937 random(31);
+    std::uniform_real_distribution<float> hair(-0.02f, 0.02f);
+    std::uniform_int_distribution<int> element(0, 3);
+    const struct {
+        float x, y, z;
+        int atoms;
+        bool onOneSpot;
+    } clusters[] = {{0, 0, 0, 70, true}, {0.99f, 1.01f, 0.98f, 60, false}, {5, 5, 5, 50, false}, {1e4f, 0, 0, 40, true}};
+    int joinedPairs = 0;
+    for (const auto& cluster : clusters) {
+        for (int i = 0; i < cluster.atoms; ++i) {
+            const float dx = cluster.onOneSpot ? 0 : hair(random), dy = cluster.onOneSpot ? 0 : hair(random);
+            Add(cluster.x + dx, cluster.y + dy, cluster.z, element(random));
+        }
+        joinedPairs += cluster.atoms * (cluster.atoms - 1);
+    }
+    ExpectSameAsPairLoop(KFactor(54, 100));
+    // The first two clusters lie within reach of each other and join across as well.
+    EXPECT_GT(sticksFound, joinedPairs);
 }
 
 }  // namespace

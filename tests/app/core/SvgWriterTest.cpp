@@ -148,10 +148,9 @@ TEST(SvgDocument, ReservedCharactersInElementNamesStayWellFormed)
     scene.KRPoint = 1;
     for (int i = 0; i < scene.LAtom.FCount; ++i)
         scene.LXyzView.Add(MPoint3DN<float>{float(i), 0, float(i), i, -1});
-    MStick<float> stick;  // a stick between the first two, drawn first
+    MStickEnds stick;  // a stick between the first two, drawn first
     stick.P1.z = stick.P2.z = -1;
-    stick.I1 = 0;
-    stick.I2 = 1;
+    scene.LStick.Add(MStickAtoms{0, 1});
     scene.LStickView.Add(stick);
     QImage bitmap = MakeSceneBitmap();
     TextBuffer svg;

@@ -1,0 +1,40 @@
+#ifndef PELMORA_APP_CORE_DRAWORDER_H
+#define PELMORA_APP_CORE_DRAWORDER_H
+
+// The draw list of the painter's drawing: one entry per ball of LXyzView, then one per stick of
+// LStickView (a stick as deep as its nearer end), sorted far to near with the list's heap sort.
+// The heap sort's exact steps decide the order of equally deep entries, and with it which of two
+// equally deep objects ends up on top, so no other sort may take its place.
+//
+// The sort here is that heap sort, step for step, run on 8-byte keys laid into the list's own
+// buffer: the depth as a 32-bit number that orders like the float (with -0 and +0 one value)
+// beside the entry's position and a mark for -0, from which the entry is made again. Every comparison sees what the list's own sort sees, so every
+// entry ends where LObj.Sort() puts it, and half the bytes move. A depth that is not a number
+// compares with nothing and has no such key: then LObj.Sort() sorts the list itself.
+
+#include <cstdint>
+
+#include "Scene.h"
+
+// Rebuilds scene.LObj and sorts it; false (after the list posted why) when it cannot grow.
+bool BuildSortedDrawList(Scene& scene);
+
+// The three steps of BuildSortedDrawList, so that other work can run beside the sort.
+enum class DrawListState {
+    Keys,    // the keys are laid into the list's buffer: sort them, then turn them into entries
+    Sorted,  // the list holds its entries, sorted by the list's own sort
+    Failed,  // the list could not grow
+};
+DrawListState LayDrawListKeys(Scene& scene);
+void SortDrawListKeys(Scene& scene);
+void TurnDrawListKeysIntoEntries(Scene& scene);
+
+// The heap sort of MList<T>::Sort on keys whose upper 32 bits alone are compared, as unsigned
+// numbers; the lower 32 bits ride along.
+void HeapSortByUpperHalf(std::uint64_t* keys, int count);
+
+// The upper half of a key: unsigned numbers in the order of the floats, -0 and +0 one number.
+// value must not be a NaN.
+std::uint32_t DepthKey(float value);
+
+#endif
