@@ -1,9 +1,14 @@
 #include "ExportCommand.h"
 
+#include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <ostream>
+#include <sstream>
+#include <vector>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -14,9 +19,11 @@
 #include "MFileName.h"
 #include "MFunction.h"
 #include "MMessageText.h"
+#include "ParallelWork.h"
 #include "ScenePipeline.h"
 #include "SvgWriter.h"
 #include "TextBuffer.h"
+#include "TextFile.h"
 #include "XyzReader.h"
 
 namespace {
@@ -26,6 +33,8 @@ constexpr const char* MessagePrefix = "pelmora: ";
 constexpr const char* NotSavedMessage = "Не сохранено";
 // The range of the Translate panel's two spin edits.
 constexpr int MaxCopies = 10;
+// What --frame takes besides a frame number.
+constexpr const char* EveryFrame = "all";
 
 // An option standing for a scroll bar or a spin edit: a whole number within the control's range.
 struct WholeNumberOption {
@@ -65,14 +74,26 @@ struct DecimalOption {
 };
 
 const DecimalOption DecimalOptions[] = {
-    {"ax", "x step between copies along the first vector (default 10).",
-     [](ExportOptions& o, double v) { o.Cell.Ax = v; }},
-    {"ay", "y step between copies along the second vector (default 10).",
-     [](ExportOptions& o, double v) { o.Cell.Ay = v; }},
-    {"dx", "x shift per step along the second vector (default 0).",
-     [](ExportOptions& o, double v) { o.Cell.Dx = v; }},
-    {"dy", "y shift per step along the first vector (default 0).",
-     [](ExportOptions& o, double v) { o.Cell.Dy = v; }},
+    {"ax", "x step between copies along the first vector (default 10, or a1 of the file's Lattice=).",
+     [](ExportOptions& o, double v) {
+         o.Cell.Ax = v;
+         o.StepsGiven.Ax = true;
+     }},
+    {"ay", "y step between copies along the second vector (default 10, or b2 of the file's Lattice=).",
+     [](ExportOptions& o, double v) {
+         o.Cell.Ay = v;
+         o.StepsGiven.Ay = true;
+     }},
+    {"dx", "x shift per step along the second vector (default 0, or b1 of the file's Lattice=).",
+     [](ExportOptions& o, double v) {
+         o.Cell.Dx = v;
+         o.StepsGiven.Dx = true;
+     }},
+    {"dy", "y shift per step along the first vector (default 0, or a2 of the file's Lattice=).",
+     [](ExportOptions& o, double v) {
+         o.Cell.Dy = v;
+         o.StepsGiven.Dy = true;
+     }},
 };
 
 CommandLine UsageError(const QString& text) { return {CommandLine::Action::UsageError, {}, FileNameToBytes(text)}; }
@@ -159,7 +180,7 @@ std::string JsonString(const QString& text)
 std::string JsonNumber(float value) { return std::isfinite(value) ? FloatToSvg(value) : "null"; }
 
 void PrintInfo(std::ostream& out, const ExportOptions& options, int atomsRead, const Scene& scene,
-               const StickFactors& factors)
+               const StickFactors& factors, int frame, int frames)
 {
     out << "{\"file\":" << JsonString(options.XyzFile)
         << ",\"atomsRead\":" << std::to_string(atomsRead)
@@ -167,17 +188,20 @@ void PrintInfo(std::ostream& out, const ExportOptions& options, int atomsRead, c
         << ",\"sticks\":" << std::to_string(scene.LStick.FCount)
         << ",\"ScaleXyz\":" << JsonNumber(scene.ScaleXyz)
         << ",\"KRPoint\":" << JsonNumber(factors.KAtomRadius)
-        << ",\"stickFactor\":" << JsonNumber(factors.KMinStickLength) << "}\n";
+        << ",\"stickFactor\":" << JsonNumber(factors.KMinStickLength)
+        << ",\"frame\":" << std::to_string(frame) << ",\"frames\":" << std::to_string(frames) << "}\n";
 }
 
-// The element table, read once as the window reads it at start. A table the window would
-// complain about stops the export: it would draw with a part of the table.
-bool LoadElementTable(const QString& fileName, ScenePipeline& pipeline, std::ostream& err)
+// The element table, read once as the window reads it at start, into the pipeline and lines.
+// A table the window would complain about stops the export: it would draw with a part of it.
+bool LoadElementTable(const QString& fileName, ScenePipeline& pipeline, std::vector<std::string>& lines,
+                      std::ostream& err)
 {
     try {
         TextBuffer table;
         table.LoadFromFile(LocalFileName(fileName));
-        const ElementTableResult result = pipeline.LoadElementTable(table.Lines());
+        lines = table.Lines();
+        const ElementTableResult result = pipeline.LoadElementTable(lines);
         if (!result.complete) {
             Report(err, result.message);
             return false;
@@ -191,14 +215,12 @@ bool LoadElementTable(const QString& fileName, ScenePipeline& pipeline, std::ost
     return false;
 }
 
-// Reads the XYZ file into scene.LXyz. Returns the reader's result, or nothing when the file
-// could not be read at all (the window then keeps its old scene, so nothing is drawn).
-std::optional<XyzReadResult> ReadXyzFile(const QString& fileName, ScenePipeline& pipeline, std::ostream& err)
+// Opens the XYZ file: reads its text and indexes its frames. Returns the reader's result, or
+// nothing when the file could not be read at all (the window then keeps its old scene).
+std::optional<XyzReadResult> OpenXyzFile(const QString& fileName, ScenePipeline& pipeline, std::ostream& err)
 {
     try {
-        TextBuffer memo;
-        memo.LoadFromFile(LocalFileName(fileName));
-        return pipeline.ReadXyz(memo.Lines());
+        return pipeline.IndexXyz(LoadTextFile(LocalFileName(fileName)));
     } catch (const TextFileError& error) {
         Report(err, error.what());
     } catch (const MConvertError& error) {
@@ -209,27 +231,40 @@ std::optional<XyzReadResult> ReadXyzFile(const QString& fileName, ScenePipeline&
     return std::nullopt;
 }
 
-// The steps the window takes after reading a file: the stick handler (it sets KRPoint, which
-// the scale depends on), then BuildTranslation, which rebuilds everything from the new atoms.
-StickFactors BuildScene(const ExportOptions& options, ScenePipeline& pipeline)
+// Reads a frame of the open file into scene.LXyz; nothing when a coordinate did not convert.
+std::optional<XyzReadResult> ReadFrame(int frame, ScenePipeline& pipeline, std::ostream& err)
 {
-    pipeline.ChangeSticks(options.Sticks, options.Angles);
-    pipeline.BuildGroups();
-    pipeline.Translate(options.Cell);
-    const StickFactors factors = pipeline.ChangeSticks(options.Sticks, options.Angles);
-    pipeline.ChangeView(options.Angles);
-    return factors;
+    try {
+        return pipeline.ReadFrame(frame);
+    } catch (const MConvertError& error) {
+        Report(err, error.what());
+    }
+    return std::nullopt;
+}
+
+// The cell of the Translate panel: the steps the command line gave, the others from the file's
+// cell when it declares one, as the window fills its edits when it opens the file.
+TranslationCell CellOf(const ExportOptions& options, const std::optional<XyzPlaneLattice>& lattice)
+{
+    TranslationCell cell = options.Cell;
+    if (lattice) {
+        cell.Ax = options.StepsGiven.Ax ? cell.Ax : lattice->Ax;
+        cell.Ay = options.StepsGiven.Ay ? cell.Ay : lattice->Ay;
+        cell.Dx = options.StepsGiven.Dx ? cell.Dx : lattice->Dx;
+        cell.Dy = options.StepsGiven.Dy ? cell.Dy : lattice->Dy;
+    }
+    return cell;
 }
 
 // Draws the scene and writes it: an SVG drawing as the window's save button writes it, any
 // other name as the viewer frame's save button writes a picture.
-bool WriteOut(const ExportOptions& options, ScenePipeline& pipeline, std::ostream& err)
+bool WriteOut(const ExportOptions& options, const QString& outFile, ScenePipeline& pipeline, std::ostream& err)
 {
-    if (LowerExtension(options.OutFile) == ".svg") {
+    if (LowerExtension(outFile) == ".svg") {
         TextBuffer svg;
         pipeline.DrawWithSvg(options.StickRadiusPosition, svg);
         try {
-            (void)SaveSvg(svg, LocalFileName(options.OutFile));
+            (void)SaveSvg(svg, LocalFileName(outFile));
             return true;
         } catch (const TextFileError& error) {
             Report(err, error.what());
@@ -238,7 +273,7 @@ bool WriteOut(const ExportOptions& options, ScenePipeline& pipeline, std::ostrea
     }
     const QImage& bitmap = pipeline.Picture(options.StickRadiusPosition);
     std::string reason;
-    if (BmpSaveToFile(&bitmap, options.OutFile, reason))
+    if (BmpSaveToFile(&bitmap, outFile, reason))
         return true;
     Report(err, std::string(NotSavedMessage) + " (not saved): " + reason);
     return false;
@@ -267,6 +302,10 @@ void AddOptions(QCommandLineParser& parser)
     for (const DecimalOption& option : DecimalOptions)
         parser.addOption({option.name, QString(option.description) + " A comma may mark decimals.", "V"});
     parser.addOption({"elements", "The element table (default: Atom.txt beside the program).", "FILE"});
+    parser.addOption({"frame",
+                      "The frame of a trajectory to draw, from 1 (default 1), or 'all': every frame, each into "
+                      "OUT with its number before the extension (out-0001.png), on every processor.",
+                      "K"});
     parser.addPositionalArgument("FILE.xyz", "The XYZ file to show or draw.");
 }
 
@@ -286,6 +325,16 @@ QString ReadControlValues(const QCommandLineParser& parser, ExportOptions& optio
                 .arg(option.maximum)
                 .arg(QuotedArgument(text));
         option.set(options, *value);
+    }
+    if (parser.isSet("frame")) {
+        const QString text = parser.value("frame");
+        const std::optional<int> frame = WholeNumber(text);
+        if (text.trimmed() == EveryFrame)
+            options.AllFrames = true;
+        else if (frame && *frame >= 1)
+            options.Frame = *frame;
+        else
+            return QString("--frame takes a frame number from 1 or '%1', not '%2'").arg(EveryFrame, QuotedArgument(text));
     }
     for (const DecimalOption& option : DecimalOptions) {
         if (!parser.isSet(option.name))
@@ -333,28 +382,108 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& defaul
     return {CommandLine::Action::Export, options, {}};
 }
 
-int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err)
+namespace {
+
+// Reads one frame of the open file, builds and writes it to outFile, as an export of a file of
+// that one frame would. Returns an ExitCode.
+int ExportFrame(const ExportOptions& options, const TranslationCell& cell, ScenePipeline& pipeline, int frame,
+                const QString& outFile, std::ostream& out, std::ostream& err)
 {
-    ScenePipeline pipeline;
-    if (!LoadElementTable(options.ElementFile, pipeline, err))
-        return ExitFailure;
-    const std::optional<XyzReadResult> read = ReadXyzFile(options.XyzFile, pipeline, err);
+    const std::optional<XyzReadResult> read = ReadFrame(frame, pipeline, err);
     if (!read)
         return ExitFailure;
     if (!read->message.empty())
         Report(err, read->message);
-    if (!read->Rebuild())
-        return ExitFailure;
     // A file rejected at an atom line still shows the atoms before that line.
     int status = read->outcome == XyzReadOutcome::Read ? ExitSuccess : ExitFailure;
 
     const int atomsRead = pipeline.Model().LXyz.FCount;
-    const StickFactors factors = BuildScene(options, pipeline);
+    const StickFactors factors = pipeline.Rebuild(options.Sticks, cell, options.Angles);
     if (options.Info)
-        PrintInfo(out, options, atomsRead, pipeline.Model(), factors);
-    if (!options.OutFile.isEmpty() && !WriteOut(options, pipeline, err))
+        PrintInfo(out, options, atomsRead, pipeline.Model(), factors, frame, pipeline.FrameCount());
+    if (!outFile.isEmpty() && !WriteOut(options, outFile, pipeline, err))
         status = ExitFailure;
     return status;
+}
+
+// What one frame of --frame all printed, kept until every frame before it has printed.
+struct FrameReport {
+    std::string out;
+    std::string err;
+    int status = ExitFailure;
+};
+
+// Every frame into its own OUT: one scene per processor, each taking the next frame not yet
+// taken. The messages and the JSON come out in frame order, as one worker would print them.
+int ExportEveryFrame(const ExportOptions& options, const TranslationCell& cell,
+                     const std::vector<std::string>& elementLines, const std::shared_ptr<const XyzDocument>& document,
+                     std::ostream& out, std::ostream& err)
+{
+    const int frames = document->FrameCount();
+    std::vector<FrameReport> reports(static_cast<std::size_t>(frames));
+    std::atomic<int> nextFrame{1};
+    RunInParallel(std::min(AvailableProcessors(), frames), [&](int) {
+        try {
+            ScenePipeline pipeline;
+            (void)pipeline.LoadElementTable(elementLines);
+            pipeline.ShareXyz(document);
+            for (int frame = nextFrame++; frame <= frames; frame = nextFrame++) {
+                std::ostringstream frameOut, frameErr;
+                FrameReport& report = reports[static_cast<std::size_t>(frame - 1)];
+                report.status = ExportFrame(options, cell, pipeline, frame, FrameOutFile(options.OutFile, frame),
+                                            frameOut, frameErr);
+                report.out = frameOut.str();
+                report.err = frameErr.str();
+            }
+        } catch (const std::exception& error) {
+            // Out of memory for a scene: the frames this worker did not finish stay failed.
+            std::ostringstream message;
+            Report(message, error.what());
+            reports.front().err += message.str();
+        }
+    });
+    int status = ExitSuccess;
+    for (const FrameReport& report : reports) {
+        out << report.out;
+        err << report.err;
+        status = std::max(status, report.status);
+    }
+    return status;
+}
+
+}  // namespace
+
+QString FrameOutFile(const QString& outFile, int frame)
+{
+    const qsizetype nameStart = outFile.lastIndexOf('/') + 1;
+    const qsizetype dot = outFile.lastIndexOf('.');
+    const qsizetype at = dot >= nameStart ? dot : outFile.size();
+    return outFile.left(at) + QString("-%1").arg(frame, 4, 10, QChar('0')) + outFile.mid(at);
+}
+
+int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err)
+{
+    ScenePipeline pipeline;
+    std::vector<std::string> elementLines;
+    if (!LoadElementTable(options.ElementFile, pipeline, elementLines, err))
+        return ExitFailure;
+    const std::optional<XyzReadResult> opened = OpenXyzFile(options.XyzFile, pipeline, err);
+    if (!opened)
+        return ExitFailure;
+    if (!opened->Rebuild()) {
+        Report(err, opened->message);
+        return ExitFailure;
+    }
+    const int frames = pipeline.FrameCount();
+    if (options.Frame > frames) {
+        Report(err, "--frame " + std::to_string(options.Frame) + ": the file has " + std::to_string(frames)
+                        + (frames == 1 ? " frame" : " frames"));
+        return ExitUsage;
+    }
+    const TranslationCell cell = CellOf(options, pipeline.Document()->Lattice());
+    if (options.AllFrames)
+        return ExportEveryFrame(options, cell, elementLines, pipeline.Document(), out, err);
+    return ExportFrame(options, cell, pipeline, options.Frame, options.OutFile, out, err);
 }
 
 int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err)

@@ -8,7 +8,8 @@
 // draws FILE.xyz without a window, through the same steps the window takes when it opens a
 // file, and writes OUT: an SVG drawing when OUT ends in ".svg", otherwise the scene bitmap as a
 // picture chosen by OUT's extension. `--info` prints what was read and built as one JSON object.
-// The options are named after the controls they stand for and take the same ranges.
+// The options are named after the controls they stand for and take the same ranges. `--frame K`
+// draws frame K of a trajectory, `--frame all` every frame into its own OUT, on every processor.
 
 #include <iosfwd>
 #include <string>
@@ -36,6 +37,13 @@ struct ExportOptions {
     int StickRadiusPosition = StickRadiusBarMaximum / 2;
     ViewAngles Angles;
     TranslationCell Cell;
+    // The steps of the cell the command line gave; the others come from the cell the file
+    // declares (Lattice=), as the window's Translate panel takes it, when it declares one.
+    struct {
+        bool Ax = false, Ay = false, Dx = false, Dy = false;
+    } StepsGiven;
+    int Frame = 1;           // the frame of a trajectory to draw, from 1
+    bool AllFrames = false;  // every frame, each into OUT with its number (FrameOutFile)
 };
 
 // What the arguments ask for.
@@ -54,6 +62,10 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& defaul
 // starting "pelmora: ", with the texts the window shows; the JSON of --info goes to out.
 // Returns an ExitCode.
 int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err);
+
+// Where --frame all writes a frame: OUT with a dash and the frame number of at least four digits
+// before the extension of its last component ("out.png", 7 -> "out-0007.png"), or at its end.
+QString FrameOutFile(const QString& outFile, int frame);
 
 // Parses and runs; the element table defaults to Atom.txt beside the executable.
 int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err);

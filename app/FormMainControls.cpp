@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSlider>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -161,13 +162,44 @@ void TFormMain::BuildFilePanel()
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVisible(false);
+    BuildFrameControl(body);
 
-    auto* row = new QHBoxLayout(body);
-    row->setContentsMargins(2, 2, 2, 2);
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(2, 2, 2, 2);
+    auto* row = new QHBoxLayout;
     row->addWidget(SpeedButtonOpenFile);
     row->addWidget(SpeedButtonSaveFile);
     row->addStretch(1);
     row->addWidget(Memo1);
+    column->addLayout(row);
+    column->addWidget(PanelFrame);
+}
+
+void TFormMain::BuildFrameControl(QWidget* body)
+{
+    PanelFrame = new QWidget(body);
+    PanelFrame->setObjectName("PanelFrame");
+    // Never saved: every file opens at its first frame.
+    saveini::SetTag(PanelFrame, SaveIniTagSkip);
+    PanelFrame->setVisible(false);
+    LabelFrame = MakeLabel(PanelFrame, "LabelFrame", "Frame");
+    SpinEditFrame = new QSpinBox(PanelFrame);
+    SpinEditFrame->setObjectName("SpinEditFrame");
+    SpinEditFrame->setRange(1, 1);
+    SpinEditFrame->setToolTip("The frame of the trajectory shown");
+    LabelFrameCount = MakeLabel(PanelFrame, "LabelFrameCount", "of 1");
+    TrackBarFrame = new QSlider(Qt::Horizontal, PanelFrame);
+    TrackBarFrame->setObjectName("TrackBarFrame");
+    TrackBarFrame->setRange(1, 1);
+    TrackBarFrame->setFocusPolicy(Qt::NoFocus);
+    TrackBarFrame->setToolTip("Step through the frames of the trajectory");
+
+    auto* row = new QHBoxLayout(PanelFrame);
+    row->setContentsMargins(0, 2, 0, 0);
+    row->addWidget(LabelFrame);
+    row->addWidget(SpinEditFrame);
+    row->addWidget(LabelFrameCount);
+    row->addWidget(TrackBarFrame, 1);
 }
 
 void TFormMain::BuildAtomsPanel()

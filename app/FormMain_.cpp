@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QUrl>
@@ -29,6 +31,7 @@
 #include "MSingle.h"
 #include "MSaveIni.h"
 #include "SvgWriter.h"
+#include "TextFile.h"
 
 namespace {
 
@@ -84,6 +87,12 @@ void TFormMain::ConnectHandlers()
     for (QScrollBar* bar : {ScrollBarAx, ScrollBarAy, ScrollBarAz, ScrollBarRStick})
         connect(bar, &QScrollBar::valueChanged, this, [this, bar] { ScrollBarAxChange(bar); });
     connect(ButtonTranslate, &QPushButton::clicked, this, [this] { ButtonTranslateClick(ButtonTranslate); });
+    // The slider moves the spin edit, whose change is the one the handler takes.
+    connect(TrackBarFrame, &QSlider::valueChanged, SpinEditFrame, &QSpinBox::setValue);
+    connect(SpinEditFrame, &QSpinBox::valueChanged, this, [this](int frame) {
+        TrackBarFrame->setValue(frame);
+        SpinEditFrameChange(SpinEditFrame);
+    });
     const std::pair<int, void (TFormMain::*)(QObject*)> views[] = {
         {1, &TFormMain::SpeedButton1Click}, {2, &TFormMain::SpeedButton2Click}, {3, &TFormMain::SpeedButton3Click},
         {4, &TFormMain::SpeedButton4Click}, {5, &TFormMain::SpeedButton5Click}, {9, &TFormMain::SpeedButton9Click},
@@ -173,15 +182,66 @@ void TFormMain::SpeedButtonOpenFileClick(QObject*)
 void TFormMain::OpenFile(const QString& fileName)
 {
     Guarded([&] {
-        memo_.LoadFromFile(LocalFileName(fileName));
+        std::string text = LoadTextFile(LocalFileName(fileName));
         setWindowTitle(CaptionOf(fileName));
-        const XyzReadResult read = pipeline_.ReadXyz(memo_.Lines());
+        const XyzReadResult indexed = pipeline_.IndexXyz(std::move(text));
+        if (!indexed.Rebuild()) {
+            dialogs_.ShowMessage(this, QString::fromStdString(indexed.message));
+            return;
+        }
+        ShowFrameControl();
+        const XyzReadResult read = pipeline_.ReadFrame(1);
         if (!read.message.empty())
             dialogs_.ShowMessage(this, QString::fromStdString(read.message));
-        if (!read.Rebuild())
-            return;
+        TakeCellOfFile();
         ScrollBarStickChange(nullptr);
         BuildTranslation();
+    });
+}
+
+void TFormMain::ShowFrameControl()
+{
+    const int frames = pipeline_.FrameCount();
+    {
+        const QSignalBlocker spinQuiet(SpinEditFrame);
+        const QSignalBlocker sliderQuiet(TrackBarFrame);
+        SpinEditFrame->setRange(1, frames);
+        SpinEditFrame->setValue(1);
+        TrackBarFrame->setRange(1, frames);
+        TrackBarFrame->setValue(1);
+    }
+    LabelFrameCount->setText(QString("of %1").arg(frames));
+    PanelFrame->setVisible(frames > 1);
+}
+
+void TFormMain::TakeCellOfFile()
+{
+    const std::optional<XyzPlaneLattice>& lattice = pipeline_.Document()->Lattice();
+    if (!lattice)
+        return;
+    EditAx->setText(QString::fromStdString(lattice->A1));
+    EditDy->setText(QString::fromStdString(lattice->A2));
+    EditDx->setText(QString::fromStdString(lattice->B1));
+    EditAy->setText(QString::fromStdString(lattice->B2));
+}
+
+void TFormMain::SpinEditFrameChange(QObject*)
+{
+    Guarded([&] {
+        const int frame = SpinEditFrame->value();
+        if (frame == pipeline_.Frame() || frame > pipeline_.FrameCount())
+            return;
+        const StickControls sticks = ReadStickControls();
+        const TranslationCell cell = ReadTranslationCell();
+        const ViewAngles angles = ReadAngles();
+        // A frame that cannot be read is told, and the frame shown before stays.
+        const XyzReadResult read = pipeline_.StepToFrame(frame);
+        if (!read.message.empty())
+            dialogs_.ShowMessage(this, QString::fromStdString(read.message));
+        if (read.outcome != XyzReadOutcome::Read)
+            return;
+        pipeline_.Rebuild(sticks, cell, angles);
+        ShowScene();
     });
 }
 

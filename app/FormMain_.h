@@ -27,6 +27,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
+class QSlider;
 class QSpinBox;
 class QToolButton;
 class TFrameBmp;
@@ -57,6 +58,8 @@ public:
 
     void SpeedButtonOpenFileClick(QObject* sender);
     void SpeedButtonSaveFileClick(QObject* sender);
+    // The frame control of a trajectory: shows the chosen frame, rebuilt with every setting.
+    void SpinEditFrameChange(QObject* sender);
     void ScrollBarStickChange(QObject* sender);
     void ScrollBarAxChange(QObject* sender);
     void ButtonTranslateClick(QObject* sender);
@@ -93,6 +96,12 @@ public:
     QToolButton* SpeedButtonOpenFile = nullptr;
     QToolButton* SpeedButtonSaveFile = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
+    // Shown for trajectories only, and never saved: a file opens at its first frame.
+    QWidget* PanelFrame = nullptr;
+    QLabel* LabelFrame = nullptr;
+    QSpinBox* SpinEditFrame = nullptr;
+    QLabel* LabelFrameCount = nullptr;
+    QSlider* TrackBarFrame = nullptr;
     QCheckBox* CheckBoxDrawLink = nullptr;
     QLabel* LabelKMinStickLenght = nullptr;
     QScrollBar* ScrollBarStick = nullptr;
@@ -131,6 +140,7 @@ protected:
 private:
     void BuildControls();
     void BuildFilePanel();
+    void BuildFrameControl(QWidget* body);
     void BuildAtomsPanel();
     void BuildTranslatePanel();
     void BuildViewPanel();
@@ -142,6 +152,10 @@ private:
     TranslationCell ReadTranslationCell() const;
     // The frame shows the pipeline's picture, painted when something changed.
     void ShowScene();
+    // The frame control for the open file: its frames, at the frame shown, visible for a trajectory.
+    void ShowFrameControl();
+    // The Translate panel's steps from the cell the open file declares, when it declares one.
+    void TakeCellOfFile();
     // Runs a handler's body; a platform error ends only that body and is shown.
     template <class Body>
     void Guarded(Body&& body);

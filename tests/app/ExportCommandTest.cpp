@@ -155,7 +155,7 @@ TEST_F(ExportCommandTest, HelpAndVersion)
     const Outcome help = RunInProcess({"--help"});
     EXPECT_EQ(help.status, ExitSuccess);
     for (const char* option : {"--export <OUT>", "--info", "--sticks", "--stick-length <P>", "--angle-z <P>",
-                               "--nx <N>", "--dy <V>", "--elements <FILE>", "FILE.xyz"})
+                               "--nx <N>", "--dy <V>", "--elements <FILE>", "--frame <K>", "FILE.xyz"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     const Outcome version = RunInProcess({"--version"});
     EXPECT_EQ(version.status, ExitSuccess);
@@ -445,6 +445,113 @@ TEST(PelmoraProgram, ExitStatusReachesTheCaller)
     const Outcome window = RunProgram({example}, workingDirectory);
     EXPECT_EQ(window.status, ExitFailure);
     EXPECT_NE(window.err.find("there is no display"), std::string::npos) << window.err;
+}
+
+// ---- Trajectories and the cells files declare -------------------------------------------------------
+
+// Three frames of a trajectory; the third stops at a line without coordinates (line 12).
+const char* const kFrames[] = {"2\nframe 1\nC 0 0 0\nC 1.42 0 0\n", "3\nframe 2\nC 0 0 0\nC 1.42 0 0\nH 2 1 0\n",
+                               "2\nframe 3\nH 0 0 0\nC 1\n"};
+
+std::string ReadBytes(const std::string& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(ExportCommandTest, AFrameOfATrajectoryDrawsAsAFileOfThatFrameAlone)
+{
+    WriteText(File("frames.xyz"), std::string(kFrames[0]) + kFrames[1] + kFrames[2] + "\n");
+    const std::vector<std::string> options = {"--sticks", "--stick-length", "54", "--angle-x", "300", "--elements", table};
+    for (const int frame : {1, 2}) {
+        SCOPED_TRACE(frame);
+        WriteText(File("alone.xyz"), kFrames[frame - 1]);
+        std::vector<std::string> alone = {"--export", File("alone.svg")};
+        alone.insert(alone.end(), options.begin(), options.end());
+        alone.push_back(File("alone.xyz"));
+        ASSERT_EQ(RunInProcess(alone).status, ExitSuccess);
+        std::vector<std::string> framed = {"--info", "--export", File("framed.svg"), "--frame", std::to_string(frame)};
+        framed.insert(framed.end(), options.begin(), options.end());
+        framed.push_back(File("frames.xyz"));
+        const Outcome outcome = RunInProcess(framed);
+        ASSERT_EQ(outcome.status, ExitSuccess) << outcome.err;
+        const QJsonObject info = ParseInfo(outcome.out);
+        EXPECT_EQ(info["atomsRead"].toInt(), frame + 1);
+        EXPECT_EQ(info["frame"].toInt(), frame);
+        EXPECT_EQ(info["frames"].toInt(), 3);
+        EXPECT_TRUE(ReadBytes(File("framed.svg")) == ReadBytes(File("alone.svg")));
+    }
+    const Outcome single = RunInProcess({"--info", "--elements", table, pair});
+    EXPECT_EQ(ParseInfo(single.out)["frames"].toInt(), 1);
+
+    const Outcome beyond = RunInProcess({"--info", "--frame", "4", "--elements", table, File("frames.xyz")});
+    EXPECT_EQ(beyond.status, ExitUsage);
+    EXPECT_EQ(beyond.err, "pelmora: --frame 4: the file has 3 frames\n");
+    for (const char* wrong : {"0", "-1", "x", "1.5", ""}) {
+        const Outcome outcome = RunInProcess({"--info", "--frame", wrong, "--elements", table, pair});
+        EXPECT_EQ(outcome.status, ExitUsage) << wrong;
+        EXPECT_TRUE(outcome.err.starts_with("pelmora: --frame takes a frame number from 1 or 'all', not '")) << outcome.err;
+    }
+}
+
+TEST_F(ExportCommandTest, EveryFrameIsWrittenWithItsNumberAndToldInFrameOrder)
+{
+    WriteText(File("frames.xyz"), std::string(kFrames[0]) + kFrames[1] + kFrames[2]);
+    const Outcome all = RunInProcess(
+        {"--info", "--export", File("out.png"), "--frame", "all", "--sticks", "--elements", table, File("frames.xyz")});
+    EXPECT_EQ(all.status, ExitFailure);  // the third frame is cut short
+    EXPECT_EQ(all.err, "pelmora: Error in *.xyz file in line 12\n");
+    std::vector<int> frames;
+    std::istringstream lines(all.out);
+    for (std::string line; std::getline(lines, line);)
+        frames.push_back(ParseInfo(line + "\n")["frame"].toInt());
+    EXPECT_EQ(frames, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"elements.txt", "frames.xyz", "out-0001.png", "out-0002.png",
+                                                      "out-0003.png", "pair.xyz"}));
+    // Each picture is the one a run for that frame alone writes, whichever worker drew it.
+    for (const int frame : {1, 2, 3}) {
+        SCOPED_TRACE(frame);
+        const Outcome one = RunInProcess({"--export", File("one.bmp"), "--frame", std::to_string(frame), "--sticks",
+                                          "--elements", table, File("frames.xyz")});
+        EXPECT_EQ(one.status, frame == 3 ? ExitFailure : ExitSuccess);
+        const QImage expected(QString::fromStdString(File("one.bmp")));
+        ASSERT_FALSE(expected.isNull());
+        EXPECT_TRUE(QImage(QString::fromStdString(FrameOutFile(QString::fromStdString(File("out.png")), frame)
+                                                      .toStdString())) == expected);
+    }
+}
+
+TEST(ExportCommand, FramesAreNumberedBeforeTheExtensionOfTheLastComponent)
+{
+    struct Case {
+        const char* out;
+        int frame;
+        const char* written;
+    };
+    const Case cases[] = {
+        {"out.png", 1, "out-0001.png"},      {"a.b/out", 12, "a.b/out-0012"},
+        {"dir/out.tar.svg", 7, "dir/out.tar-0007.svg"}, {"out.png", 12345, "out-12345.png"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FrameOutFile(c.out, c.frame).toStdString(), c.written);
+}
+
+TEST_F(ExportCommandTest, TheFilesCellGivesTheStepsTheCommandLineLeaves)
+{
+    // a = (3, 0.5, 0), b = (1, 2, 0): Ax 3, dy 0.5, dx 1, Ay 2.
+    const std::string atoms = "C 0 0 0\nC 1.42 0 0\n";
+    WriteText(File("cell.xyz"), "2\nLattice=\"3 0.5 0 1 2 0 0 0 10\" Properties=species:S:1:pos:R:3\n" + atoms);
+    const auto svgOf = [&](std::vector<std::string> arguments, const std::string& xyz) {
+        arguments.insert(arguments.begin(), {"--export", File("cell.svg"), "--nx", "3", "--ny", "2", "--elements", table});
+        arguments.push_back(xyz);
+        EXPECT_EQ(RunInProcess(arguments).status, ExitSuccess);
+        return ReadBytes(File("cell.svg"));
+    };
+    const std::string declared = svgOf({}, File("cell.xyz"));
+    EXPECT_TRUE(declared == svgOf({"--ax", "3", "--ay", "2", "--dx", "1", "--dy", "0.5"}, pair));
+    EXPECT_FALSE(declared == svgOf({}, pair));
+    EXPECT_TRUE(svgOf({"--ax", "4,5"}, File("cell.xyz"))
+                == svgOf({"--ax", "4.5", "--ay", "2", "--dx", "1", "--dy", "0.5"}, pair));
 }
 
 }  // namespace

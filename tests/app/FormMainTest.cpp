@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
@@ -475,6 +476,103 @@ TEST_F(FormMainTest, AMissingOrBrokenElementTableStopsTheStart)
             EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
         }
     }
+}
+
+// ---- Trajectories ---------------------------------------------------------------------------------
+
+// Methane, then the same molecule stretched, then a frame cut short at line 17.
+const char* const kMethaneFrames = "5\nframe 1\nC 0 0 0\nH 0.63 0.63 0.63\nH -0.63 -0.63 0.63\nH -0.63 0.63 -0.63\n"
+                                   "H 0.63 -0.63 -0.63\n"
+                                   "5\nframe 2\nC 0 0 0\nH 0.7 0.63 0.63\nH -0.7 -0.63 0.63\nH -0.7 0.63 -0.63\n"
+                                   "H 0.7 -0.63 -0.63\n"
+                                   "2\nframe 3\nC 0 0 0\nH 1 1\n";
+
+TEST_F(FormMainTest, ATrajectoryStepsThroughItsFramesWithTheCurrentSettingsAndView)
+{
+    TFormMain& w = Make();
+    w.show();
+    WriteText(dir.Path() / "frames.xyz", kMethaneFrames);
+    w.OpenFile(Path("methane.xyz"));
+    EXPECT_FALSE(w.PanelFrame->isVisibleTo(&w));
+
+    w.CheckBoxDrawLink->setChecked(true);
+    w.ScrollBarStick->setValue(54);
+    w.ScrollBarAx->setValue(450);
+    w.SpinEditNx->setValue(2);
+    w.EditAx->setText("3,5");
+    w.OpenFile(Path("frames.xyz"));
+    ASSERT_TRUE(w.PanelFrame->isVisibleTo(&w));
+    EXPECT_EQ(w.LabelFrame->text(), "Frame");
+    EXPECT_EQ(w.SpinEditFrame->value(), 1);
+    EXPECT_EQ(w.SpinEditFrame->maximum(), 3);
+    EXPECT_EQ(w.TrackBarFrame->maximum(), 3);
+    EXPECT_EQ(w.LabelFrameCount->text(), "of 3");
+    EXPECT_EQ(Model().LXyzTrans.FCount, 10);
+
+    // A view zoomed in away from the centre stays where it is while the frames change.
+    ASSERT_TRUE(w.FrameBmp1->SetScale(2.5));
+    ASSERT_TRUE(w.FrameBmp1->SetCenter(1700, 1200));
+    const double scale = w.FrameBmp1->Scale, centerX = w.FrameBmp1->CenterX, centerY = w.FrameBmp1->CenterY;
+    const QImage first = Shown();
+    const std::int64_t draws = w.Pipeline().DrawCount();
+    w.SpinEditFrame->setValue(2);
+    EXPECT_EQ(w.TrackBarFrame->value(), 2);
+    EXPECT_EQ(w.Pipeline().DrawCount() - draws, 1);
+    EXPECT_EQ(Model().LXyzTrans.FCount, 10);
+    EXPECT_EQ(Model().LStick.FCount, 16);
+    EXPECT_NE(Shown(), first);
+    EXPECT_EQ(w.FrameBmp1->Scale, scale);
+    EXPECT_EQ(w.FrameBmp1->CenterX, centerX);
+    EXPECT_EQ(w.FrameBmp1->CenterY, centerY);
+
+    // The frame drawn is the one the export draws of that frame with the same settings.
+    answers.saveNames = {Path("window.svg")};
+    w.SpeedButtonSaveFileClick(nullptr);
+    std::ostringstream out, err;
+    ASSERT_EQ(RunCommandLine({"pelmora", "--export", Path("export.svg"), "--frame", "2", "--elements", Path("Atom.txt"),
+                              "--sticks", "--stick-length", "54", "--angle-x", "450", "--nx", "2", "--ax", "3,5",
+                              Path("frames.xyz")},
+                             out, err),
+              ExitSuccess)
+        << err.str();
+    EXPECT_TRUE(ReadBytes(dir.Path() / "window.svg") == ReadBytes(dir.Path() / "export.svg"));
+
+    // The slider moves the spin edit; a frame cut short is told and the picture stays.
+    w.TrackBarFrame->setValue(1);
+    EXPECT_EQ(w.SpinEditFrame->value(), 1);
+    EXPECT_EQ(Shown(), first);
+    w.SpinEditFrame->setValue(3);
+    EXPECT_EQ(answers.messages, (std::vector<QString>{"Error in *.xyz file in line 17"}));
+    EXPECT_EQ(Shown(), first);
+    EXPECT_EQ(Model().LXyzTrans.FCount, 10);
+    EXPECT_TRUE(answers.errors.empty());
+
+    w.OpenFile(Path("methane.xyz"));
+    EXPECT_FALSE(w.PanelFrame->isVisibleTo(&w));
+    w.close();
+    const std::string ini = ReadBytes(SettingsFile());
+    for (const char* unsaved : {"PanelFrame", "SpinEditFrame", "TrackBarFrame"})
+        EXPECT_EQ(ini.find(unsaved), std::string::npos) << unsaved;
+}
+
+TEST_F(FormMainTest, TheCellAFileDeclaresFillsTheTranslatePanel)
+{
+    TFormMain& w = Make();
+    w.SpinEditNx->setValue(3);
+    WriteText(dir.Path() / "cell.xyz",
+              "2\nLattice=\"2.46 0.5 0.0 -1.23 2.13 0.0 0.0 0.0 20\" Properties=species:S:1:pos:R:3:q:R:1\n"
+              "C 0 0 0 -0.1\nC 1.42 0 0 0.1\n");
+    w.OpenFile(Path("cell.xyz"));
+    EXPECT_EQ(w.EditAx->text(), "2.46");
+    EXPECT_EQ(w.EditDy->text(), "0.5");
+    EXPECT_EQ(w.EditDx->text(), "-1.23");
+    EXPECT_EQ(w.EditAy->text(), "2.13");
+    EXPECT_EQ(w.SpinEditNx->value(), 3);
+    EXPECT_EQ(Model().LXyzTrans.FCount, 6);
+    // A file without a cell leaves the panel as it is.
+    w.EditAx->setText("7");
+    w.OpenFile(Path("methane.xyz"));
+    EXPECT_EQ(w.EditAx->text(), "7");
 }
 
 }  // namespace
