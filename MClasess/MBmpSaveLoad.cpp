@@ -233,6 +233,121 @@ bool EncodeGif(IndexedPicture& indexed, int width, int height, QIODevice& sink)
     return written && closed && !output.failed;
 }
 
+// ---- PNG -------------------------------------------------------------------------------
+
+constexpr std::array<unsigned char, 8> kPngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr unsigned char kPngBitDepth = 8;
+constexpr unsigned char kPngPaletteColour = 3;
+constexpr unsigned char kPngFilterNone = 0;
+
+// The CRC-32 of PNG chunks (ISO 3309, reflected, polynomial 0xEDB88320).
+class Crc32 {
+public:
+    Crc32()
+    {
+        for (std::uint32_t n = 0; n < 256; ++n) {
+            std::uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table_[n] = c;
+        }
+    }
+    std::uint32_t Update(std::uint32_t crc, const unsigned char* bytes, std::size_t count) const
+    {
+        crc = ~crc;
+        for (std::size_t i = 0; i < count; ++i)
+            crc = table_[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+        return ~crc;
+    }
+
+private:
+    std::array<std::uint32_t, 256> table_{};
+};
+
+void AppendBigEndian(QByteArray& out, std::uint32_t value)
+{
+    const char bytes[4] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+                           static_cast<char>(value)};
+    out.append(bytes, 4);
+}
+
+// One chunk: length, type, data, CRC of type and data.
+void AppendPngChunk(QByteArray& out, const char (&type)[5], const char* data, std::size_t size)
+{
+    static const Crc32 crc;
+    AppendBigEndian(out, static_cast<std::uint32_t>(size));
+    const qsizetype typeAt = out.size();
+    out.append(type, 4);
+    out.append(data, static_cast<qsizetype>(size));
+    AppendBigEndian(out, crc.Update(0, reinterpret_cast<const unsigned char*>(out.constData() + typeAt), size + 4));
+}
+
+// The rows as PNG filter bytes and palette indexes: row y is byte 0 (no filter) followed by one
+// index per pixel. False when the picture has more than 256 colours.
+bool PaletteRows(const QImage& rgb, std::vector<GifColorType>& palette, std::vector<unsigned char>& rows)
+{
+    palette.clear();
+    ExactPalette colours(palette);
+    const auto width = static_cast<std::size_t>(rgb.width());
+    rows.resize((width + 1) * static_cast<std::size_t>(rgb.height()));
+    std::uint32_t lastColour = 0xFFFFFFFFu;
+    unsigned char lastIndex = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        unsigned char* out = rows.data() + static_cast<std::size_t>(y) * (width + 1);
+        *out++ = kPngFilterNone;
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::uint32_t colour = line[x] & 0x00FFFFFFu;
+            if (colour != lastColour) {
+                const int index = colours.IndexOf(colour);
+                if (index < 0)
+                    return false;
+                lastColour = colour;
+                lastIndex = static_cast<unsigned char>(index);
+            }
+            out[x] = lastIndex;
+        }
+    }
+    return true;
+}
+
+// A palette PNG: 8-bit indexes, every colour kept exactly, rows unfiltered (a scene's long runs
+// of one colour are what deflate packs best), one IDAT chunk from zlib at the given level.
+bool WritePalettePng(const QImage& rgb, QIODevice& sink, int level, bool& tooManyColours)
+{
+    std::vector<GifColorType> palette;
+    std::vector<unsigned char> rows;
+    tooManyColours = !PaletteRows(rgb, palette, rows);
+    if (tooManyColours)
+        return false;
+    // qCompress gives a zlib stream behind four bytes of length.
+    const QByteArray compressed = qCompress(rows.data(), static_cast<qsizetype>(rows.size()), level);
+    std::vector<unsigned char>().swap(rows);
+    constexpr qsizetype qCompressHeader = 4;
+    if (compressed.size() <= qCompressHeader)
+        return false;
+
+    QByteArray png(reinterpret_cast<const char*>(kPngSignature.data()), kPngSignature.size());
+    QByteArray header;
+    AppendBigEndian(header, static_cast<std::uint32_t>(rgb.width()));
+    AppendBigEndian(header, static_cast<std::uint32_t>(rgb.height()));
+    header.append(static_cast<char>(kPngBitDepth));
+    header.append(static_cast<char>(kPngPaletteColour));
+    header.append(3, '\0');  // deflate, adaptive filtering, no interlace
+    AppendPngChunk(png, "IHDR", header.constData(), static_cast<std::size_t>(header.size()));
+    QByteArray colours;
+    for (const GifColorType& c : palette) {
+        colours.append(static_cast<char>(c.Red));
+        colours.append(static_cast<char>(c.Green));
+        colours.append(static_cast<char>(c.Blue));
+    }
+    AppendPngChunk(png, "PLTE", colours.constData(), static_cast<std::size_t>(colours.size()));
+    AppendPngChunk(png, "IDAT", compressed.constData() + qCompressHeader,
+                   static_cast<std::size_t>(compressed.size() - qCompressHeader));
+    AppendPngChunk(png, "IEND", nullptr, 0);
+    return sink.write(png) == png.size();
+}
+
 // ---- file names ------------------------------------------------------------------------
 
 QString LowerCaseExtension(const QString& fileName)
@@ -310,9 +425,20 @@ bool WriteBmpPicture(const QImage& picture, QIODevice& sink)
     return WriteWithImageWriter(picture, sink, "bmp");
 }
 
-bool WritePngPicture(const QImage& picture, QIODevice& sink)
+bool WritePngPicture(const QImage& picture, QIODevice& sink) { return WritePngPicture(picture, sink, PngCompressionLevel); }
+
+bool WritePngPicture(const QImage& picture, QIODevice& sink, int level)
 {
-    // Qt's PNG writer loses its row buffer when the device refuses bytes (libpng's error jump
+    if (picture.isNull())
+        return false;
+    const QImage rgb = AsRgb32(picture);
+    if (rgb.isNull())
+        return false;
+    bool tooManyColours = false;
+    const bool written = WritePalettePng(rgb, sink, level, tooManyColours);
+    if (!tooManyColours)
+        return written;
+    // More colours than a palette holds: 8-bit RGB. Qt's PNG writer loses its row buffer when the device refuses bytes (libpng's error jump
     // skips the delete), so it writes into memory, which never refuses; the compressed file is
     // small next to the picture.
     QByteArray png;

@@ -122,6 +122,14 @@ QByteArray WriteToMemory(const QImage& picture, PictureFormat format)
     return sink.data();
 }
 
+std::uint32_t BigEndianAt(const QByteArray& bytes, int offset)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = value << 8 | static_cast<unsigned char>(bytes[offset + i]);
+    return value;
+}
+
 std::uint32_t LittleEndianAt(const QByteArray& bytes, int offset, int size)
 {
     std::uint32_t value = 0;
@@ -272,6 +280,37 @@ TEST(WritePicture, EveryInputFormatIsWrittenAsItsColours)
             EXPECT_TRUE(DecodeAny(bytes) == expected);
             if (format == PictureFormat::Bmp) {
                 EXPECT_EQ(LittleEndianAt(bytes, 28, 2), 24u);
+            }
+        }
+    }
+}
+
+TEST(WritePngPicture, PalettePngsKeepEveryColourAtEveryLevel)
+{
+    // Up to 256 colours the file holds palette indexes (colour type 3) and a palette of exactly
+    // the picture's colours; more colours take 8-bit RGB (colour type 2). Either way libpng,
+    // which checks every chunk's CRC, must give back every pixel.
+    struct Case {
+        int colours;
+        QSize size;
+    };
+    const Case kCases[] = {{1, {1, 1}}, {2, {7, 3}}, {3, {64, 80}}, {256, {64, 80}}, {257, {64, 80}}, {5120, {64, 80}}};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.colours);
+        const QImage picture = PictureOfColours(c.colours).copy(QRect(QPoint(0, 0), c.size));
+        for (const int level : {0, 1, PngCompressionLevel, 9}) {
+            SCOPED_TRACE(level);
+            QBuffer sink;
+            sink.open(QIODevice::WriteOnly);
+            ASSERT_TRUE(WritePngPicture(picture, sink, level));
+            const QByteArray bytes = sink.data();
+            EXPECT_TRUE(DecodeWithQt(bytes) == picture);
+            const bool palette = c.colours <= 256;
+            EXPECT_EQ(static_cast<unsigned char>(bytes[25]), palette ? 3u : 2u);
+            if (palette) {
+                EXPECT_EQ(bytes.mid(37, 4), QByteArray("PLTE"));
+                const int usedColours = std::min(c.colours, c.size.width() * c.size.height());
+                EXPECT_EQ(BigEndianAt(bytes, 33), static_cast<std::uint32_t>(3 * usedColours));
             }
         }
     }
