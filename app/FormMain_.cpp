@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -54,6 +56,57 @@ QString FactorText(double value)
 {
     return QString::fromStdString(FloatToText(value, QLocale().decimalPoint().toStdString()));
 }
+
+// While a handler's work runs: the wait cursor and, once a second has passed, the step under way
+// in the frame's read-out label, painted at once since no events are handled meanwhile. Handlers
+// run inside one another; the outermost one shows.
+class BusyIndicator {
+public:
+    BusyIndicator(ScenePipeline& pipeline, QLabel* label) : pipeline_(pipeline), label_(label)
+    {
+        if (depth_++ > 0)
+            return;
+        outermost_ = true;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        started_.start();
+        pipeline_.SetProgress([this](const char* step) { Show(step); });
+    }
+    ~BusyIndicator()
+    {
+        --depth_;
+        if (!outermost_)
+            return;
+        pipeline_.SetProgress(nullptr);
+        if (shown_)
+            label_->setText(savedText_);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    BusyIndicator(const BusyIndicator&) = delete;
+    BusyIndicator& operator=(const BusyIndicator&) = delete;
+
+private:
+    static constexpr qint64 QuietMilliseconds = 1000;
+
+    void Show(const char* step)
+    {
+        if (label_ == nullptr || started_.elapsed() < QuietMilliseconds)
+            return;
+        if (!shown_)
+            savedText_ = label_->text();
+        const double seconds = static_cast<double>(started_.elapsed()) / 1000;
+        label_->setText(QString(" %1... %2 s").arg(QString::fromLatin1(step)).arg(seconds, 0, 'f', 1));
+        label_->repaint();
+        shown_ = true;
+    }
+
+    static inline int depth_ = 0;
+    ScenePipeline& pipeline_;
+    QLabel* label_;
+    QElapsedTimer started_;
+    QString savedText_;
+    bool outermost_ = false;
+    bool shown_ = false;
+};
 
 }  // namespace
 
@@ -181,6 +234,7 @@ void TFormMain::SpeedButtonOpenFileClick(QObject*)
 
 void TFormMain::OpenFile(const QString& fileName)
 {
+    const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
     Guarded([&] {
         std::string text = LoadTextFile(LocalFileName(fileName));
         setWindowTitle(CaptionOf(fileName));
@@ -240,6 +294,7 @@ void TFormMain::SpinEditFrameChange(QObject*)
             dialogs_.ShowMessage(this, QString::fromStdString(read.message));
         if (read.outcome != XyzReadOutcome::Read)
             return;
+        const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
         pipeline_.Rebuild(sticks, cell, angles);
         ShowScene();
     });
@@ -256,6 +311,7 @@ void TFormMain::SpeedButtonSaveFileClick(QObject*)
 bool TFormMain::SaveSvg(const QString& fileName)
 {
     bool saved = false;
+    const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
     Guarded([&] {
         bSvg = true;
         TextBuffer svg;
@@ -284,6 +340,7 @@ bool TFormMain::LetQueuedEventsRun(int work)
 
 void TFormMain::DoPendingWork()
 {
+    const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
     const int work = std::exchange(pendingWork_, NoWork);
     if ((work & StickWork) != 0)
         pipeline_.ChangeSticks(ReadStickControls(), ReadAngles());
@@ -323,6 +380,7 @@ void TFormMain::ButtonTranslateClick(QObject*) { BuildTranslation(); }
 void TFormMain::BuildTranslation()
 {
     ButtonTranslate->setEnabled(false);
+    const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
     Guarded([&] {
         pipeline_.BuildGroups();
         const TranslationCell cell = ReadTranslationCell();
@@ -341,6 +399,7 @@ void TFormMain::SetView(int ax, int ay, int az)
     ScrollBarAy->setValue(ay);
     ScrollBarAz->setValue(az);
     bLockDraw = false;
+    const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
     Guarded([&] {
         pipeline_.ChangeView(ReadAngles());
         ShowScene();

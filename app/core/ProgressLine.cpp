@@ -1,0 +1,92 @@
+#include "ProgressLine.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* Prefix = "pelmora: ";
+// Back to the start of the line and clear it.
+constexpr const char* EraseLine = "\r\x1b[K";
+
+std::mutex activeMutex;
+ProgressLine* active = nullptr;
+
+}  // namespace
+
+ProgressLine::ProgressLine(std::ostream& out, bool enabled, Clock::duration quiet, Clock::duration interval)
+    : out_(out), start_(Clock::now()), quiet_(quiet), interval_(interval)
+{
+    if (!enabled)
+        return;
+    {
+        const std::lock_guard lock(activeMutex);
+        active = this;
+    }
+    thread_ = std::thread([this] { Run(); });
+}
+
+ProgressLine::~ProgressLine()
+{
+    if (!thread_.joinable())
+        return;
+    {
+        const std::lock_guard lock(activeMutex);
+        active = nullptr;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+    const std::lock_guard lock(mutex_);
+    Erase();
+}
+
+void ProgressLine::Step(const std::string& step)
+{
+    const std::lock_guard lock(mutex_);
+    step_ = step;
+}
+
+std::function<void(const char* step)> ProgressLine::Reporter()
+{
+    return [this](const char* step) { Step(step); };
+}
+
+void ProgressLine::EraseShown()
+{
+    const std::lock_guard activeLock(activeMutex);
+    if (active == nullptr)
+        return;
+    const std::lock_guard lock(active->mutex_);
+    active->Erase();
+}
+
+void ProgressLine::Run()
+{
+    std::unique_lock lock(mutex_);
+    if (wake_.wait_until(lock, start_ + quiet_, [this] { return stopping_; }))
+        return;
+    while (!stopping_) {
+        WriteLine();
+        wake_.wait_for(lock, interval_, [this] { return stopping_; });
+    }
+}
+
+void ProgressLine::WriteLine()
+{
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f s",
+                  std::chrono::duration<double>(Clock::now() - start_).count());
+    out_ << EraseLine << Prefix << (step_.empty() ? "working" : step_) << "... " << seconds << std::flush;
+    shown_ = true;
+}
+
+void ProgressLine::Erase()
+{
+    if (!shown_)
+        return;
+    out_ << EraseLine << std::flush;
+    shown_ = false;
+}

@@ -1,0 +1,55 @@
+#ifndef PELMORA_APP_CORE_PROGRESSLINE_H
+#define PELMORA_APP_CORE_PROGRESSLINE_H
+
+// One line on a terminal that tells what a long run is doing. Nothing is written for the first
+// second, so quick runs stay silent; then the step under way and the seconds gone are written
+// over the line again and again from a thread of its own, and the line is erased when the run
+// ends. A message written meanwhile should call EraseShown first, so that it starts on a clean
+// line.
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <thread>
+
+class ProgressLine {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // Writes to out only when enabled (out being a terminal): the step after quiet has passed,
+    // then every interval.
+    ProgressLine(std::ostream& out, bool enabled, Clock::duration quiet = std::chrono::seconds(1),
+                 Clock::duration interval = std::chrono::milliseconds(250));
+    ~ProgressLine();
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+    // The step now under way; any thread may call it.
+    void Step(const std::string& step);
+    // A callback that calls Step, for the scene pipeline.
+    std::function<void(const char* step)> Reporter();
+
+    // Erases the line of the progress line now shown, if any.
+    static void EraseShown();
+
+private:
+    void Run();
+    void WriteLine();
+    void Erase();
+
+    std::ostream& out_;
+    const Clock::time_point start_;
+    const Clock::duration quiet_;
+    const Clock::duration interval_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::string step_;
+    bool stopping_ = false;
+    bool shown_ = false;
+    std::thread thread_;
+};
+
+#endif
