@@ -1,17 +1,13 @@
 #include "ExportCommand.h"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cmath>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <sstream>
 #include <vector>
-
-#include <unistd.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -21,9 +17,8 @@
 #include "MBmpSaveLoad.h"
 #include "MFileName.h"
 #include "MFunction.h"
+#include "ForEachFrame.h"
 #include "MMessageText.h"
-#include "ParallelWork.h"
-#include "ProgressLine.h"
 #include "ScenePipeline.h"
 #include "SvgWriter.h"
 #include "TextBuffer.h"
@@ -145,11 +140,7 @@ QString LowerExtension(const QString& fileName)
     return dot >= nameStart ? fileName.mid(dot).toLower() : QString();
 }
 
-void Report(std::ostream& err, const std::string& message)
-{
-    ProgressLine::EraseShown();
-    err << MessagePrefix << message << '\n';
-}
+void Report(std::ostream& err, const std::string& message) { err << MessagePrefix << message << '\n'; }
 
 // Control characters, invisible characters that reorder a line, and surrogates (escaped when
 // they stand alone).
@@ -190,7 +181,6 @@ std::string JsonNumber(float value) { return std::isfinite(value) ? FloatToSvg(v
 void PrintInfo(std::ostream& out, const ExportOptions& options, int atomsRead, const Scene& scene,
                const StickFactors& factors, int frame, int frames)
 {
-    ProgressLine::EraseShown();  // the JSON may go to the terminal the progress line is on
     out << "{\"file\":" << JsonString(options.XyzFile)
         << ",\"atomsRead\":" << std::to_string(atomsRead)
         << ",\"atomsAfterRepetition\":" << std::to_string(scene.LXyzTrans.FCount)
@@ -422,35 +412,26 @@ struct FrameReport {
     int status = ExitFailure;
 };
 
-// Every frame into its own OUT: one scene per processor, each taking the next frame not yet
-// taken. The messages and the JSON come out in frame order, as one worker would print them.
+// Every frame into its own OUT: one scene per core, each taking the next frame not yet taken
+// (ForEachFrame). The messages and the JSON come out in frame order, as one scene would print them.
 int ExportEveryFrame(const ExportOptions& options, const TranslationCell& cell,
                      const std::vector<std::string>& elementLines, const std::shared_ptr<const XyzDocument>& document,
                      std::ostream& out, std::ostream& err)
 {
-    const int frames = document->FrameCount();
-    std::vector<FrameReport> reports(static_cast<std::size_t>(frames));
-    std::atomic<int> nextFrame{1};
-    RunInParallel(std::min(AvailableProcessors(), frames), [&](int) {
-        try {
-            ScenePipeline pipeline;
-            (void)pipeline.LoadElementTable(elementLines);
-            pipeline.ShareXyz(document);
-            for (int frame = nextFrame++; frame <= frames; frame = nextFrame++) {
-                std::ostringstream frameOut, frameErr;
-                FrameReport& report = reports[static_cast<std::size_t>(frame - 1)];
-                report.status = ExportFrame(options, cell, pipeline, frame, FrameOutFile(options.OutFile, frame),
-                                            frameOut, frameErr);
-                report.out = frameOut.str();
-                report.err = frameErr.str();
-            }
-        } catch (const std::exception& error) {
-            // Out of memory for a scene: the frames this worker did not finish stay failed.
-            std::ostringstream message;
-            Report(message, error.what());
-            reports.front().err += message.str();
-        }
-    });
+    std::vector<FrameReport> reports(static_cast<std::size_t>(document->FrameCount()));
+    try {
+        ForEachFrame(document, elementLines, [&](ScenePipeline& pipeline, int frame) {
+            std::ostringstream frameOut, frameErr;
+            FrameReport& report = reports[static_cast<std::size_t>(frame - 1)];
+            report.status =
+                ExportFrame(options, cell, pipeline, frame, FrameOutFile(options.OutFile, frame), frameOut, frameErr);
+            report.out = frameOut.str();
+            report.err = frameErr.str();
+        });
+    } catch (const std::exception& error) {
+        // Out of memory for a scene: the frames not drawn keep their failure.
+        Report(err, error.what());
+    }
     int status = ExitSuccess;
     for (const FrameReport& report : reports) {
         out << report.out;
@@ -472,11 +453,7 @@ QString FrameOutFile(const QString& outFile, int frame)
 
 int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err)
 {
-    // A run that takes longer than a second says on the terminal what it is doing.
-    ProgressLine progress(err, &err == &std::cerr && isatty(STDERR_FILENO) == 1);
-    progress.Step("reading");
     ScenePipeline pipeline;
-    pipeline.SetProgress(progress.Reporter());
     std::vector<std::string> elementLines;
     if (!LoadElementTable(options.ElementFile, pipeline, elementLines, err))
         return ExitFailure;

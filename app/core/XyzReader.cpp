@@ -9,9 +9,9 @@
 #include "MFunction.h"
 #include "MMessageText.h"
 #include "MTrace.h"
-#include "ParallelWork.h"
 #include "TextLines.h"
 #include "XyzAtomLine.h"
+#include "WorkerPool.h"
 #include "XyzFrames.h"
 
 namespace {
@@ -140,7 +140,7 @@ void ReadRun(const Range& range, XyzAtomLineReader reader, RunResult& run)
 // How many runs the lines are read in.
 int RunsFor(std::int64_t lines)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(lines / LinesPerWorker, 1, AvailableProcessors()));
+    return static_cast<int>(std::clamp<std::int64_t>(lines / LinesPerWorker, 1, WorkerPool::Shared().Threads()));
 }
 
 // Reads the atom lines (firstLine: the index of the first in the file) in runs at once, and
@@ -152,7 +152,8 @@ XyzReadResult ReadAtomLines(const Range& atomLines, std::int64_t firstLine, int 
 {
     const std::vector<Range> ranges = atomLines.Split(runCount);
     std::vector<RunResult> runs(ranges.size());
-    RunInParallel(static_cast<int>(ranges.size()), [&](int i) { ReadRun(ranges[i], reader, runs[i]); });
+    WorkerPool::Shared().Run(static_cast<std::int64_t>(ranges.size()),
+                             [&](std::int64_t i) { ReadRun(ranges[std::size_t(i)], reader, runs[std::size_t(i)]); });
 
     atoms.Clear();
     XyzReadResult result;
