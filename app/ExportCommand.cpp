@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <sstream>
 #include <vector>
+
+#include <unistd.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -19,6 +22,7 @@
 #include "MFunction.h"
 #include "ForEachFrame.h"
 #include "MMessageText.h"
+#include "ProgressLine.h"
 #include "ScenePipeline.h"
 #include "SvgWriter.h"
 #include "TextBuffer.h"
@@ -140,7 +144,11 @@ QString LowerExtension(const QString& fileName)
     return dot >= nameStart ? fileName.mid(dot).toLower() : QString();
 }
 
-void Report(std::ostream& err, const std::string& message) { err << MessagePrefix << message << '\n'; }
+void Report(std::ostream& err, const std::string& message)
+{
+    ProgressLine::EraseShown();
+    err << MessagePrefix << message << '\n';
+}
 
 // Control characters, invisible characters that reorder a line, and surrogates (escaped when
 // they stand alone).
@@ -181,6 +189,7 @@ std::string JsonNumber(float value) { return std::isfinite(value) ? FloatToSvg(v
 void PrintInfo(std::ostream& out, const ExportOptions& options, int atomsRead, const Scene& scene,
                const StickFactors& factors, int frame, int frames)
 {
+    ProgressLine::EraseShown();  // the JSON may go to the terminal the progress line is on
     out << "{\"file\":" << JsonString(options.XyzFile)
         << ",\"atomsRead\":" << std::to_string(atomsRead)
         << ",\"atomsAfterRepetition\":" << std::to_string(scene.LXyzTrans.FCount)
@@ -453,7 +462,11 @@ QString FrameOutFile(const QString& outFile, int frame)
 
 int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err)
 {
+    // A run that takes longer than a second says on the terminal what it is doing.
+    ProgressLine progress(err, &err == &std::cerr && isatty(STDERR_FILENO) == 1);
+    progress.Step("reading");
     ScenePipeline pipeline;
+    pipeline.SetProgress(progress.Reporter());
     std::vector<std::string> elementLines;
     if (!LoadElementTable(options.ElementFile, pipeline, elementLines, err))
         return ExitFailure;
