@@ -265,7 +265,8 @@ void MListSimple<T>::LoadPayload(MStream& MS, int count, bool bData, int FirstNe
 template <class T>
 bool MListSimple<T>::SaveToFile(const std::string& fileName, bool bData)
 {
-    MFileStream::DeleteIfExists(fileName);
+    // The stream replaces an old file only once the new one is completely written, so a
+    // failed save leaves the old list file in place.
     MFileStream file(fileName, MFileStream::Mode::Create);
     if (!SaveToStream(&file, bData))
         return false;

@@ -6,7 +6,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include "MFileSave.h"
 
 namespace {
 
@@ -70,18 +74,39 @@ void MMemoryStream::Seek(std::int64_t newPosition)
 
 MFileStream::MFileStream(const std::string& fileName, Mode mode) : mode(mode), name(fileName)
 {
-    file = std::fopen(fileName.c_str(), mode == Mode::Read ? "rb" : "wb");
-    if (file == nullptr)
-        throw MFileError("cannot " + std::string(mode == Mode::Read ? "open " : "create ") + fileName + ": " +
-                         SystemErrorText(errno));
+    if (mode == Mode::Create) {
+        OpenForWriting();
+        return;
+    }
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer before the check below runs.
+    const int descriptor = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        throw MFileError("cannot open " + fileName + ": " + SystemErrorText(errno));
     struct stat status {};
-    if (fstat(fileno(file), &status) != 0 || S_ISDIR(status.st_mode)) {
-        std::fclose(file);
-        file = nullptr;
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
         throw MFileError("not a file: " + fileName);
     }
-    if (mode == Mode::Read)
-        size = static_cast<std::int64_t>(status.st_size);
+    (void)fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    file = fdopen(descriptor, "rb");
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(descriptor);
+        throw MFileError("cannot open " + fileName + ": " + SystemErrorText(error));
+    }
+    size = static_cast<std::int64_t>(status.st_size);
+    open = true;
+}
+
+void MFileStream::OpenForWriting()
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(name, error))
+        throw MFileError("not a file: " + name);
+    const std::filesystem::path folder = std::filesystem::path(name).parent_path();
+    if (!folder.empty() && !std::filesystem::is_directory(folder, error))
+        throw MFileError("cannot create " + name + ": " + SystemErrorText(ENOENT));
+    open = true;
 }
 
 MFileStream::~MFileStream()
@@ -103,13 +128,11 @@ void MFileStream::Read(void* buffer, std::size_t count)
 
 void MFileStream::Write(const void* buffer, std::size_t count)
 {
-    if (file == nullptr || mode != Mode::Create)
+    if (!open || mode != Mode::Create)
         throw MStreamError("file not open for writing: " + name);
-    const std::size_t put = count == 0 ? 0 : std::fwrite(buffer, 1, count, file);
-    position += static_cast<std::int64_t>(put);
+    pending.append(static_cast<const char*>(buffer), count);
+    position += static_cast<std::int64_t>(count);
     size = std::max(size, position);
-    if (put != count)
-        throw MStreamError("cannot write " + name + ": " + SystemErrorText(errno));
 }
 
 std::int64_t MFileStream::Position() const
@@ -124,14 +147,19 @@ std::int64_t MFileStream::Size() const
 
 void MFileStream::Close()
 {
-    if (file == nullptr)
+    if (!open)
         return;
-    const bool flushed = std::fflush(file) == 0;
-    const int flushError = errno;
-    const bool closed = std::fclose(file) == 0;
-    file = nullptr;
-    if (!flushed || !closed)
-        throw MStreamError("cannot write " + name + ": " + SystemErrorText(flushed ? errno : flushError));
+    open = false;
+    if (mode == Mode::Read) {
+        std::fclose(file);
+        file = nullptr;
+        return;
+    }
+    const MFileSaveResult saved = SaveFileAtomically(name, pending);
+    pending.clear();
+    pending.shrink_to_fit();
+    if (!saved.saved)
+        throw MStreamError(saved.reason);
 }
 
 bool MFileStream::Exists(const std::string& fileName)

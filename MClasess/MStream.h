@@ -62,12 +62,19 @@ private:
     std::size_t position = 0;
 };
 
-// A file opened for reading, or created (emptied) for writing.
+// A file opened for reading, or created for writing.
+//
+// Reading takes regular files only: a folder, a device or a FIFO is refused when the stream is
+// made, and nothing waits for a writer. Writing collects the bytes and puts them into the file
+// when the stream is closed, all at once: the old file is replaced only by a completely written
+// new one (MFileSave.h), and a stream that is dropped without Close, or whose Close fails,
+// leaves the old file as it was.
 class MFileStream : public MStream {
 public:
     enum class Mode { Read, Create };
 
-    // Throws MFileError when the file cannot be opened or created, or names a folder.
+    // Throws MFileError when the file cannot be opened, is no regular file, or names a
+    // folder, and, for writing, when its folder does not exist.
     MFileStream(const std::string& fileName, Mode mode);
     ~MFileStream() override;
     MFileStream(const MFileStream&) = delete;
@@ -78,8 +85,9 @@ public:
     std::int64_t Position() const override;
     std::int64_t Size() const override;
 
-    // Writes out what is buffered and closes the file. Throws MStreamError when the written
-    // bytes could not all be stored (a full disk shows only here). Later calls do nothing.
+    // Closes the file; for writing, replaces the file with everything written. Throws
+    // MStreamError, with the reason, when the bytes could not all be stored (a full disk shows
+    // only here); the old file then stays. Later calls do nothing.
     void Close();
 
     // True when a file (not a folder) of that name exists.
@@ -88,7 +96,11 @@ public:
     static void DeleteIfExists(const std::string& fileName);
 
 private:
-    std::FILE* file = nullptr;
+    void OpenForWriting();
+
+    std::FILE* file = nullptr;  // for reading
+    std::string pending;        // for writing: every byte written so far
+    bool open = false;
     Mode mode;
     std::string name;
     std::int64_t position = 0;

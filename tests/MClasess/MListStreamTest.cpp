@@ -13,6 +13,7 @@
 #include "CountedObject.h"
 
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,11 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -456,6 +462,47 @@ TEST(MListStreamTest, RandomAndTruncatedStreamsNeverHarmAList)
             }
         }
     }
+}
+
+
+// A save that fails half way (here a file-size limit) must leave the old list file as it was:
+// the new file replaces it only when completely written.
+TEST(MListFileTest, AFailedSaveLeavesTheOldFile)
+{
+    TempDir dir;
+    const std::string name = dir.File("marks.bin");
+    MListSimple<int> small;
+    small.Add(7);
+    ASSERT_TRUE(small.SaveToFile(name, true));
+    const auto before = std::filesystem::file_size(name);
+
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        MListSimple<int> big;
+        for (int i = 0; i < 100000; ++i)
+            big.Add(i);
+        _exit(big.SaveToFile(name, true) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save reported success";
+    EXPECT_EQ(std::filesystem::file_size(name), before);
+    MListSimple<int> loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(name, true));
+    ASSERT_EQ(loaded.FCount, 1);
+    EXPECT_EQ(loaded.Data[0], 7);
+    // Nothing is left behind beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
+
+    // A FIFO is no list file: reading it is refused at once instead of waiting for a writer.
+    const std::string fifo = dir.File("fifo.bin");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_THROW((void)loaded.LoadFromFile(fifo, true), MFileError);
 }
 
 } // namespace
