@@ -4,6 +4,7 @@
 #include "FrameBmp_.h"
 #include "FrameBmpGuard.h"
 #include "FrameBmpPanel.h"
+#include "MSaveIniUpDown.h"
 
 #include <QAction>
 #include <QEvent>
@@ -188,7 +189,8 @@ void TFrameBmp::CreateToolBar()
     sync->setContentsMargins(0, 0, 0, 0);
     sync->setSpacing(0);
     // The edit and its up-down arrows are one spin box; its edit carries the edit's name.
-    UpDownSyncGroup = Named(new QSpinBox(PanelSyncGroup), "UpDownSyncGroup");
+    // An up-down to the window-state walk: its state is stored as "->Position".
+    UpDownSyncGroup = Named(new MSaveIniUpDown(PanelSyncGroup), "UpDownSyncGroup");
     UpDownSyncGroup->setRange(0, 100);
     UpDownSyncGroup->setValue(0);
     UpDownSyncGroup->setFixedWidth(kSyncEditWidth);

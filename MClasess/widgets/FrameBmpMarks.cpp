@@ -181,11 +181,14 @@ void TFrameBmp::SpeedButtonSaveClick()
                            QStringLiteral("GIF Image (*.gif)")});
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    if (BmpSaveToFile(Bmp, dialog.selectedFiles().constFirst()))
+    std::string reason;
+    if (BmpSaveToFile(Bmp, dialog.selectedFiles().constFirst(), reason))
         return;
     QMessageBox message(QMessageBox::NoIcon, QCoreApplication::applicationName(),
                         QString::fromUtf8("Не сохранено"), QMessageBox::Ok, this);
     message.setObjectName(QStringLiteral("MessageNotSaved"));
+    // The old file, if any, is untouched; the reason says what stood in the way.
+    message.setInformativeText(QString::fromStdString(reason));
     message.exec();
 }
 

@@ -427,6 +427,8 @@ TEST_F(FormMainTest, ClosingSavesTheControlsAndTheNextWindowRestoresThem)
     EXPECT_NE(ini.find("ScrollBarAx->Position=100"), std::string::npos);
     EXPECT_NE(ini.find("[FormMain->FrameBmp1]"), std::string::npos);
     EXPECT_EQ(ini.find("SpinEditNx"), std::string::npos);
+    // The frame's sync group is an up-down: its state is a position, not a spin edit's value.
+    EXPECT_NE(ini.find("UpDownSyncGroup->Position="), std::string::npos);
 
     TFormMain& w = Make();
     EXPECT_TRUE(w.CheckBoxDrawLink->isChecked());

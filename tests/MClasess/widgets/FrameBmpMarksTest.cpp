@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QScrollBar>
@@ -343,7 +344,7 @@ TEST(FrameBmpMarks, SaveButtonWritesThePictureOrSaysItDidNot)
     QImage picture = TwoColourPicture(64, 32);
 
     // Answers the dialog that the next click opens, then whatever modal box follows.
-    QString messageText;
+    QString messageText, messageReason;
     const auto answerDialogs = [&] {
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -354,6 +355,7 @@ TEST(FrameBmpMarks, SaveButtonWritesThePictureOrSaysItDidNot)
             QTimer::singleShot(0, [&] {
                 if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                     messageText = box->text();
+                    messageReason = box->informativeText();
                     box->accept();
                 }
             });
@@ -378,5 +380,29 @@ TEST(FrameBmpMarks, SaveButtonWritesThePictureOrSaysItDidNot)
     ASSERT_EQ(saved.size(), picture.size());
     // The picture itself, without the marks drawn over the view.
     EXPECT_EQ(saved.pixel(32, 16), kRight);
+
+    // A folder that does not exist: the user is told why.
+    const QString taken = folder.filePath("missing/taken.png");
+    const auto answerTaken = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->selectFile(taken);
+            QTimer::singleShot(0, [&] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    messageText = box->text();
+                    messageReason = box->informativeText();
+                    box->accept();
+                }
+            });
+            static_cast<QDialog*>(dialog)->accept();
+        });
+    };
+    messageText.clear();
+    answerTaken();
+    QTest::mouseClick(frame->SpeedButtonSave, Qt::LeftButton);
+    EXPECT_EQ(messageText, QString::fromUtf8("Не сохранено"));
+    EXPECT_TRUE(messageReason.contains("taken.png")) << messageReason.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(taken));
     EXPECT_EQ(saved.pixel(0, 0), kLeft);
 }
