@@ -97,7 +97,8 @@ public:
         // The common case, tested in one go: no sorting, repeats allowed, no kept elements, no
         // handlers to tell, and room in the buffer. Nothing in it can move the buffer, so value
         // may even be one of this list's own elements.
-        const bool plain = !bSorting & bRepeat & !bKeepItems & !OnBeforeChange & !OnAfterChange;
+        const bool plain = (int(!bSorting) & int(bRepeat) & int(!bKeepItems) & int(!OnBeforeChange)
+                            & int(!OnAfterChange)) != 0;
         const int index = FCount;
         if (plain & (index < FCountMax)) [[likely]] {
             // The slot taken counts as initialised, or the scratch slots of later moves would
@@ -118,8 +119,17 @@ public:
     virtual ChangeHandler GetOnBeforeChange() const;
     virtual ChangeHandler GetOnAfterChange() const;
     // Deletes Count elements from Index keeping the order; without sorting and repeats, the
-    // equal neighbours the removal brings together are removed as well.
+    // equal neighbours the removal brings together are removed as well. It hides the base's
+    // forms on purpose: bringing them in with a using-declaration would make DeleteIndex(i, n)
+    // ambiguous with the base's DeleteIndex(i, n, bFast = false).
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Woverloaded-virtual"
+#endif
     virtual bool DeleteIndex(int Index, int Count);
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
     // Deletes the first element equal to value; false when there is none.
     virtual bool DeleteT(const T& value, bool bFast = false);
     virtual int DeleteT(MList<T>& ML, bool bDeleteInML);
