@@ -1,6 +1,9 @@
 // The scene core's hot paths: reading, the rebuild of a repeated cell, sticks and rotation.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <random>
+
 #include "KFactor.h"
 #include "ReferenceLoops.h"
 #include "StickBuilder.h"
@@ -67,7 +70,33 @@ void SticksOnGrapheneSheet(benchmark::State& state)
                     std::span<MAtom* const>(sheet.elements.Data, std::size_t(sheet.elements.FCount)), kMin, sticks);
     state.counters["sticks"] = sticks.FCount;
 }
-BENCHMARK(SticksOnGrapheneSheet)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(SticksOnGrapheneSheet)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Clusters of `size` carbons within 0.02 of one spot, far apart, as many as make about three
+// million sticks (every atom of a cluster joins every other): the cost of a search that must
+// produce many sticks per atom, next to the sheet's three million at three per atom.
+void SticksOnDenseClusters(benchmark::State& state)
+{
+    const int size = static_cast<int>(state.range(0));
+    const int clusters = std::max(1, 3000000 / (size * (size - 1)));
+    Sheet sheet(4);
+    sheet.points.Clear();
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> hair(-0.01f, 0.01f);
+    const int carbon = ElementIndexOf(sheet.elements, "C");
+    for (int c = 0; c < clusters; ++c)
+        for (int i = 0; i < size; ++i)
+            sheet.points.Add(MPoint3DN<float>{float(c % 100) * 10 + hair(random), float(c / 100) * 10 + hair(random),
+                                              hair(random), carbon, -1});
+    MList<MStickAtoms> sticks;
+    const float kMin = KFactor(StickBarAt124, 100);
+    for (auto _ : state)
+        BuildSticks(std::span<const MPoint3DN<float>>(sheet.points.Data, std::size_t(sheet.points.FCount)),
+                    std::span<MAtom* const>(sheet.elements.Data, std::size_t(sheet.elements.FCount)), kMin, sticks);
+    state.counters["atoms"] = sheet.points.FCount;
+    state.counters["sticks"] = sticks.FCount;
+}
+BENCHMARK(SticksOnDenseClusters)->Arg(32)->Arg(300)->Arg(1733)->Unit(benchmark::kMillisecond);
 
 // The plain loop over every pair, for comparison.
 void SticksPairLoop(benchmark::State& state)
@@ -100,6 +129,25 @@ void RunNearDuplicateRemoval(benchmark::State& state, Remove remove)
 
 void NearDuplicatesGrid(benchmark::State& state) { RunNearDuplicateRemoval(state, RemoveNearDuplicates); }
 BENCHMARK(NearDuplicatesGrid)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// A million atoms: a graphene sheet (nothing to remove), and all on one spot (all but the first
+// removed), which cost what the sheet costs.
+void NearDuplicatesOfAMillion(benchmark::State& state)
+{
+    const bool oneSpot = state.range(0) != 0;
+    const GrapheneCell sheet = MakeGraphenePatch(1000000, 0);
+    MList<MPoint3DN<float>> points;
+    for (auto _ : state) {
+        state.PauseTiming();
+        points.Clear();
+        for (const auto& atom : sheet.atoms)
+            points.Add(oneSpot ? MPoint3DN<float>{1.5f, -2.25f, 0.75f, 0, -1} : atom);
+        state.ResumeTiming();
+        RemoveNearDuplicates(points);
+    }
+    state.counters["kept"] = points.FCount;
+}
+BENCHMARK(NearDuplicatesOfAMillion)->ArgName("oneSpot")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The plain loop over every pair, for comparison.
 void NearDuplicatesPairLoop(benchmark::State& state)

@@ -81,4 +81,50 @@ TEST_F(ScenePipelineTest, ACountMismatchChangesNothing)
     EXPECT_TRUE(pipeline.Picture(500) == before);
 }
 
+TEST_F(ScenePipelineTest, TheRotationWaitsForAPictureAndShowsWhatAnEagerRotationShowed)
+{
+    // The rotation runs when a picture is asked for. Steps that change what it reads without
+    // rotating again (the repeat, the element table) must not show through: the picture is the
+    // one of a rotation made at once after every stick and angle handler.
+    const StickControls sticks{true, 50, 600};
+    const ViewAngles angles{300, 1200, 2100};
+    Open(sticks, angles);
+    EXPECT_EQ(pipeline.Model().LStickView.FCount, 0);  // nothing asked for a picture yet
+    pipeline.ChangeView({900, 450, 0});
+    pipeline.Translate(TranslationCell{2, 1, 3, 3, 0, 0});
+    std::vector<std::string> lines = SmallElementLines();
+    lines[1] = "C\t1.5\t0x00909090\t1.70";  // larger carbons: other stick ends
+    EXPECT_TRUE(pipeline.LoadElementTable(lines).complete);
+    const QImage& lazy = pipeline.Picture(400);
+
+    Scene scene;
+    LoadSmallElements(scene.LAtom);
+    ASSERT_EQ(ReadXyz(kMolecule, scene.LAtom, scene.LXyz).outcome, XyzReadOutcome::Read);
+    scene.UpdateSticks(sticks);
+    scene.Rotate(angles);
+    scene.RebuildTranslation(TranslationCell{});
+    scene.UpdateSticks(sticks);
+    scene.Rotate(angles);
+    scene.Rotate({900, 450, 0});
+    scene.RepeatCenterAndScale(TranslationCell{2, 1, 3, 3, 0, 0});
+    (void)LoadAtom(lines, scene.LAtom);
+    QImage eager = MakeSceneBitmap();
+    DrawScene(scene, eager, 400);
+    EXPECT_TRUE(lazy == eager);
+    EXPECT_EQ(pipeline.Model().LStickView.FCount, scene.LStickView.FCount);
+}
+
+TEST_F(ScenePipelineTest, TheBitmapIsWhiteUntilPaintedAndTheStepsAreTold)
+{
+    ScenePipeline fresh;
+    EXPECT_EQ(fresh.Bitmap().pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(fresh.Bitmap().pixel(SceneBitmapSize - 1, SceneBitmapSize - 1), qRgb(255, 255, 255));
+
+    std::vector<std::string> steps;
+    pipeline.SetProgress([&](const char* step) { steps.emplace_back(step); });
+    Open({true, 50, 500}, {});
+    (void)pipeline.Picture(500);
+    EXPECT_EQ(steps, (std::vector<std::string>{"sticks", "rotating", "repeating", "sticks", "rotating", "drawing"}));
+}
+
 }  // namespace
