@@ -104,6 +104,8 @@ void RemoveNearDuplicates(MList<MPoint3DN<float>>& points)
         for (auto i = static_cast<std::uint32_t>(begin); i < static_cast<std::uint32_t>(end); ++i)
             earlier[i] = LookAtEarlierPoints(all, grid, i);
     });
+    if (std::find(earlier.begin(), earlier.end(), Earlier::Unsure) == earlier.end())
+        return;  // no point has an earlier one near it: all stay
     const std::vector<bool> stays = SettleInOrder(all, grid, earlier);
     int kept = 0;
     for (int i = 0; i < points.FCount; ++i)

@@ -87,44 +87,88 @@ private:
     std::vector<std::uint32_t> scratch_;
 };
 
-// The sticks of the points [begin, end), in order.
-void SearchPart(std::span<const MPoint3DN<float>> points, const std::vector<float>& radiusLink, float kMin,
-                const SpatialGrid& grid, std::int64_t begin, std::int64_t end, std::vector<MStickAtoms>& sticks)
-{
-    NeighbourRuns near;
-    for (auto i = static_cast<std::uint32_t>(begin); i < static_cast<std::uint32_t>(end); ++i) {
-        near.Clear();
-        const MPoint3DN<float>& point = points[i];
-        const float radius = radiusLink[i];
-        grid.ForEachNearCell(point, [&](const std::uint32_t* first, const std::uint32_t* last) {
+// The search over the grid, part by part: a part is a run of points whose sticks follow each
+// other in the list.
+class GridSearch {
+public:
+    GridSearch(std::span<const MPoint3DN<float>> points, const std::vector<float>& radiusLink, float kMin,
+               const SpatialGrid& grid)
+        : points_(points), radiusLink_(radiusLink), kMin_(kMin), grid_(grid)
+    {
+    }
+
+    std::int64_t PartCount() const { return (static_cast<std::int64_t>(points_.size()) + PointsPerPart - 1) / PointsPerPart; }
+
+    // How many sticks the points of the part have.
+    std::size_t Count(std::int64_t part) const
+    {
+        std::size_t count = 0;
+        ForEachPoint(part, [&](std::uint32_t i) {
+            ForEachCandidate(i, [&](std::uint32_t) { ++count; }, [] {});
+        });
+        return count;
+    }
+
+    // Writes the part's sticks from out on, i ascending, then j ascending.
+    void Write(std::int64_t part, MStickAtoms* out) const
+    {
+        NeighbourRuns near;
+        ForEachPoint(part, [&](std::uint32_t i) {
+            near.Clear();
+            ForEachCandidate(i, [&](std::uint32_t j) { near.Add(j); }, [&] { near.EndRun(); });
+            for (const std::uint32_t j : near.Ascending())
+                *out++ = MStickAtoms{static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)};
+        });
+    }
+
+private:
+    template <class Visit>
+    void ForEachPoint(std::int64_t part, Visit&& visit) const
+    {
+        const auto end = static_cast<std::uint32_t>(std::min<std::int64_t>(static_cast<std::int64_t>(points_.size()),
+                                                                          (part + 1) * PointsPerPart));
+        for (auto i = static_cast<std::uint32_t>(part * PointsPerPart); i < end; ++i)
+            visit(i);
+    }
+
+    // Calls joined(j) for every point j that point i is joined to, cell by cell (ascending
+    // within a cell), and endOfCell() after each cell.
+    template <class Joined, class EndOfCell>
+    void ForEachCandidate(std::uint32_t i, Joined&& joined, EndOfCell&& endOfCell) const
+    {
+        const MPoint3DN<float>& point = points_[i];
+        const float radius = radiusLink_[i];
+        grid_.ForEachNearCell(point, [&](const std::uint32_t* first, const std::uint32_t* last) {
             for (; first != last; ++first) {
                 const std::uint32_t j = *first;
-                if (j != i && PointDistance(point, points[j]) <= StickThreshold(radius, radiusLink[j], kMin))
-                    near.Add(j);
+                if (j != i && PointDistance(point, points_[j]) <= StickThreshold(radius, radiusLink_[j], kMin_))
+                    joined(j);
             }
-            near.EndRun();
+            endOfCell();
         });
-        for (const std::uint32_t j : near.Ascending())
-            AppendStick(sticks, i, j);
     }
-}
 
-// Moves the parts' sticks into the list, in part order, each part copied by a thread of its own.
-void Concatenate(std::vector<std::vector<MStickAtoms>>& parts, MList<MStickAtoms>& sticks)
+    std::span<const MPoint3DN<float>> points_;
+    const std::vector<float>& radiusLink_;
+    float kMin_;
+    const SpatialGrid& grid_;
+};
+
+// Counts the sticks of every part first, so that each part writes its own stretch of the list
+// straight away and no copy of the sticks is ever held: finding them twice costs less than
+// writing them twice.
+void SearchGrid(const GridSearch& search, MList<MStickAtoms>& sticks)
 {
-    std::vector<std::size_t> starts(parts.size() + 1, 0);
-    for (std::size_t p = 0; p < parts.size(); ++p)
-        starts[p + 1] = starts[p] + parts[p].size();
+    WorkerPool& pool = WorkerPool::Shared();
+    const std::int64_t parts = search.PartCount();
+    std::vector<std::size_t> starts(static_cast<std::size_t>(parts) + 1, 0);
+    pool.Run(parts, [&](std::int64_t part) { starts[static_cast<std::size_t>(part) + 1] = search.Count(part); });
+    for (std::size_t p = 0; p < static_cast<std::size_t>(parts); ++p)
+        starts[p + 1] += starts[p];
     if (starts.back() > static_cast<std::size_t>(std::numeric_limits<int>::max())
         || !SetCountForWriting(sticks, static_cast<int>(starts.back())))
         return;  // the list has posted why
-    WorkerPool::Shared().Run(static_cast<std::int64_t>(parts.size()), [&](std::int64_t part) {
-        const auto p = static_cast<std::size_t>(part);
-        if (!parts[p].empty())
-            std::memcpy(static_cast<void*>(sticks.Data + starts[p]), parts[p].data(),
-                        parts[p].size() * sizeof(MStickAtoms));
-        std::vector<MStickAtoms>().swap(parts[p]);
-    });
+    pool.Run(parts, [&](std::int64_t part) { search.Write(part, sticks.Data + starts[static_cast<std::size_t>(part)]); });
 }
 
 }  // namespace
@@ -144,21 +188,17 @@ void BuildSticks(std::span<const MPoint3DN<float>> points, std::span<MAtom* cons
     }
     // No pair threshold exceeds the one of two atoms of the largest radius (rounding is monotone).
     const float reach = StickThreshold(largestRadius, largestRadius, kMin);
-    std::vector<std::vector<MStickAtoms>> parts;
     if (std::isinf(reach) && reach > 0) {
-        parts.resize(1);
-        BuildSticksByPairs(points, radiusLink, kMin, parts.front());
-    } else if (reach >= 0) {
-        // With a reach of zero only coincident atoms can pass; any cell size finds those.
-        const SpatialGrid grid(points, reach > 0 ? double(reach) : 1.0);
-        const auto count = static_cast<std::int64_t>(points.size());
-        const std::int64_t partCount = (count + PointsPerPart - 1) / PointsPerPart;
-        parts.resize(static_cast<std::size_t>(partCount));
-        WorkerPool::Shared().Run(partCount, [&](std::int64_t part) {
-            SearchPart(points, radiusLink, kMin, grid, part * PointsPerPart, std::min(count, (part + 1) * PointsPerPart),
-                       parts[static_cast<std::size_t>(part)]);
-        });
+        std::vector<MStickAtoms> all;
+        BuildSticksByPairs(points, radiusLink, kMin, all);
+        if (all.size() <= static_cast<std::size_t>(std::numeric_limits<int>::max())
+            && SetCountForWriting(sticks, static_cast<int>(all.size())) && !all.empty())
+            std::memcpy(static_cast<void*>(sticks.Data), all.data(), all.size() * sizeof(MStickAtoms));
+        return;
     }
-    // Otherwise every threshold is negative or undefined: no distance passes.
-    Concatenate(parts, sticks);
+    if (!(reach >= 0))
+        return;  // every threshold is negative or undefined: no distance passes
+    // With a reach of zero only coincident atoms can pass; any cell size finds those.
+    const SpatialGrid grid(points, reach > 0 ? double(reach) : 1.0);
+    SearchGrid(GridSearch(points, radiusLink, kMin, grid), sticks);
 }
