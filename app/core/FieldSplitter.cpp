@@ -35,12 +35,20 @@ std::size_t ReadQuotedField(std::string_view line, std::size_t i, std::string& f
 
 }  // namespace
 
-const std::vector<std::string>& FieldSplitter::Split(std::string_view line, char delimiter)
+const std::vector<std::string>& FieldSplitter::Split(std::string_view line, char delimiter, std::size_t keep)
 {
     fields_.clear();
+    count_ = 0;
+    auto nextField = [&]() -> std::string& {
+        ++count_;
+        if (fields_.size() < keep)
+            return fields_.emplace_back();
+        skipped_.clear();
+        return skipped_;
+    };
     std::size_t i = SkipBlanks(line, 0);
     while (i < line.size()) {
-        std::string& field = fields_.emplace_back();
+        std::string& field = nextField();
         if (line[i] == Quote) {
             i = ReadQuotedField(line, i, field);
         } else {
@@ -52,7 +60,7 @@ const std::vector<std::string>& FieldSplitter::Split(std::string_view line, char
         i = SkipBlanks(line, i);
         if (i < line.size() && line[i] == delimiter) {
             if (i + 1 == line.size())
-                fields_.emplace_back();
+                (void)nextField();
             i = SkipBlanks(line, i + 1);
         }
     }

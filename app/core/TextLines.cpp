@@ -56,6 +56,13 @@ std::size_t TextLines::LineStartFrom(std::size_t position) const
 
 std::int64_t TextLines::CountLines(std::size_t from, std::size_t to) const
 {
+    to = std::min(to, text_.size());
+    if (!hasCarriageReturn_ && from < to) {
+        // Every LF ends a line; a last line without one counts as well.
+        const auto begin = text_.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto end = text_.begin() + static_cast<std::ptrdiff_t>(to);
+        return std::count(begin, end, '\n') + (text_[to - 1] != '\n' ? 1 : 0);
+    }
     std::int64_t count = 0;
     for (std::size_t start = from; start < std::min(to, text_.size()); start = NextLine(start))
         ++count;

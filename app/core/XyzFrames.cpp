@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
 
 #include "MFunction.h"
 #include "TextLines.h"
@@ -36,7 +37,6 @@ public:
     bool Skip(std::int64_t count) { return text_.Skip(start_, count); }
     bool RestIsBlank() const { return text_.BlankFrom(start_); }
     std::size_t Start() const { return start_; }
-    std::size_t Total() const { return text_.Size(); }
     std::int64_t CountAll() const { return text_.CountLines(0, text_.Size()); }
 
 private:
@@ -64,20 +64,12 @@ public:
                            [](const std::string& line) { return IsBlankLine(line); });
     }
     std::size_t Start() const { return start_; }
-    std::size_t Total() const { return lines_.size(); }
     std::int64_t CountAll() const { return std::int64_t(lines_.size()); }
 
 private:
     const std::vector<std::string>& lines_;
     std::size_t start_ = 0;
 };
-
-// Room for as many frames as there would be were they all as long as the first: no regrowth
-// for an even trajectory, and never more entries than the file has lines or bytes.
-void ReserveLikeTheFirst(std::vector<XyzFrame>& frames, std::size_t firstLength, std::size_t total)
-{
-    frames.reserve(1 + (total - firstLength) / std::max<std::size_t>(firstLength, 1));
-}
 
 template <class Cursor>
 XyzFrameIndex Index(Cursor cursor)
@@ -88,7 +80,6 @@ XyzFrameIndex Index(Cursor cursor)
     index.FirstCount = StrToInt(cursor.Line());
     const auto notFrames = [&] {
         index.Frames.clear();
-        index.Frames.shrink_to_fit();
         index.LineCount = cursor.CountAll();
         return index;
     };
@@ -107,12 +98,33 @@ XyzFrameIndex Index(Cursor cursor)
         if (IsBlankLine(cursor.Line()))
             return cursor.RestIsBlank() ? index : notFrames();
         count = LaterCount(cursor.Line()).value_or(-1);
-        if (index.Frames.size() == 1)
-            ReserveLikeTheFirst(index.Frames, cursor.Start(), cursor.Total());
     }
 }
 
 }  // namespace
+
+const XyzFrame& XyzFrameList::at(std::size_t i) const
+{
+    if (i >= size_)
+        throw std::out_of_range("no frame " + std::to_string(i) + " of " + std::to_string(size_));
+    return (*this)[i];
+}
+
+void XyzFrameList::push_back(const XyzFrame& frame)
+{
+    if (size_ % BlockSize == 0) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(BlockSize);
+    }
+    blocks_.back().push_back(frame);
+    ++size_;
+}
+
+void XyzFrameList::clear()
+{
+    blocks_.clear();
+    size_ = 0;
+}
 
 XyzFrameIndex IndexXyzFrames(const TextLines& text) { return Index(TextCursor(text)); }
 

@@ -23,8 +23,27 @@ struct XyzFrame {
     std::int64_t Line = 0;  // the count line's 0-based index in the file
 };
 
+// The frames found, kept in blocks of a fixed size: a trajectory of a million tiny frames never
+// needs room for twice its frames, as a regrowing vector would.
+class XyzFrameList {
+public:
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const XyzFrame& operator[](std::size_t i) const { return blocks_[i / BlockSize][i % BlockSize]; }
+    // Throws std::out_of_range beyond the last frame.
+    const XyzFrame& at(std::size_t i) const;
+    const XyzFrame& front() const { return (*this)[0]; }
+    void push_back(const XyzFrame& frame);
+    void clear();
+
+private:
+    static constexpr std::size_t BlockSize = 4096;
+    std::vector<std::vector<XyzFrame>> blocks_;
+    std::size_t size_ = 0;
+};
+
 struct XyzFrameIndex {
-    std::vector<XyzFrame> Frames;  // empty when the lines do not form frames
+    XyzFrameList Frames;           // empty when the lines do not form frames
     std::size_t End = 0;           // where the last frame ends (the blank tail, if any, starts)
     std::int32_t FirstCount = 0;   // the first frame's count N
     std::int64_t LineCount = 0;    // the file's lines; counted only when they do not form frames

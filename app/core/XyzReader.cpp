@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <optional>
 
 #include "ElementLookup.h"
@@ -22,6 +23,7 @@ constexpr const char* FallbackElementName = "-";
 constexpr std::size_t DelimiterLine = 3;
 // Fewer lines than this per processor are read faster on one than split.
 constexpr std::int64_t LinesPerWorker = 4096;
+constexpr std::size_t ShortestAtomLine = 8;
 
 bool CanBelongToSymbolOrNumber(char c)
 {
@@ -59,6 +61,8 @@ public:
         : lines_(&lines), from_(from), to_(to)
     {
     }
+    // As many atoms as the lines could give.
+    std::int64_t MostAtoms() const { return std::int64_t(to_ - from_); }
     template <class Visit>
     void ForEach(Visit visit) const
     {
@@ -84,6 +88,12 @@ private:
 class TextRange {
 public:
     TextRange(const TextLines& text, std::size_t from, std::size_t to) : text_(&text), from_(from), to_(to) {}
+    // As many atoms as the lines could give: an atom line takes at least eight bytes with its
+    // line end ("C 0 0 0"), so a text of empty lines never asks for more than its size.
+    std::int64_t MostAtoms() const
+    {
+        return std::min(text_->CountLines(from_, to_), std::int64_t((to_ - from_) / ShortestAtomLine + 1));
+    }
     template <class Visit>
     void ForEach(Visit visit) const
     {
@@ -120,6 +130,8 @@ template <class Range>
 void ReadRun(const Range& range, XyzAtomLineReader reader, RunResult& run)
 {
     try {
+        // Room for every atom at once: no regrowth.
+        run.atoms.reserve(static_cast<std::size_t>(range.MostAtoms()));
         MPoint3DN<float> atom;
         range.ForEach([&](std::string_view line) {
             run.stop = reader.Read(line, atom);
@@ -156,6 +168,10 @@ XyzReadResult ReadAtomLines(const Range& atomLines, std::int64_t firstLine, int 
                              [&](std::int64_t i) { ReadRun(ranges[std::size_t(i)], reader, runs[std::size_t(i)]); });
 
     atoms.Clear();
+    std::int64_t total = 0;
+    for (const RunResult& run : runs)
+        total += std::int64_t(run.atoms.size());
+    (void)atoms.SetCapacity(static_cast<int>(std::min<std::int64_t>(total, std::numeric_limits<int>::max())));
     XyzReadResult result;
     std::int64_t line = firstLine;
     for (const RunResult& run : runs) {

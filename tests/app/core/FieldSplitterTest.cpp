@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 TEST(FieldSplitter, SplitsLikeTheReadersAlwaysHave)
@@ -33,6 +35,14 @@ TEST(FieldSplitter, SplitsLikeTheReadersAlwaysHave)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(splitter.Split(c.line, c.delimiter), c.fields);
+        EXPECT_EQ(splitter.Count(), c.fields.size());
+        // Keeping only the first fields splits the same and still counts them all.
+        for (const std::size_t keep : {0u, 1u, 3u}) {
+            const std::vector<std::string> first(c.fields.begin(),
+                                                 c.fields.begin() + std::ptrdiff_t(std::min(keep, c.fields.size())));
+            EXPECT_EQ(splitter.Split(c.line, c.delimiter, keep), first) << keep;
+            EXPECT_EQ(splitter.Count(), c.fields.size()) << keep;
+        }
     }
 }
 

@@ -18,8 +18,8 @@ struct Indexed {
 Indexed Summary(const XyzFrameIndex& index)
 {
     Indexed summary{index.FormFrames(), {}, index.LineCount};
-    for (const XyzFrame& frame : index.Frames)
-        summary.lines.push_back(frame.Line);
+    for (std::size_t i = 0; i < index.Frames.size(); ++i)
+        summary.lines.push_back(index.Frames[i].Line);
     return summary;
 }
 
