@@ -7,6 +7,7 @@
 
 #include "ElementLookup.h"
 #include "ExtendedXyzComment.h"
+#include "LargeBuffers.h"
 #include "MFunction.h"
 #include "MMessageText.h"
 #include "MTrace.h"
@@ -132,6 +133,7 @@ void ReadRun(const Range& range, XyzAtomLineReader reader, RunResult& run)
     try {
         // Room for every atom at once: no regrowth.
         run.atoms.reserve(static_cast<std::size_t>(range.MostAtoms()));
+        AdviseHugePages(run.atoms.data(), run.atoms.capacity() * sizeof(MPoint3DN<float>));
         MPoint3DN<float> atom;
         range.ForEach([&](std::string_view line) {
             run.stop = reader.Read(line, atom);
@@ -171,7 +173,8 @@ XyzReadResult ReadAtomLines(const Range& atomLines, std::int64_t firstLine, int 
     std::int64_t total = 0;
     for (const RunResult& run : runs)
         total += std::int64_t(run.atoms.size());
-    (void)atoms.SetCapacity(static_cast<int>(std::min<std::int64_t>(total, std::numeric_limits<int>::max())));
+    if (atoms.SetCapacity(static_cast<int>(std::min<std::int64_t>(total, std::numeric_limits<int>::max()))))
+        AdviseHugePages(atoms.Data, static_cast<std::size_t>(atoms.FCountMax) * sizeof(MPoint3DN<float>));
     XyzReadResult result;
     std::int64_t line = firstLine;
     for (const RunResult& run : runs) {
