@@ -297,6 +297,27 @@ TEST(XyzReaderReferenceTest, AnySplitIntoRunsReadsAsTheLoopEvenWithAFaultInALate
     }
 }
 
+// The depth sort decides which of two equally deep atoms is drawn on top: atoms of a few depths,
+// zeros of both signs among them, end where the list's own heap sort puts them.
+TEST(XyzReaderReferenceTest, EquallyDeepAtomsEndWhereTheListsOwnSortPutsThem)
+{
+    MListAdr<MAtom*> elements;
+    LoadSmallElements(elements);
+    std::mt19937 random(5);
+    const char* const depths[] = {"0", "-0", "1", "1.0", "2", "-3", "-0.0"};
+    for (const int atoms : {2, 3, 17, 6000}) {
+        std::string text = std::to_string(atoms) + "\n\n";
+        for (int i = 0; i < atoms; ++i)
+            text += (i % 2 ? "C " : "H ") + std::to_string(i) + " " + RandomNumber(random, false) + " "
+                + depths[random() % 7] + "\n";
+        SCOPED_TRACE(atoms);
+        const Reading before = ByPlainLoop(text, elements);
+        for (const int runs : {0, 1, 3})
+            ExpectSame(ByText(text, elements, runs), before);
+        ExpectSame(ByLines(text, elements, 0), before);
+    }
+}
+
 // The corpus files the loop read with known symbols read the same, and draw the same SVG, on
 // the path the window and the export take (the whole text, with the cell of the first frame's
 // Lattice= in the Translate panel).
