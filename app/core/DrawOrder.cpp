@@ -1,5 +1,6 @@
 #include "DrawOrder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -77,9 +78,33 @@ std::uint32_t DepthKey(float value)
 
 void HeapSortByUpperHalf(std::uint64_t* keys, int count)
 {
+    BuildHeapByUpperHalf(keys, count, 0);
+    BuildHeapByUpperHalf(keys, count, 1);
+    FinishHeapSortByUpperHalf(keys, count);
+}
+
+void BuildHeapByUpperHalf(std::uint64_t* keys, int count, int half)
+{
+    // The heap's nodes 2 and 3 head two subtrees that share nothing: each is built on its own,
+    // its deeper nodes first, as the sort's descending walk builds them. Nodes 1 and 0 come
+    // when both are done.
+    const long long last = count / 2;
+    const long long root = 2 + half;
+    if (root <= last) {
+        long long width = 1;
+        while (root * width * 2 <= last)
+            width *= 2;
+        for (; width >= 1; width /= 2)
+            for (long long k = std::min(root * width + width - 1, last); k >= root * width; --k)
+                SiftDown(keys, static_cast<int>(k), count - 1);
+    }
+}
+
+void FinishHeapSortByUpperHalf(std::uint64_t* keys, int count)
+{
     if (count < 2)
         return;
-    for (int k = count / 2; k >= 0; --k)
+    for (int k = std::min(1, count / 2); k >= 0; --k)
         SiftDown(keys, k, count - 1);
     for (int i = count - 1; i >= 1; --i) {
         std::swap(keys[i], keys[0]);
@@ -111,6 +136,16 @@ DrawListState LayDrawListKeys(Scene& scene)
         std::memcpy(bytes + 8 * static_cast<std::size_t>(i), &key, sizeof key);
     }
     return DrawListState::Keys;
+}
+
+void BuildDrawListHeap(Scene& scene, int half)
+{
+    BuildHeapByUpperHalf(reinterpret_cast<std::uint64_t*>(scene.LObj.Data), scene.LObj.FCount, half);
+}
+
+void FinishDrawListSort(Scene& scene)
+{
+    FinishHeapSortByUpperHalf(reinterpret_cast<std::uint64_t*>(scene.LObj.Data), scene.LObj.FCount);
 }
 
 void SortDrawListKeys(Scene& scene)

@@ -24,6 +24,8 @@ constexpr QRgb Black = 0xFF000000;
 // threads waiting for long, few enough that each band's look through the draw list is cheap.
 constexpr int BandsPerThread = 4;
 constexpr int MostBands = 255;
+// How far ahead in the sorted list a band asks for the atoms and sticks it is going to paint.
+constexpr int Lookahead = 32;
 // Draw entries per part of the passes over the sorted list.
 constexpr std::int64_t EntriesPerPart = 16384;
 
@@ -82,8 +84,12 @@ struct BandRange {
 class SceneGeometry {
 public:
     SceneGeometry(const Scene& scene, int width, int height, int stickRadiusPosition)
-        : scene_(scene), stickRadiusPosition_(stickRadiusPosition), halfWidth_(width / 2), halfHeight_(height / 2)
+        : scene_(scene), stickRadiusPosition_(stickRadiusPosition), halfWidth_(width / 2), halfHeight_(height / 2),
+          stickWidth_(PixelOf(double(stickRadiusPosition) / StickRadiusBarMaximum * 2 * scene.ScaleXyz))
     {
+        radius_.reserve(static_cast<std::size_t>(scene.LAtom.FCount));
+        for (int e = 0; e < scene.LAtom.FCount; ++e)
+            radius_.push_back(ToSingle(double(scene.LAtom.Data[e]->Radius) * scene.KRPoint));
     }
 
     std::optional<BallShape> Ball(int index) const
@@ -92,7 +98,7 @@ public:
         const MAtom* element = Element(p.N);
         if (element == nullptr)
             return std::nullopt;
-        const float r = Radius(*element);
+        const float r = radius_[static_cast<std::size_t>(p.N)];
         const double scale = scene_.ScaleXyz;
         const auto left = PixelOf((double(p.x) - r) * scale + halfWidth_);
         const auto top = PixelOf((double(p.y) - r) * scale + halfHeight_);
@@ -105,12 +111,13 @@ public:
 
     std::optional<StickShape> Stick(int index) const
     {
-        const Ends ends = EndsOf(index);
-        const auto width = PixelOf(double(stickRadiusPosition_) / StickRadiusBarMaximum * 2 * scene_.ScaleXyz);
-        const auto px1 = PixelOf(ends.x1), py1 = PixelOf(ends.y1), px2 = PixelOf(ends.x2), py2 = PixelOf(ends.y2);
-        if (!width || !px1 || !py1 || !px2 || !py2)
+        if (!stickWidth_)
             return std::nullopt;
-        return StickShape{*px1, *py1, *px2, *py2, *width};
+        const Ends ends = EndsOf(index);
+        const auto px1 = PixelOf(ends.x1), py1 = PixelOf(ends.y1), px2 = PixelOf(ends.x2), py2 = PixelOf(ends.y2);
+        if (!px1 || !py1 || !px2 || !py2)
+            return std::nullopt;
+        return StickShape{*px1, *py1, *px2, *py2, *stickWidth_};
     }
 
     // Rows a ball may paint: its box.
@@ -141,7 +148,7 @@ public:
             return {};
         const double scale = scene_.ScaleXyz;
         return SvgEllipseLine(element->Name, element->Color, ToSingle(scale * p.x + halfWidth_),
-                              ToSingle(scale * p.y + halfHeight_), ToSingle(scale * Radius(*element)));
+                              ToSingle(scale * p.y + halfHeight_), ToSingle(scale * radius_[static_cast<std::size_t>(p.N)]));
     }
 
     // The SVG rectangles of a stick: each half of a stick between two elements takes the colour
@@ -187,7 +194,6 @@ private:
         return {ToSingle(scale * stick.P1.x + halfWidth_), ToSingle(scale * stick.P1.y + halfHeight_),
                 ToSingle(scale * stick.P2.x + halfWidth_), ToSingle(scale * stick.P2.y + halfHeight_)};
     }
-    float Radius(const MAtom& element) const { return ToSingle(double(element.Radius) * scene_.KRPoint); }
     const MAtom* Element(int n) const
     {
         return n >= 0 && n < scene_.LAtom.FCount ? scene_.LAtom.Data[n] : nullptr;
@@ -201,6 +207,8 @@ private:
     int stickRadiusPosition_;
     int halfWidth_;
     int halfHeight_;
+    std::optional<std::int64_t> stickWidth_;  // every stick's width in pixels, nothing when it has none
+    std::vector<float> radius_;               // every element's ball radius, with the ball factor
 };
 
 void PaintBall(BallStickRaster& raster, const BallShape& ball) { raster.Ellipse(ball.left, ball.top, ball.right, ball.bottom, ball.fill, Black); }
@@ -280,7 +288,16 @@ void PaintBand(const Scene& scene, const SceneGeometry& geometry, const ObjectBa
                BallStickRaster raster)
 {
     std::optional<StickShape> lastStick;
-    for (int position = 0; position < scene.LObj.FCount; ++position) {
+    const int count = scene.LObj.FCount;
+    for (int position = 0; position < count; ++position) {
+        // The list's order jumps about the atoms and sticks: ask early for those of this band.
+        if (position + Lookahead < count) {
+            const MObj& ahead = scene.LObj.Data[position + Lookahead];
+            const BandRange& aheadBands = reach.Of(ahead);
+            if (band >= aheadBands.first && band <= aheadBands.last)
+                __builtin_prefetch(ahead.iAtom >= 0 ? static_cast<const void*>(scene.LXyzView.Data + ahead.iAtom)
+                                                    : static_cast<const void*>(scene.LStickView.Data + ahead.iStick));
+        }
         const MObj& entry = scene.LObj.Data[position];
         const BandRange& bands = reach.Of(entry);
         if (band < bands.first || band > bands.last)
@@ -348,10 +365,12 @@ void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, TextBuffer
     // bands of every object.
     const DrawListState list = LayDrawListKeys(scene);
     const std::int64_t sortParts = list == DrawListState::Keys ? 1 : 0;
+    if (sortParts > 0)
+        pool.Run(2, [&](std::int64_t half) { BuildDrawListHeap(scene, static_cast<int>(half)); });
     const std::int64_t findParts = (reach.Count() + EntriesPerPart - 1) / EntriesPerPart;
     pool.Run(sortParts + bands.Count() + findParts, [&](std::int64_t part) {
         if (part < sortParts)
-            return SortDrawListKeys(scene);
+            return FinishDrawListSort(scene);
         part -= sortParts;
         if (part < bands.Count()) {
             const int b = static_cast<int>(part);

@@ -46,7 +46,7 @@ void RebuildRepeatedCell(benchmark::State& state)
     state.counters["atoms"] = scene.LXyzTrans.FCount;
     state.counters["sticks"] = scene.LStick.FCount;
 }
-BENCHMARK(RebuildRepeatedCell)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(RebuildRepeatedCell)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 struct Sheet {
     Sheet(int atoms)
@@ -70,7 +70,8 @@ void SticksOnGrapheneSheet(benchmark::State& state)
                     std::span<MAtom* const>(sheet.elements.Data, std::size_t(sheet.elements.FCount)), kMin, sticks);
     state.counters["sticks"] = sticks.FCount;
 }
-BENCHMARK(SticksOnGrapheneSheet)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(SticksOnGrapheneSheet)
+    ->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Clusters of `size` carbons within 0.02 of one spot, far apart, as many as make about three
 // million sticks (every atom of a cluster joins every other): the cost of a search that must
@@ -96,7 +97,7 @@ void SticksOnDenseClusters(benchmark::State& state)
     state.counters["atoms"] = sheet.points.FCount;
     state.counters["sticks"] = sticks.FCount;
 }
-BENCHMARK(SticksOnDenseClusters)->Arg(32)->Arg(300)->Arg(1733)->Unit(benchmark::kMillisecond);
+BENCHMARK(SticksOnDenseClusters)->Arg(32)->Arg(300)->Arg(1733)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The plain loop over every pair, for comparison.
 void SticksPairLoop(benchmark::State& state)
@@ -128,7 +129,7 @@ void RunNearDuplicateRemoval(benchmark::State& state, Remove remove)
 }
 
 void NearDuplicatesGrid(benchmark::State& state) { RunNearDuplicateRemoval(state, RemoveNearDuplicates); }
-BENCHMARK(NearDuplicatesGrid)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(NearDuplicatesGrid)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A million atoms: a graphene sheet (nothing to remove), and all on one spot (all but the first
 // removed), which cost what the sheet costs.
@@ -147,7 +148,8 @@ void NearDuplicatesOfAMillion(benchmark::State& state)
     }
     state.counters["kept"] = points.FCount;
 }
-BENCHMARK(NearDuplicatesOfAMillion)->ArgName("oneSpot")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(NearDuplicatesOfAMillion)
+    ->ArgName("oneSpot")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The plain loop over every pair, for comparison.
 void NearDuplicatesPairLoop(benchmark::State& state)
@@ -171,6 +173,6 @@ void RotateWithSticks(benchmark::State& state)
     state.counters["atoms"] = scene.LXyzView.FCount;
     state.counters["sticks"] = scene.LStickView.FCount;
 }
-BENCHMARK(RotateWithSticks)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(RotateWithSticks)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -2,7 +2,9 @@
 // with the SVG document written in the same pass.
 #include <benchmark/benchmark.h>
 
+#include "DrawOrder.h"
 #include "SceneDrawing.h"
+#include "WorkerPool.h"
 #include "SyntheticStructures.h"
 
 namespace {
@@ -30,11 +32,12 @@ void DrawSceneWithSticks(benchmark::State& state)
         DrawScene(scene, bitmap, 500);
         benchmark::DoNotOptimize(bitmap.constBits());
     }
+    state.counters["threads"] = WorkerPool::Shared().Threads();
     state.counters["atoms"] = scene.LXyzView.FCount;
     state.counters["sticks"] = scene.LStickView.FCount;
 }
 // 0 atoms: clearing the 3000 x 3000 bitmap alone.
-BENCHMARK(DrawSceneWithSticks)->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(DrawSceneWithSticks)->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void DrawSceneWithSvg(benchmark::State& state)
 {
@@ -48,6 +51,48 @@ void DrawSceneWithSvg(benchmark::State& state)
     }
     state.counters["lines"] = static_cast<double>(svg.Count());
 }
-BENCHMARK(DrawSceneWithSvg)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(DrawSceneWithSvg)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The draw list of a turned 100,000-atom sheet sorted far to near: the list's own heap sort, and
+// the same heap sort on packed keys that DrawScene runs (both leave the same order).
+void SortDrawList(benchmark::State& state)
+{
+    Scene scene;
+    PrepareSheet(scene, 100000);
+    const bool keyed = state.range(0) != 0;
+    for (auto _ : state) {
+        if (keyed) {
+            (void)BuildSortedDrawList(scene);
+        } else {
+            state.PauseTiming();
+            scene.LObj.SetCount(scene.LXyzView.FCount + scene.LStickView.FCount);
+            for (int i = 0; i < scene.LXyzView.FCount; ++i)
+                scene.LObj.Data[i] = MObj{scene.LXyzView.Data[i].z, i, -1};
+            for (int i = 0; i < scene.LStickView.FCount; ++i)
+                scene.LObj.Data[scene.LXyzView.FCount + i] = MObj{scene.LStickView.Data[i].Depth(), -1, i};
+            state.ResumeTiming();
+            scene.LObj.Sort();
+        }
+    }
+    state.counters["entries"] = scene.LObj.FCount;
+}
+BENCHMARK(SortDrawList)->ArgName("keyed")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// DrawScene on one thread, to compare with all of them (the figures above).
+void DrawSceneOnOneThread(benchmark::State& state)
+{
+    Scene scene;
+    PrepareSheet(scene, static_cast<int>(state.range(0)));
+    QImage bitmap = MakeSceneBitmap();
+    WorkerPool& pool = WorkerPool::Shared();
+    const int threads = pool.Threads();
+    pool.SetThreadLimit(1);
+    for (auto _ : state) {
+        DrawScene(scene, bitmap, 500);
+        benchmark::DoNotOptimize(bitmap.constBits());
+    }
+    pool.SetThreadLimit(threads);
+}
+BENCHMARK(DrawSceneOnOneThread)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
