@@ -79,45 +79,6 @@ void SpatialGrid::SetCellSize(double cellSize)
     sizeZ_ = CellAlong(maxZ_) - originZ_ + 1;
 }
 
-std::int64_t SpatialGrid::CellAlong(float coordinate) const
-{
-    // Exact: the cell size is a power of two.
-    const double cell = std::floor(double(coordinate) / cellSize_);
-    return static_cast<std::int64_t>(std::clamp(cell, -CoordinateLimit, CoordinateLimit));
-}
-
-bool SpatialGrid::Locate(const MPoint3DN<float>& point, CellCoordinate& cell) const
-{
-    if (cellSize_ == 0 || !IsFinite(point))
-        return false;
-    cell.x = CellAlong(point.x) - originX_;
-    cell.y = CellAlong(point.y) - originY_;
-    cell.z = CellAlong(point.z) - originZ_;
-    return true;
-}
-
-std::size_t SpatialGrid::SlotOf(const CellCoordinate& c) const
-{
-    std::uint64_t h = std::uint64_t(c.x) * 0x9E3779B97F4A7C15ull;
-    h ^= std::uint64_t(c.y) * 0xC2B2AE3D27D4EB4Full + (h >> 29);
-    h ^= std::uint64_t(c.z) * 0x165667B19E3779F9ull + (h >> 31);
-    return static_cast<std::size_t>(h ^ (h >> 32)) & slotMask_;
-}
-
-std::int64_t SpatialGrid::FindCell(const CellCoordinate& c) const
-{
-    if (dense_) {
-        const std::size_t cell = static_cast<std::size_t>(DenseIndex(c));
-        return cellStart_[cell] == cellStart_[cell + 1] ? -1 : std::int64_t(cell);
-    }
-    for (std::size_t slot = SlotOf(c);; slot = (slot + 1) & slotMask_) {
-        if (slots_[slot].cell < 0)
-            return -1;
-        if (slots_[slot].coordinate == c)
-            return slots_[slot].cell;
-    }
-}
-
 void SpatialGrid::GroupByCell(std::size_t cellCount)
 {
     // A counting sort by cell. Filling each cell from its end while going through the points

@@ -14,6 +14,8 @@
 // When the cloud is compact the cells are one dense array; when it is sparse (a few points far
 // from the rest) occupied cells are found through a hash table instead.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -91,6 +93,47 @@ private:
     std::vector<HashSlot> slots_;           // sparse mode only
     std::size_t slotMask_ = 0;
 };
+
+// The look-ups of every search, inline: they run for each of the 27 cells around every point.
+
+inline std::int64_t SpatialGrid::CellAlong(float coordinate) const
+{
+    // Exact: the cell size is a power of two.
+    const double cell = std::floor(double(coordinate) / cellSize_);
+    return static_cast<std::int64_t>(std::clamp(cell, -CoordinateLimit, CoordinateLimit));
+}
+
+inline bool SpatialGrid::Locate(const MPoint3DN<float>& point, CellCoordinate& cell) const
+{
+    if (cellSize_ == 0 || !(std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z)))
+        return false;
+    cell.x = CellAlong(point.x) - originX_;
+    cell.y = CellAlong(point.y) - originY_;
+    cell.z = CellAlong(point.z) - originZ_;
+    return true;
+}
+
+inline std::size_t SpatialGrid::SlotOf(const CellCoordinate& c) const
+{
+    std::uint64_t h = std::uint64_t(c.x) * 0x9E3779B97F4A7C15ull;
+    h ^= std::uint64_t(c.y) * 0xC2B2AE3D27D4EB4Full + (h >> 29);
+    h ^= std::uint64_t(c.z) * 0x165667B19E3779F9ull + (h >> 31);
+    return static_cast<std::size_t>(h ^ (h >> 32)) & slotMask_;
+}
+
+inline std::int64_t SpatialGrid::FindCell(const CellCoordinate& c) const
+{
+    if (dense_) {
+        const std::size_t cell = static_cast<std::size_t>(DenseIndex(c));
+        return cellStart_[cell] == cellStart_[cell + 1] ? -1 : std::int64_t(cell);
+    }
+    for (std::size_t slot = SlotOf(c);; slot = (slot + 1) & slotMask_) {
+        if (slots_[slot].cell < 0)
+            return -1;
+        if (slots_[slot].coordinate == c)
+            return slots_[slot].cell;
+    }
+}
 
 template <class Visit>
 void SpatialGrid::ForEachNearCellIndex(const MPoint3DN<float>& point, Visit&& visit) const

@@ -15,6 +15,8 @@ namespace {
 
 // Points searched per part: enough work to pay for handing the part to a thread.
 constexpr std::int64_t PointsPerPart = 8192;
+// How far the squared-distance test stays above the largest threshold, relative to it.
+constexpr double FarMargin = 0x1p-30;
 // Below this many neighbours a plain insertion sort is the quickest way to ascending order.
 constexpr std::size_t SmallNeighbourCount = 24;
 
@@ -92,8 +94,9 @@ private:
 class GridSearch {
 public:
     GridSearch(std::span<const MPoint3DN<float>> points, const std::vector<float>& radiusLink, float kMin,
-               const SpatialGrid& grid)
-        : points_(points), radiusLink_(radiusLink), kMin_(kMin), grid_(grid)
+               float reach, const SpatialGrid& grid)
+        : points_(points), radiusLink_(radiusLink), kMin_(kMin),
+          farSquared_(double(reach) * (1 + FarMargin) * (double(reach) * (1 + FarMargin))), grid_(grid)
     {
     }
 
@@ -141,16 +144,30 @@ private:
         grid_.ForEachNearCell(point, [&](const std::uint32_t* first, const std::uint32_t* last) {
             for (; first != last; ++first) {
                 const std::uint32_t j = *first;
-                if (j != i && PointDistance(point, points_[j]) <= StickThreshold(radius, radiusLink_[j], kMin_))
+                // Most candidates lie beyond every threshold: the squared distance tells so without
+                // the root (farSquared_ lies above the square of the largest threshold by far more
+                // than the root's rounding).
+                if (j == i || SquaredDistance(point, points_[j]) > farSquared_)
+                    continue;
+                if (PointDistance(point, points_[j]) <= StickThreshold(radius, radiusLink_[j], kMin_))
                     joined(j);
             }
             endOfCell();
         });
     }
 
+    static double SquaredDistance(const MPoint3DN<float>& a, const MPoint3DN<float>& b)
+    {
+        const double dx = double(a.x) - double(b.x);
+        const double dy = double(a.y) - double(b.y);
+        const double dz = double(a.z) - double(b.z);
+        return dx * dx + dy * dy + dz * dz;
+    }
+
     std::span<const MPoint3DN<float>> points_;
     const std::vector<float>& radiusLink_;
     float kMin_;
+    double farSquared_;  // a squared distance beyond every pair's threshold
     const SpatialGrid& grid_;
 };
 
@@ -200,5 +217,5 @@ void BuildSticks(std::span<const MPoint3DN<float>> points, std::span<MAtom* cons
         return;  // every threshold is negative or undefined: no distance passes
     // With a reach of zero only coincident atoms can pass; any cell size finds those.
     const SpatialGrid grid(points, reach > 0 ? double(reach) : 1.0);
-    SearchGrid(GridSearch(points, radiusLink, kMin, grid), sticks);
+    SearchGrid(GridSearch(points, radiusLink, kMin, reach, grid), sticks);
 }
