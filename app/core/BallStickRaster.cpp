@@ -15,6 +15,20 @@ struct RowSpan {
     bool Empty() const { return first > last; }
 };
 
+// Floor and ceiling of a value well within the 64-bit range (every position here stays within
+// a few times MaxRasterCoordinate), without a call into the maths library.
+std::int64_t FloorToInteger(double value)
+{
+    const auto whole = static_cast<std::int64_t>(value);
+    return static_cast<double>(whole) > value ? whole - 1 : whole;
+}
+
+std::int64_t CeilToInteger(double value)
+{
+    const auto whole = static_cast<std::int64_t>(value);
+    return static_cast<double>(whole) < value ? whole + 1 : whole;
+}
+
 // Rounds toward minus infinity; the divisor is positive.
 std::int64_t FloorDiv(std::int64_t numerator, std::int64_t divisor)
 {
@@ -33,8 +47,7 @@ RowSpan EllipseRow(std::int64_t left, std::int64_t top, std::int64_t w, std::int
     const double height = static_cast<double>(h);
     const double twiceDxLimit = static_cast<double>(w) * std::sqrt(height * height - twiceDy * twiceDy) / height;
     const double twiceCentre = static_cast<double>(2 * left + w - 1);
-    return {static_cast<std::int64_t>(std::ceil((twiceCentre - twiceDxLimit) / 2)),
-            static_cast<std::int64_t>(std::floor((twiceCentre + twiceDxLimit) / 2))};
+    return {CeilToInteger((twiceCentre - twiceDxLimit) / 2), FloorToInteger((twiceCentre + twiceDxLimit) / 2)};
 }
 
 }  // namespace
@@ -170,9 +183,8 @@ void BallStickRaster::Band(double x1, double y1, double x2, double y2, double ra
     const double dy = y2 - y1;
     const double lengthSquared = dx * dx + dy * dy;
     const double reach = radius * std::sqrt(lengthSquared);  // |cross product| limit across the axis
-    const std::int64_t rowFirst = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(y1 - radius)), firstRow_);
-    const std::int64_t rowLast =
-        std::min<std::int64_t>(static_cast<std::int64_t>(std::floor(y2 + radius)), lastRow_);
+    const std::int64_t rowFirst = std::max<std::int64_t>(CeilToInteger(y1 - radius), firstRow_);
+    const std::int64_t rowLast = std::min<std::int64_t>(FloorToInteger(y2 + radius), lastRow_);
     constexpr double infinity = std::numeric_limits<double>::infinity();
 
     for (std::int64_t row = rowFirst; row <= rowLast; ++row) {
@@ -218,6 +230,6 @@ void BallStickRaster::Band(double x1, double y1, double x2, double y2, double ra
         }
         // The band is convex, so the pieces met on one row join into one run.
         if (low <= high)
-            Span(row, static_cast<std::int64_t>(std::ceil(low)), static_cast<std::int64_t>(std::floor(high)), color);
+            Span(row, CeilToInteger(low), FloorToInteger(high), color);
     }
 }

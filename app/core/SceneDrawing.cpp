@@ -20,9 +20,9 @@ constexpr const char* ObjectName = "FormMain";
 constexpr QRgb White = 0xFFFFFFFF;
 constexpr QRgb Black = 0xFF000000;
 
-// Bands of rows per thread: enough that a band crowded with objects does not keep the other
-// threads waiting for long, few enough that each band's look through the draw list is cheap.
-constexpr int BandsPerThread = 4;
+// Bands of rows per thread. Every band looks through the whole draw list, which costs as much as
+// painting at four bands a thread; two still let a thread whose band is crowded be helped.
+constexpr int BandsPerThread = 2;
 constexpr int MostBands = 255;
 // How far ahead in the sorted list a band asks for the atoms and sticks it is going to paint.
 constexpr int Lookahead = 32;
@@ -40,12 +40,11 @@ QRgb RgbOf(TColor color)
 // that no integer may hold it.
 std::optional<std::int64_t> PixelOf(double position)
 {
-    if (!std::isfinite(position))
+    // Below MaxRasterCoordinate + 1 in size, the whole part lies within the limit and the
+    // conversion cuts toward zero; a NaN fails the comparison too.
+    if (!(std::abs(position) < static_cast<double>(MaxRasterCoordinate) + 1))
         return std::nullopt;
-    const double whole = std::trunc(position);
-    if (std::abs(whole) > static_cast<double>(MaxRasterCoordinate))
-        return std::nullopt;
-    return static_cast<std::int64_t>(whole);
+    return static_cast<std::int64_t>(position);
 }
 
 // A ball as the raster paints it.
