@@ -432,8 +432,9 @@ int ExportEveryFrame(const ExportOptions& options, const TranslationCell& cell,
         ForEachFrame(document, elementLines, [&](ScenePipeline& pipeline, int frame) {
             std::ostringstream frameOut, frameErr;
             FrameReport& report = reports[static_cast<std::size_t>(frame - 1)];
-            report.status =
-                ExportFrame(options, cell, pipeline, frame, FrameOutFile(options.OutFile, frame), frameOut, frameErr);
+            // --info alone writes no file: an empty name stays empty rather than "-0001".
+            const QString outFile = options.OutFile.isEmpty() ? QString() : FrameOutFile(options.OutFile, frame);
+            report.status = ExportFrame(options, cell, pipeline, frame, outFile, frameOut, frameErr);
             report.out = frameOut.str();
             report.err = frameErr.str();
         });

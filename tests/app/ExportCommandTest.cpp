@@ -508,6 +508,13 @@ TEST_F(ExportCommandTest, EveryFrameIsWrittenWithItsNumberAndToldInFrameOrder)
     EXPECT_EQ(frames, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"elements.txt", "frames.xyz", "out-0001.png", "out-0002.png",
                                                       "out-0003.png", "pair.xyz"}));
+    // Every frame told without --export writes nothing, in the working folder neither.
+    const Outcome told = RunProgram({"--info", "--frame", "all", "--elements", "elements.txt", "frames.xyz"},
+                                    QString::fromStdString(dir.Path().string()));
+    EXPECT_EQ(told.status, ExitFailure);
+    EXPECT_EQ(std::count(told.out.begin(), told.out.end(), '\n'), 3) << told.out;
+    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"elements.txt", "frames.xyz", "out-0001.png", "out-0002.png",
+                                                      "out-0003.png", "pair.xyz"}));
     // Each picture is the one a run for that frame alone writes, whichever worker drew it.
     for (const int frame : {1, 2, 3}) {
         SCOPED_TRACE(frame);
