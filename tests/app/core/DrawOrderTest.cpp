@@ -123,19 +123,30 @@ TEST(DrawOrder, ADepthThatIsNoNumberLeavesTheSortToTheList)
 TEST(DrawOrder, TheKeyedHeapSortComparesTheUpperHalvesOnly)
 {
     // Equal upper halves with lower halves in every order: the lower halves must end where the
-    // list's heap sort leaves elements that compare equal.
+    // list's heap sort leaves elements that compare equal, for heaps of every shape up to a few
+    // hundred and for large ones with few or many distinct values.
+    struct Case {
+        int count;
+        std::uint32_t distinct;
+    };
+    std::vector<Case> cases = {{5000, 7}, {100000, 3}, {100000, 50000}};
+    for (int count = 0; count <= 300; ++count)
+        cases.push_back({count, 4});
     std::mt19937 random(5);
-    std::vector<std::uint64_t> keys;
-    MList<MObj> list;
-    for (int i = 0; i < 5000; ++i) {
-        const std::uint32_t upper = random() % 7;
-        keys.push_back(std::uint64_t{upper} << 32 | static_cast<std::uint32_t>(random()));
-        list.Add(MObj{static_cast<float>(upper), static_cast<std::int32_t>(keys.back() & 0x7FFFFFFF), -1});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.count << " keys, " << c.distinct << " values");
+        std::vector<std::uint64_t> keys;
+        MList<MObj> list;
+        for (int i = 0; i < c.count; ++i) {
+            const std::uint32_t upper = random() % c.distinct;
+            keys.push_back(std::uint64_t{upper} << 32 | static_cast<std::uint32_t>(random()));
+            list.Add(MObj{static_cast<float>(upper), static_cast<std::int32_t>(keys.back() & 0x7FFFFFFF), -1});
+        }
+        HeapSortByUpperHalf(keys.data(), static_cast<int>(keys.size()));
+        list.Sort();
+        for (int i = 0; i < list.FCount; ++i)
+            ASSERT_EQ(static_cast<std::int32_t>(keys[static_cast<std::size_t>(i)] & 0x7FFFFFFF), list.Data[i].iAtom) << i;
     }
-    HeapSortByUpperHalf(keys.data(), static_cast<int>(keys.size()));
-    list.Sort();
-    for (int i = 0; i < list.FCount; ++i)
-        ASSERT_EQ(static_cast<std::int32_t>(keys[static_cast<std::size_t>(i)] & 0x7FFFFFFF), list.Data[i].iAtom) << i;
 }
 
 }  // namespace
