@@ -2,16 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "MFileSave.h"
-#include "MMessageText.h"
 #include "MUtf8.h"
+#include "TextFile.h"
 
 namespace {
 
@@ -96,89 +91,6 @@ bool StartsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::
     return bytes.size() >= mark.size() && std::equal(mark.begin(), mark.end(), bytes.begin());
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-std::string SystemReason() { return std::strerror(errno); }
-
-[[noreturn]] void ThrowFileError(const char* action, const std::string& fileName, const std::string& reason)
-{
-    throw TextFileError(std::string("Cannot ") + action + " file \"" + EscapedForMessage(fileName) + "\". " + reason);
-}
-
-// Only regular files are read: a device such as /dev/zero never ends, and a FIFO without a
-// writer would wait forever.
-void RefuseAnythingButARegularFile(const struct stat& info, const std::string& fileName)
-{
-    if (!S_ISREG(info.st_mode))
-        ThrowFileError("open", fileName, "It is not a regular file");
-}
-
-// Opens the file for reading, refusing anything that is not a regular file.
-int OpenRegularFile(const std::string& fileName)
-{
-    // Checked before opening, since opening a device may already act on it.
-    struct stat info {};
-    if (::stat(fileName.c_str(), &info) != 0)
-        ThrowFileError("open", fileName, SystemReason());
-    RefuseAnythingButARegularFile(info, fileName);
-    // Should the name be swapped for a FIFO after the check, O_NONBLOCK keeps the open from
-    // waiting for a writer, and the check on the open file refuses it.
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        ThrowFileError("open", fileName, SystemReason());
-    return fd;
-}
-
-// Checks the opened file again and makes its reads wait for data; returns its size.
-std::size_t CheckOpenedFile(const FileDescriptor& file, const std::string& fileName)
-{
-    struct stat info {};
-    if (::fstat(file.Get(), &info) != 0)
-        ThrowFileError("open", fileName, SystemReason());
-    RefuseAnythingButARegularFile(info, fileName);
-    const int flags = ::fcntl(file.Get(), F_GETFL);
-    if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        ThrowFileError("open", fileName, SystemReason());
-    return static_cast<std::size_t>(info.st_size);
-}
-
-// Reads until the end, which may come before or after expectedSize (files in /proc say 0).
-std::vector<std::uint8_t> ReadToEnd(const FileDescriptor& file, const std::string& fileName, std::size_t expectedSize)
-{
-    constexpr std::size_t ChunkSize = 1 << 16;
-    constexpr std::size_t LargestReservation = std::size_t{1} << 30;
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(std::min(expectedSize, LargestReservation) + ChunkSize);
-    std::size_t size = 0;
-    for (;;) {
-        bytes.resize(size + ChunkSize);
-        const ssize_t got = ::read(file.Get(), bytes.data() + size, ChunkSize);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            ThrowFileError("read", fileName, SystemReason());
-        if (got == 0)
-            break;
-        size += static_cast<std::size_t>(got);
-    }
-    bytes.resize(size);
-    return bytes;
-}
-
 }  // namespace
 
 bool IsValidUtf8(std::span<const std::uint8_t> bytes)
@@ -258,9 +170,8 @@ void TextBuffer::LoadFromBytes(std::span<const std::uint8_t> bytes)
 
 void TextBuffer::LoadFromFile(const std::string& fileName)
 {
-    const FileDescriptor file(OpenRegularFile(fileName));
-    const std::size_t size = CheckOpenedFile(file, fileName);
-    LoadFromBytes(ReadToEnd(file, fileName, size));
+    const std::string bytes = ReadRegularFile(fileName);
+    LoadFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 std::string TextBuffer::ToBytes() const

@@ -104,10 +104,15 @@ std::string ReadToEnd(const FileDescriptor& file, const std::string& fileName, s
 
 }  // namespace
 
-std::string LoadTextFile(const std::string& fileName)
+std::string ReadRegularFile(const std::string& fileName)
 {
     const FileDescriptor file(OpenRegularFile(fileName));
-    std::string bytes = ReadToEnd(file, fileName, CheckOpenedFile(file, fileName));
+    return ReadToEnd(file, fileName, CheckOpenedFile(file, fileName));
+}
+
+std::string LoadTextFile(const std::string& fileName)
+{
+    std::string bytes = ReadRegularFile(fileName);
     const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     const TextEncoding encoding = DetectTextEncoding(view);
     // Valid UTF-8 is kept as it was read, without a copy.

@@ -6,6 +6,10 @@
 
 #include <string>
 
+// The file's bytes as they are: regular files only (a device or a FIFO is refused before it is
+// read or waited for). Throws TextFileError ("Cannot open file ...", "Cannot read file ...").
+std::string ReadRegularFile(const std::string& fileName);
+
 // The file's text as the text buffer reads it: regular files only (a device or a FIFO is
 // refused before it is read or waited for), decoded to UTF-8 by its byte-order mark, taken as
 // it is when it is valid UTF-8 and from Windows-1252 otherwise. Throws TextFileError with the
