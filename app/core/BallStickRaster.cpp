@@ -75,18 +75,37 @@ BallStickRaster BallStickRaster::Rows(int firstRow, int lastRow) const
     return band;
 }
 
+BallStickRaster BallStickRaster::OnlyUnpainted() const
+{
+    BallStickRaster beneath = *this;
+    beneath.onlyUnpainted_ = true;
+    return beneath;
+}
+
 void BallStickRaster::Fill(QRgb color)
 {
     for (std::int64_t y = firstRow_; y <= lastRow_; ++y)
         std::fill_n(pixels_ + y * pixelsPerLine_, width_, color);
 }
 
+void BallStickRaster::FillUnpainted(QRgb color)
+{
+    for (std::int64_t y = firstRow_; y <= lastRow_; ++y)
+        std::replace(pixels_ + y * pixelsPerLine_, pixels_ + y * pixelsPerLine_ + width_, RasterUnpainted, color);
+}
+
 void BallStickRaster::Span(std::int64_t y, std::int64_t x0, std::int64_t x1, QRgb color)
 {
     x0 = std::max<std::int64_t>(x0, 0);
     x1 = std::min<std::int64_t>(x1, width_ - 1);
-    if (x0 <= x1)
-        std::fill(pixels_ + y * pixelsPerLine_ + x0, pixels_ + y * pixelsPerLine_ + x1 + 1, color);
+    if (x0 > x1)
+        return;
+    QRgb* const first = pixels_ + y * pixelsPerLine_ + x0;
+    QRgb* const end = pixels_ + y * pixelsPerLine_ + x1 + 1;
+    if (onlyUnpainted_)
+        std::replace(first, end, RasterUnpainted, color);
+    else
+        std::fill(first, end, color);
 }
 
 void BallStickRaster::Ellipse(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
@@ -165,10 +184,9 @@ void BallStickRaster::ThinLine(std::int64_t x1, std::int64_t y1, std::int64_t x2
         const std::int64_t minor = minor1 + FloorDiv(2 * (major - major1) * rise + run, 2 * run);
         if (minor < minorFirst || minor > minorLast)
             continue;
-        if (steep)
-            pixels_[major * pixelsPerLine_ + minor] = color;
-        else
-            pixels_[minor * pixelsPerLine_ + major] = color;
+        QRgb& pixel = steep ? pixels_[major * pixelsPerLine_ + minor] : pixels_[minor * pixelsPerLine_ + major];
+        if (!onlyUnpainted_ || pixel == RasterUnpainted)
+            pixel = color;
     }
 }
 

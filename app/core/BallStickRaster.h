@@ -15,6 +15,10 @@
 
 inline constexpr std::int64_t MaxRasterCoordinate = std::int64_t{1} << 29;
 
+// A pixel no shape has painted yet, when shapes are painted from the nearest to the farthest
+// (OnlyUnpainted): fully transparent black, which no shape's opaque colour can be.
+inline constexpr QRgb RasterUnpainted = 0x00000000;
+
 class BallStickRaster {
 public:
     // The picture must be Format_RGB32 (or one of the two ARGB32 formats, whose alpha is then
@@ -29,8 +33,16 @@ public:
     // whole picture, so bands of rows can be painted apart, each by a thread of its own.
     BallStickRaster Rows(int firstRow, int lastRow) const;
 
+    // The same picture, painting only pixels that still hold RasterUnpainted. Every shape paints
+    // each of its pixels once, so painting shapes this way from the nearest to the farthest,
+    // into rows filled with RasterUnpainted, leaves the picture of painting them from the
+    // farthest to the nearest, each over the ones before.
+    BallStickRaster OnlyUnpainted() const;
+
     // Fills the rows painting is limited to.
     void Fill(QRgb color);
+    // Gives the pixels of those rows that still hold RasterUnpainted this colour.
+    void FillUnpainted(QRgb color);
 
     // The ellipse inscribed in the box whose left and top edges are included and whose right
     // and bottom edges are not: it touches columns left .. right-1 and rows top .. bottom-1.
@@ -58,6 +70,7 @@ private:
     int height_ = 0;
     std::int64_t firstRow_ = 0;  // the rows painting is limited to
     std::int64_t lastRow_ = -1;
+    bool onlyUnpainted_ = false;
 };
 
 #endif

@@ -53,6 +53,19 @@ MObj EntryAt(const Scene& scene, std::uint32_t position)
     return MObj{scene.LStickView.Data[stick].Depth(), -1, static_cast<std::int32_t>(stick)};
 }
 
+// The entry a key stands for.
+MObj EntryOfKey(const Scene& scene, std::uint64_t key)
+{
+    const auto atoms = static_cast<std::uint32_t>(scene.LXyzView.FCount);
+    const auto payload = static_cast<std::uint32_t>(key);
+    const std::uint32_t position = payload & ~NegativeZero;
+    float depth = DepthOfKey(static_cast<std::uint32_t>(key >> KeyShift));
+    if ((payload & NegativeZero) != 0)
+        depth = -0.0f;
+    return position < atoms ? MObj{depth, static_cast<std::int32_t>(position), -1}
+                            : MObj{depth, -1, static_cast<std::int32_t>(position - atoms)};
+}
+
 // The list's own sort: for depths that are not numbers, and for a list someone listens to.
 void SortEntries(Scene& scene)
 {
@@ -100,16 +113,24 @@ void BuildHeapByUpperHalf(std::uint64_t* keys, int count, int half)
     }
 }
 
-void FinishHeapSortByUpperHalf(std::uint64_t* keys, int count)
+void FinishHeapSortByUpperHalf(std::uint64_t* keys, int count, std::atomic<int>* settledFrom)
 {
-    if (count < 2)
-        return;
-    for (int k = std::min(1, count / 2); k >= 0; --k)
-        SiftDown(keys, k, count - 1);
-    for (int i = count - 1; i >= 1; --i) {
-        std::swap(keys[i], keys[0]);
-        SiftDown(keys, 0, i - 1);
+    // Told every so many keys: often enough for a reader to keep close behind, seldom enough
+    // to cost nothing.
+    constexpr int SettledStep = 512;
+    if (count >= 2) {
+        for (int k = std::min(1, count / 2); k >= 0; --k)
+            SiftDown(keys, k, count - 1);
+        // Each step puts the greatest key left at i for good; the sift touches only 0 .. i-1.
+        for (int i = count - 1; i >= 1; --i) {
+            std::swap(keys[i], keys[0]);
+            SiftDown(keys, 0, i - 1);
+            if (settledFrom != nullptr && i % SettledStep == 0)
+                settledFrom->store(i, std::memory_order_release);
+        }
     }
+    if (settledFrom != nullptr)
+        settledFrom->store(0, std::memory_order_release);
 }
 
 DrawListState LayDrawListKeys(Scene& scene)
@@ -143,9 +164,17 @@ void BuildDrawListHeap(Scene& scene, int half)
     BuildHeapByUpperHalf(reinterpret_cast<std::uint64_t*>(scene.LObj.Data), scene.LObj.FCount, half);
 }
 
-void FinishDrawListSort(Scene& scene)
+void FinishDrawListSort(Scene& scene, std::atomic<int>* settledFrom)
 {
-    FinishHeapSortByUpperHalf(reinterpret_cast<std::uint64_t*>(scene.LObj.Data), scene.LObj.FCount);
+    FinishHeapSortByUpperHalf(reinterpret_cast<std::uint64_t*>(scene.LObj.Data), scene.LObj.FCount, settledFrom);
+}
+
+MObj DrawListKeyEntry(const Scene& scene, int position)
+{
+    std::uint64_t key = 0;
+    std::memcpy(&key, reinterpret_cast<const unsigned char*>(scene.LObj.Data) + 8 * static_cast<std::size_t>(position),
+                sizeof key);
+    return EntryOfKey(scene, key);
 }
 
 void SortDrawListKeys(Scene& scene)
@@ -156,18 +185,10 @@ void SortDrawListKeys(Scene& scene)
 void TurnDrawListKeysIntoEntries(Scene& scene)
 {
     auto* bytes = reinterpret_cast<unsigned char*>(scene.LObj.Data);
-    const auto atoms = static_cast<std::uint32_t>(scene.LXyzView.FCount);
     for (int i = scene.LObj.FCount - 1; i >= 0; --i) {
         std::uint64_t key = 0;
         std::memcpy(&key, bytes + 8 * static_cast<std::size_t>(i), sizeof key);
-        const auto payload = static_cast<std::uint32_t>(key);
-        const std::uint32_t position = payload & ~NegativeZero;
-        float depth = DepthOfKey(static_cast<std::uint32_t>(key >> KeyShift));
-        if ((payload & NegativeZero) != 0)
-            depth = -0.0f;
-        const MObj entry = position < atoms
-            ? MObj{depth, static_cast<std::int32_t>(position), -1}
-            : MObj{depth, -1, static_cast<std::int32_t>(position - atoms)};
+        const MObj entry = EntryOfKey(scene, key);
         std::memcpy(bytes + 12 * static_cast<std::size_t>(i), &entry, sizeof entry);
     }
 }

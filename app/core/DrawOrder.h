@@ -12,6 +12,7 @@
 // entry ends where LObj.Sort() puts it, and half the bytes move. A depth that is not a number
 // compares with nothing and has no such key: then LObj.Sort() sorts the list itself.
 
+#include <atomic>
 #include <cstdint>
 
 #include "Scene.h"
@@ -31,7 +32,13 @@ void TurnDrawListKeysIntoEntries(Scene& scene);
 // SortDrawListKeys in its steps: the two halves of the heap, which may be built at once, then
 // the rest of the sort.
 void BuildDrawListHeap(Scene& scene, int half);
-void FinishDrawListSort(Scene& scene);
+// The rest of the sort. The sort settles the list from its end (the nearest entries) down: when
+// settledFrom is given, it is lowered now and then to the first position whose key, and every
+// one after it, is final, and ends at 0, so another thread may read those keys meanwhile.
+void FinishDrawListSort(Scene& scene, std::atomic<int>* settledFrom = nullptr);
+// The entry a key of the list stands for, while the list holds keys (after LayDrawListKeys
+// gave Keys and before TurnDrawListKeysIntoEntries).
+MObj DrawListKeyEntry(const Scene& scene, int position);
 
 // The heap sort of MList<T>::Sort on keys whose upper 32 bits alone are compared, as unsigned
 // numbers; the lower 32 bits ride along.
@@ -39,7 +46,7 @@ void HeapSortByUpperHalf(std::uint64_t* keys, int count);
 // Its steps: the two halves of the heap (0: the subtree under node 2, 1: the one under node 3),
 // which share no element, then nodes 1 and 0 and the rest of the sort.
 void BuildHeapByUpperHalf(std::uint64_t* keys, int count, int half);
-void FinishHeapSortByUpperHalf(std::uint64_t* keys, int count);
+void FinishHeapSortByUpperHalf(std::uint64_t* keys, int count, std::atomic<int>* settledFrom = nullptr);
 
 // The upper half of a key: unsigned numbers in the order of the floats, -0 and +0 one number.
 // value must not be a NaN.

@@ -1,10 +1,12 @@
 #include "SceneDrawing.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BallStickRaster.h"
@@ -265,6 +267,12 @@ public:
         }
     }
 
+    bool Reaches(const MObj& entry, int band) const
+    {
+        const BandRange& bands = Of(entry);
+        return band >= bands.first && band <= bands.last;
+    }
+
     const BandRange& Of(const MObj& entry) const
     {
         static constexpr BandRange none;
@@ -280,33 +288,46 @@ private:
     std::vector<BandRange> bands_;
 };
 
-// Paints the band's objects in the order of the sorted draw list. A stick right after its twin
-// (the same bond the other way round, equally deep, so usually next in the list) would paint the
-// very pixels its twin just painted, and is skipped.
-void PaintBand(const Scene& scene, const SceneGeometry& geometry, const ObjectBands& reach, int band,
-               BallStickRaster raster)
+// The draw list as painting reads it: its keys while the sort runs, its entries once sorted.
+class DrawListReader {
+public:
+    DrawListReader(const Scene& scene, bool keyed) : scene_(scene), keyed_(keyed) {}
+    MObj operator[](int position) const
+    {
+        return keyed_ ? DrawListKeyEntry(scene_, position) : scene_.LObj.Data[position];
+    }
+    const Scene& Model() const { return scene_; }
+
+private:
+    const Scene& scene_;
+    bool keyed_;
+};
+
+// Paints the entries below position `from` down to position `downTo` of the sorted list, from
+// the nearest to the farthest, into pixels no entry painted before (an OnlyUnpainted raster):
+// the picture of painting them far to near, each over what lies behind it. With `reach`, only
+// the objects that reach the band are looked at. A stick with the pixels of the last stick
+// painted (its twin, the same bond the other way round) would find every pixel taken, and is
+// skipped.
+void PaintNearToFar(const SceneGeometry& geometry, const DrawListReader& list, int from, int downTo,
+                    BallStickRaster raster, const ObjectBands* reach, int band, std::optional<StickShape>& lastStick)
 {
-    std::optional<StickShape> lastStick;
-    const int count = scene.LObj.FCount;
-    for (int position = 0; position < count; ++position) {
+    const Scene& scene = list.Model();
+    for (int position = from - 1; position >= downTo; --position) {
         // The list's order jumps about the atoms and sticks: ask early for those of this band.
-        if (position + Lookahead < count) {
-            const MObj& ahead = scene.LObj.Data[position + Lookahead];
-            const BandRange& aheadBands = reach.Of(ahead);
-            if (band >= aheadBands.first && band <= aheadBands.last)
+        if (position - Lookahead >= downTo) {
+            const MObj ahead = list[position - Lookahead];
+            if (reach == nullptr || reach->Reaches(ahead, band))
                 __builtin_prefetch(ahead.iAtom >= 0 ? static_cast<const void*>(scene.LXyzView.Data + ahead.iAtom)
                                                     : static_cast<const void*>(scene.LStickView.Data + ahead.iStick));
         }
-        const MObj& entry = scene.LObj.Data[position];
-        const BandRange& bands = reach.Of(entry);
-        if (band < bands.first || band > bands.last)
+        const MObj entry = list[position];
+        if (reach != nullptr && !reach->Reaches(entry, band))
             continue;
         if (entry.iAtom >= 0) {
-            if (const std::optional<BallShape> ball = geometry.Ball(entry.iAtom)) {
+            if (const std::optional<BallShape> ball = geometry.Ball(entry.iAtom))
                 PaintBall(raster, *ball);
-                lastStick.reset();
-            }
-        } else {
+        } else if (entry.iStick >= 0) {
             const std::optional<StickShape> stick = geometry.Stick(entry.iStick);
             if (stick && !(lastStick && lastStick->SamePixels(*stick))) {
                 PaintStick(raster, *stick);
@@ -360,34 +381,75 @@ void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, TextBuffer
     ObjectBands reach(scene);
 
     // The heap sort leaves equally deep objects in one fixed order, which decides which of them
-    // ends up on top. It runs on one thread; the others meanwhile clear the bands and find the
-    // bands of every object.
+    // ends up on top. It runs on one thread and settles the list from its nearest entries down;
+    // another thread meanwhile fills the bands with RasterUnpainted, finds the bands of every
+    // object, and then paints the settled entries from the nearest down, each only into pixels
+    // no nearer one took. When the sort is done, the entries not yet painted are painted band
+    // by band on every thread, and what no object took turns white.
     const DrawListState list = LayDrawListKeys(scene);
-    const std::int64_t sortParts = list == DrawListState::Keys ? 1 : 0;
-    if (sortParts > 0)
-        pool.Run(2, [&](std::int64_t half) { BuildDrawListHeap(scene, static_cast<int>(half)); });
-    const std::int64_t findParts = (reach.Count() + EntriesPerPart - 1) / EntriesPerPart;
-    pool.Run(sortParts + bands.Count() + findParts, [&](std::int64_t part) {
-        if (part < sortParts)
-            return FinishDrawListSort(scene);
-        part -= sortParts;
-        if (part < bands.Count()) {
-            const int b = static_cast<int>(part);
-            return raster.Rows(bands.FirstRow(b), bands.LastRow(b)).Fill(White);
-        }
-        part -= bands.Count();
-        reach.Find(scene, geometry, bands, part * EntriesPerPart, std::min(reach.Count(), (part + 1) * EntriesPerPart));
-    });
-    if (list == DrawListState::Keys)
-        TurnDrawListKeysIntoEntries(scene);
-    else if (list == DrawListState::Failed)
+    if (list == DrawListState::Failed)
         scene.LObj.Clear();
+    const bool keyed = list == DrawListState::Keys;
+    if (keyed)
+        pool.Run(2, [&](std::int64_t half) { BuildDrawListHeap(scene, static_cast<int>(half)); });
+    const int count = scene.LObj.FCount;
+    const DrawListReader entries(scene, keyed);
+    std::atomic<int> settledFrom{keyed ? count : 0};
+    std::atomic<bool> sorted{!keyed};
+    std::atomic<std::int64_t> readyParts{0};
+    int paintedDownTo = count;
+    const std::int64_t sortParts = keyed ? 1 : 0;
+    const std::int64_t findParts = (reach.Count() + EntriesPerPart - 1) / EntriesPerPart;
+    const std::int64_t setupParts = bands.Count() + findParts;
+    const std::int64_t earlyParts = keyed && raster.Height() > 0 ? 1 : 0;
+    pool.Run(sortParts + setupParts + earlyParts, [&](std::int64_t part) {
+        if (part < sortParts) {
+            FinishDrawListSort(scene, &settledFrom);
+            sorted.store(true, std::memory_order_release);
+            return;
+        }
+        part -= sortParts;
+        if (part < setupParts) {
+            if (part < bands.Count()) {
+                const int b = static_cast<int>(part);
+                raster.Rows(bands.FirstRow(b), bands.LastRow(b)).Fill(RasterUnpainted);
+            } else {
+                part -= bands.Count();
+                reach.Find(scene, geometry, bands, part * EntriesPerPart,
+                           std::min(reach.Count(), (part + 1) * EntriesPerPart));
+            }
+            readyParts.fetch_add(1, std::memory_order_acq_rel);
+            return;
+        }
+        // Parts are handed out in order, so with one thread the sort is done by now and this
+        // paints nothing; with more, every setup part is under way and ends without waiting.
+        while (readyParts.load(std::memory_order_acquire) < setupParts)
+            std::this_thread::yield();
+        const BallStickRaster whole = raster.OnlyUnpainted();
+        std::optional<StickShape> lastStick;
+        int next = count;
+        while (!sorted.load(std::memory_order_acquire)) {
+            const int settled = settledFrom.load(std::memory_order_acquire);
+            if (settled < next) {
+                PaintNearToFar(geometry, entries, next, settled, whole, nullptr, 0, lastStick);
+                next = settled;
+            } else {
+                std::this_thread::yield();
+            }
+        }
+        paintedDownTo = next;
+    });
 
     if (raster.Height() > 0)
         pool.Run(bands.Count(), [&](std::int64_t band) {
             const int b = static_cast<int>(band);
-            PaintBand(scene, geometry, reach, b, raster.Rows(bands.FirstRow(b), bands.LastRow(b)));
+            const BallStickRaster rows = raster.Rows(bands.FirstRow(b), bands.LastRow(b));
+            std::optional<StickShape> lastStick;
+            PaintNearToFar(geometry, entries, paintedDownTo, 0, rows.OnlyUnpainted(), &reach, b, lastStick);
+            BallStickRaster(rows).FillUnpainted(White);
         });
+    if (keyed)
+        TurnDrawListKeysIntoEntries(scene);
     if (svg != nullptr) {
         WriteSvgBody(scene, geometry, *svg);
         SvgEnd(*svg, raster.Width(), raster.Height());

@@ -289,7 +289,9 @@ void BuildRandomScene(Scene& scene, int atoms, bool flat, std::uint32_t seed, co
 TEST(DrawScene, BandsOnEveryCoreGiveThePictureOfOneObjectAfterAnother)
 {
     // Flat scenes seen face on make every depth equal, so the heap sort's own order of equal
-    // entries decides what lies on top; turned scenes overlap everywhere. Pictures smaller than
+    // entries decides what lies on top; turned scenes overlap everywhere. The nearest entries
+    // may be painted before the sort is done, into pixels none nearer took, and the rest band
+    // by band: every way must give the picture of one object over another, far to near. Pictures smaller than
     // the scene cut objects at every edge, and a picture of a few rows has fewer rows than bands.
     struct Case {
         const char* name;
