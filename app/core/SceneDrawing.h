@@ -28,6 +28,11 @@ QImage MakeSceneBitmap();
 // Format_RGB32 is converted first.
 void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, TextBuffer* svg = nullptr);
 
+// DrawScene paints a draw list of at least this many entries from its nearest entries down,
+// beginning while the list is still being sorted (200,000 unless set): tests set it to draw small
+// scenes both ways.
+void SetNearToFarDrawEntries(int entries);
+
 // The ball of LXyzView[index], and its SVG ellipse when svg is given.
 void DrawCircle(const Scene& scene, QImage& bitmap, int index, TextBuffer* svg = nullptr);
 

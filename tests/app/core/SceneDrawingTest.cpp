@@ -317,9 +317,10 @@ TEST(DrawScene, BandsOnEveryCoreGiveThePictureOfOneObjectAfterAnother)
         BuildRandomScene(scene, c.atoms, c.flat, 17, c.angles);
         ASSERT_GT(scene.LStickView.FCount, 0);
         const OneObjectAfterAnother expected(scene, c.size, c.stickRadius);
-        for (const int limit : {1, 2, 3}) {
-            SCOPED_TRACE(testing::Message() << limit << " threads");
+        for (const int limit : {1, 2, 3}) for (const bool nearToFar : {false, true}) {
+            SCOPED_TRACE(testing::Message() << limit << " threads" << (nearToFar ? ", near to far" : ""));
             pool.SetThreadLimit(limit);
+            SetNearToFarDrawEntries(nearToFar ? 0 : std::numeric_limits<int>::max());
             QImage picture(c.size, QImage::Format_RGB32);
             picture.fill(Qt::black);
             TextBuffer svg;
@@ -330,6 +331,7 @@ TEST(DrawScene, BandsOnEveryCoreGiveThePictureOfOneObjectAfterAnother)
             EXPECT_EQ(std::memcmp(scene.LObj.Data, expected.list.Data, sizeof(MObj) * std::size_t(scene.LObj.FCount)), 0);
         }
         pool.SetThreadLimit(threads);
+        SetNearToFarDrawEntries(200000);
     }
 }
 
