@@ -49,7 +49,7 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::uint32_t RandomSeed()
+std::uint32_t RandomStart()
 {
     const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     return static_cast<std::uint32_t>(now ^ (now >> 32) ^ (static_cast<std::uint64_t>(::getpid()) << 16));
@@ -87,7 +87,7 @@ public:
     int Create(const std::string& target)
     {
         // The name only needs to be unlikely to exist; O_EXCL makes sure it did not.
-        thread_local std::mt19937 random{RandomSeed()};
+        thread_local std::mt19937 random{RandomStart()};
         for (int attempt = 0; attempt < MaxNameAttempts; ++attempt) {
             std::string name = TemporaryName(target, random);
             // 0666: the umask applies, as for any new file.

@@ -214,12 +214,12 @@ TEST(FrameBmpReducedCopies, HalvingInWideRowsMatchesThePlainAverage)
     // Rows long enough for the wide path, odd sizes for the edges, and enough random bytes that
     // every way of rounding four of them comes up.
     QImage image(1027, 65, QImage::Format_ARGB32_Premultiplied);
-    std::uint32_t seed = 12345;
+    std::uint32_t state = 12345;
     for (int y = 0; y < image.height(); ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            row[x] = seed;
+            state = state * 1664525u + 1013904223u;
+            row[x] = state;
         }
     }
     const QImage half = HalveImage(image);

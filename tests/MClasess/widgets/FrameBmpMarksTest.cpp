@@ -343,15 +343,15 @@ TEST(FrameBmpMarks, SaveButtonWritesThePictureOrSaysItDidNot)
     const auto frame = ShownFrame();
     QImage picture = TwoColourPicture(64, 32);
 
-    // Answers the dialog that the next click opens, then whatever modal box follows.
+    // Answers the dialog that the next click opens with a name, then whatever modal box follows.
     QString messageText, messageReason;
-    const auto answerDialogs = [&] {
-        QTimer::singleShot(0, [&] {
+    const auto answerDialogs = [&](const QString& name) {
+        QTimer::singleShot(0, [&, name] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(dialog->objectName(), "SavePictureDialog");
             EXPECT_TRUE(dialog->nameFilters().contains("All (*.bmp *.png *.jpg *.jpeg *.gif)"));
-            dialog->selectFile(fileName);
+            dialog->selectFile(name);
             QTimer::singleShot(0, [&] {
                 if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                     messageText = box->text();
@@ -364,7 +364,7 @@ TEST(FrameBmpMarks, SaveButtonWritesThePictureOrSaysItDidNot)
     };
 
     // Without a picture there is nothing to save: the user is told.
-    answerDialogs();
+    answerDialogs(fileName);
     QTest::mouseClick(frame->SpeedButtonSave, Qt::LeftButton);
     EXPECT_EQ(messageText, QString::fromUtf8("Не сохранено"));
     EXPECT_FALSE(QFile::exists(fileName));
@@ -373,7 +373,7 @@ TEST(FrameBmpMarks, SaveButtonWritesThePictureOrSaysItDidNot)
     frame->Load(&picture, true, true);
     frame->SpeedButtonPoint->setChecked(true);
     frame->LPoint->Add(MPoint<float>{0.5f, 0.5f});
-    answerDialogs();
+    answerDialogs(fileName);
     QTest::mouseClick(frame->SpeedButtonSave, Qt::LeftButton);
     EXPECT_TRUE(messageText.isEmpty());
     const QImage saved(fileName);
@@ -383,23 +383,8 @@ TEST(FrameBmpMarks, SaveButtonWritesThePictureOrSaysItDidNot)
 
     // A folder that does not exist: the user is told why.
     const QString taken = folder.filePath("missing/taken.png");
-    const auto answerTaken = [&] {
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            dialog->selectFile(taken);
-            QTimer::singleShot(0, [&] {
-                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                    messageText = box->text();
-                    messageReason = box->informativeText();
-                    box->accept();
-                }
-            });
-            static_cast<QDialog*>(dialog)->accept();
-        });
-    };
     messageText.clear();
-    answerTaken();
+    answerDialogs(taken);
     QTest::mouseClick(frame->SpeedButtonSave, Qt::LeftButton);
     EXPECT_EQ(messageText, QString::fromUtf8("Не сохранено"));
     EXPECT_TRUE(messageReason.contains("taken.png")) << messageReason.toStdString();

@@ -38,7 +38,7 @@ constexpr int RandomCases = 20000;
 
 class RandomPoints {
 public:
-    explicit RandomPoints(unsigned seed) : engine_(seed) {}
+    explicit RandomPoints(unsigned start) : engine_(start) {}
 
     float Coordinate() { return Rounded(coordinate_(engine_)); }
     int Angle() { return angle_(engine_); }

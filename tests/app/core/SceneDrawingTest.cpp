@@ -270,10 +270,10 @@ struct OneObjectAfterAnother {
 };
 
 // A random cloud with its sticks, repeated, centred and turned, as an open builds it.
-void BuildRandomScene(Scene& scene, int atoms, bool flat, std::uint32_t seed, const ViewAngles& angles)
+void BuildRandomScene(Scene& scene, int atoms, bool flat, std::uint32_t randomStart, const ViewAngles& angles)
 {
     (void)LoadAtom(SmallElementLines(), scene.LAtom);
-    std::mt19937 random(seed);
+    std::mt19937 random(randomStart);
     std::uniform_real_distribution<float> coordinate(0, 9);
     std::uniform_int_distribution<int> element(0, 3);
     for (int i = 0; i < atoms; ++i)
