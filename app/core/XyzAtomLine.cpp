@@ -51,6 +51,8 @@ std::optional<XyzColumns> XyzAtomLineReader::ColumnsOfLine() const
 
 XyzAtomLineOutcome XyzAtomLineReader::Read(std::string_view line, MPoint3DN<float>& atom)
 {
+    // The splitting frees the fields the last symbol viewed.
+    symbol_ = {};
     // Only the fields the line is read from are kept; the others are only counted.
     splitter_.Split(line, delimiter_, declared_ ? declared_->FieldsNeeded() : PlainAtomFields);
     const std::optional<XyzColumns> columns = ColumnsOfLine();

@@ -32,7 +32,9 @@ public:
     // does not convert, as StrToSingle does.
     XyzAtomLineOutcome Read(std::string_view line, MPoint3DN<float>& atom);
 
-    // Of the last line read: how many fields it had, and its trimmed symbol.
+    // Of the last line read: how many fields it had, and its trimmed symbol (empty for a line
+    // whose fields are bad). The symbol is a view into the splitter's fields: it lasts until the
+    // next line is read.
     std::size_t FieldCount() const { return splitter_.Count(); }
     std::string_view Symbol() const { return symbol_; }
 

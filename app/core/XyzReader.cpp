@@ -141,7 +141,8 @@ void ReadRun(const Range& range, XyzAtomLineReader reader, RunResult& run)
             run.stop = reader.Read(line, atom);
             if (run.stop != XyzAtomLineOutcome::Atom) {
                 run.fieldCount = reader.FieldCount();
-                run.symbol = reader.Symbol();
+                if (run.stop == XyzAtomLineOutcome::UnknownElement)
+                    run.symbol = std::string(reader.Symbol());
                 return false;
             }
             run.atoms.push_back(atom);

@@ -79,6 +79,22 @@ TEST_F(XyzDocumentTest, TheFirstFramesCellInThePlaneIsKept)
     EXPECT_FALSE(XyzDocument("1\nno cell\nC 0 0 0\n").Lattice());
 }
 
+// A line whose fields are bad, after an atom whose long label took memory of its own, is told
+// by its line number; the label of the line before is long gone by then.
+TEST_F(XyzDocumentTest, ABadLineAfterALongLabelIsToldByItsLine)
+{
+    const std::string longLabel = "C" + std::string(300000, 'x');
+    const std::string badLines[] = {"C 0 0", "C 0", "C", "C x 0 0 " + std::string(70000, 'q')};
+    for (const std::string& badLine : badLines) {
+        SCOPED_TRACE(badLine.substr(0, 20));
+        const XyzDocument document("3\nc\nC 0 0 0\n" + longLabel + " 0 0 1\n" + badLine + "\n");
+        const Read read = Frame(document, 1);
+        EXPECT_EQ(read.outcome, XyzReadOutcome::BadAtomLine);
+        EXPECT_EQ(read.message, "Error in *.xyz file in line 4");
+        EXPECT_EQ(read.elements, (std::vector<int>{CarbonIndex, FallbackIndex}));
+    }
+}
+
 // The document reads a file's first frame as the reader reads its lines: same atoms, message,
 // exception, and the same state after a failure.
 TEST_F(XyzDocumentTest, TheFirstFrameReadsAsTheFileLines)
