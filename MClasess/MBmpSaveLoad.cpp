@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The scene is held as RGB32, so for it this costs nothing; other formats are expanded once.
@@ -404,6 +406,19 @@ std::string NoFileReason(const QString& fileName)
     return "Cannot create file \"" + EscapedForMessage(FileNameToBytes(fileName)) + "\". Is a directory";
 }
 
+// A name that stands for something other than a regular file (a device, a FIFO, a folder) is
+// no picture file: it is neither written through nor given an extension of its own
+// ("/dev/null" would become a 27 MB "/dev/null.bmp").
+bool NamesSomethingElse(const QString& fileName, std::string& reason)
+{
+    const std::string bytes = FileNameToBytes(fileName);
+    struct stat info {};
+    if (::stat(bytes.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return false;
+    reason = "Cannot write file \"" + EscapedForMessage(bytes) + "\". It is not a regular file";
+    return true;
+}
+
 } // namespace
 
 PictureTarget PictureTargetForFileName(const QString& fileName)
@@ -502,7 +517,7 @@ bool BmpSaveToFile(const QImage* bitmap, const QString& fileName, std::string& r
         }
         if (!NamesAFile(fileName))
             reason = NoFileReason(fileName);
-        else if (WritePictureFile(*bitmap, PictureTargetForFileName(fileName), reason))
+        else if (!NamesSomethingElse(fileName, reason) && WritePictureFile(*bitmap, PictureTargetForFileName(fileName), reason))
             return true;
     } catch (const std::bad_alloc&) {
         reason = "Out of memory";  // short enough to need no memory itself

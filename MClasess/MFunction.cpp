@@ -211,3 +211,16 @@ std::int32_t StrToInt(std::string_view text)
         return *value;
     ThrowConvertError(text, "integer");
 }
+
+std::string GroupedDigits(std::int64_t value)
+{
+    const std::string digits = std::to_string(value);
+    const std::size_t sign = value < 0 ? 1 : 0;
+    std::string grouped = digits.substr(0, sign);
+    for (std::size_t i = sign; i < digits.size(); ++i) {
+        if (i > sign && (digits.size() - i) % 3 == 0)
+            grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
+}

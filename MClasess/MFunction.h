@@ -55,4 +55,7 @@ std::string FloatToText(double value, std::string_view decimalMark = ".");
 // Throws MConvertError for anything else.
 std::int32_t StrToInt(std::string_view text);
 
+// A whole number with its digits grouped by threes for people to read: 1234567 -> "1,234,567".
+std::string GroupedDigits(std::int64_t value);
+
 #endif

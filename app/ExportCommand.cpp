@@ -1,8 +1,11 @@
 #include "ExportCommand.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <exception>
+#include <new>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -146,8 +149,22 @@ QString LowerExtension(const QString& fileName)
 
 void Report(std::ostream& err, const std::string& message)
 {
-    ProgressLine::EraseShown();
-    err << MessagePrefix << message << '\n';
+    ProgressLine::Write(err, MessagePrefix + message + '\n');
+}
+
+// What went wrong, as a sentence for the user: out of memory is told as such, not by the name
+// of its exception.
+std::string FailureSentence(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        return "out of memory";
+    } catch (const std::exception& failure) {
+        return failure.what();
+    } catch (...) {
+        return "unknown error";
+    }
 }
 
 // Control characters, invisible characters that reorder a line, and surrogates (escaped when
@@ -189,15 +206,17 @@ std::string JsonNumber(float value) { return std::isfinite(value) ? FloatToSvg(v
 void PrintInfo(std::ostream& out, const ExportOptions& options, int atomsRead, const Scene& scene,
                const StickFactors& factors, int frame, int frames)
 {
-    ProgressLine::EraseShown();  // the JSON may go to the terminal the progress line is on
-    out << "{\"file\":" << JsonString(options.XyzFile)
-        << ",\"atomsRead\":" << std::to_string(atomsRead)
-        << ",\"atomsAfterRepetition\":" << std::to_string(scene.LXyzTrans.FCount)
-        << ",\"sticks\":" << std::to_string(scene.LStick.FCount)
-        << ",\"ScaleXyz\":" << JsonNumber(scene.ScaleXyz)
-        << ",\"KRPoint\":" << JsonNumber(factors.KAtomRadius)
-        << ",\"stickFactor\":" << JsonNumber(factors.KMinStickLength)
-        << ",\"frame\":" << std::to_string(frame) << ",\"frames\":" << std::to_string(frames) << "}\n";
+    std::ostringstream json;
+    json << "{\"file\":" << JsonString(options.XyzFile)
+         << ",\"atomsRead\":" << std::to_string(atomsRead)
+         << ",\"atomsAfterRepetition\":" << std::to_string(scene.LXyzTrans.FCount)
+         << ",\"sticks\":" << std::to_string(scene.LStick.FCount)
+         << ",\"ScaleXyz\":" << JsonNumber(scene.ScaleXyz)
+         << ",\"KRPoint\":" << JsonNumber(factors.KAtomRadius)
+         << ",\"stickFactor\":" << JsonNumber(factors.KMinStickLength)
+         << ",\"frame\":" << std::to_string(frame) << ",\"frames\":" << std::to_string(frames) << "}\n";
+    // The JSON may go to the terminal the progress line is on.
+    ProgressLine::Write(out, json.str());
 }
 
 // The element table, read once as the window reads it at start, into the pipeline and lines.
@@ -400,6 +419,8 @@ int ExportFrame(const ExportOptions& options, const TranslationCell& cell, Scene
     const std::optional<XyzReadResult> read = ReadFrame(frame, pipeline, err);
     if (!read)
         return ExitFailure;
+    if (!read->note.empty())
+        Report(err, read->note);
     if (!read->message.empty())
         Report(err, read->message);
     // A file rejected at an atom line still shows the atoms before that line.
@@ -407,6 +428,12 @@ int ExportFrame(const ExportOptions& options, const TranslationCell& cell, Scene
 
     const int atomsRead = pipeline.Model().LXyz.FCount;
     const StickFactors factors = pipeline.Rebuild(options.Sticks, cell, options.Angles);
+    // Sticks beyond the bound are not made: the atoms are drawn alone, and the run says why.
+    for (const std::string& problem : {factors.SticksRefused, pipeline.DrawingProblem()})
+        if (!problem.empty()) {
+            Report(err, problem);
+            status = ExitFailure;
+        }
     if (options.Info)
         PrintInfo(out, options, atomsRead, pipeline.Model(), factors, frame, pipeline.FrameCount());
     if (!outFile.isEmpty() && !WriteOut(options, outFile, pipeline, err))
@@ -422,14 +449,23 @@ struct FrameReport {
 };
 
 // Every frame into its own OUT: one scene per core, each taking the next frame not yet taken
-// (ForEachFrame). The messages and the JSON come out in frame order, as one scene would print them.
+// (ForEachFrame). The messages and the JSON come out in frame order, as one scene would print
+// them; a frame that failed (out of memory) is told by its number in its place, and the others
+// are drawn all the same.
 int ExportEveryFrame(const ExportOptions& options, const TranslationCell& cell,
                      const std::vector<std::string>& elementLines, const std::shared_ptr<const XyzDocument>& document,
-                     std::ostream& out, std::ostream& err)
+                     ProgressLine& progress, std::ostream& out, std::ostream& err)
 {
-    std::vector<FrameReport> reports(static_cast<std::size_t>(document->FrameCount()));
-    try {
-        ForEachFrame(document, elementLines, [&](ScenePipeline& pipeline, int frame) {
+    const int frames = document->FrameCount();
+    std::vector<FrameReport> reports(static_cast<std::size_t>(frames));
+    std::atomic<int> framesDone{0};
+    const auto frameDone = [&] {
+        progress.Step("drawing frames, " + std::to_string(++framesDone) + " of " + std::to_string(frames) + " done");
+    };
+    progress.Step("drawing frames, 0 of " + std::to_string(frames) + " done");
+    ForEachFrame(
+        document, elementLines,
+        [&](ScenePipeline& pipeline, int frame) {
             std::ostringstream frameOut, frameErr;
             FrameReport& report = reports[static_cast<std::size_t>(frame - 1)];
             // --info alone writes no file: an empty name stays empty rather than "-0001".
@@ -437,15 +473,19 @@ int ExportEveryFrame(const ExportOptions& options, const TranslationCell& cell,
             report.status = ExportFrame(options, cell, pipeline, frame, outFile, frameOut, frameErr);
             report.out = frameOut.str();
             report.err = frameErr.str();
+            frameDone();
+        },
+        [&](int frame, std::exception_ptr error) {
+            FrameReport& report = reports[static_cast<std::size_t>(frame - 1)];
+            report.out.clear();
+            report.err = MessagePrefix + ("frame " + std::to_string(frame) + ": " + FailureSentence(error)) + '\n';
+            report.status = ExitFailure;
+            frameDone();
         });
-    } catch (const std::exception& error) {
-        // Out of memory for a scene: the frames not drawn keep their failure.
-        Report(err, error.what());
-    }
     int status = ExitSuccess;
     for (const FrameReport& report : reports) {
-        out << report.out;
-        err << report.err;
+        ProgressLine::Write(out, report.out);
+        ProgressLine::Write(err, report.err);
         status = std::max(status, report.status);
     }
     return status;
@@ -461,10 +501,10 @@ QString FrameOutFile(const QString& outFile, int frame)
     return outFile.left(at) + QString("-%1").arg(frame, 4, 10, QChar('0')) + outFile.mid(at);
 }
 
-int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err)
+namespace {
+
+int ReadBuildAndWrite(const ExportOptions& options, ProgressLine& progress, std::ostream& out, std::ostream& err)
 {
-    // A run that takes longer than a second says on the terminal what it is doing.
-    ProgressLine progress(err, &err == &std::cerr && isatty(STDERR_FILENO) == 1);
     progress.Step("reading");
     ScenePipeline pipeline;
     pipeline.SetProgress(progress.Reporter());
@@ -478,6 +518,8 @@ int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err
         Report(err, opened->message);
         return ExitFailure;
     }
+    for (const std::string& note : pipeline.Document()->Notes())
+        Report(err, note);
     const int frames = pipeline.FrameCount();
     if (options.Frame > frames) {
         Report(err, "--frame " + std::to_string(options.Frame) + ": the file has " + std::to_string(frames)
@@ -486,8 +528,24 @@ int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err
     }
     const TranslationCell cell = CellOf(options, pipeline.Document()->Lattice());
     if (options.AllFrames)
-        return ExportEveryFrame(options, cell, elementLines, pipeline.Document(), out, err);
+        return ExportEveryFrame(options, cell, elementLines, pipeline.Document(), progress, out, err);
     return ExportFrame(options, cell, pipeline, options.Frame, options.OutFile, out, err);
+}
+
+}  // namespace
+
+int RunExport(const ExportOptions& options, std::ostream& out, std::ostream& err)
+{
+    // A run that takes longer than a second says on the terminal what it is doing.
+    ProgressLine progress(err, &err == &std::cerr && isatty(STDERR_FILENO) == 1);
+    try {
+        return ReadBuildAndWrite(options, progress, out, err);
+    } catch (...) {
+        // Out of memory, or a scene larger than its lists hold: never an empty picture that
+        // looks like success.
+        Report(err, FailureSentence(std::current_exception()));
+        return ExitFailure;
+    }
 }
 
 int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err)

@@ -22,7 +22,11 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <algorithm>
 #include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
 #include <utility>
 
 #include "ElementTableLocation.h"
@@ -50,6 +54,17 @@ QString CaptionOf(const QString& fileName)
     const std::string bytes = FileNameToBytes(fileName);
     return QString::fromUtf8(bytes.substr(bytes.rfind('/') + 1));
 }
+
+std::string JoinedLines(const std::vector<std::string>& lines)
+{
+    std::string joined;
+    for (const std::string& line : lines)
+        joined += (joined.empty() ? "" : "\n") + line;
+    return joined;
+}
+
+// A note without its "Line N: ".
+std::string_view WithoutLine(std::string_view note) { return note.substr(std::min(note.find(": "), note.size())); }
 
 // The platform's general float text of a factor, with the user's decimal mark.
 QString FactorText(double value)
@@ -124,6 +139,7 @@ TFormMain::TFormMain(const QString& programFolder, TFormMainDialogs dialogs, QWi
         const QScopedValueRollback restoring(bRestoring, true);
         (void)LoadFromFileIni(this, SettingsFileCode);
     }
+    ShowCellEditsFromTheStart();
     ShowScene();
     LoadAtom();
 }
@@ -245,8 +261,13 @@ void TFormMain::OpenFile(const QString& fileName)
         }
         ShowFrameControl();
         const XyzReadResult read = pipeline_.ReadFrame(1);
-        if (!read.message.empty())
-            dialogs_.ShowMessage(this, QString::fromStdString(read.message));
+        std::vector<std::string> told = pipeline_.Document()->Notes();
+        noteTold_ = read.note;
+        for (const std::string& text : {read.note, read.message})
+            if (!text.empty())
+                told.push_back(text);
+        if (!told.empty())
+            dialogs_.ShowMessage(this, QString::fromStdString(JoinedLines(told)));
         TakeCellOfFile();
         ScrollBarStickChange(nullptr);
         BuildTranslation();
@@ -277,6 +298,15 @@ void TFormMain::TakeCellOfFile()
     EditDy->setText(QString::fromStdString(lattice->A2));
     EditDx->setText(QString::fromStdString(lattice->B1));
     EditAy->setText(QString::fromStdString(lattice->B2));
+    ShowCellEditsFromTheStart();
+}
+
+void TFormMain::ShowCellEditsFromTheStart()
+{
+    // A long number ("4.274290845193297") is read from its first digit: setText leaves the
+    // cursor, and with it the view, at the end.
+    for (QLineEdit* edit : {EditAx, EditAy, EditDx, EditDy})
+        edit->setCursorPosition(0);
 }
 
 void TFormMain::SpinEditFrameChange(QObject*)
@@ -290,13 +320,23 @@ void TFormMain::SpinEditFrameChange(QObject*)
         const ViewAngles angles = ReadAngles();
         // A frame that cannot be read is told, and the frame shown before stays.
         const XyzReadResult read = pipeline_.StepToFrame(frame);
+        // A note is told once, not again for every frame whose comment says the same (in
+        // another line).
+        std::vector<std::string> told;
+        if (!read.note.empty() && WithoutLine(read.note) != WithoutLine(noteTold_))
+            told.push_back(read.note);
+        noteTold_ = read.note;
         if (!read.message.empty())
-            dialogs_.ShowMessage(this, QString::fromStdString(read.message));
+            told.push_back(read.message);
+        if (!told.empty())
+            dialogs_.ShowMessage(this, QString::fromStdString(JoinedLines(told)));
         if (read.outcome != XyzReadOutcome::Read)
             return;
         const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
-        pipeline_.Rebuild(sticks, cell, angles);
+        const StickFactors factors = pipeline_.Rebuild(sticks, cell, angles);
         ShowScene();
+        TellWhySticksAreMissing(factors);
+        TellDrawingProblem();
     });
 }
 
@@ -327,6 +367,21 @@ bool TFormMain::SaveSvg(const QString& fileName)
 
 // ---- Sticks, angles, translation, views ---------------------------------------------------------
 
+void TFormMain::TellDrawingProblem()
+{
+    if (const std::string problem = pipeline_.DrawingProblem(); !problem.empty())
+        dialogs_.ShowMessage(this, QString::fromStdString(problem));
+}
+
+void TFormMain::TellWhySticksAreMissing(const StickFactors& factors)
+{
+    // Told once when the sticks go missing, not again at every step of a bar dragged further;
+    // the check box stays as the user set it.
+    if (!factors.SticksRefused.empty() && factors.SticksRefused != sticksRefusedTold_)
+        dialogs_.ShowMessage(this, QString::fromStdString(factors.SticksRefused));
+    sticksRefusedTold_ = factors.SticksRefused;
+}
+
 bool TFormMain::LetQueuedEventsRun(int work)
 {
     pendingWork_ |= work;
@@ -342,13 +397,14 @@ void TFormMain::DoPendingWork()
 {
     const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
     const int work = std::exchange(pendingWork_, NoWork);
-    if ((work & StickWork) != 0)
-        pipeline_.ChangeSticks(ReadStickControls(), ReadAngles());
-    else if ((work & ViewWork) != 0 && !bLockDraw)
+    if ((work & StickWork) != 0) {
+        const StickFactors factors = pipeline_.ChangeSticks(ReadStickControls(), ReadAngles());
+        ShowScene();
+        TellWhySticksAreMissing(factors);
+    } else if ((work & ViewWork) != 0 && !bLockDraw) {
         pipeline_.ChangeView(ReadAngles());
-    else
-        return;
-    ShowScene();
+        ShowScene();
+    }
 }
 
 void TFormMain::ScrollBarStickChange(QObject*)
@@ -388,6 +444,7 @@ void TFormMain::BuildTranslation()
         ScrollBarStickChange(nullptr);
         pipeline_.ChangeView(ReadAngles());
         ShowScene();
+        TellDrawingProblem();
     });
     ButtonTranslate->setEnabled(true);
 }

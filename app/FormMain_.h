@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <string>
 #include <stdexcept>
 #include <string_view>
 
@@ -156,6 +157,7 @@ private:
     void ShowFrameControl();
     // The Translate panel's steps from the cell the open file declares, when it declares one.
     void TakeCellOfFile();
+    void ShowCellEditsFromTheStart();
     // Runs a handler's body; a platform error ends only that body and is shown.
     template <class Body>
     void Guarded(Body&& body);
@@ -166,6 +168,10 @@ private:
     void DoPendingWork();
     // SetView with the preset angles of the named view button.
     void SetViewOfButton(std::string_view button);
+    // Tells the user why the sticks asked for were not made (more than the stick bound).
+    void TellWhySticksAreMissing(const StickFactors& factors);
+    // Tells the user when the atoms lie too far apart to be drawn.
+    void TellDrawingProblem();
 
     QString programFolder_;
     TFormMainDialogs dialogs_;
@@ -178,6 +184,8 @@ private:
     enum HandlerWork : int { NoWork = 0, ViewWork = 1, StickWork = 2 };
     int pendingWork_ = NoWork;
     int handlersWaiting_ = 0;
+    std::string sticksRefusedTold_;  // the refusal last told, empty when the sticks were made
+    std::string noteTold_;           // the note of the frame last read
 };
 
 #endif

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <new>
 #include <utility>
 
 namespace {
@@ -50,20 +51,28 @@ RowSpan EllipseRow(std::int64_t left, std::int64_t top, std::int64_t w, std::int
     return {CeilToInteger((twiceCentre - twiceDxLimit) / 2), FloorToInteger((twiceCentre + twiceDxLimit) / 2)};
 }
 
+bool IsPaintable(QImage::Format format)
+{
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32
+        || format == QImage::Format_ARGB32_Premultiplied;
+}
+
 }  // namespace
 
 BallStickRaster::BallStickRaster(QImage& picture)
 {
-    const QImage::Format format = picture.format();
-    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32
-        && format != QImage::Format_ARGB32_Premultiplied && !picture.isNull())
+    if (picture.isNull())
+        return;  // nothing to paint: no rows
+    if (!IsPaintable(picture.format()))
         picture.convertTo(QImage::Format_RGB32);
+    // A picture shared with another copy is copied before it is written; without the memory
+    // for that copy (or for the conversion above) there are no pixels to write.
+    pixels_ = reinterpret_cast<QRgb*>(picture.bits());
+    if (pixels_ == nullptr || !IsPaintable(picture.format()))
+        throw std::bad_alloc();
     width_ = picture.width();
     height_ = picture.height();
     lastRow_ = height_ - 1;
-    if (picture.isNull())
-        return;
-    pixels_ = reinterpret_cast<QRgb*>(picture.bits());
     pixelsPerLine_ = picture.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb));
 }
 

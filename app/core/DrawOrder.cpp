@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 #include <utility>
 
 #include "LargeBuffers.h"
+#include "MFunction.h"
 
 namespace {
 
@@ -136,8 +138,10 @@ void FinishHeapSortByUpperHalf(std::uint64_t* keys, int count, std::atomic<int>*
 DrawListState LayDrawListKeys(Scene& scene)
 {
     const long long count = static_cast<long long>(scene.LXyzView.FCount) + scene.LStickView.FCount;
-    if (count > MostEntries || !SetCountForWriting(scene.LObj, static_cast<int>(count)))
-        return DrawListState::Failed;
+    if (count > MostEntries)
+        throw std::length_error(GroupedDigits(count) + " balls and sticks are more than one picture draws ("
+                                + GroupedDigits(MostEntries) + ")");
+    SetCountForWriting(scene.LObj, static_cast<int>(count));
     const int n = static_cast<int>(count);
     if (n < 2 || ListenedTo(scene.LObj)) {
         SortEntries(scene);
@@ -193,12 +197,11 @@ void TurnDrawListKeysIntoEntries(Scene& scene)
     }
 }
 
-bool BuildSortedDrawList(Scene& scene)
+void BuildSortedDrawList(Scene& scene)
 {
     const DrawListState state = LayDrawListKeys(scene);
     if (state == DrawListState::Keys) {
         SortDrawListKeys(scene);
         TurnDrawListKeysIntoEntries(scene);
     }
-    return state != DrawListState::Failed;
 }

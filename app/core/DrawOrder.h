@@ -17,14 +17,14 @@
 
 #include "Scene.h"
 
-// Rebuilds scene.LObj and sorts it; false (after the list posted why) when it cannot grow.
-bool BuildSortedDrawList(Scene& scene);
+// Rebuilds scene.LObj and sorts it. Throws std::bad_alloc when the list cannot grow and
+// std::length_error when it would have more entries than a list holds.
+void BuildSortedDrawList(Scene& scene);
 
 // The three steps of BuildSortedDrawList, so that other work can run beside the sort.
 enum class DrawListState {
     Keys,    // the keys are laid into the list's buffer: sort them, then turn them into entries
     Sorted,  // the list holds its entries, sorted by the list's own sort
-    Failed,  // the list could not grow
 };
 DrawListState LayDrawListKeys(Scene& scene);
 void SortDrawListKeys(Scene& scene);

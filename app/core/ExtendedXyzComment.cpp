@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "MFunction.h"
+#include "MMessageText.h"
 
 namespace {
 
@@ -88,13 +89,20 @@ std::optional<std::size_t> ColumnCount(std::string_view text)
     return count;
 }
 
-std::optional<double> LatticeNumber(std::string_view text)
+std::optional<double> LatticeNumber(std::string_view text, std::string& why)
 {
     try {
         return StrToDoubleInSingleRange(text);
-    } catch (const MConvertError&) {
+    } catch (const MConvertError& error) {
+        why = error.what();
         return std::nullopt;
     }
+}
+
+template <class T>
+XyzDeclaration<T> Ignored(std::string why)
+{
+    return XyzDeclaration<T>{std::nullopt, std::move(why)};
 }
 
 }  // namespace
@@ -121,52 +129,64 @@ std::optional<std::string> ExtendedXyzValue(std::string_view comment, std::strin
     return std::nullopt;
 }
 
-std::optional<XyzColumns> DeclaredXyzColumns(std::string_view comment)
+XyzDeclaration<XyzColumns> ColumnsDeclaredBy(std::string_view comment)
 {
     const std::optional<std::string> properties = ExtendedXyzValue(comment, "Properties");
     if (!properties)
-        return std::nullopt;
+        return {};
     std::optional<std::size_t> species, position;
     std::size_t column = 0;
     // name:type:count, again and again; a declaration cut short is no declaration.
     for (std::size_t at = 0; at != std::string_view::npos;) {
         const std::string_view name = NextPart(*properties, at, ':');
+        if (at != std::string_view::npos)
+            (void)NextPart(*properties, at, ':');
         if (at == std::string_view::npos)
-            return std::nullopt;
-        (void)NextPart(*properties, at, ':');
-        if (at == std::string_view::npos)
-            return std::nullopt;
-        const std::optional<std::size_t> count = ColumnCount(NextPart(*properties, at, ':'));
+            return Ignored<XyzColumns>("it ends within a name:type:count");
+        const std::string_view countText = NextPart(*properties, at, ':');
+        const std::optional<std::size_t> count = ColumnCount(countText);
         if (!count)
-            return std::nullopt;
+            return Ignored<XyzColumns>("'" + MessageExcerpt(countText) + "' is not a column count from 1 to "
+                                       + std::to_string(LargestColumnCount));
         if (!species && EqualIgnoringCase(name, "species") && *count == 1)
             species = column;
         if (!position && EqualIgnoringCase(name, "pos") && *count == 3)
             position = column;
         column += *count;
     }
-    if (!species || !position)
-        return std::nullopt;
-    return XyzColumns{*species, *position};
+    if (!species)
+        return Ignored<XyzColumns>("it declares no species column of count 1");
+    if (!position)
+        return Ignored<XyzColumns>("it declares no pos columns of count 3");
+    return {XyzColumns{*species, *position}, {}};
 }
 
-std::optional<XyzPlaneLattice> PlaneLatticeOf(std::string_view comment)
+XyzDeclaration<XyzPlaneLattice> PlaneLatticeDeclaredBy(std::string_view comment)
 {
     const std::optional<std::string> lattice = ExtendedXyzValue(comment, "Lattice");
     if (!lattice)
-        return std::nullopt;
+        return {};
     const std::vector<std::string_view> words = FirstWords(*lattice, LatticeNumbers);
     if (words.size() != LatticeNumbers)
-        return std::nullopt;
+        return Ignored<XyzPlaneLattice>(words.size() > LatticeNumbers
+                                            ? std::string("it holds more than 9 numbers")
+                                            : "it holds " + std::to_string(words.size()) + " numbers, not 9");
     double numbers[LatticeNumbers];
     for (std::size_t i = 0; i < LatticeNumbers; ++i) {
-        const std::optional<double> number = LatticeNumber(words[i]);
+        std::string why;
+        const std::optional<double> number = LatticeNumber(words[i], why);
         if (!number)
-            return std::nullopt;
+            return Ignored<XyzPlaneLattice>(why);
         numbers[i] = *number;
     }
     if (numbers[2] != 0 || numbers[5] != 0)
-        return std::nullopt;
-    return XyzPlaneLattice{std::string(words[0]), std::string(words[1]), std::string(words[3]),
-                           std::string(words[4]), numbers[0], numbers[1], numbers[3], numbers[4]};
+        return Ignored<XyzPlaneLattice>("its vectors a and b do not lie in the x-y plane");
+    return {XyzPlaneLattice{std::string(words[0]), std::string(words[1]), std::string(words[3]),
+                            std::string(words[4]), numbers[0], numbers[1], numbers[3], numbers[4]},
+            {}};
+}
+
+std::string IgnoredDeclarationNote(std::int64_t line, std::string_view key, const std::string& why)
+{
+    return "Line " + std::to_string(line) + ": " + std::string(key) + "= ignored (" + why + ")";
 }

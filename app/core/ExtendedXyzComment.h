@@ -7,10 +7,11 @@
 //   Properties=species:S:1:pos:R:3:forces:R:3   names the columns of the atom lines, each
 //     name:type:count taking count columns, in order;
 //   Lattice="a1 a2 a3 b1 b2 b3 c1 c2 c3"        gives the cell vectors a, b and c.
-// Anything the reader cannot use (another key, a declaration it cannot read) is left alone: the
-// file is then read as a plain one.
+// Another key is left alone. A declaration the reader cannot use is not followed (the file is
+// then read as a plain one), and the reader says why.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,9 +27,21 @@ struct XyzColumns {
     friend bool operator==(const XyzColumns&, const XyzColumns&) = default;
 };
 
+// What a comment declares under one key: the value when the reader follows the declaration, or
+// why it does not (the key is there, its value cannot be used); neither when the key is absent.
+template <class T>
+struct XyzDeclaration {
+    std::optional<T> value;
+    std::string ignored;  // "'x' is not a column count"; empty when followed or absent
+};
+
 // The columns of "species" (one column) and "pos" (three) when the comment declares both in a
 // Properties= value the reader understands.
-std::optional<XyzColumns> DeclaredXyzColumns(std::string_view comment);
+XyzDeclaration<XyzColumns> ColumnsDeclaredBy(std::string_view comment);
+inline std::optional<XyzColumns> DeclaredXyzColumns(std::string_view comment)
+{
+    return ColumnsDeclaredBy(comment).value;
+}
 
 // A cell whose first two vectors lie in the x-y plane, a = (a1, a2, 0) and b = (b1, b2, 0): the
 // repeat of the Translate panel. The numbers are kept as written, for the panel's edits, and as
@@ -43,7 +56,15 @@ struct XyzPlaneLattice {
 
 // The Lattice= cell when it has nine numbers the edits accept (StrToDoubleInSingleRange) and its
 // vectors a and b have a z of zero.
-std::optional<XyzPlaneLattice> PlaneLatticeOf(std::string_view comment);
+XyzDeclaration<XyzPlaneLattice> PlaneLatticeDeclaredBy(std::string_view comment);
+inline std::optional<XyzPlaneLattice> PlaneLatticeOf(std::string_view comment)
+{
+    return PlaneLatticeDeclaredBy(comment).value;
+}
+
+// What the user reads about a declaration in the comment of line `line` (0-based) that is not
+// followed: "Line 2: Lattice= ignored (its vectors a and b do not lie in the x-y plane)".
+std::string IgnoredDeclarationNote(std::int64_t line, std::string_view key, const std::string& why);
 
 // The value of key in the comment (quotes and braces removed, escapes resolved), if it is there.
 std::optional<std::string> ExtendedXyzValue(std::string_view comment, std::string_view key);

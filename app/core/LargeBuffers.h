@@ -9,6 +9,7 @@
 // system has none, or the buffer is small, nothing changes but the time.
 
 #include <cstddef>
+#include <new>
 
 #include "MListSimple.h"
 
@@ -17,13 +18,16 @@ void AdviseHugePages(void* data, std::size_t bytes) noexcept;
 
 // Sets the list's count to count, growing its buffer to exactly that size first (when it must
 // grow) and advising huge pages for it. The new elements are left for the caller to write.
+// Throws std::bad_alloc (after the list posted why) when the list cannot grow: a model list
+// that silently stayed short would give an empty or a wrong picture.
 template <class T>
-bool SetCountForWriting(MListSimple<T>& list, int count)
+void SetCountForWriting(MListSimple<T>& list, int count)
 {
     if (count > list.FCountMax && !list.SetCapacity(count))
-        return false;
+        throw std::bad_alloc();
     AdviseHugePages(list.Data, static_cast<std::size_t>(list.FCountMax) * sizeof(T));
-    return list.SetCount(count);
+    if (!list.SetCount(count))
+        throw std::bad_alloc();
 }
 
 #endif

@@ -1,11 +1,15 @@
 #include "PeriodicTranslation.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <limits>
+#include <stdexcept>
 #include <span>
 #include <vector>
 
+#include "MFunction.h"
 #include "MSingle.h"
 #include "PointDistance.h"
 #include "SpatialGrid.h"
@@ -68,27 +72,50 @@ std::vector<bool> SettleInOrder(std::span<const MPoint3DN<float>> all, const Spa
     return stays;
 }
 
+// Whether the step of a copy carried a point of the cell beyond the single-precision range.
+bool CarriedAway(const MPoint3DN<float>& original, const MPoint3DN<float>& copy)
+{
+    return (std::isfinite(original.x) && !std::isfinite(copy.x)) || (std::isfinite(original.y) && !std::isfinite(copy.y));
+}
+
 }  // namespace
 
-void RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice,
-                MList<MPoint3DN<float>>& repeated)
+int RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice,
+               MList<MPoint3DN<float>>& repeated)
 {
     repeated.Clear();
     const std::int64_t copies = std::int64_t{std::max(lattice.Nx, 0)} * std::max(lattice.Ny, 0);
     const std::int64_t total = copies * cell.FCount;
-    if (total > std::numeric_limits<int>::max() || !SetCountForWriting(repeated, static_cast<int>(total)))
-        return;  // the list has posted why
+    if (total > std::numeric_limits<int>::max())
+        throw std::length_error("The repetition would make " + GroupedDigits(total) + " atoms, more than one scene holds ("
+                                + GroupedDigits(std::numeric_limits<int>::max()) + ")");
+    SetCountForWriting(repeated, static_cast<int>(total));
+    std::atomic<bool> anyCarriedAway{false};
     WorkerPool::Shared().Run(copies, [&](std::int64_t copy) {
         const int i = static_cast<int>(copy / lattice.Ny);
         const int j = static_cast<int>(copy % lattice.Ny);
         MPoint3DN<float>* out = repeated.Data + copy * cell.FCount;
+        bool carriedAway = false;
         for (int k = 0; k < cell.FCount; ++k) {
             MPoint3DN<float> p = cell.Data[k];
             p.x = ToSingle(double(p.x) + i * lattice.Ax + j * lattice.Dx);
             p.y = ToSingle(double(p.y) + j * lattice.Ay + i * lattice.Dy);
+            carriedAway = carriedAway || CarriedAway(cell.Data[k], p);
             out[k] = p;
         }
+        if (carriedAway)
+            anyCarriedAway.store(true, std::memory_order_relaxed);
     });
+    if (!anyCarriedAway.load(std::memory_order_relaxed))
+        return 0;
+    int kept = 0;
+    for (std::int64_t n = 0; n < total; ++n) {
+        const MPoint3DN<float>& copy = repeated.Data[n];
+        if (!CarriedAway(cell.Data[n % cell.FCount], copy))
+            repeated.Data[kept++] = copy;
+    }
+    repeated.SetCount(kept);
+    return static_cast<int>(total - kept);
 }
 
 void RemoveNearDuplicates(MList<MPoint3DN<float>>& points)

@@ -20,8 +20,12 @@ inline constexpr double NearDuplicateDistance = 0.01;
 
 // Replaces repeated with the copies, copy by copy (i over Nx, within it j over Ny), each copy in
 // the order of cell; x and y are summed in double precision and rounded to single precision once.
-void RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice,
-                MList<MPoint3DN<float>>& repeated);
+// A copy of an atom that its step carries beyond the single-precision range is left out: it could
+// be neither centred nor drawn, and its infinite place would take the centre of every other atom
+// with it. Returns how many copies were left out. Throws std::length_error when the copies are
+// more than a list holds, std::bad_alloc when they do not fit in memory.
+int RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice,
+               MList<MPoint3DN<float>>& repeated);
 
 // Removes every point that lies within NearDuplicateDistance of an earlier point that stays, so
 // of coinciding atoms the copy made first is kept; the order of the others is kept.

@@ -63,6 +63,19 @@ void ProgressLine::EraseShown()
     active->Erase();
 }
 
+void ProgressLine::Write(std::ostream& stream, std::string_view text)
+{
+    if (text.empty())
+        return;
+    const std::lock_guard activeLock(activeMutex);
+    std::unique_lock<std::mutex> lock;
+    if (active != nullptr) {
+        lock = std::unique_lock(active->mutex_);
+        active->Erase();
+    }
+    stream << text << std::flush;
+}
+
 void ProgressLine::Run()
 {
     std::unique_lock lock(mutex_);

@@ -4,8 +4,7 @@
 // One line on a terminal that tells what a long run is doing. Nothing is written for the first
 // second, so quick runs stay silent; then the step under way and the seconds gone are written
 // over the line again and again from a thread of its own, and the line is erased when the run
-// ends. A message written meanwhile should call EraseShown first, so that it starts on a clean
-// line.
+// ends. A message written meanwhile goes through Write, so that it starts on a clean line.
 
 #include <chrono>
 #include <condition_variable>
@@ -13,6 +12,7 @@
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <thread>
 
 class ProgressLine {
@@ -34,6 +34,9 @@ public:
 
     // Erases the line of the progress line now shown, if any.
     static void EraseShown();
+    // Writes text to stream on a clean line: the progress line now shown is erased first, and
+    // is not written again before the text is out.
+    static void Write(std::ostream& stream, std::string_view text);
 
 private:
     void Run();

@@ -90,8 +90,7 @@ void RotatePoints(const MList<MPoint3DN<float>>& source, const ViewAngles& angle
     const double cosX = std::cos(aX), sinX = std::sin(aX);
     const double cosY = std::cos(aY), sinY = std::sin(aY);
     const double cosZ = std::cos(aZ), sinZ = std::sin(aZ);
-    if (!SetCountForWriting(view, source.FCount))
-        return;
+    SetCountForWriting(view, source.FCount);
     ParallelRanges(source.FCount, ItemsPerPart, [&](std::int64_t begin, std::int64_t end) {
         for (auto i = static_cast<int>(begin); i < static_cast<int>(end); ++i) {
             MPoint3DN<float> p = source.Data[i];
@@ -133,8 +132,7 @@ MStickEnds CutStickEnds(const MStickAtoms& stick, const MList<MPoint3DN<float>>&
 void CutStickEnds(const MList<MStickAtoms>& sticks, const MList<MPoint3DN<float>>& view,
                   const MListAdr<MAtom*>& elements, float kRPoint, MList<MStickEnds>& stickView)
 {
-    if (!SetCountForWriting(stickView, sticks.FCount))
-        return;
+    SetCountForWriting(stickView, sticks.FCount);
     ParallelRanges(sticks.FCount, ItemsPerPart, [&](std::int64_t begin, std::int64_t end) {
         for (auto s = static_cast<int>(begin); s < static_cast<int>(end); ++s)
             stickView.Data[s] = CutStickEnds(sticks.Data[s], view, elements, kRPoint);

@@ -27,8 +27,9 @@ float Scene::UpdateSticks(const StickControls& controls)
     KRPoint = KFactor(controls.AtomRadiusPosition, AtomRadiusBarMaximum);
     const float kMin = KFactor(controls.StickPosition, StickBarMaximum);
     LStick.Clear();
+    StickSearch = {};
     if (controls.DrawSticks)
-        BuildSticks(std::span<const MPoint3DN<float>>(LXyzTrans.Data, static_cast<std::size_t>(LXyzTrans.FCount)),
+        StickSearch = BuildSticks(std::span<const MPoint3DN<float>>(LXyzTrans.Data, static_cast<std::size_t>(LXyzTrans.FCount)),
                     std::span<MAtom* const>(LAtom.Data, static_cast<std::size_t>(LAtom.FCount)), kMin, LStick);
     return kMin;
 }
@@ -43,7 +44,7 @@ void Scene::BuildGroups() { ::BuildGroups(LXyz, LAtom, LGroup); }
 
 void Scene::RepeatCenterAndScale(const TranslationCell& lattice)
 {
-    RepeatCell(LXyz, lattice, LXyzTrans);
+    CopiesLeftOut = RepeatCell(LXyz, lattice, LXyzTrans);
     RemoveNearDuplicates(LXyzTrans);
     CenterAndScale(LXyzTrans, LAtom, KRPoint, SceneBitmapSize, &ScaleXyz);
 }

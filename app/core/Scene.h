@@ -9,6 +9,7 @@
 #include "PeriodicTranslation.h"
 #include "Projection.h"
 #include "SceneRecords.h"
+#include "StickBuilder.h"
 
 // The three bars of the Atoms panel and the stick check box.
 struct StickControls {
@@ -30,7 +31,8 @@ public:
     Scene& operator=(const Scene&) = delete;
 
     // Sets KRPoint from the atom-radius bar and returns the stick factor of the stick bar; then
-    // rebuilds LStick over LXyzTrans (empty unless sticks are drawn).
+    // rebuilds LStick over LXyzTrans (empty unless sticks are drawn, and empty when there would
+    // be more than the stick bound: StickSearch says so).
     float UpdateSticks(const StickControls& controls);
 
     // Groups, the Nx x Ny repeat, near-duplicate removal, centring and scale.
@@ -54,6 +56,8 @@ public:
     MListAdr<MGroup*> LGroup;
     float KRPoint = 0;   // ball-size factor
     float ScaleXyz = 0;  // bitmap pixels per model unit
+    StickSearchResult StickSearch;  // of the last UpdateSticks
+    int CopiesLeftOut = 0;          // by the last repeat: carried beyond the single-precision range
 };
 
 #endif

@@ -397,8 +397,6 @@ void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, TextBuffer
     // thread then paints what is settled while the sort goes on, and once it is done the rest is
     // painted band by band on every thread, and what no object took turns white.
     const DrawListState list = LayDrawListKeys(scene);
-    if (list == DrawListState::Failed)
-        scene.LObj.Clear();
     const bool keyed = list == DrawListState::Keys;
     if (keyed)
         pool.Run(2, [&](std::int64_t half) { BuildDrawListHeap(scene, static_cast<int>(half)); });

@@ -1,5 +1,9 @@
 #include "ScenePipeline.h"
 
+#include <cmath>
+#include <new>
+
+#include "MFunction.h"
 #include "SceneDrawing.h"
 
 // The bitmap is made without its pixels being written: a run that never draws (--info) never
@@ -60,7 +64,11 @@ XyzReadResult ScenePipeline::StepToFrame(int frame)
 
 StickFactors ScenePipeline::Rebuild(const StickControls& sticks, const TranslationCell& cell, const ViewAngles& angles)
 {
-    ChangeSticks(sticks, angles);
+    // The stick handler comes first for KRPoint, which the scale depends on. Its sticks would
+    // join the atoms of the repeat before this one and are made anew below: none are made here.
+    StickControls ballsOnly = sticks;
+    ballsOnly.DrawSticks = false;
+    ChangeSticks(ballsOnly, angles);
     BuildGroups();
     Translate(cell);
     const StickFactors factors = ChangeSticks(sticks, angles);
@@ -71,9 +79,10 @@ StickFactors ScenePipeline::Rebuild(const StickControls& sticks, const Translati
 StickFactors ScenePipeline::ChangeSticks(const StickControls& sticks, const ViewAngles& angles)
 {
     Report("sticks");
-    const float kMin = scene_.UpdateSticks(sticks);
+    // Marked first: the sticks are gone even when making the new ones fails.
     ChangeView(angles);
-    return {scene_.KRPoint, kMin};
+    const float kMin = scene_.UpdateSticks(sticks);
+    return {scene_.KRPoint, kMin, scene_.StickSearch.Refusal()};
 }
 
 void ScenePipeline::ChangeView(const ViewAngles& angles)
@@ -109,6 +118,16 @@ const QImage& ScenePipeline::Bitmap() const
     return bitmap_;
 }
 
+std::string ScenePipeline::DrawingProblem() const
+{
+    if (scene_.CopiesLeftOut > 0)
+        return "The repeat would place " + GroupedDigits(scene_.CopiesLeftOut)
+            + " atoms beyond the largest coordinate (3.4E38): they are left out";
+    if (scene_.LXyzTrans.FCount > 0 && !(scene_.ScaleXyz > 0 && std::isfinite(scene_.ScaleXyz)))
+        return "Nothing is drawn: the atoms lie too far apart to fit the picture";
+    return {};
+}
+
 void ScenePipeline::BuildGroups() { scene_.BuildGroups(); }
 
 void ScenePipeline::Translate(const TranslationCell& cell)
@@ -134,6 +153,13 @@ void ScenePipeline::Draw(int stickRadiusPosition, TextBuffer* svg)
 {
     RotateIfStale();
     Report("drawing");
+    // The pipeline paints only pixels it owns alone. A copy of the bitmap still held elsewhere
+    // (by a picture writer that failed halfway) keeps its pixels, and the new picture gets
+    // pixels of its own rather than a copy of the old ones.
+    if (!bitmap_.isDetached())
+        bitmap_ = QImage(SceneBitmapSize, SceneBitmapSize, QImage::Format_RGB32);
+    if (bitmap_.isNull())
+        throw std::bad_alloc();
     DrawScene(scene_, bitmap_, stickRadiusPosition, svg);
     bitmapWritten_ = true;
     pictureStale_ = false;

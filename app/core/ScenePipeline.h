@@ -28,10 +28,12 @@
 #include "XyzDocument.h"
 #include "XyzReader.h"
 
-// The two factors of the Atoms panel, as the stick handler writes them into its labels.
+// The two factors of the Atoms panel, as the stick handler writes them into its labels, and why
+// no sticks were made although they were asked for (empty when they were, or were not asked for).
 struct StickFactors {
     float KAtomRadius = 0;
     float KMinStickLength = 0;
+    std::string SticksRefused;
 };
 
 class ScenePipeline {
@@ -78,6 +80,8 @@ public:
     StickFactors Rebuild(const StickControls& sticks, const TranslationCell& cell, const ViewAngles& angles);
 
     // The stick handler: the ball-size factor, the sticks over the repeated atoms, the rotation.
+    // Sticks that would pass the stick bound (StickBuilder.h) are not made: the atoms are drawn
+    // alone and SticksRefused says why.
     StickFactors ChangeSticks(const StickControls& sticks, const ViewAngles& angles);
 
     // The angle handler: the rotation of the repeated atoms and their sticks. Like the drawing,
@@ -106,6 +110,11 @@ public:
     // Called with the name of each long step as it starts ("repeating", "sticks", "rotating",
     // "drawing"), on the calling thread, so that a caller can show that work goes on.
     void SetProgress(std::function<void(const char* step)> progress);
+
+    // Why atoms of the scene are not drawn, or an empty text when all are: the repeat left out
+    // copies it would have placed beyond the largest coordinate (a step of the cell far too
+    // large), or the atoms lie so far apart that the scale comes out as zero.
+    std::string DrawingProblem() const;
 
     // The model, for read-outs and tests.
     const Scene& Model() const { return scene_; }

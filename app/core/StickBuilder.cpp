@@ -1,12 +1,14 @@
 #include "StickBuilder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
-#include <cstring>
 #include <limits>
+#include <new>
 #include <vector>
 
 #include "LargeBuffers.h"
+#include "MFunction.h"
 #include "PointDistance.h"
 #include "SpatialGrid.h"
 #include "WorkerPool.h"
@@ -20,20 +22,103 @@ constexpr double FarMargin = 0x1p-30;
 // Below this many neighbours a plain insertion sort is the quickest way to ascending order.
 constexpr std::size_t SmallNeighbourCount = 24;
 
-void AppendStick(std::vector<MStickAtoms>& sticks, std::uint32_t i, std::uint32_t j)
+// How often a count looks whether the sticks found so far already pass the bound: after this
+// many points.
+constexpr std::uint32_t PointsBetweenBoundChecks = 64;
+
+// The sticks found so far by all parts, and the bound they may not pass.
+class StickTally {
+public:
+    explicit StickTally(std::int64_t bound) : bound_(bound) {}
+    // Whether the sticks found, with `more` of a part not yet added, pass the bound.
+    bool Passed(std::size_t more = 0) const
+    {
+        return found_.load(std::memory_order_relaxed) + static_cast<std::int64_t>(more) > bound_;
+    }
+    void Add(std::size_t count) { found_.fetch_add(static_cast<std::int64_t>(count), std::memory_order_relaxed); }
+
+private:
+    std::int64_t bound_;
+    std::atomic<std::int64_t> found_{0};
+};
+
+// The parts of a search are runs of points whose sticks follow each other in the list.
+class PointParts {
+public:
+    PointParts(std::size_t points, std::int64_t pointsPerPart) : points_(points), perPart_(pointsPerPart) {}
+    std::int64_t Count() const { return (static_cast<std::int64_t>(points_) + perPart_ - 1) / perPart_; }
+    template <class Visit>
+    void ForEachPoint(std::int64_t part, Visit&& visit) const
+    {
+        const auto end = static_cast<std::uint32_t>(std::min<std::int64_t>(static_cast<std::int64_t>(points_),
+                                                                          (part + 1) * perPart_));
+        for (auto i = static_cast<std::uint32_t>(part * perPart_); i < end; ++i)
+            visit(i);
+    }
+
+private:
+    std::size_t points_;
+    std::int64_t perPart_;
+};
+
+// Counts the joined partners of each point of a part, stopping early once the tally passes its
+// bound (the count is then too small, which no longer matters).
+template <class ForEachJoined>
+std::size_t CountPart(const PointParts& parts, std::int64_t part, const StickTally& tally, ForEachJoined&& joined)
 {
-    sticks.push_back(MStickAtoms{static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)});
+    std::size_t count = 0;
+    std::uint32_t sinceCheck = 0;
+    bool passed = false;
+    parts.ForEachPoint(part, [&](std::uint32_t i) {
+        if (passed)
+            return;
+        joined(i, [&](std::uint32_t) { ++count; });
+        if (++sinceCheck == PointsBetweenBoundChecks) {
+            sinceCheck = 0;
+            passed = tally.Passed(count);
+        }
+    });
+    return count;
 }
 
 // Tests every ordered pair. Used when no grid can be laid (a threshold that is not finite).
-void BuildSticksByPairs(std::span<const MPoint3DN<float>> points, const std::vector<float>& radiusLink,
-                        float kMin, std::vector<MStickAtoms>& sticks)
-{
-    for (std::uint32_t i = 0; i < points.size(); ++i)
-        for (std::uint32_t j = 0; j < points.size(); ++j)
-            if (i != j && PointDistance(points[i], points[j]) <= StickThreshold(radiusLink[i], radiusLink[j], kMin))
-                AppendStick(sticks, i, j);
-}
+class PairSearch {
+public:
+    PairSearch(std::span<const MPoint3DN<float>> points, const std::vector<float>& radiusLink, float kMin)
+        : points_(points), radiusLink_(radiusLink), kMin_(kMin), parts_(points.size(), PointsPerPairPart)
+    {
+    }
+    const PointParts& Parts() const { return parts_; }
+    std::size_t Count(std::int64_t part, const StickTally& tally) const
+    {
+        return CountPart(parts_, part, tally, [&](std::uint32_t i, auto&& found) { ForEachJoined(i, found); });
+    }
+    void Write(std::int64_t part, MStickAtoms* out) const
+    {
+        parts_.ForEachPoint(part, [&](std::uint32_t i) {
+            ForEachJoined(i, [&](std::uint32_t j) {
+                *out++ = MStickAtoms{static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)};
+            });
+        });
+    }
+
+private:
+    // A part of a few points still tests each of them against all the others.
+    static constexpr std::int64_t PointsPerPairPart = 64;
+
+    template <class Joined>
+    void ForEachJoined(std::uint32_t i, Joined&& joined) const
+    {
+        for (std::uint32_t j = 0; j < points_.size(); ++j)
+            if (i != j && PointDistance(points_[i], points_[j]) <= StickThreshold(radiusLink_[i], radiusLink_[j], kMin_))
+                joined(j);
+    }
+
+    std::span<const MPoint3DN<float>> points_;
+    const std::vector<float>& radiusLink_;
+    float kMin_;
+    PointParts parts_;
+};
 
 // The neighbours of one point, gathered cell by cell: every cell gives an ascending run.
 class NeighbourRuns {
@@ -89,34 +174,32 @@ private:
     std::vector<std::uint32_t> scratch_;
 };
 
-// The search over the grid, part by part: a part is a run of points whose sticks follow each
-// other in the list.
+// The search over the grid, part by part.
 class GridSearch {
 public:
     GridSearch(std::span<const MPoint3DN<float>> points, const std::vector<float>& radiusLink, float kMin,
                float reach, const SpatialGrid& grid)
         : points_(points), radiusLink_(radiusLink), kMin_(kMin),
-          farSquared_(double(reach) * (1 + FarMargin) * (double(reach) * (1 + FarMargin))), grid_(grid)
+          farSquared_(double(reach) * (1 + FarMargin) * (double(reach) * (1 + FarMargin))), grid_(grid),
+          parts_(points.size(), PointsPerPart)
     {
     }
 
-    std::int64_t PartCount() const { return (static_cast<std::int64_t>(points_.size()) + PointsPerPart - 1) / PointsPerPart; }
+    const PointParts& Parts() const { return parts_; }
 
-    // How many sticks the points of the part have.
-    std::size_t Count(std::int64_t part) const
+    // How many sticks the points of the part have (fewer once the tally passes its bound).
+    std::size_t Count(std::int64_t part, const StickTally& tally) const
     {
-        std::size_t count = 0;
-        ForEachPoint(part, [&](std::uint32_t i) {
-            ForEachCandidate(i, [&](std::uint32_t) { ++count; }, [] {});
+        return CountPart(parts_, part, tally, [&](std::uint32_t i, auto&& found) {
+            ForEachCandidate(i, found, [] {});
         });
-        return count;
     }
 
     // Writes the part's sticks from out on, i ascending, then j ascending.
     void Write(std::int64_t part, MStickAtoms* out) const
     {
         NeighbourRuns near;
-        ForEachPoint(part, [&](std::uint32_t i) {
+        parts_.ForEachPoint(part, [&](std::uint32_t i) {
             near.Clear();
             ForEachCandidate(i, [&](std::uint32_t j) { near.Add(j); }, [&] { near.EndRun(); });
             for (const std::uint32_t j : near.Ascending())
@@ -125,15 +208,6 @@ public:
     }
 
 private:
-    template <class Visit>
-    void ForEachPoint(std::int64_t part, Visit&& visit) const
-    {
-        const auto end = static_cast<std::uint32_t>(std::min<std::int64_t>(static_cast<std::int64_t>(points_.size()),
-                                                                          (part + 1) * PointsPerPart));
-        for (auto i = static_cast<std::uint32_t>(part * PointsPerPart); i < end; ++i)
-            visit(i);
-    }
-
     // Calls joined(j) for every point j that point i is joined to, cell by cell (ascending
     // within a cell), and endOfCell() after each cell.
     template <class Joined, class EndOfCell>
@@ -169,33 +243,58 @@ private:
     float kMin_;
     double farSquared_;  // a squared distance beyond every pair's threshold
     const SpatialGrid& grid_;
+    PointParts parts_;
 };
 
 // Counts the sticks of every part first, so that each part writes its own stretch of the list
 // straight away and no copy of the sticks is ever held: finding them twice costs less than
-// writing them twice.
-void SearchGrid(const GridSearch& search, MList<MStickAtoms>& sticks)
+// writing them twice. Counting stops once the sticks pass the bound, before any is made.
+template <class Search>
+StickSearchResult SearchParts(const Search& search, std::int64_t bound, MList<MStickAtoms>& sticks)
 {
     WorkerPool& pool = WorkerPool::Shared();
-    const std::int64_t parts = search.PartCount();
+    const std::int64_t parts = search.Parts().Count();
     std::vector<std::size_t> starts(static_cast<std::size_t>(parts) + 1, 0);
-    pool.Run(parts, [&](std::int64_t part) { starts[static_cast<std::size_t>(part) + 1] = search.Count(part); });
+    StickTally tally(bound);
+    pool.Run(parts, [&](std::int64_t part) {
+        if (tally.Passed())
+            return;
+        const std::size_t count = search.Count(part, tally);
+        starts[static_cast<std::size_t>(part) + 1] = count;
+        tally.Add(count);
+    });
+    if (tally.Passed())
+        return {false, bound};
     for (std::size_t p = 0; p < static_cast<std::size_t>(parts); ++p)
         starts[p + 1] += starts[p];
-    if (starts.back() > static_cast<std::size_t>(std::numeric_limits<int>::max())
-        || !SetCountForWriting(sticks, static_cast<int>(starts.back())))
-        return;  // the list has posted why
+    // The bound lies far below the list's largest count.
+    SetCountForWriting(sticks, static_cast<int>(starts.back()));
     pool.Run(parts, [&](std::int64_t part) { search.Write(part, sticks.Data + starts[static_cast<std::size_t>(part)]); });
+    return {true, bound};
 }
 
 }  // namespace
 
-void BuildSticks(std::span<const MPoint3DN<float>> points, std::span<MAtom* const> elements, float kMin,
-                 MList<MStickAtoms>& sticks)
+std::int64_t StickBoundFor(std::size_t points)
+{
+    return std::max(SmallestStickBound, SticksPerAtomBound * static_cast<std::int64_t>(points));
+}
+
+std::string StickSearchResult::Refusal() const
+{
+    if (Made)
+        return {};
+    return "More than " + GroupedDigits(Bound) + " sticks would be drawn: lower the stick length";
+}
+
+StickSearchResult BuildSticks(std::span<const MPoint3DN<float>> points, std::span<MAtom* const> elements, float kMin,
+                              MList<MStickAtoms>& sticks, std::int64_t bound)
 {
     sticks.Clear();
+    // The list counts its entries in an int.
+    bound = std::min<std::int64_t>(bound, std::numeric_limits<int>::max());
     if (points.size() < 2)
-        return;
+        return {true, bound};
     std::vector<float> radiusLink(points.size());
     float largestRadius = -std::numeric_limits<float>::infinity();
     for (std::size_t i = 0; i < points.size(); ++i) {
@@ -205,17 +304,11 @@ void BuildSticks(std::span<const MPoint3DN<float>> points, std::span<MAtom* cons
     }
     // No pair threshold exceeds the one of two atoms of the largest radius (rounding is monotone).
     const float reach = StickThreshold(largestRadius, largestRadius, kMin);
-    if (std::isinf(reach) && reach > 0) {
-        std::vector<MStickAtoms> all;
-        BuildSticksByPairs(points, radiusLink, kMin, all);
-        if (all.size() <= static_cast<std::size_t>(std::numeric_limits<int>::max())
-            && SetCountForWriting(sticks, static_cast<int>(all.size())) && !all.empty())
-            std::memcpy(static_cast<void*>(sticks.Data), all.data(), all.size() * sizeof(MStickAtoms));
-        return;
-    }
+    if (std::isinf(reach) && reach > 0)
+        return SearchParts(PairSearch(points, radiusLink, kMin), bound, sticks);
     if (!(reach >= 0))
-        return;  // every threshold is negative or undefined: no distance passes
+        return {true, bound};  // every threshold is negative or undefined: no distance passes
     // With a reach of zero only coincident atoms can pass; any cell size finds those.
     const SpatialGrid grid(points, reach > 0 ? double(reach) : 1.0);
-    SearchGrid(GridSearch(points, radiusLink, kMin, reach, grid), sticks);
+    return SearchParts(GridSearch(points, radiusLink, kMin, reach, grid), bound, sticks);
 }

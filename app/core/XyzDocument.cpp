@@ -14,11 +14,11 @@ char DelimiterOf(const TextLines& lines)
     return XyzDelimiterOfLine3(lines.LineAt(start));
 }
 
-std::optional<XyzPlaneLattice> LatticeOfFirstFrame(const TextLines& lines, const XyzFrameIndex& index)
+XyzDeclaration<XyzPlaneLattice> LatticeOfFirstFrame(const TextLines& lines, const XyzFrameIndex& index)
 {
     if (!index.FormFrames())
-        return std::nullopt;
-    return PlaneLatticeOf(lines.LineAt(lines.NextLine(index.Frames.front().Start)));
+        return {};
+    return PlaneLatticeDeclaredBy(lines.LineAt(lines.NextLine(index.Frames.front().Start)));
 }
 
 }  // namespace
@@ -27,9 +27,12 @@ XyzDocument::XyzDocument(std::string text)
     : text_(std::move(text)),
       lines_(text_),
       index_(IndexXyzFrames(lines_)),
-      delimiter_(DelimiterOf(lines_)),
-      lattice_(LatticeOfFirstFrame(lines_, index_))
+      delimiter_(DelimiterOf(lines_))
 {
+    XyzDeclaration<XyzPlaneLattice> lattice = LatticeOfFirstFrame(lines_, index_);
+    lattice_ = std::move(lattice.value);
+    if (!lattice.ignored.empty())
+        notes_.push_back(IgnoredDeclarationNote(index_.Frames.front().Line + 1, "Lattice", lattice.ignored));
 }
 
 XyzReadResult XyzDocument::ReadFrame(int frame, const MListAdr<MAtom*>& elements,

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ExtendedXyzComment.h"
 #include "MList.h"
@@ -35,6 +36,9 @@ public:
     int FrameCount() const { return static_cast<int>(index_.Frames.size()); }
     // The cell of the first frame's comment, when it lies in the x-y plane.
     const std::optional<XyzPlaneLattice>& Lattice() const { return lattice_; }
+    // What the user should know of the opening: a cell the first frame's comment declares that
+    // is not taken, and why (IgnoredDeclarationNote).
+    const std::vector<std::string>& Notes() const { return notes_; }
 
     // Reads frame (1-based, 1..FrameCount) into atoms as ReadXyz reads a file's first frame.
     XyzReadResult ReadFrame(int frame, const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms) const;
@@ -45,6 +49,7 @@ private:
     XyzFrameIndex index_;
     char delimiter_ = ' ';
     std::optional<XyzPlaneLattice> lattice_;
+    std::vector<std::string> notes_;
 };
 
 #endif

@@ -54,7 +54,11 @@ std::string UnknownElementMessage(std::string_view symbol, std::int64_t line)
 
 XyzReadResult Failure(XyzReadOutcome outcome, std::string message, std::int64_t line)
 {
-    return XyzReadResult{outcome, std::move(message), static_cast<int>(line)};
+    XyzReadResult result;
+    result.outcome = outcome;
+    result.message = std::move(message);
+    result.line = static_cast<int>(line);
+    return result;
 }
 
 // The atom lines of a frame in a list of lines: [from, to).
@@ -187,12 +191,13 @@ void JoinSortedByDepth(const std::vector<RunResult>& runs, std::size_t runCount,
     const bool anyNaN = std::any_of(runs.begin(), runs.begin() + std::ptrdiff_t(runCount), [](const RunResult& run) {
         return std::any_of(run.atoms.begin(), run.atoms.end(), [](const auto& atom) { return std::isnan(atom.z); });
     });
-    if (total < 2 || anyNaN || ListenedTo(atoms) || !SetCountForWriting(atoms, static_cast<int>(total))) {
+    if (total < 2 || anyNaN || ListenedTo(atoms)) {
         atoms.Clear();
         AppendInFileOrder(runs, runCount, atoms);
         atoms.Sort();
         return;
     }
+    SetCountForWriting(atoms, static_cast<int>(total));
     std::vector<std::uint64_t> keys;
     keys.reserve(total);
     AdviseHugePages(keys.data(), total * sizeof(std::uint64_t));
@@ -257,8 +262,12 @@ XyzReadResult ReadFrameLines(const Range& atomLines, std::int64_t firstLine, std
 {
     const ElementLookup lookup(elements);
     const int fallback = lookup.FindAsWritten(FallbackElementName, elements.FCount);
-    const XyzAtomLineReader reader(lookup, fallback, elements.FCount, delimiter, DeclaredXyzColumns(comment));
-    return ReadAtomLines(atomLines, firstLine, runs > 0 ? runs : RunsFor(lineCount), reader, atoms);
+    const XyzDeclaration<XyzColumns> columns = ColumnsDeclaredBy(comment);
+    const XyzAtomLineReader reader(lookup, fallback, elements.FCount, delimiter, columns.value);
+    XyzReadResult result = ReadAtomLines(atomLines, firstLine, runs > 0 ? runs : RunsFor(lineCount), reader, atoms);
+    if (!columns.ignored.empty())
+        result.note = IgnoredDeclarationNote(firstLine - 1, "Properties", columns.ignored);
+    return result;
 }
 
 }  // namespace

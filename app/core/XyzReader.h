@@ -47,6 +47,9 @@ struct XyzReadResult {
     XyzReadOutcome outcome = XyzReadOutcome::Read;
     std::string message;  // for the user, empty when everything was read
     int line = -1;        // 0-based index of the offending line
+    // For the user whatever the outcome: a declaration of the frame's comment that was not
+    // followed (IgnoredDeclarationNote), empty when there is none.
+    std::string note;
 
     // Whether the atoms were read (all, or those before a bad line) and the scene is rebuilt.
     bool Rebuild() const { return outcome != XyzReadOutcome::CountMismatch; }

@@ -325,4 +325,14 @@ TEST_P(MFunctionUnderLocale, MessagesQuoteTheTextShortenedWithControlCharactersE
     }
 }
 
+TEST(GroupedDigits, GroupsByThreesFromTheRight)
+{
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {0, "0"}, {999, "999"}, {1000, "1,000"}, {-1000, "-1,000"}, {1906624, "1,906,624"},
+        {INT64_MIN, "-9,223,372,036,854,775,808"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(GroupedDigits(value), text);
+}
+
 } // namespace

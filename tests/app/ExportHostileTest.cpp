@@ -65,9 +65,10 @@ void ReadAvailable(int fd, std::string& into, bool& open)
 }
 
 // Runs the program in folder with the given arguments as bytes, standard input empty, SIGXFSZ at
-// its default (the program has to ignore it itself) and, when fileSizeLimit is not 0, that limit.
+// its default (the program has to ignore it itself) and, when fileSizeLimit or memoryLimit is
+// not 0, that limit of file size or address space.
 Outcome RunProgram(const std::vector<std::string>& arguments, const std::string& folder, rlim_t fileSizeLimit,
-                   std::chrono::seconds timeout)
+                   std::chrono::seconds timeout, rlim_t memoryLimit = 0)
 {
     std::vector<std::string> words{PELMORA_EXECUTABLE};
     words.insert(words.end(), arguments.begin(), arguments.end());
@@ -84,9 +85,11 @@ Outcome RunProgram(const std::vector<std::string>& arguments, const std::string&
         // Only async-signal-safe calls between fork and exec.
         const int input = ::open("/dev/null", O_RDONLY);
         const rlimit limit{fileSizeLimit, fileSizeLimit};
+        const rlimit memory{memoryLimit, memoryLimit};
         if (::chdir(folder.c_str()) != 0 || input < 0 || ::dup2(input, 0) < 0 || ::dup2(outPipe[1], 1) < 0
             || ::dup2(errPipe[1], 2) < 0 || ::signal(SIGXFSZ, SIG_DFL) == SIG_ERR
-            || (fileSizeLimit != 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0))
+            || (fileSizeLimit != 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            || (memoryLimit != 0 && ::setrlimit(RLIMIT_AS, &memory) != 0))
             ::_exit(126);
         ::execv(argv[0], argv.data());
         ::_exit(127);
@@ -214,6 +217,19 @@ struct HostileCase {
     std::string outContains = {};    // a part of standard output, if checked
 };
 
+// n x n x n carbons in a cube of the given edge.
+std::string Cube(int n, double edge)
+{
+    std::string text = std::to_string(n * n * n) + "\ncube\n";
+    const double step = edge / (n - 1);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            for (int k = 0; k < n; ++k)
+                text += "C " + std::to_string(i * step) + " " + std::to_string(j * step) + " " + std::to_string(k * step)
+                    + "\n";
+    return text;
+}
+
 // A folder with old exports of a pair of carbons in every format, and the hostile neighbours.
 class ExportHostileTest : public ::testing::Test {
 protected:
@@ -227,6 +243,10 @@ protected:
         WriteAll(dir.Path() / "control.xyz", "\x1b]0;title\x07\x1b[2J\n\nC 0 0 0\n");
         WriteAll(dir.Path() / "huge.xyz", std::string(1 << 20, '1') + "x\n\nC 0 0 0\n");
         WriteAll(dir.Path() / "symbol.xyz", "1\n\n\"X\x1b[2J\" 0 0 0\n");
+        WriteAll(dir.Path() / "cube.xyz", Cube(31, 3.4));
+        WriteAll(dir.Path() / "nan.xyz", "1\nLattice=\"nan 0 0 0 1 0 0 0 1\"\nC 0 0 0\n");
+        WriteAll(dir.Path() / "wide.xyz", "2\n\nC -3.4e38 0 0\nC 3.4e38 0 0\n");
+        WriteAll(dir.Path() / "far.xyz", "2\nLattice=\"1e38 0 0 0 1e38 0 0 0 1\"\nC 0 0 0\nC 1 0 0\n");
         for (const char* fifo : {"fifo.png", "fifo.xyz", "fifo.txt"})
             ASSERT_EQ(::mkfifo((dir.Path() / fifo).c_str(), 0600), 0);
         for (const char* old : {"keep.png", "keep.bmp", "keep.gif", "keep.jpg", "keep.svg"}) {
@@ -299,6 +319,21 @@ TEST_F(ExportHostileTest, EveryFailureIsExplainedAndLeavesTheOldFilesAsTheyWere)
          "o\xff.png", "{\"file\":\"{dir}/bad\\udcff.xyz\","},
         {"a missing name that is not UTF-8 is shown escaped", {"--info", "{dir}/missing\xfe.xyz"}, 0, 1,
          "pelmora: Cannot open file \"{dir}/missing\\xfe.xyz\". No such file or directory\n"},
+        {"an output that is a device is no picture file", {"--export", "/dev/null", "--elements", "elements.txt", pair},
+         0, 1, NotSaved + std::string("Cannot write file \"/dev/null\". It is not a regular file\n")},
+        {"more sticks than the bound are refused before they are made",
+         {"--info", "--sticks", "--stick-length", "100", "--elements", "elements.txt", "{dir}/cube.xyz"}, 0, 1,
+         "pelmora: More than 1,906,624 sticks would be drawn: lower the stick length\n", "",
+         "\"atomsAfterRepetition\":29791,\"sticks\":0,"},
+        {"copies the repeat would place beyond the single-precision range are left out and told",
+         {"--info", "--nx", "10", "--elements", "elements.txt", "{dir}/far.xyz"}, 0, 1,
+         "pelmora: The repeat would place 12 atoms beyond the largest coordinate (3.4E38): they are left out\n", "",
+         "\"atomsAfterRepetition\":5,"},
+        {"atoms too far apart to be drawn are told, not drawn empty",
+         {"--info", "--elements", "elements.txt", "{dir}/wide.xyz"}, 0, 1,
+         "pelmora: Nothing is drawn: the atoms lie too far apart to fit the picture\n", "", "\"ScaleXyz\":0,"},
+        {"a cell that is no number is told", {"--info", "--elements", "elements.txt", "{dir}/nan.xyz"}, 0, 0,
+         "pelmora: Line 1: Lattice= ignored ('nan' is not a valid floating point value)\n"},
         {"control characters in the output's name",
          {"--export", "{dir}/no\x1b[2J/x.png", "--elements", "elements.txt", pair}, 0, 1,
          NotSaved + std::string("Cannot create file \"{dir}/no\\x1b[2J/x.png\". No such file or directory\n")},
@@ -333,6 +368,29 @@ TEST_F(ExportHostileTest, EveryFailureIsExplainedAndLeavesTheOldFilesAsTheyWere)
         for (const auto& [name, bytes] : after)
             EXPECT_TRUE(before.contains(name)) << name << " was left behind";
     }
+}
+
+// A frame that runs out of memory is told by its number in its place; the frames after it are
+// drawn all the same, whichever thread took them.
+TEST_F(ExportHostileTest, AFrameOutOfMemoryIsToldAndTheOthersAreDrawn)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a limit of the address space stops a sanitizer's own reservations";
+#endif
+    // Frame 2 repeated 10 x 10 times holds 30 million atoms, far beyond a gigabyte.
+    std::string frames = "2\nframe 1\nC 0 0 0\nC 1.42 0 0\n";
+    frames += Cube(67, 100);
+    frames += "2\nframe 3\nC 0 0 0\nC 1.42 0 0\n";
+    WriteAll(dir.Path() / "frames.xyz", frames);
+    constexpr rlim_t Gigabyte = rlim_t{1} << 30;
+    const Outcome outcome = RunProgram({"--frame", "all", "--nx", "10", "--ny", "10", "--export", "out.png", "--elements",
+                                        "elements.txt", "frames.xyz"},
+                                       dir.Path().string(), 0, std::chrono::seconds(120), Gigabyte);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "pelmora: frame 2: out of memory\n");
+    EXPECT_TRUE(fs::exists(dir.Path() / "out-0001.png"));
+    EXPECT_FALSE(fs::exists(dir.Path() / "out-0002.png"));
+    EXPECT_TRUE(fs::exists(dir.Path() / "out-0003.png"));
 }
 
 }  // namespace

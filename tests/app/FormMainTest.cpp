@@ -566,6 +566,7 @@ TEST_F(FormMainTest, TheCellAFileDeclaresFillsTheTranslatePanel)
               "C 0 0 0 -0.1\nC 1.42 0 0 0.1\n");
     w.OpenFile(Path("cell.xyz"));
     EXPECT_EQ(w.EditAx->text(), "2.46");
+    EXPECT_TRUE(answers.messages.empty());
     EXPECT_EQ(w.EditDy->text(), "0.5");
     EXPECT_EQ(w.EditDx->text(), "-1.23");
     EXPECT_EQ(w.EditAy->text(), "2.13");
@@ -575,6 +576,55 @@ TEST_F(FormMainTest, TheCellAFileDeclaresFillsTheTranslatePanel)
     w.EditAx->setText("7");
     w.OpenFile(Path("methane.xyz"));
     EXPECT_EQ(w.EditAx->text(), "7");
+}
+
+// Long numbers of a cell are shown from their first digit; a cell that cannot be taken is told
+// and leaves the panel as it is.
+TEST_F(FormMainTest, TheCellEditsShowTheirStartAndACellNotTakenIsTold)
+{
+    TFormMain& w = Make();
+    WriteText(dir.Path() / "long.xyz", "1\nLattice=\"4.274290845193297 0 0 -2.1371454225966486 3.701646467541893 0 0 0 "
+                                       "23.123456789\"\nC 0 0 0\n");
+    WriteText(dir.Path() / "nan.xyz", "1\nLattice=\"nan 0 0 0 1 0 0 0 1\"\nC 0 0 0\n");
+    w.OpenFile(Path("long.xyz"));
+    for (QLineEdit* edit : {w.EditAx, w.EditAy, w.EditDx, w.EditDy}) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        EXPECT_EQ(edit->cursorPosition(), 0);
+    }
+    EXPECT_EQ(w.EditAx->text(), "4.274290845193297");
+    w.OpenFile(Path("nan.xyz"));
+    EXPECT_EQ(answers.messages,
+              (std::vector<QString>{"Line 1: Lattice= ignored ('nan' is not a valid floating point value)"}));
+    EXPECT_EQ(w.EditAx->text(), "4.274290845193297");
+}
+
+// More sticks than the bound are not made: the atoms are shown, the check box stays checked, and
+// the user is told once, not at every further move of a bar.
+TEST_F(FormMainTest, SticksPastTheBoundAreToldOnceAndTheAtomsShown)
+{
+    TFormMain& w = Make();
+    std::string cube = "1100\ncube\n";
+    for (int i = 0; i < 11; ++i)
+        for (int j = 0; j < 10; ++j)
+            for (int k = 0; k < 10; ++k)
+                cube += "C " + std::to_string(0.2 * i) + " " + std::to_string(0.2 * j) + " " + std::to_string(0.2 * k)
+                    + "\n";
+    WriteText(dir.Path() / "cube.xyz", cube);
+    w.OpenFile(Path("cube.xyz"));
+    const QImage balls = Shown();
+    w.ScrollBarStick->setValue(w.ScrollBarStick->maximum());  // every atom would reach every other
+    w.CheckBoxDrawLink->setChecked(true);
+    const QString refused = "More than 1,000,000 sticks would be drawn: lower the stick length";
+    EXPECT_EQ(answers.messages, std::vector<QString>{refused});
+    EXPECT_TRUE(w.CheckBoxDrawLink->isChecked());
+    EXPECT_EQ(Model().LStick.FCount, 0);
+    EXPECT_EQ(Shown(), balls);
+    w.ScrollBarKRPoint->setValue(w.ScrollBarKRPoint->value() - 1);
+    EXPECT_EQ(answers.messages.size(), 1u);
+    w.ScrollBarStick->setValue(0);
+    EXPECT_GT(Model().LStick.FCount, 0);
+    w.ScrollBarStick->setValue(w.ScrollBarStick->maximum());
+    EXPECT_EQ(answers.messages, (std::vector<QString>{refused, refused}));
 }
 
 }  // namespace

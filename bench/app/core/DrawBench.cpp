@@ -77,7 +77,7 @@ void SortDrawList(benchmark::State& state)
     const bool keyed = state.range(0) != 0;
     for (auto _ : state) {
         if (keyed) {
-            (void)BuildSortedDrawList(scene);
+            BuildSortedDrawList(scene);
         } else {
             state.PauseTiming();
             scene.LObj.SetCount(scene.LXyzView.FCount + scene.LStickView.FCount);

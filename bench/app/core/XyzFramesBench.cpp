@@ -128,7 +128,7 @@ void EveryFrameAsPng(benchmark::State& state)
             const std::string name = (file.Folder() / ("out-" + std::to_string(frame) + ".png")).string();
             if (!BmpSaveToFile(&picture, QString::fromStdString(name)))
                 std::abort();
-        });
+        }, [](int, std::exception_ptr) { std::abort(); });
     }
     pool.SetThreadLimit(threads);
     state.counters["frames"] = pipeline.FrameCount();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <random>
 
 #include "ReferenceLoops.h"
@@ -38,6 +39,25 @@ TEST(RepeatCell, SumsInDoublePrecisionAndRoundsOnce)
     ASSERT_EQ(repeated.FCount, 2);
     EXPECT_EQ(repeated.Data[1].x, static_cast<float>(double(0.1f) + 0.2));
     EXPECT_EQ(repeated.Data[1].y, static_cast<float>(0.3));
+}
+
+// A step that carries an atom past the largest float leaves that copy out; the others keep their
+// order, and an atom that was infinite in the cell already is copied as it is.
+TEST(RepeatCell, CopiesCarriedBeyondTheSingleRangeAreLeftOut)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    MList<MPoint3DN<float>> cell, repeated;
+    cell.Add(Atom(0, 0, 0));
+    cell.Add(Atom(3e38f, 0, 1));
+    cell.Add(Atom(inf, 0, 2));
+    EXPECT_EQ(RepeatCell(cell, TranslationCell{2, 2, 1e38, 3e38, 0, 0}, repeated), 2);
+    EXPECT_EQ(Coordinates(repeated), (std::vector<std::array<float, 3>>{
+                                         {0, 0, 0}, {3e38f, 0, 1}, {inf, 0, 2},             // copy (0, 0)
+                                         {0, 3e38f, 0}, {3e38f, 3e38f, 1}, {inf, 3e38f, 2},  // (0, 1)
+                                         {1e38f, 0, 0}, {inf, 0, 2},                        // (1, 0)
+                                         {1e38f, 3e38f, 0}, {inf, 3e38f, 2}}));             // (1, 1)
+    EXPECT_EQ(RepeatCell(cell, TranslationCell{2, 2, 10, 10, 0, 0}, repeated), 0);
+    EXPECT_EQ(repeated.FCount, 12);
 }
 
 TEST(RemoveNearDuplicates, KeepsTheFirstCopyOfCoincidingAtoms)

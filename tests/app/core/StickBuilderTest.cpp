@@ -164,4 +164,36 @@ TEST_F(StickBuilderTest, DenseClustersMatchThePairLoop)
     EXPECT_GT(sticksFound, joinedPairs);
 }
 
+// Sticks are counted before they are made: one more than the bound and none is made, whether
+// the grid searches or (with a radius too large for any grid) every pair is tested.
+TEST_F(StickBuilderTest, SticksPastTheBoundAreNotMade)
+{
+    MAtom* giant = new MAtom();
+    giant->Name = "G";
+    giant->Radius = giant->RadiusLink = 3e38f;
+    const int giantIndex = elements.Add(giant);
+    for (const int element : {CarbonIndex, giantIndex}) {
+        SCOPED_TRACE(element == CarbonIndex ? "grid" : "every pair");
+        points.Clear();
+        for (int i = 0; i < 10; ++i)
+            for (int j = 0; j < 10; ++j)
+                for (int k = 0; k < 10; ++k)
+                    Add(0.3f * i, 0.3f * j, 0.3f * k, element);
+        const float kMin = KFactor(100, 100);  // every atom reaches every other: 999,000 sticks
+        const std::span<const MPoint3DN<float>> all(points.Data, std::size_t(points.FCount));
+        const std::span<MAtom* const> table(elements.Data, std::size_t(elements.FCount));
+        MList<MStickAtoms> sticks;
+        const StickSearchResult made = BuildSticks(all, table, kMin, sticks, 999000);
+        EXPECT_TRUE(made.Made);
+        EXPECT_EQ(made.Refusal(), "");
+        EXPECT_EQ(sticks.FCount, 999000);
+        const StickSearchResult refused = BuildSticks(all, table, kMin, sticks, 998999);
+        EXPECT_FALSE(refused.Made);
+        EXPECT_EQ(sticks.FCount, 0);
+        EXPECT_EQ(refused.Refusal(), "More than 998,999 sticks would be drawn: lower the stick length");
+    }
+    EXPECT_EQ(StickBoundFor(10), 1000000);
+    EXPECT_EQ(StickBoundFor(1000000), 64000000);
+}
+
 }  // namespace

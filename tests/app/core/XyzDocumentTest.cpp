@@ -91,7 +91,7 @@ TEST_F(XyzDocumentTest, ABadLineAfterALongLabelIsToldByItsLine)
         const Read read = Frame(document, 1);
         EXPECT_EQ(read.outcome, XyzReadOutcome::BadAtomLine);
         EXPECT_EQ(read.message, "Error in *.xyz file in line 4");
-        EXPECT_EQ(read.elements, (std::vector<int>{CarbonIndex, FallbackIndex}));
+        EXPECT_EQ(read.elements, (std::vector<int>{CarbonIndex, CarbonIndex}));  // "Cxx..." is a label of carbon
     }
 }
 

@@ -60,7 +60,7 @@ XyzReadResult Read(const std::vector<std::string>& lines, const MListAdr<MAtom*>
         throw XyzIndexError("empty");
     const std::int64_t count = StrToInt(lines[0]);
     if (std::int64_t(lines.size()) != count + 2)
-        return {XyzReadOutcome::CountMismatch, "Error count of lines in file", 0};
+        return {XyzReadOutcome::CountMismatch, "Error count of lines in file", 0, {}};
     atoms.Clear();
     const char delimiter = Delimiter(lines);
     std::unordered_map<std::string, int> index;
@@ -72,7 +72,7 @@ XyzReadResult Read(const std::vector<std::string>& lines, const MListAdr<MAtom*>
     for (std::size_t j = 2; j < lines.size(); ++j) {
         const std::vector<std::string>& fields = splitter.Split(lines[j], delimiter);
         if (fields.size() != 4) {
-            result = {XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line " + std::to_string(j), int(j)};
+            result = {XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line " + std::to_string(j), int(j), {}};
             break;
         }
         MPoint3DN<float> atom{StrToSingle(fields[1]), StrToSingle(fields[2]), StrToSingle(fields[3]), fallback, -1};
@@ -85,7 +85,7 @@ XyzReadResult Read(const std::vector<std::string>& lines, const MListAdr<MAtom*>
             atom.N = found->second;
         if (atom.N >= elements.FCount) {
             result = {XyzReadOutcome::UnknownElement,
-                      "Unknown element \"" + symbol + "\" in *.xyz file in line " + std::to_string(j), int(j)};
+                      "Unknown element \"" + symbol + "\" in *.xyz file in line " + std::to_string(j), int(j), {}};
             break;
         }
         atoms.Add(atom);
