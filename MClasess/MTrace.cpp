@@ -104,14 +104,25 @@ std::string_view TextOrEmpty(const char* text)
     return text != nullptr ? std::string_view(text) : std::string_view();
 }
 
-// Paths inside the project are posted relative to its root, the same on every machine.
+// Paths inside the project are posted relative to its root, the same on every machine. A compiler
+// cache may hand the compiler paths relative to the build folder instead ("../../MClasess/MList.h");
+// from a build folder inside the project they climb back to its root, so the climb is dropped.
 std::string_view RelativeSourceFile(const char* sourceFile)
 {
     constexpr std::string_view root = PELMORA_SOURCE_DIR;
     std::string_view path = TextOrEmpty(sourceFile);
-    if (path.starts_with(root))
+    if (path.starts_with(root)) {
         path.remove_prefix(root.size());
-    return path;
+        return path;
+    }
+    for (;;) {
+        if (path.starts_with("../"))
+            path.remove_prefix(3);
+        else if (path.starts_with("./"))
+            path.remove_prefix(2);
+        else
+            return path;
+    }
 }
 
 // --- handshake with the viewer ------------------------------------------------------------------
