@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TraceBlockNames.h"
+#include "PrivateTraceChannel.h"
 #include "TraceTestBlocks.h"
 
 #include <QString>
@@ -55,18 +55,16 @@ class TraceChannelTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        blockName_ = UniqueBlockName("PelmoraTraceTest");
-        TraceSetBlockName(blockName_);
         TraceSetMessageHandler([this](const std::string& message) { messages_.push_back(message); });
     }
     void TearDown() override
     {
         TraceCloseChannel();
         TraceSetMessageHandler(nullptr);
-        shm_unlink(blockName_.c_str());
     }
 
-    std::string blockName_;
+    PrivateTraceChannel channel_{"PelmoraTraceTest"};
+    const std::string blockName_ = channel_.BlockName();
     std::vector<std::string> messages_;
 };
 
@@ -100,9 +98,7 @@ TEST(TraceValueTextTest, WritesNumbersPointersAndTextsInTheirForms)
 
 TEST_F(TraceChannelTest, FoldsTheTextsOfEachKindBeforeWritingThem)
 {
-    TestBlock block(blockName_);
-    InProcessViewer viewer(block);
-    TracePost(Record(TraceKindStart, "Start"));
+    InProcessViewer& viewer = channel_.OpenWithViewer();
     ASSERT_TRUE(TraceChannelOpen());
 
     struct Case {
@@ -143,9 +139,7 @@ TEST_F(TraceChannelTest, FoldsTheTextsOfEachKindBeforeWritingThem)
 
 TEST_F(TraceChannelTest, WritesEveryFieldOfARecord)
 {
-    TestBlock block(blockName_);
-    InProcessViewer viewer(block);
-    TracePost(Record(TraceKindStart, "Start"));
+    InProcessViewer& viewer = channel_.OpenWithViewer();
 
     TraceRecord record = Record(TraceKindError, "return error", {}, "MList<T>::Delete", 120);
     record.ObjectName = "LAtom";
@@ -161,14 +155,12 @@ TEST_F(TraceChannelTest, WritesEveryFieldOfARecord)
     EXPECT_EQ(taken.extra1, "???");
     EXPECT_EQ(taken.extra2, "???");
     EXPECT_EQ(taken.method, "MList<T>::Delete");
-    EXPECT_EQ(block.Block().Version().load(), TraceBlockVersion);
+    EXPECT_EQ(channel_.Block().Block().Version().load(), TraceBlockVersion);
 }
 
 TEST_F(TraceChannelTest, HelpersPostWatchesErrorsAndMarksWithTheirSourceLine)
 {
-    TestBlock block(blockName_);
-    InProcessViewer viewer(block);
-    TracePost(Record(TraceKindStart, "Start"));
+    InProcessViewer& viewer = channel_.OpenWithViewer();
 
     const int line = __LINE__ + 1;
     TraceWatch(TraceUnitText, "iA", 12, "DrawScene");
@@ -194,9 +186,7 @@ TEST_F(TraceChannelTest, HelpersPostWatchesErrorsAndMarksWithTheirSourceLine)
 
 TEST_F(TraceChannelTest, ThreadIdMinusOneBecomesThePostingThread)
 {
-    TestBlock block(blockName_);
-    InProcessViewer viewer(block);
-    TracePost(Record(TraceKindStart, "Start"));
+    InProcessViewer& viewer = channel_.OpenWithViewer();
 
     pid_t postingThread = 0;
     std::thread([&] {
@@ -217,11 +207,9 @@ TEST_F(TraceChannelTest, ThreadIdMinusOneBecomesThePostingThread)
 
 TEST_F(TraceChannelTest, TextsLongerThanASlotAreCutAndLeaveTheNextFieldIntact)
 {
-    TestBlock block(blockName_);
-    const TraceBlock& raw = block.Block();
+    const TraceBlock& raw = channel_.Block().Block();
     std::memset(raw.bytes + TraceOffsetTail, 0x5A, TraceBlockSize - TraceOffsetTail);
-    InProcessViewer viewer(block);
-    TracePost(Record(TraceKindStart, "Start"));
+    InProcessViewer& viewer = channel_.OpenWithViewer();
 
     const std::string longMethod(15'000, 'm');
     TracePost(Record(TraceKindError, std::string(12'000, 'e'), {}, longMethod.c_str()));
@@ -239,9 +227,7 @@ TEST_F(TraceChannelTest, TextsLongerThanASlotAreCutAndLeaveTheNextFieldIntact)
 
 TEST_F(TraceChannelTest, PostsFromSeveralThreadsArriveWhole)
 {
-    TestBlock block(blockName_);
-    InProcessViewer viewer(block);
-    TracePost(Record(TraceKindStart, "Start"));
+    InProcessViewer& viewer = channel_.OpenWithViewer();
 
     constexpr int kThreads = 4;
     constexpr int kPostsEach = 25;
@@ -281,8 +267,7 @@ TEST_F(TraceChannelTest, ClosedChannelDiscardsPostsAndCreatesNoBlock)
     EXPECT_FALSE(BlockExists(blockName_));
 
     // With a viewer waiting: still nothing until a start post.
-    TestBlock block(blockName_);
-    InProcessViewer viewer(block);
+    InProcessViewer& viewer = channel_.Viewer();
     TraceError(TraceUnitText, "return error", "LoadAtom");
     EXPECT_TRUE(viewer.Records().empty());
     EXPECT_TRUE(messages_.empty());
@@ -306,7 +291,7 @@ TEST_F(TraceChannelTest, StartsOnlyWhenALiveViewerIsRegistered)
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        const std::string name = UniqueBlockName("PelmoraTraceTest");
+        const std::string name = channel_.NewBlockName();
         TraceSetBlockName(name);
         std::optional<TestBlock> block;
         std::optional<InProcessViewer> viewer;
@@ -384,7 +369,7 @@ TEST_F(TraceChannelTest, EndPostClosesTheChannelOnlyOnceDelivered)
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        const std::string name = UniqueBlockName("PelmoraTraceTest");
+        const std::string name = channel_.NewBlockName();
         TraceSetBlockName(name);
         TestBlock block(name);
         std::optional<InProcessViewer> viewer;
@@ -449,14 +434,13 @@ std::string TextAt(const std::vector<std::byte>& image, std::size_t offset)
 // of the layout's constants cannot go unnoticed.
 TEST_F(TraceChannelTest, EveryFieldLiesAtItsOffsetInTheBlock)
 {
-    TestBlock block(blockName_);
+    const TestBlock& block = channel_.Block();
     EXPECT_EQ(block.Mapping().CurrentSize(), 80'044);
     // Reserved bytes that no writer may touch.
     const std::pair<std::size_t, std::size_t> reserved[] = {{17, 20}, {32, 40}, {70'041, 80'044}};
     for (const auto& [begin, end] : reserved)
         std::memset(block.Block().bytes + begin, 0x5A, end - begin);
-    InProcessViewer viewer(block);
-    TracePost(Record(TraceKindStart, "Start"));
+    InProcessViewer& viewer = channel_.OpenWithViewer();
 
     TraceRecord record = Record(TraceKindError, "return error", {}, "MList<T>::Insert", 0x01020304);
     record.Flag = 0x1A7;
@@ -509,7 +493,7 @@ TEST_F(TraceChannelTest, OpensOnlyABlockOfThisUserThatNobodyElseCanReach)
 {
     if (!std::filesystem::is_directory("/dev/shm"))
         GTEST_SKIP() << "named blocks do not live in /dev/shm here";
-    const std::string good = UniqueBlockName("PelmoraTraceTest");
+    const std::string good = channel_.NewBlockName();
     ASSERT_TRUE(MakeBlock(good, 0600, 80'044));
     struct Case {
         const char* name;
@@ -533,7 +517,7 @@ TEST_F(TraceChannelTest, OpensOnlyABlockOfThisUserThatNobodyElseCanReach)
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        const std::string name = UniqueBlockName("PelmoraTraceTest");
+        const std::string name = channel_.NewBlockName();
         ASSERT_TRUE(c.make(name));
         const std::optional<FileState> before = StateOf(ShmPath(name));
         for (const auto mode : {TraceBlockMapping::Mode::OpenExisting, TraceBlockMapping::Mode::CreateOrOpen}) {
@@ -545,17 +529,14 @@ TEST_F(TraceChannelTest, OpensOnlyABlockOfThisUserThatNobodyElseCanReach)
         TracePost(Record(TraceKindStart, "Start"));
         EXPECT_FALSE(TraceChannelOpen());
         EXPECT_EQ(StateOf(ShmPath(name)), before) << "the refused block was changed";
-        std::filesystem::remove(ShmPath(name));
     }
-    shm_unlink(good.c_str());
 }
 
 TEST_F(TraceChannelTest, RefusesABlockOfAnotherUser)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "only root can give a block to another user";
-    ASSERT_TRUE(MakeBlock(blockName_, 0600, 80'044));
-    ASSERT_EQ(chown(ShmPath(blockName_).c_str(), 65534, 65534), 0);
+    ASSERT_TRUE(MakeBlockOfAnotherUser(blockName_));
     std::string whyNot;
     EXPECT_FALSE(TraceBlockMapping::Open(blockName_, TraceBlockMapping::Mode::CreateOrOpen, &whyNot));
     EXPECT_EQ(whyNot, "owned by another user (uid 65534)");
@@ -563,10 +544,42 @@ TEST_F(TraceChannelTest, RefusesABlockOfAnotherUser)
     EXPECT_FALSE(TraceChannelOpen());
 }
 
-// Run in a child process: touching a block cut short raises SIGBUS, which would end the test.
+// Blocks left in the system's shared memory stay there until the machine restarts.
+TEST(PrivateTraceChannelTest, RemovesEveryBlockMadeUnderItsNames)
+{
+    std::vector<std::string> made;
+    {
+        PrivateTraceChannel channel("PelmoraTraceTest");
+        const std::string other = channel.NewBlockName();
+        made = {channel.BlockName(), other};
+        channel.OpenWithViewer();
+        ASSERT_TRUE(TraceChannelOpen());
+        // A child that ends without cleaning up after itself, as a death test's child does.
+        const pid_t child = fork();
+        if (child == 0) {
+            for (std::size_t i = 1; i < made.size(); ++i) {
+                if (!MakeBlock(made[i], 0600, 80'044))
+                    std::_Exit(1);
+            }
+            std::_Exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        for (const std::string& name : made)
+            ASSERT_TRUE(BlockExists(name)) << name;
+    }
+    EXPECT_FALSE(TraceChannelOpen());
+    for (const std::string& name : made)
+        EXPECT_FALSE(BlockExists(name)) << name;
+}
+
+// Run in a child process: touching a block cut short raises SIGBUS, which would end the test. The
+// child is forked, not started afresh, so its block has the fixture's name and goes with the
+// fixture, even when the child dies of the fault.
 TEST_F(TraceChannelTest, BlockCutShortClosesTheChannelWithoutTouchingIt)
 {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    GTEST_FLAG_SET(death_test_style, "fast");
     const std::string name = blockName_;
     EXPECT_EXIT(
         {

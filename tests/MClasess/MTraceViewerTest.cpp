@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TraceBlockNames.h"
+#include "PrivateTraceChannel.h"
 #include "TraceTestBlocks.h"
 
 #include <chrono>
@@ -121,18 +121,8 @@ std::vector<std::string> Fields(const std::string& line)
 
 class TraceViewerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        blockName_ = UniqueBlockName("PelmoraTraceViewerTest");
-        TraceSetBlockName(blockName_);
-    }
-    void TearDown() override
-    {
-        TraceCloseChannel();
-        shm_unlink(blockName_.c_str());
-    }
-
-    std::string blockName_;
+    PrivateTraceChannel channel_{"PelmoraTraceViewerTest"};
+    const std::string blockName_ = channel_.BlockName();
 };
 
 TEST_F(TraceViewerTest, PrintsEachPostedRecordAsOneLine)
@@ -319,7 +309,7 @@ TEST_F(TraceViewerTest, RefusesABlockItCannotTrustAndSaysWhy)
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        const std::string name = UniqueBlockName("PelmoraTraceViewerTest");
+        const std::string name = channel_.NewBlockName();
         ASSERT_TRUE(c.make(name));
         struct stat before {};
         ASSERT_EQ(lstat(ShmPath(name).c_str(), &before), 0);
@@ -331,7 +321,6 @@ TEST_F(TraceViewerTest, RefusesABlockItCannotTrustAndSaysWhy)
         ASSERT_EQ(lstat(ShmPath(name).c_str(), &after), 0) << "the refused block was removed";
         EXPECT_EQ(after.st_mode, before.st_mode);
         EXPECT_EQ(after.st_size, before.st_size);
-        std::filesystem::remove(ShmPath(name));
     }
 }
 
