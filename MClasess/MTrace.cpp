@@ -1,6 +1,6 @@
 #include "MTrace.h"
 
-#include "MTraceBlockMapping.h"
+#include "MTraceBlockName.h"
 
 #include <QString>
 
@@ -24,8 +24,8 @@ constexpr std::chrono::milliseconds kPollInterval{1};
 
 struct ChannelState {
     std::mutex lock;
-    std::string blockName = TraceDefaultBlockName;
-    std::optional<TraceBlockMapping> mapping;  // empty while the channel is closed
+    std::string blockName = TraceDefaultBlockName;  // the base name; MTraceBlockName.h resolves it
+    std::optional<TraceBlockMapping> mapping;      // empty while the channel is closed
     std::mutex handlerLock;
     TraceMessageHandler messageHandler;
 };
@@ -41,7 +41,7 @@ ChannelState& State()
 
 bool OpenChannel(ChannelState& state, TraceBlockMapping::Mode mode)
 {
-    state.mapping = TraceBlockMapping::Open(state.blockName, mode);
+    state.mapping = TraceOpenBlockForThisUser(state.blockName, mode).mapping;
     trace_detail::channelOpen.store(state.mapping.has_value(), std::memory_order_relaxed);
     return state.mapping.has_value();
 }
@@ -334,9 +334,11 @@ void TraceSetBlockName(std::string name)
     state.blockName = std::move(name);
 }
 
-const std::string& TraceBlockName()
+std::string TraceBlockName()
 {
-    return State().blockName;
+    ChannelState& state = State();
+    std::lock_guard guard(state.lock);
+    return state.blockName;
 }
 
 std::string TraceValueText(double number)

@@ -1,5 +1,6 @@
 #include "MTrace.h"
 #include "MTraceBlockMapping.h"
+#include "MTraceBlockName.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -527,21 +529,122 @@ TEST_F(TraceChannelTest, OpensOnlyABlockOfThisUserThatNobodyElseCanReach)
         }
         TraceSetBlockName(name);
         TracePost(Record(TraceKindStart, "Start"));
-        EXPECT_FALSE(TraceChannelOpen());
+        EXPECT_TRUE(TraceChannelOpen());
+        EXPECT_TRUE(BlockExists(TracePerUserBlockName(name))) << "the channel goes to this user's block beside it";
+        TraceCloseChannel();
         EXPECT_EQ(StateOf(ShmPath(name)), before) << "the refused block was changed";
     }
 }
 
-TEST_F(TraceChannelTest, RefusesABlockOfAnotherUser)
+// Another user's block under the base name, live, left behind or planted, would lock this user
+// out: the writer and the viewer of this user meet under the per-user name instead.
+TEST_F(TraceChannelTest, WriterAndViewerMeetBesideABaseNameThisUserCannotTrust)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "only root can give a block to another user";
-    ASSERT_TRUE(MakeBlockOfAnotherUser(blockName_));
-    std::string whyNot;
-    EXPECT_FALSE(TraceBlockMapping::Open(blockName_, TraceBlockMapping::Mode::CreateOrOpen, &whyNot));
-    EXPECT_EQ(whyNot, "owned by another user (uid 65534)");
-    TracePost(Record(TraceKindStart, "Start"));
-    EXPECT_FALSE(TraceChannelOpen());
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string& base)> leave;
+        bool needsRoot;
+        bool perUser;  // whether they meet under the per-user name
+        std::string baseRefusal;
+    };
+    const Case kCases[] = {
+        {"nothing under the base name", [](const std::string&) { return true; }, false, false, ""},
+        {"a block of this user", MakeGoodBlock, false, false, ""},
+        {"another user's block", MakeBlockOfAnotherUser, true, true, "owned by another user (uid 65534)"},
+        {"a block open to everybody", [](const std::string& b) { return MakeBlock(b, 0666, 80'044); }, false, true,
+         "open to other users (mode 0666)"},
+        // A viewer of this user went there while another user held the base name, free again now.
+        {"this user's block under the per-user name",
+         [](const std::string& b) { return MakeGoodBlock(TracePerUserBlockName(b)); }, false, true, ""},
+        // Planted there, it must not take this user's tracing away from the base name.
+        {"another user's block under the per-user name",
+         [](const std::string& b) { return MakeBlockOfAnotherUser(TracePerUserBlockName(b)); }, true, false, ""},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && geteuid() != 0) {
+            std::printf("skipped without root, which alone can give a block to another user: %s\n", c.name);
+            continue;
+        }
+        const std::string base = channel_.NewBlockName();
+        ASSERT_TRUE(c.leave(base));
+        const std::string meetingPlace = c.perUser ? TracePerUserBlockName(base) : base;
+        const TraceBlockChoice choice = TraceChooseBlock(base);
+        EXPECT_EQ(choice.name, meetingPlace);
+        EXPECT_EQ(choice.baseRefusal, c.baseRefusal);
+        EXPECT_EQ(TraceBlockNameForThisUser(base), meetingPlace);
+        if (!c.baseRefusal.empty()) {
+            std::string whyNot;
+            EXPECT_FALSE(TraceBlockMapping::Open(base, TraceBlockMapping::Mode::CreateOrOpen, &whyNot));
+            EXPECT_EQ(whyNot, c.baseRefusal);
+        }
+
+        TestBlock block(meetingPlace);
+        InProcessViewer viewer(block);
+        TraceSetBlockName(base);
+        EXPECT_TRUE(TraceStartIfViewerRunning());
+        TraceError("LAtom", "return error", "MListSimple<T>::SetCount");
+        TracePost(Record(TraceKindEnd, "End"));
+        EXPECT_FALSE(TraceChannelOpen());
+        const std::vector<TakenRecord> records = viewer.Records();
+        ASSERT_EQ(records.size(), 3u);
+        EXPECT_EQ(records[1].expression, "return error");
+        EXPECT_EQ(records[2].kind, TraceKindEnd);
+    }
+}
+
+// Another user may take the base name between the look that chose it and the opening: the
+// opening refuses the block that appeared there and goes where a second look sends it, as the
+// viewer of this user does.
+TEST_F(TraceChannelTest, ABaseNameTakenAfterTheLookSendsTheOpeningToThePerUserName)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> take;
+        bool needsRoot;
+        std::string refusal;
+    };
+    const Case kCases[] = {
+        {"by another user's block", MakeBlockOfAnotherUser, true, "owned by another user (uid 65534)"},
+        {"by a block open to everybody", [](const std::string& n) { return MakeBlock(n, 0666, 80'044); }, false,
+         "open to other users (mode 0666)"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && geteuid() != 0) {
+            std::printf("skipped without root, which alone can give a block to another user: %s\n", c.name);
+            continue;
+        }
+        const std::string base = channel_.NewBlockName();
+        int looks = 0;
+        const auto lookThenLoseTheBaseName = [&] {
+            TraceBlockChoice choice = TraceChooseBlock(base);
+            if (++looks == 1) {
+                EXPECT_TRUE(c.take(base));
+            }
+            return choice;
+        };
+        const TraceBlockOpening opening =
+            TraceOpenChosenBlock(lookThenLoseTheBaseName, TraceBlockMapping::Mode::CreateOrOpen);
+        EXPECT_EQ(looks, 2);
+        EXPECT_TRUE(opening.mapping) << opening.whyNot;
+        EXPECT_EQ(opening.choice.name, TracePerUserBlockName(base));
+        EXPECT_EQ(opening.choice.baseRefusal, c.refusal);
+        EXPECT_EQ(TraceBlockNameForThisUser(base), opening.choice.name) << "the viewer would open another block";
+    }
+}
+
+TEST_F(TraceChannelTest, NamesThatKeepChangingCostTwoOpeningsAtMost)
+{
+    int looks = 0;
+    const auto everLookingElsewhere = [&] {
+        ++looks;
+        return TraceBlockChoice{channel_.NewBlockName(), {}};
+    };
+    const TraceBlockOpening opening = TraceOpenChosenBlock(everLookingElsewhere, TraceBlockMapping::Mode::OpenExisting);
+    EXPECT_FALSE(opening.mapping);
+    EXPECT_EQ(opening.whyNot, "missing");
+    EXPECT_EQ(looks, 2);
 }
 
 // Blocks left in the system's shared memory stay there until the machine restarts.
@@ -551,7 +654,7 @@ TEST(PrivateTraceChannelTest, RemovesEveryBlockMadeUnderItsNames)
     {
         PrivateTraceChannel channel("PelmoraTraceTest");
         const std::string other = channel.NewBlockName();
-        made = {channel.BlockName(), other};
+        made = {channel.BlockName(), TracePerUserBlockName(channel.BlockName()), other, TracePerUserBlockName(other)};
         channel.OpenWithViewer();
         ASSERT_TRUE(TraceChannelOpen());
         // A child that ends without cleaning up after itself, as a death test's child does.

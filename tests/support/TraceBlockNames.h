@@ -4,7 +4,11 @@
 // Names of trace blocks for tests. A test uses blocks of its own, so it never disturbs a trace
 // viewer that runs on the machine, nor another test that ctest runs beside it. Whatever was made
 // under the names a TraceTestBlockNames handed out is removed when it ends, whoever made it (the
-// test, the channel, a viewer process or a child the test started).
+// test, the channel, a viewer process or a child the test started), and so is whatever was made
+// under their per-user names, where the channel and the viewer go while another user holds a
+// name (MTraceBlockName.h).
+
+#include "MTraceBlockName.h"
 
 #include <atomic>
 #include <filesystem>
@@ -51,8 +55,10 @@ public:
     // Also for a test that checks what it leaves behind.
     void RemoveAll() const
     {
-        for (const std::string& name : names_)
+        for (const std::string& name : names_) {
             Remove(name);
+            Remove(TracePerUserBlockName(name));
+        }
     }
 
 private:
