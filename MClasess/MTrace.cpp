@@ -1,6 +1,6 @@
 #include "MTrace.h"
 
-#include "MTraceBlockMapping.h"
+#include "MTraceBlockName.h"
 
 #include <QString>
 
@@ -24,8 +24,8 @@ constexpr std::chrono::milliseconds kPollInterval{1};
 
 struct ChannelState {
     std::mutex lock;
-    std::string blockName = TraceDefaultBlockName;
-    std::optional<TraceBlockMapping> mapping;  // empty while the channel is closed
+    std::string blockName = TraceDefaultBlockName;  // the base name; MTraceBlockName.h resolves it
+    std::optional<TraceBlockMapping> mapping;      // empty while the channel is closed
     std::mutex handlerLock;
     TraceMessageHandler messageHandler;
 };
@@ -41,7 +41,7 @@ ChannelState& State()
 
 bool OpenChannel(ChannelState& state, TraceBlockMapping::Mode mode)
 {
-    state.mapping = TraceBlockMapping::Open(state.blockName, mode);
+    state.mapping = TraceOpenBlockForThisUser(state.blockName, mode).mapping;
     trace_detail::channelOpen.store(state.mapping.has_value(), std::memory_order_relaxed);
     return state.mapping.has_value();
 }
@@ -104,14 +104,25 @@ std::string_view TextOrEmpty(const char* text)
     return text != nullptr ? std::string_view(text) : std::string_view();
 }
 
-// Paths inside the project are posted relative to its root, the same on every machine.
+// Paths inside the project are posted relative to its root, the same on every machine. A compiler
+// cache may hand the compiler paths relative to the build folder instead ("../../MClasess/MList.h");
+// from a build folder inside the project they climb back to its root, so the climb is dropped.
 std::string_view RelativeSourceFile(const char* sourceFile)
 {
     constexpr std::string_view root = PELMORA_SOURCE_DIR;
     std::string_view path = TextOrEmpty(sourceFile);
-    if (path.starts_with(root))
+    if (path.starts_with(root)) {
         path.remove_prefix(root.size());
-    return path;
+        return path;
+    }
+    for (;;) {
+        if (path.starts_with("../"))
+            path.remove_prefix(3);
+        else if (path.starts_with("./"))
+            path.remove_prefix(2);
+        else
+            return path;
+    }
 }
 
 // --- handshake with the viewer ------------------------------------------------------------------
@@ -323,9 +334,11 @@ void TraceSetBlockName(std::string name)
     state.blockName = std::move(name);
 }
 
-const std::string& TraceBlockName()
+std::string TraceBlockName()
 {
-    return State().blockName;
+    ChannelState& state = State();
+    std::lock_guard guard(state.lock);
+    return state.blockName;
 }
 
 std::string TraceValueText(double number)

@@ -17,8 +17,9 @@
 //     gone, since a slow viewer will still take and release the record;
 //   - a block that was cut short under the mapping closes the channel without being touched.
 // A new start post (or TraceStartIfViewerRunning) opens the channel again. The channel opens
-// only a block this user may trust (MTraceBlockMapping.h); the block's layout and the
-// handshake with the viewer are in MTraceBlock.h.
+// the block the viewer of this user opens too (MTraceBlockName.h), and only one this user may
+// trust (MTraceBlockMapping.h); the block's layout and the handshake with the viewer are in
+// MTraceBlock.h.
 
 #include <atomic>
 #include <chrono>
@@ -108,10 +109,11 @@ bool TraceStartIfViewerRunning() noexcept;
 using TraceMessageHandler = std::function<void(const std::string& message)>;
 void TraceSetMessageHandler(TraceMessageHandler handler);
 
-// The shared block's name, "/MyTraceFileV2" unless changed. Tests use a block of their own;
-// change it only while the channel is closed.
+// The base name of the shared block, "/MyTraceFileV2" unless changed; the channel opens the block
+// TraceBlockNameForThisUser gives for it, which is "BASE-UID" while another user holds the base
+// name. Tests use a base name of their own; change it only while the channel is closed.
 void TraceSetBlockName(std::string name);
-const std::string& TraceBlockName();
+std::string TraceBlockName();
 
 // Value texts of the three forms: 5-Float, 0x0000ABCD-Void*, 'C' -String.
 std::string TraceValueText(double number);

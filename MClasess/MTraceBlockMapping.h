@@ -32,6 +32,7 @@
 class TraceBlockMapping {
 public:
     enum class Mode { OpenExisting, CreateOrOpen };
+    enum class Presence { Missing, Trusted, Refused };
 
     // Null when the block cannot be opened or mapped, or is not one this user may trust (see
     // above); with Mode::OpenExisting a missing block is never created. whyNot, when given,
@@ -40,9 +41,6 @@ public:
     {
         std::string ignored;
         std::string& reason = whyNot != nullptr ? *whyNot : ignored;
-        // Never through a link another user may have put in the name's place; never waiting on a
-        // FIFO put there.
-        constexpr int kFlags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
         bool created = false;
         int fd = -1;
         if (mode == Mode::CreateOrOpen) {
@@ -67,6 +65,25 @@ public:
                 shm_unlink(name.c_str());
         }
         return mapping;
+    }
+
+    // Whether a block is under the name, and whether Open would trust it, without mapping or
+    // changing it; whyNot receives the reason of a refusal as with Open.
+    static Presence Look(const std::string& name, std::string* whyNot = nullptr)
+    {
+        const int fd = shm_open(name.c_str(), kFlags, 0);
+        if (fd < 0) {
+            const int error = errno;
+            if (error == ENOENT)
+                return Presence::Missing;
+            if (whyNot != nullptr)
+                *whyNot = OpenFailure(error, name);
+            return Presence::Refused;
+        }
+        std::string ignored;
+        const bool trusted = Trustworthy(fd, whyNot != nullptr ? *whyNot : ignored);
+        close(fd);
+        return trusted ? Presence::Trusted : Presence::Refused;
     }
 
     TraceBlockMapping(TraceBlockMapping&& other) noexcept
@@ -115,6 +132,10 @@ public:
     }
 
 private:
+    // Never through a link another user may have put in the name's place; never waiting on a FIFO
+    // put there.
+    static constexpr int kFlags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+
     TraceBlockMapping(std::byte* bytes, int fd, bool created) : block_{bytes}, fd_(fd), created_(created) {}
 
     static std::string ErrorText(int error) { return std::error_code(error, std::generic_category()).message(); }

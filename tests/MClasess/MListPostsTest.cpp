@@ -13,13 +13,11 @@
 #include <gtest/gtest.h>
 
 #include "CountedObject.h"
+#include "PrivateTraceChannel.h"
 #include "TempDir.h"
-#include "TraceBlockNames.h"
-#include "TraceTestBlocks.h"
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,28 +67,16 @@ class ListPostsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        blockName_ = UniqueBlockName("PelmoraListPostsTest");
-        TraceSetBlockName(blockName_);
-        block_.emplace(blockName_);
-        viewer_.emplace(*block_);
-        TraceRecord start;
-        start.Kind = TraceKindStart;
-        TracePost(std::move(start));
+        channel_.OpenWithViewer();
         ASSERT_TRUE(TraceChannelOpen());
-    }
-    void TearDown() override
-    {
-        TraceCloseChannel();
-        viewer_.reset();
-        block_.reset();
     }
 
     // The posts the operation makes, in order.
     std::vector<std::string> PostsOf(const std::function<void()>& operation)
     {
-        const std::size_t before = viewer_->Records().size();
+        const std::size_t before = channel_.Viewer().Records().size();
         operation();
-        const std::vector<TakenRecord> records = viewer_->Records();
+        const std::vector<TakenRecord> records = channel_.Viewer().Records();
         std::vector<std::string> lines;
         for (std::size_t i = before; i < records.size(); ++i)
             lines.push_back(PostLine(records[i]));
@@ -110,9 +96,7 @@ protected:
         }
     }
 
-    std::string blockName_;
-    std::optional<TestBlock> block_;
-    std::optional<InProcessViewer> viewer_;
+    PrivateTraceChannel channel_{"PelmoraListPostsTest"};
 };
 
 std::string Post(const std::string& expression, const std::string& method)
@@ -305,7 +289,7 @@ TEST_F(ListPostsTest, PostsCarryTheFieldsOfAnErrorReport)
     list.FName = kName;
     const std::vector<std::string> posts = PostsOf([&] { list.Exchange(0, 1); });
     ASSERT_EQ(1u, posts.size());
-    const TakenRecord record = viewer_->Records().back();
+    const TakenRecord record = channel_.Viewer().Records().back();
     EXPECT_EQ(TraceKindError, record.kind);
     EXPECT_EQ(0, record.flag);
     EXPECT_EQ("???", record.componentName);

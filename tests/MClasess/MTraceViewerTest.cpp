@@ -2,13 +2,15 @@
 
 #include "MTrace.h"
 #include "MTraceBlockMapping.h"
+#include "MTraceBlockName.h"
 
 #include <gtest/gtest.h>
 
-#include "TraceBlockNames.h"
+#include "PrivateTraceChannel.h"
 #include "TraceTestBlocks.h"
 
 #include <chrono>
+#include <cstdio>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -121,18 +123,8 @@ std::vector<std::string> Fields(const std::string& line)
 
 class TraceViewerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        blockName_ = UniqueBlockName("PelmoraTraceViewerTest");
-        TraceSetBlockName(blockName_);
-    }
-    void TearDown() override
-    {
-        TraceCloseChannel();
-        shm_unlink(blockName_.c_str());
-    }
-
-    std::string blockName_;
+    PrivateTraceChannel channel_{"PelmoraTraceViewerTest"};
+    const std::string blockName_ = channel_.BlockName();
 };
 
 TEST_F(TraceViewerTest, PrintsEachPostedRecordAsOneLine)
@@ -299,6 +291,55 @@ TEST_F(TraceViewerTest, TakesOverARegistrationWhoseViewerHasGone)
     EXPECT_EQ(Fields(viewer.ReadLine().value_or("")).size(), 7u);
 }
 
+// Another user's block under the base name would lock this user out: the viewer says so and
+// listens on the per-user name, and the traced programs of this user find it there.
+TEST_F(TraceViewerTest, ListensBesideABaseNameThisUserCannotTrustAndWritersFindIt)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> leave;
+        bool needsRoot;
+        std::string baseRefusal;  // empty: the viewer listens on the base name
+    };
+    const Case kCases[] = {
+        {"nothing under the base name", [](const std::string&) { return true; }, false, ""},
+        {"another user's block", MakeBlockOfAnotherUser, true, "owned by another user (uid 65534)"},
+        {"a block open to everybody", [](const std::string& n) { return MakeBlock(n, 0666, 80'044); }, false,
+         "open to other users (mode 0666)"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && geteuid() != 0) {
+            std::printf("skipped without root, which alone can give a block to another user: %s\n", c.name);
+            continue;
+        }
+        const std::string base = channel_.NewBlockName();
+        ASSERT_TRUE(c.leave(base));
+        TraceSetBlockName(base);
+        const std::string perUser = TracePerUserBlockName(base);
+        const std::string meetingPlace = c.baseRefusal.empty() ? base : perUser;
+
+        ViewerProcess viewer(base);
+        if (!c.baseRefusal.empty()) {
+            EXPECT_EQ(viewer.ReadLine(),
+                      "pelmora-trace: the block " + base + " is " + c.baseRefusal + "; using " + perUser);
+        }
+        ASSERT_EQ(viewer.ReadLine(), "pelmora-trace: listening on " + meetingPlace);
+        ASSERT_TRUE(TraceStartIfViewerRunning());
+        EXPECT_EQ(Fields(viewer.ReadLine().value_or("")).size(), 7u);
+        TraceError("LAtom", "return error", "MListSimple<T>::SetCount");
+        const std::vector<std::string> error = Fields(viewer.ReadLine().value_or(""));
+        ASSERT_EQ(error.size(), 7u);
+        EXPECT_EQ(error[6], "return error");
+        TraceCloseChannel();
+
+        EXPECT_TRUE(ExitedWith(viewer.Stop(SIGTERM), 0));
+        EXPECT_FALSE(BlockExists(meetingPlace)) << "the viewer removes the block it made";
+        EXPECT_EQ(BlockExists(base), !c.baseRefusal.empty()) << "the block it refused stays";
+    }
+}
+
+// With the per-user name refused as well the viewer has nowhere to go.
 TEST_F(TraceViewerTest, RefusesABlockItCannotTrustAndSaysWhy)
 {
     if (!std::filesystem::is_directory("/dev/shm"))
@@ -319,19 +360,26 @@ TEST_F(TraceViewerTest, RefusesABlockItCannotTrustAndSaysWhy)
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        const std::string name = UniqueBlockName("PelmoraTraceViewerTest");
-        ASSERT_TRUE(c.make(name));
-        struct stat before {};
-        ASSERT_EQ(lstat(ShmPath(name).c_str(), &before), 0);
+        const std::string name = channel_.NewBlockName();
+        const std::string perUser = TracePerUserBlockName(name);
+        const std::string refused[] = {name, perUser};
+        struct stat before[2] {};
+        for (std::size_t i = 0; i < 2; ++i) {
+            ASSERT_TRUE(c.make(refused[i]));
+            ASSERT_EQ(lstat(ShmPath(refused[i]).c_str(), &before[i]), 0);
+        }
 
         ViewerProcess viewer(name);
-        EXPECT_EQ(viewer.ReadLine(), "pelmora-trace: cannot use the shared block " + name + ": it is " + c.reason);
+        EXPECT_EQ(viewer.ReadLine(), "pelmora-trace: the block " + name + " is " + c.reason + "; using " + perUser);
+        EXPECT_EQ(viewer.ReadLine(), "pelmora-trace: cannot use the shared block " + perUser + ": it is " + c.reason);
         EXPECT_TRUE(ExitedWith(viewer.Stop(0), 1));
-        struct stat after {};
-        ASSERT_EQ(lstat(ShmPath(name).c_str(), &after), 0) << "the refused block was removed";
-        EXPECT_EQ(after.st_mode, before.st_mode);
-        EXPECT_EQ(after.st_size, before.st_size);
-        std::filesystem::remove(ShmPath(name));
+        for (std::size_t i = 0; i < 2; ++i) {
+            SCOPED_TRACE(refused[i]);
+            struct stat after {};
+            ASSERT_EQ(lstat(ShmPath(refused[i]).c_str(), &after), 0) << "the refused block was removed";
+            EXPECT_EQ(after.st_mode, before[i].st_mode);
+            EXPECT_EQ(after.st_size, before[i].st_size);
+        }
     }
 }
 

@@ -3,11 +3,15 @@
 //   kind  flag  thread  source:line  object  method  expression
 // Stop it with Ctrl+C or SIGTERM; it unregisters, and removes the block if it made it.
 //
+// The block is the one the traced programs of this user open as well (MTraceBlockName.h): the
+// base name, or BASE-UID while another user's block holds the base name. The viewer says which
+// one it listens on, and why it passed the base name over.
+//
 // It holds the viewer lock while it runs, takes over a registration whose viewer has gone,
 // frees a claim that a killed writer left behind, refuses a block it cannot trust, and ends
 // with a message, not with SIGBUS, when the block is cut short under it.
 
-#include "MTraceBlockMapping.h"
+#include "MTraceBlockName.h"
 
 #include <cerrno>
 #include <chrono>
@@ -56,10 +60,13 @@ extern "C" void OnBusError(int signal)
 }
 
 struct Options {
-    std::string blockName = TraceDefaultBlockName;
+    std::string baseName = TraceDefaultBlockName;
 };
 
-constexpr const char* kUsage = "usage: pelmora-trace [--block /NAME]\n";
+constexpr const char* kUsage =
+    "usage: pelmora-trace [--block /NAME]\n"
+    "  --block /NAME  the base name of the trace block (default /MyTraceFileV2); while another\n"
+    "                 user's block holds it, the block of this user is /NAME-UID\n";
 
 void PrintError(std::string_view message)
 {
@@ -79,7 +86,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, int& exitCode)
         }
         // Shared-memory names are one path component with a leading slash.
         if (argument == "--block" && i + 1 < argc && argv[i + 1][0] == '/') {
-            options.blockName = argv[++i];
+            options.baseName = argv[++i];
             continue;
         }
         std::fputs(kUsage, stderr);
@@ -290,15 +297,17 @@ int main(int argc, char** argv)
         return exitCode;
     InstallSignalHandlers();
 
-    std::string whyNot;
-    std::optional<TraceBlockMapping> mapping =
-        TraceBlockMapping::Open(options->blockName, TraceBlockMapping::Mode::CreateOrOpen, &whyNot);
-    if (!mapping) {
-        PrintError("cannot use the shared block " + options->blockName + ": it is " + whyNot);
+    const TraceBlockOpening opening =
+        TraceOpenBlockForThisUser(options->baseName, TraceBlockMapping::Mode::CreateOrOpen);
+    const std::string& blockName = opening.choice.name;
+    if (!opening.choice.baseRefusal.empty())
+        PrintError("the block " + options->baseName + " is " + opening.choice.baseRefusal + "; using " + blockName);
+    if (!opening.mapping) {
+        PrintError("cannot use the shared block " + blockName + ": it is " + opening.whyNot);
         return kExitFailed;
     }
-    exitCode = Serve(*mapping, options->blockName);
-    if (mapping->Created())
-        shm_unlink(options->blockName.c_str());
+    exitCode = Serve(*opening.mapping, blockName);
+    if (opening.mapping->Created())
+        shm_unlink(blockName.c_str());
     return exitCode;
 }

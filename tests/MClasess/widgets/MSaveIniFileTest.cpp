@@ -6,9 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "../TraceTestBlocks.h"
+#include "PrivateTraceChannel.h"
 #include "TempDir.h"
-#include "TraceBlockNames.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -205,30 +204,16 @@ class MSaveIniReportTest : public MSaveIniFileTest {
 protected:
     void SetUp() override
     {
-        blockName_ = UniqueBlockName("PelmoraSaveIniTest");
-        TraceSetBlockName(blockName_);
-        block_.emplace(blockName_);
-        viewer_.emplace(*block_);
-        TraceRecord start;
-        start.Kind = TraceKindStart;
-        TracePost(std::move(start));
+        channel_.OpenWithViewer();
         ASSERT_TRUE(TraceChannelOpen());
         TakePosts();  // the start post
-    }
-    void TearDown() override
-    {
-        TraceRecord end;
-        end.Kind = TraceKindEnd;
-        TracePost(std::move(end));
-        viewer_.reset();
-        block_.reset();
     }
 
     // The error posts since the last call, as "expression @ method".
     std::vector<std::string> TakePosts()
     {
         std::vector<std::string> posts;
-        const std::vector<TakenRecord> records = viewer_->Records();
+        const std::vector<TakenRecord> records = channel_.Viewer().Records();
         for (std::size_t i = taken_; i < records.size(); ++i)
             if (records[i].kind == TraceKindError)
                 posts.push_back(records[i].expression + " @ " + records[i].method);
@@ -236,9 +221,7 @@ protected:
         return posts;
     }
 
-    std::string blockName_;
-    std::optional<TestBlock> block_;
-    std::optional<InProcessViewer> viewer_;
+    PrivateTraceChannel channel_{"PelmoraSaveIniTest"};
     std::size_t taken_ = 0;
 };
 
