@@ -26,8 +26,8 @@
 #include "ScenePipeline.h"
 #include "SvgWriter.h"
 #include "TextBuffer.h"
-#include "TextFile.h"
 #include "XyzReader.h"
+#include "XyzTextFile.h"
 
 namespace {
 
@@ -228,7 +228,7 @@ bool LoadElementTable(const QString& fileName, ScenePipeline& pipeline, std::vec
 std::optional<XyzReadResult> OpenXyzFile(const QString& fileName, ScenePipeline& pipeline, std::ostream& err)
 {
     try {
-        return pipeline.IndexXyz(LoadTextFile(LocalFileName(fileName)));
+        return pipeline.IndexXyz(LoadXyzTextFile(LocalFileName(fileName)));
     } catch (const TextFileError& error) {
         Report(err, error.what());
     } catch (const MConvertError& error) {

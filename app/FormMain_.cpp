@@ -33,7 +33,7 @@
 #include "MSingle.h"
 #include "MSaveIni.h"
 #include "SvgWriter.h"
-#include "TextFile.h"
+#include "XyzTextFile.h"
 
 namespace {
 
@@ -236,7 +236,7 @@ void TFormMain::OpenFile(const QString& fileName)
 {
     const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
     Guarded([&] {
-        std::string text = LoadTextFile(LocalFileName(fileName));
+        std::string text = LoadXyzTextFile(LocalFileName(fileName));
         setWindowTitle(CaptionOf(fileName));
         const XyzReadResult indexed = pipeline_.IndexXyz(std::move(text));
         if (!indexed.Rebuild()) {
