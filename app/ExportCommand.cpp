@@ -207,7 +207,7 @@ bool LoadElementTable(const QString& fileName, ScenePipeline& pipeline, std::vec
 {
     try {
         TextBuffer table;
-        table.LoadFromFile(LocalFileName(fileName));
+        table.LoadFromFile(LocalFileName(fileName), ElementTableLargestSize);
         lines = table.Lines();
         const ElementTableResult result = pipeline.LoadElementTable(lines);
         if (!result.complete) {

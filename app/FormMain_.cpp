@@ -206,7 +206,7 @@ void TFormMain::LoadAtom()
 {
     const QString path = ElementTablePath(programFolder_);
     try {
-        memo_.LoadFromFile(LocalFileName(path));
+        memo_.LoadFromFile(LocalFileName(path), ElementTableLargestSize);
         const ElementTableResult result = pipeline_.LoadElementTable(memo_.Lines());
         if (!result.complete)
             throw TFormMainStartError(result.message);
