@@ -219,7 +219,8 @@ TEST(TextBufferFiles, AFileLargerThanTheBoundIsRefusedAndOneTheSizeOfItRead)
         {"a byte more", small, 3, "Cannot read file \"" + small + "\". It is larger than 3 bytes"},
         {"kibibytes", huge, 2048, "Cannot read file \"" + huge + "\". It is larger than 2 KiB"},
         // It tells no size: the bound holds while it is read.
-        {"a file in /proc", "/proc/self/status", 100, "Cannot read file \"/proc/self/status\". It is larger than 100 bytes"},
+        {"a file in /proc", "/proc/self/status", 100,
+         "Cannot read file \"/proc/self/status\". It is larger than 100 bytes"},
         {"no bound", small, NoFileSizeLimit, ""},
     };
     for (const Case& c : cases) {
