@@ -29,8 +29,8 @@
 #include "ScenePipeline.h"
 #include "SvgWriter.h"
 #include "TextBuffer.h"
-#include "TextFile.h"
 #include "XyzReader.h"
+#include "XyzTextFile.h"
 
 namespace {
 
@@ -226,7 +226,7 @@ bool LoadElementTable(const QString& fileName, ScenePipeline& pipeline, std::vec
 {
     try {
         TextBuffer table;
-        table.LoadFromFile(LocalFileName(fileName));
+        table.LoadFromFile(LocalFileName(fileName), ElementTableLargestSize);
         lines = table.Lines();
         const ElementTableResult result = pipeline.LoadElementTable(lines);
         if (!result.complete) {
@@ -247,7 +247,7 @@ bool LoadElementTable(const QString& fileName, ScenePipeline& pipeline, std::vec
 std::optional<XyzReadResult> OpenXyzFile(const QString& fileName, ScenePipeline& pipeline, std::ostream& err)
 {
     try {
-        return pipeline.IndexXyz(LoadTextFile(LocalFileName(fileName)));
+        return pipeline.IndexXyz(LoadXyzTextFile(LocalFileName(fileName)));
     } catch (const TextFileError& error) {
         Report(err, error.what());
     } catch (const MConvertError& error) {

@@ -37,7 +37,7 @@
 #include "MSingle.h"
 #include "MSaveIni.h"
 #include "SvgWriter.h"
-#include "TextFile.h"
+#include "XyzTextFile.h"
 
 namespace {
 
@@ -222,7 +222,7 @@ void TFormMain::LoadAtom()
 {
     const QString path = ElementTablePath(programFolder_);
     try {
-        memo_.LoadFromFile(LocalFileName(path));
+        memo_.LoadFromFile(LocalFileName(path), ElementTableLargestSize);
         const ElementTableResult result = pipeline_.LoadElementTable(memo_.Lines());
         if (!result.complete)
             throw TFormMainStartError(result.message);
@@ -252,7 +252,7 @@ void TFormMain::OpenFile(const QString& fileName)
 {
     const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
     Guarded([&] {
-        std::string text = LoadTextFile(LocalFileName(fileName));
+        std::string text = LoadXyzTextFile(LocalFileName(fileName));
         setWindowTitle(CaptionOf(fileName));
         const XyzReadResult indexed = pipeline_.IndexXyz(std::move(text));
         if (!indexed.Rebuild()) {

@@ -16,6 +16,10 @@ constexpr std::size_t RequiredFields = 4;
 ElementTableResult LoadAtom(const std::vector<std::string>& lines, MListAdr<MAtom*>& elements)
 {
     elements.Clear();
+    if (lines.size() < 2) {
+        TraceError(ObjectName, std::to_string(lines.size()), Method);
+        return ElementTableResult{false, "The element table Atom.txt has no elements", -1};
+    }
     FieldSplitter splitter;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::vector<std::string>& fields = splitter.Split(lines[i], '\t');

@@ -115,7 +115,7 @@ bool IsValidUtf8(std::span<const std::uint8_t> bytes)
     return true;
 }
 
-TextEncoding DetectTextEncoding(std::span<const std::uint8_t> bytes)
+std::optional<TextEncoding> EncodingOfMark(std::span<const std::uint8_t> bytes)
 {
     if (StartsWith(bytes, {0xEF, 0xBB, 0xBF}))
         return TextEncoding::Utf8WithMark;
@@ -123,6 +123,13 @@ TextEncoding DetectTextEncoding(std::span<const std::uint8_t> bytes)
         return TextEncoding::Utf16LE;
     if (StartsWith(bytes, {0xFE, 0xFF}))
         return TextEncoding::Utf16BE;
+    return std::nullopt;
+}
+
+TextEncoding DetectTextEncoding(std::span<const std::uint8_t> bytes)
+{
+    if (const std::optional<TextEncoding> marked = EncodingOfMark(bytes))
+        return *marked;
     return IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
 }
 
@@ -168,9 +175,9 @@ void TextBuffer::LoadFromBytes(std::span<const std::uint8_t> bytes)
     encoding_ = encoding;
 }
 
-void TextBuffer::LoadFromFile(const std::string& fileName)
+void TextBuffer::LoadFromFile(const std::string& fileName, std::size_t largestSize)
 {
-    const std::string bytes = ReadRegularFile(fileName);
+    const std::string bytes = ReadRegularFile(fileName, largestSize);
     LoadFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 

@@ -11,6 +11,8 @@
 // Saving writes every line followed by CR LF, as UTF-8 without a byte-order mark.
 
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -24,14 +26,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// No bound on the size of a file that is read.
+inline constexpr std::size_t NoFileSizeLimit = std::numeric_limits<std::size_t>::max();
+
 enum class TextEncoding { Utf8, Utf8WithMark, Utf16LE, Utf16BE, Windows1252 };
 
 class TextBuffer {
 public:
-    // Replaces the content with the file's lines. Throws TextFileError when it cannot be read
-    // or is not a regular file (a device or a FIFO is refused before it is read or waited
-    // for); the content is then unchanged. The name is bytes, used as given.
-    void LoadFromFile(const std::string& fileName);
+    // Replaces the content with the file's lines. Throws TextFileError when it cannot be read,
+    // is not a regular file (a device or a FIFO is refused before it is read or waited for) or
+    // holds more than largestSize bytes (refused without reading it when its size says so); the
+    // content is then unchanged. The name is bytes, used as given.
+    void LoadFromFile(const std::string& fileName, std::size_t largestSize = NoFileSizeLimit);
     // Replaces the content with the lines of the given bytes (decoded as described above).
     void LoadFromBytes(std::span<const std::uint8_t> bytes);
     // Writes every line followed by CR LF, replacing the file only when it is completely
@@ -56,6 +62,8 @@ private:
 
 // Decoding steps, exposed for tests.
 TextEncoding DetectTextEncoding(std::span<const std::uint8_t> bytes);
+// The encoding a byte-order mark at the start of bytes selects; nothing without one.
+std::optional<TextEncoding> EncodingOfMark(std::span<const std::uint8_t> bytes);
 std::string DecodeToUtf8(std::span<const std::uint8_t> bytes, TextEncoding encoding);
 bool IsValidUtf8(std::span<const std::uint8_t> bytes);
 // Splits decoded text at CR LF, LF and CR; a final line end adds no empty line.

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <span>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +12,6 @@
 
 #include "LargeBuffers.h"
 #include "MMessageText.h"
-#include "TextBuffer.h"
 
 namespace {
 
@@ -73,23 +73,32 @@ std::size_t CheckOpenedFile(const FileDescriptor& file, const std::string& fileN
     return static_cast<std::size_t>(info.st_size);
 }
 
-// Reads until the end, which may come before or after expectedSize (files in /proc say 0); the
-// expected size is read at once, into the string that is returned. Its room is backed by large
-// pages: the first write to fresh memory costs a page fault for every small page, which for a
-// trajectory of tens of megabytes takes longer than reading it.
-std::string ReadToEnd(const FileDescriptor& file, const std::string& fileName, std::size_t expectedSize)
+constexpr std::size_t ChunkSize = std::size_t{1} << 16;
+
+std::string SizeText(std::size_t bytes)
 {
-    constexpr std::size_t ChunkSize = 1 << 16;
-    constexpr std::size_t LargestReservation = std::size_t{1} << 30;
-    std::string bytes;
-    bytes.reserve(std::min(expectedSize, LargestReservation) + 1);
-    AdviseHugePages(bytes.data(), bytes.capacity());
-    bytes.resize(bytes.capacity());
+    constexpr std::size_t KiB = 1024;
+    if (bytes % (KiB * KiB) == 0)
+        return std::to_string(bytes / (KiB * KiB)) + " MiB";
+    if (bytes % KiB == 0)
+        return std::to_string(bytes / KiB) + " KiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+[[noreturn]] void ThrowTooLarge(const std::string& fileName, std::size_t largestSize)
+{
+    ThrowFileError("read", fileName, "It is larger than " + SizeText(largestSize));
+}
+
+// Reads from the file's position (or, when given, from offset without moving the position)
+// until count bytes are in or the file has ended; returns how many came.
+std::size_t ReadInto(const FileDescriptor& file, const std::string& fileName, char* into, std::size_t count,
+                     std::optional<off_t> offset = std::nullopt)
+{
     std::size_t size = 0;
-    for (;;) {
-        if (size == bytes.size())
-            bytes.resize(size + std::max(size / 2, ChunkSize));
-        const ssize_t got = ::read(file.Get(), bytes.data() + size, bytes.size() - size);
+    while (size < count) {
+        const ssize_t got = offset ? ::pread(file.Get(), into + size, count - size, *offset + off_t(size))
+                                   : ::read(file.Get(), into + size, count - size);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -98,25 +107,135 @@ std::string ReadToEnd(const FileDescriptor& file, const std::string& fileName, s
             break;
         size += static_cast<std::size_t>(got);
     }
+    return size;
+}
+
+// Reads until the end, which may come before or after expectedSize (files in /proc say 0),
+// after the bytes already read from the file's start. The expected size is read at once, into
+// the string that is returned. Its room is backed by large pages: the first write to fresh
+// memory costs a page fault for every small page, which for a trajectory of tens of megabytes
+// takes longer than reading it.
+std::string ReadToEnd(const FileDescriptor& file, const std::string& fileName, std::size_t expectedSize,
+                      std::string_view alreadyRead, std::size_t largestSize)
+{
+    constexpr std::size_t LargestReservation = std::size_t{1} << 30;
+    std::string bytes;
+    bytes.reserve(std::max(std::min(expectedSize, LargestReservation), alreadyRead.size()) + 1);
+    AdviseHugePages(bytes.data(), bytes.capacity());
+    bytes.resize(bytes.capacity());
+    std::copy(alreadyRead.begin(), alreadyRead.end(), bytes.begin());
+    std::size_t size = alreadyRead.size();
+    for (;;) {
+        if (size == bytes.size())
+            bytes.resize(size + std::max(size / 2, ChunkSize));
+        const std::size_t got = ReadInto(file, fileName, bytes.data() + size, bytes.size() - size);
+        size += got;
+        if (size > largestSize)
+            ThrowTooLarge(fileName, largestSize);
+        if (size < bytes.size())
+            break;
+    }
     bytes.resize(size);
     return bytes;
 }
 
-}  // namespace
-
-std::string ReadRegularFile(const std::string& fileName)
+std::span<const std::uint8_t> AsBytes(std::string_view text)
 {
-    const FileDescriptor file(OpenRegularFile(fileName));
-    return ReadToEnd(file, fileName, CheckOpenedFile(file, fileName));
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-std::string LoadTextFile(const std::string& fileName)
+std::string Decoded(std::string bytes)
 {
-    std::string bytes = ReadRegularFile(fileName);
-    const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    const TextEncoding encoding = DetectTextEncoding(view);
+    const TextEncoding encoding = DetectTextEncoding(AsBytes(bytes));
     // Valid UTF-8 is kept as it was read, without a copy.
     if (encoding == TextEncoding::Utf8)
         return bytes;
-    return DecodeToUtf8(view, encoding);
+    return DecodeToUtf8(AsBytes(bytes), encoding);
+}
+
+bool IsAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// How many bytes at the end begin a UTF-8 sequence that the bytes after them may finish: a lead
+// byte followed by fewer continuation bytes than it announces. Whether the sequence is valid
+// is left to the check of the whole sequence.
+std::size_t UnfinishedUtf8Tail(std::string_view bytes)
+{
+    for (std::size_t back = 1; back <= std::min<std::size_t>(3, bytes.size()); ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue;
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+
+// Whether the whole file is valid UTF-8, given its first bytes (start) and, unless they are
+// all of it, the rest read piece by piece from where they end and dropped once looked at.
+bool WholeFileIsUtf8(const FileDescriptor& file, const std::string& fileName, std::string_view start, bool ended)
+{
+    if (ended)
+        return IsValidUtf8(AsBytes(start));
+    std::string pending(start);
+    off_t offset = off_t(start.size());
+    std::string chunk(ChunkSize, '\0');
+    for (;;) {
+        const std::size_t unfinished = UnfinishedUtf8Tail(pending);
+        if (!IsValidUtf8(AsBytes(pending).first(pending.size() - unfinished)))
+            return false;
+        pending.erase(0, pending.size() - unfinished);
+        const std::size_t got = ReadInto(file, fileName, chunk.data(), chunk.size(), offset);
+        if (got == 0)
+            return pending.empty();
+        offset += off_t(got);
+        pending.append(chunk, 0, got);
+    }
+}
+
+// The first bytes of a file decoded as the whole file will be, as far as its first line
+// needs: without a byte-order mark, a first line of ASCII reads alike in both encodings, and
+// only a line with other bytes needs to know whether the whole file is UTF-8.
+std::string DecodedStart(const FileDescriptor& file, const std::string& fileName, std::string_view start, bool ended)
+{
+    std::optional<TextEncoding> encoding = EncodingOfMark(AsBytes(start));
+    if (!encoding) {
+        const std::string_view rawLine = start.substr(0, start.find_first_of("\r\n"));
+        const bool utf8 = IsAscii(rawLine) || WholeFileIsUtf8(file, fileName, start, ended);
+        encoding = utf8 ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+    }
+    return DecodeToUtf8(AsBytes(start), *encoding);
+}
+
+}  // namespace
+
+std::string ReadRegularFile(const std::string& fileName, std::size_t largestSize)
+{
+    const FileDescriptor file(OpenRegularFile(fileName));
+    const std::size_t expectedSize = CheckOpenedFile(file, fileName);
+    if (expectedSize > largestSize)
+        ThrowTooLarge(fileName, largestSize);
+    return ReadToEnd(file, fileName, expectedSize, {}, largestSize);
+}
+
+std::string LoadTextFile(const std::string& fileName) { return Decoded(ReadRegularFile(fileName)); }
+
+std::optional<std::string> LoadTextFileIfFirstLineFits(const std::string& fileName,
+                                                       const std::function<bool(const TextFirstLine&)>& fits)
+{
+    const FileDescriptor file(OpenRegularFile(fileName));
+    const std::size_t expectedSize = CheckOpenedFile(file, fileName);
+    std::string start(FirstLineReadSize, '\0');
+    start.resize(ReadInto(file, fileName, start.data(), start.size()));
+    const bool ended = start.size() < FirstLineReadSize;
+    const std::string decoded = DecodedStart(file, fileName, start, ended);
+    if (!decoded.empty()) {
+        const std::size_t lineEnd = decoded.find_first_of("\r\n");
+        const TextFirstLine line{std::string_view(decoded).substr(0, lineEnd), lineEnd == std::string::npos && !ended};
+        if (!fits(line))
+            return std::nullopt;
+    }
+    return Decoded(ReadToEnd(file, fileName, expectedSize, start, NoFileSizeLimit));
 }

@@ -4,16 +4,44 @@
 // A text file read whole into one string, for files too large to hold as a string per line
 // (trajectories of millions of lines). It reads and decodes exactly as the text buffer does.
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "TextBuffer.h"
 
 // The file's bytes as they are: regular files only (a device or a FIFO is refused before it is
-// read or waited for). Throws TextFileError ("Cannot open file ...", "Cannot read file ...").
-std::string ReadRegularFile(const std::string& fileName);
+// read or waited for). Throws TextFileError ("Cannot open file ...", "Cannot read file ..."),
+// also for a file of more than largestSize bytes, which is refused without being read when its
+// size says so.
+std::string ReadRegularFile(const std::string& fileName, std::size_t largestSize = NoFileSizeLimit);
 
 // The file's text as the text buffer reads it: regular files only (a device or a FIFO is
 // refused before it is read or waited for), decoded to UTF-8 by its byte-order mark, taken as
 // it is when it is valid UTF-8 and from Windows-1252 otherwise. Throws TextFileError with the
 // text buffer's messages.
 std::string LoadTextFile(const std::string& fileName);
+
+// How many bytes of a file are read for its first line before the rest is read.
+inline constexpr std::size_t FirstLineReadSize = std::size_t{1} << 16;
+
+// The first line of a file's text, without its line end, decoded as the whole text is. A line
+// that goes on beyond the first FirstLineReadSize bytes of the file is given cut there: then
+// it holds at least FirstLineReadSize / 8 characters, and its last ones may be the parts of a
+// character the cut split.
+struct TextFirstLine {
+    std::string_view text;
+    bool cut = false;
+};
+
+// The text LoadTextFile gives, read only when the file's first line fits: the first line is
+// read and decoded before anything else of the file (where the decoding of that line depends on
+// whether the whole file is UTF-8, the rest is looked through for that without being kept) and
+// passed to fits. Nothing is returned when it does not fit. A file without lines is read
+// without asking. Throws TextFileError as LoadTextFile does.
+std::optional<std::string> LoadTextFileIfFirstLineFits(const std::string& fileName,
+                                                       const std::function<bool(const TextFirstLine&)>& fits);
 
 #endif

@@ -171,6 +171,9 @@ TEST(ExportCommand, RejectedInputsExitWithOneAndTheWindowsMessage)
         std::string message;  // "{dir}" stands for the folder of the files
     };
     const char* const pair = "2\n\nC 0 0 0\nC 1 0 0\n";
+    std::string largeTable = "Symbol\tRadius\tColor\tX\n";
+    while (largeTable.size() <= (std::size_t{1} << 20))
+        largeTable += "C\t0.76\t0x00909090\t1.70\n";
     const Case cases[] = {
         {"missing file", nullptr, kElementTable, "pelmora: Cannot open file \"{dir}/in.xyz\""},
         {"empty file", "", kElementTable, "pelmora: The file is empty"},
@@ -185,6 +188,11 @@ TEST(ExportCommand, RejectedInputsExitWithOneAndTheWindowsMessage)
          "pelmora: Error in file Atom.txt in line 2\n"},
         {"colour that does not convert", pair, "Symbol\tRadius\tColor\tX\nC\t0.76\tgrey\t1\n",
          "pelmora: 'grey' is not a valid integer value\n"},
+        {"element table of a header alone", pair, "Symbol\tRadius\tColor\tX\n",
+         "pelmora: The element table Atom.txt has no elements\n"},
+        {"empty element table", pair, "", "pelmora: The element table Atom.txt has no elements\n"},
+        {"element table of more than a mebibyte", pair, largeTable.c_str(),
+         "pelmora: Cannot read file \"{dir}/elements.txt\". It is larger than 1 MiB\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

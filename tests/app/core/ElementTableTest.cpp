@@ -49,6 +49,24 @@ TEST_F(ElementTableTest, ShortLineStopsReadingAndKeepsEarlierEntries)
     EXPECT_EQ(elements.Data[0]->Name, "C");
 }
 
+TEST_F(ElementTableTest, ATableWithoutElementLinesIsNotComplete)
+{
+    const std::vector<std::string> tables[] = {{}, {"Symbol\tRadius\tColor\tRadiusVdW"}};
+    for (const std::vector<std::string>& lines : tables) {
+        SCOPED_TRACE(lines.size());
+        (void)LoadAtom(SmallElementLines(), elements);
+        const ElementTableResult result = LoadAtom(lines, elements);
+        EXPECT_FALSE(result.complete);
+        EXPECT_EQ(result.message, "The element table Atom.txt has no elements");
+        EXPECT_EQ(result.line, -1);
+        EXPECT_EQ(elements.FCount, 0);
+    }
+    // An empty line after the header is an element line without fields.
+    const ElementTableResult blank = LoadAtom({"header", ""}, elements);
+    EXPECT_FALSE(blank.complete);
+    EXPECT_EQ(blank.message, "Error in file Atom.txt in line 1");
+}
+
 TEST_F(ElementTableTest, ReloadReplacesTheTable)
 {
     (void)LoadAtom(SmallElementLines(), elements);

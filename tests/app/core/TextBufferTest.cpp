@@ -8,8 +8,11 @@
 #include <fstream>
 #include <iterator>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <optional>
 
 #include "TempDir.h"
 
@@ -177,6 +180,67 @@ TEST(TextBufferFiles, SaveReplacesOnlyAWholeFileAndNeverWaitsOnAFifo)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"fifo.svg", "old.svg"}));
+}
+
+// The bytes this thread has read so far, as the system counts them; nothing where the system
+// does not tell.
+std::optional<std::uint64_t> BytesReadByThisThread()
+{
+    std::ifstream io("/proc/thread-self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return std::nullopt;
+}
+
+TEST(TextBufferFiles, AFileLargerThanTheBoundIsRefusedAndOneTheSizeOfItRead)
+{
+    TempDir dir;
+    const std::string huge = dir.File("huge.txt");  // a gigabyte that takes no room on the disk
+    {
+        const int fd = ::open(huge.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, off_t{1} << 30), 0);
+        ::close(fd);
+    }
+    const std::string small = dir.File("small.txt");
+    std::ofstream(small, std::ios::binary) << "a\nb\n";
+    struct Case {
+        const char* name;
+        std::string file;
+        std::size_t largest;
+        std::string error;  // empty: read
+    };
+    const Case cases[] = {
+        {"a gigabyte", huge, std::size_t{1} << 20, "Cannot read file \"" + huge + "\". It is larger than 1 MiB"},
+        {"a file of the largest size", small, 4, ""},
+        {"a byte more", small, 3, "Cannot read file \"" + small + "\". It is larger than 3 bytes"},
+        {"kibibytes", huge, 2048, "Cannot read file \"" + huge + "\". It is larger than 2 KiB"},
+        // It tells no size: the bound holds while it is read.
+        {"a file in /proc", "/proc/self/status", 100,
+         "Cannot read file \"/proc/self/status\". It is larger than 100 bytes"},
+        {"no bound", small, NoFileSizeLimit, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextBuffer buffer;
+        buffer.Add("kept");
+        const std::optional<std::uint64_t> before = BytesReadByThisThread();
+        try {
+            buffer.LoadFromFile(c.file, c.largest);
+            EXPECT_EQ(c.error, "");
+            EXPECT_EQ(buffer.Lines(), (std::vector<std::string>{"a", "b"}));
+        } catch (const TextFileError& error) {
+            EXPECT_EQ(error.what(), c.error);
+            EXPECT_EQ(buffer.Lines(), std::vector<std::string>{"kept"});
+        }
+        const std::optional<std::uint64_t> after = BytesReadByThisThread();
+        if (before && after) {
+            EXPECT_LT(*after - *before, 65536u);
+        }
+    }
 }
 
 }  // namespace

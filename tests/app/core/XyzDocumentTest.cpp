@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <fstream>
+#include <optional>
 
 #include "ElementFixture.h"
 #include "MFunction.h"
 #include "TempDir.h"
 #include "TextBuffer.h"
 #include "TextFile.h"
+#include "XyzTextFile.h"
 
 namespace {
 
@@ -175,6 +180,225 @@ TEST(TextFileTest, ReadsAndDecodesAsTheTextBufferDoes)
             EXPECT_EQ(std::string(error.what()), expected);
         }
     }
+}
+
+std::string Repeated(std::string_view piece, std::size_t times)
+{
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+// ASCII text as UTF-16, after its byte-order mark.
+std::string Utf16(std::string_view ascii, bool bigEndian = false)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : ascii) {
+        bytes += bigEndian ? '\0' : c;
+        bytes += bigEndian ? c : '\0';
+    }
+    return bytes;
+}
+
+// What opening a text tells: the indexer's refusal, or the frames it found.
+std::string Opened(std::string text)
+{
+    try {
+        const XyzDocument document(std::move(text));
+        if (!document.FormsFrames())
+            return document.CountMismatch().message;
+        return std::to_string(document.FrameCount()) + " frames";
+    } catch (const MConvertError& error) {
+        return error.what();
+    } catch (const XyzIndexError& error) {
+        return error.what();
+    }
+}
+
+// The bytes this thread has read so far, as the system counts them; nothing where the system
+// does not tell.
+std::optional<std::uint64_t> BytesReadByThisThread()
+{
+    std::ifstream io("/proc/thread-self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return std::nullopt;
+}
+
+std::string NotAnInteger(const std::string& quoted) { return "'" + quoted + "' is not a valid integer value"; }
+
+// A megabyte of frames after the first line: reading it would show.
+const std::string kFramesAfter = Repeated("2\nframe\nC 0 0 0\nH 1 0 0\n", 40000);
+
+TEST(XyzTextFileTest, AFirstLineThatCannotBeACountStopsTheReadWithTheMessageOfTheWholeFile)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string message;
+    };
+    const std::string zeros80 = Repeated("\\x00", 80);
+    const std::string ones80(80, '1');
+    const Case cases[] = {
+        {"zeros", std::string(100, '\0') + "\n" + kFramesAfter, NotAnInteger(zeros80 + "...")},
+        {"zeros beyond the bytes read for the first line", std::string(200000, '\0') + "\n" + kFramesAfter,
+         NotAnInteger(zeros80 + "...")},
+        {"letters", "abc\n" + kFramesAfter, NotAnInteger("abc")},
+        {"a count and a word", "3 atoms\n" + kFramesAfter, NotAnInteger("3 atoms")},
+        {"a blank after the count", "2 \n" + kFramesAfter, NotAnInteger("2 ")},
+        {"a tab before the count", "\t2\n" + kFramesAfter, NotAnInteger("\\x092")},
+        {"an empty line", "\n" + kFramesAfter, NotAnInteger("")},
+        {"ten thousand digits", std::string(10000, '1') + "\n" + kFramesAfter, NotAnInteger(ones80 + "...")},
+        {"a hundred thousand digits, cut", std::string(100000, '1') + "\n" + kFramesAfter,
+         NotAnInteger(ones80 + "...")},
+        {"a count beyond 32 bits, cut", "0x100000000" + std::string(100000, '0') + "\n" + kFramesAfter,
+         NotAnInteger("0x100000000" + std::string(69, '0') + "...")},
+        {"control characters", "\x1b]0;title\x07\x1b[2J\n" + kFramesAfter,
+         NotAnInteger("\\x1b]0;title\\x07\\x1b[2J")},
+        {"a UTF-8 mark and letters", "\xEF\xBB\xBF" "abc\r\n" + kFramesAfter, NotAnInteger("abc")},
+        {"UTF-16 letters", Utf16("abc\n" + kFramesAfter), NotAnInteger("abc")},
+        {"UTF-16 letters beyond the bytes read", Utf16(std::string(50000, 'a') + "\n" + kFramesAfter),
+         NotAnInteger(std::string(80, 'a') + "...")},
+    };
+    const std::optional<std::uint64_t> readAtStart = BytesReadByThisThread();
+    if (!readAtStart)
+        std::cout << "[ NOTE     ] /proc/thread-self/io is not there: the bytes read are not checked\n";
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = dir.File("case.xyz");
+        std::ofstream(name, std::ios::binary | std::ios::trunc) << c.bytes;
+        const std::optional<std::uint64_t> before = BytesReadByThisThread();
+        const std::string text = LoadXyzTextFile(name);
+        const std::optional<std::uint64_t> after = BytesReadByThisThread();
+        EXPECT_EQ(Opened(text), c.message);
+        EXPECT_EQ(Opened(LoadTextFile(name)), c.message);
+        if (before && after) {
+            // The first line's bytes, and the few the count of bytes read itself took.
+            EXPECT_LT(*after - *before, FirstLineReadSize + 4096);
+        }
+    }
+}
+
+// A first line that is not ASCII is never a count, but how it reads depends on whether the whole
+// file is UTF-8: the rest is looked through for that before the message is made.
+TEST(XyzTextFileTest, AFirstLineOfOtherLettersIsDecodedAsTheWholeFileIs)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string message;
+    };
+    const std::string e = "\xC3\xA9";  // é in UTF-8; "Ã©" when the file is read as Windows-1252
+    const std::string longLine = "a" + Repeated(e, 40000);  // the bytes read end in the middle of an é
+    const Case cases[] = {
+        {"UTF-8", e + "\n" + kFramesAfter, NotAnInteger(e)},
+        {"not UTF-8 far after the first line", e + "\n" + kFramesAfter + "\xFF", NotAnInteger("\xC3\x83\xC2\xA9")},
+        {"not UTF-8 in the bytes read for the first line", e + "\n\xFF" + kFramesAfter,
+         NotAnInteger("\xC3\x83\xC2\xA9")},
+        {"an é cut by the end of the bytes read", longLine + "\n" + kFramesAfter,
+         NotAnInteger("a" + Repeated(e, 79) + "...")},
+        {"an é cut by the end of the bytes read, not UTF-8 far after", longLine + "\n" + kFramesAfter + "\xFF",
+         NotAnInteger("a" + Repeated("\xC3\x83\xC2\xA9", 39) + "\xC3\x83...")},
+        {"a sequence cut short at the end of the file", std::string(100000, '\xC3'),
+         NotAnInteger(Repeated("\xC3\x83", 80) + "...")},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = dir.File("case.xyz");
+        std::ofstream(name, std::ios::binary | std::ios::trunc) << c.bytes;
+        EXPECT_EQ(Opened(LoadXyzTextFile(name)), c.message);
+        EXPECT_EQ(Opened(LoadTextFile(name)), c.message);
+    }
+}
+
+TEST(XyzTextFileTest, FilesWhoseFirstLineCouldBeACountReadWhole)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string opened;
+    };
+    const std::string frames = "40000 frames";
+    const Case cases[] = {
+        {"a count", kFramesAfter, frames},
+        {"blanks before the count", "   2\nframe\nC 0 0 0\nH 1 0 0\n" + kFramesAfter, "40001 frames"},
+        {"signs and hexadecimal counts", "+2\na\nC 0 0 0\nH 1 0 0\n0x2\nb\nC 0 0 0\nH 1 0 0\n$2\nc\nC 0 0 0\nH 1 0 0\n",
+         "3 frames"},
+        {"CR LF", "2\r\nframe\r\nC 0 0 0\r\nH 1 0 0\r\n", "1 frames"},
+        {"a UTF-8 mark", "\xEF\xBB\xBF" + kFramesAfter, frames},
+        {"UTF-16 LE", Utf16(kFramesAfter), frames},
+        {"UTF-16 BE", Utf16(kFramesAfter, true), frames},
+        {"a comment in Windows-1252", "1\n\xC5ngstr\xF6m\nC 0 0 0\n", "1 frames"},
+        {"a negative count", "-1\n" + kFramesAfter, "Error count of lines in file"},
+        {"blanks beyond the bytes read for the first line", std::string(100000, ' ') + "2\nf\nC 0 0 0\nH 1 0 0\n",
+         "1 frames"},
+        {"zeros beyond the bytes read for the first line", std::string(100000, '0') + "2\nf\nC 0 0 0\nH 1 0 0\n",
+         "1 frames"},
+        // Refused only once the whole line is read: no shorter start tells.
+        {"zeros and then a letter beyond the bytes read", std::string(100000, '0') + "x\nf\n",
+         NotAnInteger(std::string(80, '0') + "...")},
+        {"a file of a count line alone", "0", "Error count of lines in file"},
+        {"an empty file", "", "The file is empty: it has no atom count line"},
+        {"a byte-order mark alone", "\xEF\xBB\xBF", "The file is empty: it has no atom count line"},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = dir.File("case.xyz");
+        std::ofstream(name, std::ios::binary | std::ios::trunc) << c.bytes;
+        const std::string text = LoadXyzTextFile(name);
+        EXPECT_TRUE(text == LoadTextFile(name)) << "the texts differ";  // not shown: a megabyte each
+        EXPECT_EQ(Opened(text), c.opened);
+    }
+}
+
+TEST(XyzTextFileTest, ACutLineCouldBeACountWhileADigitMoreConverts)
+{
+    struct Case {
+        std::string text;
+        bool cut;
+        bool could;
+    };
+    const Case cases[] = {
+        {"3", false, true},           {" 3", false, true},          {"", false, false},
+        {" ", false, false},          {" ", true, true},            {"-", true, true},
+        {"+", true, true},            {"0x", true, true},           {"$", true, true},
+        {"x", true, true},            {"0x", false, false},         {"2147483647", true, true},
+        {"2147483648", true, false},  {"214748364", true, true},    {"-2147483648", true, true},
+        {"-2147483649", true, false}, {"0xFFFFFFFF", true, true},   {"0x100000000", true, false},
+        {"3 ", true, false},          {"+-3", true, false},         {"\xC3\xA9", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("'" + c.text + (c.cut ? "', cut" : "'"));
+        EXPECT_EQ(CouldBeCountLine(TextFirstLine{c.text, c.cut}), c.could);
+    }
+}
+
+// A gigabyte of zeros that takes no room on the disk: refused as it would be when read whole,
+// after reading no more than the bytes of its first line.
+TEST(XyzTextFileTest, AGigabyteOfZerosIsRefusedWithoutBeingRead)
+{
+    const std::optional<std::uint64_t> readAtStart = BytesReadByThisThread();
+    if (!readAtStart)
+        GTEST_SKIP() << "/proc/thread-self/io is not there to count the bytes read";
+    TempDir dir;
+    const std::string name = dir.File("zeros.xyz");
+    {
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, off_t{1} << 30), 0);
+        ::close(fd);
+    }
+    const std::string text = LoadXyzTextFile(name);
+    const std::uint64_t read = BytesReadByThisThread().value_or(0) - *readAtStart;
+    EXPECT_LT(read, FirstLineReadSize + 4096);
+    EXPECT_EQ(Opened(text), NotAnInteger(Repeated("\\x00", 80) + "..."));
 }
 
 }  // namespace
