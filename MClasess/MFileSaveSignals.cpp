@@ -52,12 +52,13 @@ void RemoveListedFiles() noexcept
     }
 }
 
-int IndexOf(int signal)
+// The handler is set for the signals of CleanupSignals only.
+const struct sigaction& PreviousActionOf(int signal)
 {
-    for (int i = 0; i < CleanupSignalCount; ++i)
-        if (CleanupSignals[i] == signal)
-            return i;
-    return -1;
+    int i = 0;
+    while (i + 1 < CleanupSignalCount && CleanupSignals[i] != signal)
+        ++i;
+    return previousActions[i];
 }
 
 // Removes the temporary files, then lets the signal do what it did before: the handler the
@@ -66,8 +67,7 @@ void RemoveTemporaryFilesAndPassOn(int signal, siginfo_t* info, void* context)
 {
     const int savedErrno = errno;
     RemoveListedFiles();
-    const int index = IndexOf(signal);
-    const struct sigaction& previous = previousActions[index < 0 ? 0 : index];
+    const struct sigaction& previous = PreviousActionOf(signal);
     if ((previous.sa_flags & SA_SIGINFO) != 0 && previous.sa_sigaction != nullptr) {
         previous.sa_sigaction(signal, info, context);
     } else if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
