@@ -1,9 +1,11 @@
 #include "MFileSave.h"
+#include "MFileSaveLeftovers.h"
+#include "MFileSaveNames.h"
+#include "MFileSaveSignals.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -18,11 +20,15 @@
 
 namespace {
 
-constexpr std::size_t MaxNameBytes = NAME_MAX;
-constexpr int RandomSuffixLength = 6;
 constexpr int MaxNameAttempts = 100;
 // Linux moves at most about 2 GB per write() call.
 constexpr std::size_t MaxBytesPerWrite = std::size_t{1} << 30;
+// Only the owner can read a temporary file that is to replace an existing one until it has
+// the old file's permission bits.
+constexpr mode_t PrivateMode = 0600;
+// A new file: the umask (or the folder's default ACL) applies, as for any new file.
+constexpr mode_t NewFileMode = 0666;
+constexpr mode_t AnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 
 std::string SystemReason(int error) { return std::system_category().message(error); }
 
@@ -49,27 +55,24 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Read-only as an editor sees it: this process may not write to the file, or the file has no
+// write bit at all (which root could write all the same). Other refusals of faccessat (a
+// read-only file system, a program being run) are left to the save, which says why it fails.
+bool IsReadOnly(const std::string& target, const struct stat& info)
+{
+    if ((info.st_mode & AnyWriteBit) == 0)
+        return true;
+    return ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES;
+}
+
 std::uint32_t RandomStart()
 {
     const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     return static_cast<std::uint32_t>(now ^ (now >> 32) ^ (static_cast<std::uint64_t>(::getpid()) << 16));
 }
 
-// A hidden name beside the target that still fits the system's limit on one name's length.
-std::string TemporaryName(const std::string& target, std::mt19937& random)
-{
-    static constexpr char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    const std::size_t slash = target.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t room = MaxNameBytes - 2 - RandomSuffixLength;
-    std::string name = target.substr(0, nameStart) + '.' + target.substr(nameStart, room) + '.';
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof Letters - 2);
-    for (int i = 0; i < RandomSuffixLength; ++i)
-        name += Letters[pick(random)];
-    return name;
-}
-
-// The temporary file: closed and removed unless it was renamed over the target.
+// The temporary file: closed and removed unless it was renamed over the target, and listed for
+// the signal handlers (MFileSaveSignals.h) while it exists.
 class TemporaryFile {
 public:
     TemporaryFile() = default;
@@ -79,27 +82,45 @@ public:
     {
         if (fd_ >= 0)
             ::close(fd_);
-        if (!name_.empty())
-            ::unlink(name_.c_str());
+        if (name_.empty())
+            return;
+        const CleanupSignalsHeld held;
+        ::unlink(name_.c_str());
+        UnlistTemporaryFile(listed_);
     }
 
-    // Creates a new file beside target; returns errno, 0 on success.
-    int Create(const std::string& target)
+    // Creates a new file beside target with the given permission bits; returns errno, 0 on
+    // success.
+    int Create(const std::string& target, mode_t mode)
     {
         // The name only needs to be unlikely to exist; O_EXCL makes sure it did not.
         thread_local std::mt19937 random{RandomStart()};
+        const CleanupSignalsHeld held;
         for (int attempt = 0; attempt < MaxNameAttempts; ++attempt) {
-            std::string name = TemporaryName(target, random);
-            // 0666: the umask applies, as for any new file.
-            fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            std::string name = TemporaryNameBeside(target, random);
+            fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             if (fd_ >= 0) {
                 name_ = std::move(name);
+                listed_ = ListTemporaryFile(name_.c_str());
                 return 0;
             }
             if (errno != EEXIST)
                 return errno;
         }
         return EEXIST;
+    }
+
+    // Gives the file the old target's owner and group where allowed, then its permission bits;
+    // returns errno, 0 on success.
+    int TakeAttributesOf(const struct stat& old) const
+    {
+        // Only a privileged process may give a file away; a user may still give it a group
+        // they belong to. Neither is a reason to keep the old content when refused.
+        if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
+            [[maybe_unused]] const int ignored = ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid);
+        }
+        // After the owner: a change of owner clears set-ID bits.
+        return ::fchmod(fd_, old.st_mode & 0777) != 0 ? errno : 0;
     }
 
     // Writes all bytes, taking short writes and interrupted calls; returns errno, 0 on success.
@@ -115,17 +136,6 @@ public:
                 return EIO;
             bytes.remove_prefix(static_cast<std::size_t>(written));
         }
-        return 0;
-    }
-
-    // Gives the file the old target's permission bits and, where allowed, its owner.
-    int TakeAttributesOf(const struct stat& old) const
-    {
-        if (::fchmod(fd_, old.st_mode & 0777) != 0)
-            return errno;
-        // Only a privileged process may give a file away; a failure here is no reason to keep
-        // the old content.
-        [[maybe_unused]] const int ignored = ::fchown(fd_, old.st_uid, old.st_gid);
         return 0;
     }
 
@@ -148,15 +158,19 @@ public:
     // Renames the file over target; returns errno, 0 on success.
     int RenameTo(const std::string& target)
     {
+        const CleanupSignalsHeld held;
         if (::rename(name_.c_str(), target.c_str()) != 0)
             return errno;
         name_.clear();
+        UnlistTemporaryFile(listed_);
+        listed_ = -1;
         return 0;
     }
 
 private:
     int fd_ = -1;
     std::string name_;
+    int listed_ = -1;
 };
 
 // Makes the rename itself last through a power failure; the content is already on the disk,
@@ -181,15 +195,18 @@ MFileSaveResult SaveFileAtomically(const std::string& fileName, std::string_view
         return Failure("create", fileName, SystemReason(errno));
     if (replacing && !S_ISREG(old.st_mode))
         return Failure("write", fileName, "It is not a regular file");
+    if (replacing && IsReadOnly(target, old))
+        return Failure("write", fileName, "It is read-only (not saved)");
     if (fileName.empty() || fileName.back() == '/')
         return Failure("create", fileName, SystemReason(fileName.empty() ? ENOENT : EISDIR));
 
+    RemoveStaleTemporaryFiles(target);
     TemporaryFile file;
-    if (const int error = file.Create(target))
+    if (const int error = file.Create(target, replacing ? PrivateMode : NewFileMode))
         return Failure("create", fileName, SystemReason(error));
-    int error = file.Write(bytes);
-    if (error == 0 && replacing)
-        error = file.TakeAttributesOf(old);
+    int error = replacing ? file.TakeAttributesOf(old) : 0;
+    if (error == 0)
+        error = file.Write(bytes);
     if (error == 0)
         error = file.SyncAndClose();
     if (error != 0)

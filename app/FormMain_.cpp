@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -481,7 +482,15 @@ void TFormMain::SpeedButton9Click(QObject*) { SetViewOfButton("SpeedButton9"); }
 
 void TFormMain::closeEvent(QCloseEvent* event)
 {
-    (void)SaveToFileIni(this, SettingsFileCode);
+    const MFileSaveResult settings = SaveToFileIniWithReason(this, SettingsFileCode);
+    if (!settings.saved) {
+        const QString text =
+            QStringLiteral("The window's state was not saved. ") + QString::fromStdString(settings.reason);
+        if (isVisible())
+            dialogs_.ShowError(this, text);
+        else
+            std::cerr << QCoreApplication::applicationName().toStdString() << ": " << text.toStdString() << '\n';
+    }
     event->accept();
 }
 

@@ -134,6 +134,9 @@ public:
     QAction* ActionQuit = nullptr;
 
 protected:
+    // Saves the window's state; when the settings file cannot be written the user is told why
+    // (in a message box, or on standard error for a window that was never shown) and the window
+    // closes all the same.
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -13,6 +13,7 @@
 #include "ExportCommand.h"
 #include "FormMain_.h"
 #include "MFileName.h"
+#include "MFileSave.h"
 #include "MTrace.h"
 
 namespace {
@@ -78,6 +79,7 @@ int main(int argc, char** argv)
     // Past a file-size limit a write then fails with "File too large" and the old file stays,
     // instead of the signal ending the program halfway through a save.
     std::signal(SIGXFSZ, SIG_IGN);
+    InstallSaveCleanupOnSignals();
     try {
         const CommandLine command = ParseCommandLine(ArgumentsFromBytes(argc, argv), {});
         if (command.action == CommandLine::Action::Window)

@@ -2,6 +2,7 @@
 #include "MIniText.h"
 #include "MFileName.h"
 #include "MFileSave.h"
+#include "MMessageText.h"
 
 #include <QFile>
 
@@ -30,18 +31,24 @@ QString OneLine(const QString& value)
 
 }  // namespace
 
-bool MIniFile::LoadFromFile(const QString& fileName)
+bool MIniFile::LoadFromFile(const QString& fileName, std::string* reason)
 {
     QFile file(fileName);
     if (!file.exists()) {
         Clear();
         return true;
     }
-    if (!file.open(QIODevice::ReadOnly))
+    const auto failed = [&] {
+        if (reason != nullptr)
+            *reason = "Cannot read file \"" + EscapedForMessage(FileNameToBytes(fileName)) + "\". "
+                + file.errorString().toStdString();
         return false;
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return failed();
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return false;
+        return failed();
     LoadFromText(DecodeIniText(bytes));
     return true;
 }
@@ -86,10 +93,12 @@ void MIniFile::AddLine(Section* section, const QString& line)
     section->entries.push_back({key, line.mid(equals + 1), true});
 }
 
-bool MIniFile::SaveToFile(const QString& fileName) const
+bool MIniFile::SaveToFile(const QString& fileName) const { return SaveToFileWithReason(fileName).saved; }
+
+MFileSaveResult MIniFile::SaveToFileWithReason(const QString& fileName) const
 {
     const QByteArray bytes = EncodeIniText(ToText());
-    return SaveFileAtomically(FileNameToBytes(fileName), std::string_view(bytes.constData(), bytes.size())).saved;
+    return SaveFileAtomically(FileNameToBytes(fileName), std::string_view(bytes.constData(), bytes.size()));
 }
 
 QString MIniFile::ToText() const

@@ -21,18 +21,25 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
 #include <vector>
+
+#include "MFileSave.h"
 
 class MIniFile {
 public:
     // Replaces the content with the file's. A missing file gives an empty ini and true; a file
-    // that exists but cannot be read gives false and leaves the content unchanged.
-    [[nodiscard]] bool LoadFromFile(const QString& fileName);
+    // that exists but cannot be read gives false and leaves the content unchanged, and when
+    // reason is given it says why, naming the file: "Cannot read file \"a.ini\". Permission denied".
+    [[nodiscard]] bool LoadFromFile(const QString& fileName, std::string* reason = nullptr);
     // Replaces the content with the lines of a text.
     void LoadFromText(const QString& text);
     // Writes the whole ini. False when the file cannot be written; the old file is then kept
     // as it was and no temporary file is left behind.
     [[nodiscard]] bool SaveToFile(const QString& fileName) const;
+    // The same, with the reason when the file is not written, as MFileSave.h words it
+    // ("Cannot write file \"a.ini\". No space left on device").
+    [[nodiscard]] MFileSaveResult SaveToFileWithReason(const QString& fileName) const;
     // The text SaveToFile writes.
     [[nodiscard]] QString ToText() const;
 

@@ -20,6 +20,7 @@
 // Failures are posted through the trace channel as "Unknown error" with the name of the
 // routine that met them, and the routine returns false.
 
+#include "MFileSave.h"
 #include "MSaveIniComponent.h"
 #include "MSaveIniFileName.h"
 
@@ -37,6 +38,13 @@ class QObject;
 [[nodiscard]] bool SaveToFileIni(std::span<QObject* const> owners, const QString& fileNameCode,
                                  const QString& sectionPrefix);
 [[nodiscard]] bool SaveToFileIni(QObject* owner, const QString& fileNameCode, const QString& sectionPrefix = {});
+// The same, with the reason when it returns false, for the user: the file's, naming it
+// ("Cannot write file \"…/pelmora.ini\". No space left on device", "Cannot read file …",
+// "Cannot create folder …"), or "Unknown error" when an owner is null or a walk fails or throws.
+[[nodiscard]] MFileSaveResult SaveToFileIniWithReason(std::span<QObject* const> owners, const QString& fileNameCode,
+                                                      const QString& sectionPrefix);
+[[nodiscard]] MFileSaveResult SaveToFileIniWithReason(QObject* owner, const QString& fileNameCode,
+                                                      const QString& sectionPrefix = {});
 
 // Restores each owner with all it owns. False, with nothing changed, when the file does not
 // exist; false also when it cannot be read or a walk fails or throws.

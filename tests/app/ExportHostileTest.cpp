@@ -1,7 +1,8 @@
 // The built program against hostile inputs and surroundings: a full disk (a file-size limit),
-// a read-only folder, FIFOs and devices where files are expected, control characters and huge
-// lines in files, names that are not UTF-8. Each case checks the message, the exit status, and
-// that the files already there are byte for byte as they were, with no temporary file left.
+// a read-only folder, read-only files, FIFOs and devices where files are expected, control
+// characters and huge lines in files, names that are not UTF-8. Each case checks the message,
+// the exit status, and that the files already there are byte for byte as they were, with no
+// temporary file left.
 //
 // The program runs as a child process started with exec, so that its arguments are the bytes
 // given and a file-size limit applies to it alone.
@@ -254,6 +255,11 @@ protected:
                                             dir.Path().string(), 0, std::chrono::seconds(60));
             ASSERT_EQ(made.status, 0) << old << ": " << made.err;
         }
+        // Read-only old files, different from what an export writes, so a replacement shows.
+        for (const char* locked : {"locked.png", "locked.bmp", "locked.gif", "locked.jpg", "locked.svg"}) {
+            WriteAll(dir.Path() / locked, "an old file nobody may write to");
+            fs::permissions(dir.Path() / locked, fs::perms(0444));
+        }
         fs::create_directory(dir.Path() / "ro");
         fs::copy_file(dir.Path() / "keep.png", dir.Path() / "ro" / "keep.png");
         fs::copy_file(dir.Path() / "keep.svg", dir.Path() / "ro" / "keep.svg");
@@ -293,6 +299,16 @@ TEST_F(ExportHostileTest, EveryFailureIsExplainedAndLeavesTheOldFilesAsTheyWere)
          NotSaved + std::string("Cannot create file \"{dir}/ro/keep.png\". {denied}\n")},
         {"read-only folder: SVG", {"--export", "{dir}/ro/keep.svg", "--elements", "elements.txt", pair}, 0, 1,
          "pelmora: Cannot create file \"{dir}/ro/keep.svg\". {denied}\n"},
+        {"read-only file: PNG", {"--export", "{dir}/locked.png", "--elements", "elements.txt", pair}, 0, 1,
+         NotSaved + std::string("Cannot write file \"{dir}/locked.png\". It is read-only (not saved)\n")},
+        {"read-only file: BMP", {"--export", "{dir}/locked.bmp", "--elements", "elements.txt", pair}, 0, 1,
+         NotSaved + std::string("Cannot write file \"{dir}/locked.bmp\". It is read-only (not saved)\n")},
+        {"read-only file: GIF", {"--export", "{dir}/locked.gif", "--elements", "elements.txt", pair}, 0, 1,
+         NotSaved + std::string("Cannot write file \"{dir}/locked.gif\". It is read-only (not saved)\n")},
+        {"read-only file: JPEG", {"--export", "{dir}/locked.jpg", "--elements", "elements.txt", pair}, 0, 1,
+         NotSaved + std::string("Cannot write file \"{dir}/locked.jpg\". It is read-only (not saved)\n")},
+        {"read-only file: SVG", {"--export", "{dir}/locked.svg", "--elements", "elements.txt", pair}, 0, 1,
+         "pelmora: Cannot write file \"{dir}/locked.svg\". It is read-only (not saved)\n"},
         {"a file where a folder is expected", {"--export", "{dir}/keep.png/x.svg", "--elements", "elements.txt", pair},
          0, 1, "pelmora: Cannot create file \"{dir}/keep.png/x.svg\". Not a directory\n"},
         {"output is a FIFO without a reader", {"--export", "{dir}/fifo.png", "--elements", "elements.txt", pair}, 0, 1,

@@ -24,13 +24,17 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <csignal>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 #include "ExportCommand.h"
 #include "FrameBmp_.h"
@@ -448,6 +452,77 @@ TEST_F(FormMainTest, ClosingSavesTheControlsAndTheNextWindowRestoresThem)
     EXPECT_EQ(w.FrameBmp1->LPoint->Data[1].y, 0.125f);
     // The restored bars drove their handlers: the labels show the restored factors.
     EXPECT_NE(w.LabelKAtomRadius->text(), " K atom radius");
+}
+
+// Writes past the given size fail with "File too large", as on a full disk, for the scope's span.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        const rlimit limit{bytes, old_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int);
+};
+
+// A settings file that cannot be written loses the window's state: the user is told why before
+// the window goes, and the old file stays as it was.
+TEST_F(FormMainTest, ASettingsFileThatCannotBeWrittenIsToldAtClose)
+{
+    const std::string old = "[Other]\nKept=1\n";
+    const std::string notSaved =
+        "The window's state was not saved. Cannot write file \"" + SettingsFile().string() + "\". ";
+    struct Case {
+        const char* name;
+        bool readOnly;
+        rlim_t fileSizeLimit;  // 0: none
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"a read-only settings file", true, 0, "It is read-only (not saved)"},
+        {"a full disk", false, old.size() + 1, "File too large"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(SettingsFile());
+        WriteText(SettingsFile(), old);
+        if (c.readOnly)
+            std::filesystem::permissions(SettingsFile(), std::filesystem::perms(0444));
+        answers.errors.clear();
+        TFormMain& w = Make();
+        w.show();
+        {
+            std::optional<FileSizeLimit> limit;
+            if (c.fileSizeLimit != 0)
+                limit.emplace(c.fileSizeLimit);
+            w.close();
+        }
+        window.reset();
+        EXPECT_EQ(answers.errors, std::vector<QString>{QString::fromStdString(notSaved + c.reason)});
+        EXPECT_EQ(ReadBytes(SettingsFile()), old);
+    }
+
+    // A window never shown has no one to show a box to: the message goes to standard error.
+    std::filesystem::permissions(SettingsFile(), std::filesystem::perms(0444));
+    answers.errors.clear();
+    TFormMain& w = Make();
+    testing::internal::CaptureStderr();
+    w.close();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(answers.errors, std::vector<QString>{});
+    EXPECT_NE(err.find(notSaved + "It is read-only (not saved)\n"), std::string::npos) << err;
+    EXPECT_EQ(ReadBytes(SettingsFile()), old);
 }
 
 // ---- Start-up failures ------------------------------------------------------------------------

@@ -217,4 +217,44 @@ TEST(MIniFileTest, AMissingFileIsEmptyAndAnUnreadableOneFailsWithoutChange)
     EXPECT_TRUE(ini.Sections().isEmpty());
 }
 
+// The reasons a caller can show: the file named as given, and the system's words.
+TEST(MIniFileTest, FailuresSayWhyAndNameTheFile)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "folder.ini");
+    MIniFile ini;
+    ini.LoadFromText(QStringLiteral("[Kept]\nK=1\n"));
+    std::string reason;
+    EXPECT_FALSE(ini.LoadFromFile(QString::fromStdString(dir.File("folder.ini")), &reason));
+    // The system's words follow the name ("file to open is a directory" in Qt 6.4).
+    const std::string named = "Cannot read file \"" + dir.File("folder.ini") + "\". ";
+    EXPECT_TRUE(reason.starts_with(named) && reason.size() > named.size()) << reason;
+
+    WriteBytes(dir.File("locked.ini"), "[Old]\n");
+    std::filesystem::permissions(dir.Path() / "locked.ini", std::filesystem::perms(0444));
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"saved", dir.File("new.ini"), ""},
+        {"a read-only file", dir.File("locked.ini"),
+         "Cannot write file \"" + dir.File("locked.ini") + "\". It is read-only (not saved)"},
+        {"a missing folder", dir.File("missing/new.ini"),
+         "Cannot create file \"" + dir.File("missing/new.ini") + "\". No such file or directory"},
+        {"a folder", dir.File("folder.ini"),
+         "Cannot write file \"" + dir.File("folder.ini") + "\". It is not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const MFileSaveResult result = ini.SaveToFileWithReason(QString::fromStdString(c.file));
+        EXPECT_EQ(result.saved, c.reason.empty());
+        EXPECT_EQ(result.reason, c.reason);
+        EXPECT_EQ(ini.SaveToFile(QString::fromStdString(c.file)), c.reason.empty());
+    }
+    EXPECT_EQ(ReadBytes(dir.File("locked.ini")), QByteArray("[Old]\n"));
+    EXPECT_EQ(ReadBytes(dir.File("new.ini")), QByteArray("[Kept]\nK=1\n\n"));
+}
+
 }  // namespace
