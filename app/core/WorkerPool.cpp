@@ -46,11 +46,17 @@ void WorkerPool::Run(std::int64_t parts, const std::function<void(std::int64_t)>
     if (parts <= 0)
         return;
     if (insidePart || limit_ == 1 || parts == 1) {
-        for (std::int64_t index = 0; index < parts; ++index)
-            part(index);
+        RunOnCallingThread(parts, part);
         return;
     }
     std::unique_lock lock(mutex_);
+    if (job_ != nullptr) {
+        // The helpers work for another caller. Waiting for them could wait forever, when that
+        // caller's job waits for this thread; so this job runs on this thread alone.
+        lock.unlock();
+        RunOnCallingThread(parts, part);
+        return;
+    }
     job_ = &part;
     parts_ = parts;
     nextPart_ = 0;
@@ -68,6 +74,12 @@ void WorkerPool::Run(std::int64_t parts, const std::function<void(std::int64_t)>
     job_ = nullptr;
     if (failure_)
         std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void WorkerPool::RunOnCallingThread(std::int64_t parts, const std::function<void(std::int64_t)>& part)
+{
+    for (std::int64_t index = 0; index < parts; ++index)
+        part(index);
 }
 
 void WorkerPool::RunParts()

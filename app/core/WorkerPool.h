@@ -2,7 +2,8 @@
 #define PELMORA_APP_CORE_WORKERPOOL_H
 
 // Runs the parts of one job on every core: the calling thread and helper threads that are
-// started once and then wait for work.
+// started once and then wait for work. The helpers work for one job at a time; a job that comes
+// from another thread meanwhile runs on that thread alone.
 //
 // The thread that owns the model calls Run and is blocked until every part is done, so the model
 // never has a second owner: a part reads what the job shares and writes only what is its own
@@ -36,10 +37,12 @@ public:
 
     // Calls part(index) for index = 0 .. parts - 1 and returns when all have returned. A part
     // that throws has the first exception rethrown here, after the other parts ended. A Run from
-    // inside a part runs its parts on the calling thread.
+    // inside a part runs its parts on the calling thread, and so does a Run from another thread
+    // while the helpers work for a job: any thread may call Run, and none waits for another's job.
     void Run(std::int64_t parts, const std::function<void(std::int64_t)>& part);
 
 private:
+    static void RunOnCallingThread(std::int64_t parts, const std::function<void(std::int64_t)>& part);
     void HelperLoop(int helper);
     void RunParts();
 

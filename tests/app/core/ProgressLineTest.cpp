@@ -2,18 +2,52 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <ostream>
 #include <sstream>
+#include <streambuf>
+#include <string>
 #include <thread>
 
 namespace {
 
 using namespace std::chrono_literals;
 
+// The text written to a stream, which the test reads while the progress line's thread writes.
+class SharedText : public std::streambuf {
+public:
+    std::string Text() const
+    {
+        const std::lock_guard lock(mutex_);
+        return text_;
+    }
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return traits_type::not_eof(c);
+        const std::lock_guard lock(mutex_);
+        text_.push_back(traits_type::to_char_type(c));
+        return c;
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override
+    {
+        const std::lock_guard lock(mutex_);
+        text_.append(text, static_cast<std::size_t>(count));
+        return count;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::string text_;
+};
+
 // Waits (at most ten seconds) until the text holds what.
-bool Shows(const std::ostringstream& text, const std::string& what)
+bool Shows(const SharedText& text, const std::string& what)
 {
     for (int wait = 0; wait < 1000; ++wait) {
-        if (text.str().find(what) != std::string::npos)
+        if (text.Text().find(what) != std::string::npos)
             return true;
         std::this_thread::sleep_for(10ms);
     }
@@ -22,16 +56,17 @@ bool Shows(const std::ostringstream& text, const std::string& what)
 
 TEST(ProgressLine, AfterTheQuietTimeTheStepIsWrittenOverTheLineAndErasedAtTheEnd)
 {
-    std::ostringstream out;
+    SharedText shared;
+    std::ostream out(&shared);
     {
         ProgressLine progress(out, true, 0ms, 5ms);
         progress.Reporter()("sticks");
-        ASSERT_TRUE(Shows(out, "pelmora: sticks... "));
+        ASSERT_TRUE(Shows(shared, "pelmora: sticks... "));
         progress.Step("drawing");
-        ASSERT_TRUE(Shows(out, "pelmora: drawing... "));
+        ASSERT_TRUE(Shows(shared, "pelmora: drawing... "));
         ProgressLine::EraseShown();
     }
-    const std::string text = out.str();
+    const std::string text = shared.Text();
     EXPECT_EQ(text.rfind("\r\x1b[K"), text.size() - 4);  // the run ends on an empty line
     EXPECT_EQ(text.find('\n'), std::string::npos);
     EXPECT_NE(text.find(" s\r\x1b[K"), std::string::npos);  // erased before a message

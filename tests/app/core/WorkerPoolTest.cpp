@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
 #include <stdexcept>
 #include <vector>
 
@@ -45,6 +49,52 @@ TEST(WorkerPool, ARunInsideAPartRunsOnItsThread)
     std::atomic<int> inner = 0;
     pool.Run(6, [&](std::int64_t) { pool.Run(3, [&](std::int64_t) { ++inner; }); });
     EXPECT_EQ(inner, 18);
+}
+
+// Runs jobs of 1 to 9 parts, some of whose parts run jobs of their own, on the pool; returns
+// how many parts did not run exactly once.
+int RunJobs(WorkerPool& pool, int jobs, int seed)
+{
+    int wrong = 0;
+    for (int job = 0; job < jobs; ++job) {
+        const auto parts = static_cast<std::size_t>(1 + (job * 7 + seed) % 9);
+        const bool nested = (job + seed) % 5 == 0;
+        std::vector<std::atomic<int>> runs(parts);
+        pool.Run(static_cast<std::int64_t>(parts), [&](std::int64_t part) {
+            if (!nested) {
+                ++runs[static_cast<std::size_t>(part)];
+                return;
+            }
+            std::atomic<int> inner = 0;
+            pool.Run(3, [&](std::int64_t) { ++inner; });
+            runs[static_cast<std::size_t>(part)] += inner == 3 ? 1 : 100;
+        });
+        for (const std::atomic<int>& run : runs)
+            wrong += run != 1;
+    }
+    return wrong;
+}
+
+// Two threads running jobs on one pool at the same time (a window that works off its GUI thread
+// beside the GUI thread) each get every part of their own jobs run once. A job lost to the other
+// caller leaves its caller waiting forever: a watchdog ends the program rather than the test.
+TEST(WorkerPool, TwoCallersAtOnceEachGetTheirOwnPartsRun)
+{
+    constexpr int Jobs = 3000;
+    WorkerPool fourThreads(4);
+    for (WorkerPool* pool : {&WorkerPool::Shared(), &fourThreads}) {
+        SCOPED_TRACE(pool->Threads());
+        auto first = std::async(std::launch::async, [&] { return RunJobs(*pool, Jobs, 0); });
+        auto second = std::async(std::launch::async, [&] { return RunJobs(*pool, Jobs, 4); });
+        for (auto* caller : {&first, &second}) {
+            if (caller->wait_for(std::chrono::minutes(2)) != std::future_status::ready) {
+                std::fprintf(stderr, "two callers of a pool of %d threads did not finish\n", pool->Threads());
+                std::abort();
+            }
+        }
+        EXPECT_EQ(first.get(), 0);
+        EXPECT_EQ(second.get(), 0);
+    }
 }
 
 TEST(ParallelRanges, CoverEveryItemOnceInAscendingParts)
