@@ -21,6 +21,8 @@
 
 // A white scene bitmap of SceneBitmapSize x SceneBitmapSize in the format DrawScene paints.
 QImage MakeSceneBitmap();
+// The same, its pixels not yet written (backed by large pages where the system has them).
+QImage MakeUnwrittenSceneBitmap();
 
 // Clears the bitmap to white and draws the whole scene into it, rebuilding scene.LObj.
 // stickRadiusPosition is the "Stick radius" bar (1 .. StickRadiusBarMaximum): sticks are
@@ -28,10 +30,24 @@ QImage MakeSceneBitmap();
 // Format_RGB32 is converted first.
 void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, TextBuffer* svg = nullptr);
 
-// DrawScene paints a draw list of at least this many entries from its nearest entries down,
-// beginning while the list is still being sorted (200,000 unless set): tests set it to draw small
-// scenes both ways.
-void SetNearToFarDrawEntries(int entries);
+// The two orders DrawScene may paint in, for the same picture: far to near, each object over the
+// ones behind it; or near to far, beginning while the draw list is still being sorted, each
+// object only into the pixels no nearer one took. Near to far saves the painting of what is
+// hidden and costs a check of every pixel and a final whitening.
+enum class PaintOrder { Chosen, FarToNear, NearToFar };
+
+// The order DrawScene chooses for a scene: near to far for a long draw list of many depths,
+// far to near otherwise.
+PaintOrder ChoosePaintOrder(const Scene& scene);
+
+// How many different depths a sample of the scene's balls has (at most DepthSample): few when
+// the scene is seen along a plane it lies in.
+inline constexpr int DepthSample = 1024;
+int SampledDepths(const Scene& scene);
+
+// Makes DrawScene paint in one order whatever it would choose (Chosen: as it chooses), so that
+// tests and benchmarks draw any scene both ways.
+void SetPaintOrder(PaintOrder order);
 
 // The ball of LXyzView[index], and its SVG ellipse when svg is given.
 void DrawCircle(const Scene& scene, QImage& bitmap, int index, TextBuffer* svg = nullptr);

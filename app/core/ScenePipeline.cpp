@@ -8,7 +8,7 @@
 
 // The bitmap is made without its pixels being written: a run that never draws (--info) never
 // touches its 36 MB. It is cleared when it is first shown or painted.
-ScenePipeline::ScenePipeline() : bitmap_(SceneBitmapSize, SceneBitmapSize, QImage::Format_RGB32) {}
+ScenePipeline::ScenePipeline() : bitmap_(MakeUnwrittenSceneBitmap()) {}
 
 ElementTableResult ScenePipeline::LoadElementTable(const std::vector<std::string>& lines)
 {
@@ -157,7 +157,7 @@ void ScenePipeline::Draw(int stickRadiusPosition, TextBuffer* svg)
     // (by a picture writer that failed halfway) keeps its pixels, and the new picture gets
     // pixels of its own rather than a copy of the old ones.
     if (!bitmap_.isDetached())
-        bitmap_ = QImage(SceneBitmapSize, SceneBitmapSize, QImage::Format_RGB32);
+        bitmap_ = MakeUnwrittenSceneBitmap();
     if (bitmap_.isNull())
         throw std::bad_alloc();
     DrawScene(scene_, bitmap_, stickRadiusPosition, svg);

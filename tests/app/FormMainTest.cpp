@@ -540,6 +540,7 @@ TEST_F(FormMainTest, AMissingOrBrokenElementTableStopsTheStart)
          "Error in file Atom.txt in line 2"},
         {"a colour that does not convert", "Symbol\tRadius\tColor\tX\nC\t0.76\tgrey\t1\n",
          "'grey' is not a valid integer value"},
+        {"a header without elements", "Symbol\tRadius\tColor\tX\n", "The element table Atom.txt has no elements"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

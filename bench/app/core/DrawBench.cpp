@@ -93,6 +93,58 @@ void SortDrawList(benchmark::State& state)
 }
 BENCHMARK(SortDrawList)->ArgName("keyed")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// Scenes whose draw lists are long, side by side in both paint orders and in the one DrawScene
+// chooses: a sheet seen face on (every depth equal, little overlap), the sheet turned, and a
+// turned stack of sheets (deep: most of what is painted far to near is hidden).
+enum SceneShape { FlatSheet, TurnedSheet, DeepStack, StackFaceOn, SmallTurnedSheet };
+
+void PrepareShape(Scene& scene, SceneShape shape)
+{
+    const StickControls sticks{true, StickBarAt124, 500};
+    if (shape == DeepStack || shape == StackFaceOn) {
+        LoadShippedElements(scene.LAtom);
+        const GrapheneCell layer = MakeGraphenePatch(10000, ElementIndexOf(scene.LAtom, "C"));
+        scene.LXyz.Clear();
+        for (int z = 0; z < 24; ++z)
+            for (MPoint3DN<float> atom : layer.atoms) {
+                atom.z = 3.35f * static_cast<float>(z);
+                scene.LXyz.Add(atom);
+            }
+        scene.UpdateSticks(sticks);
+        scene.RebuildTranslation(TranslationCell{});
+    } else {
+        const TranslationCell lattice = LoadGrapheneCell(scene, shape == SmallTurnedSheet ? 50000 : 100000);
+        scene.UpdateSticks(sticks);
+        scene.RebuildTranslation(lattice);
+    }
+    scene.UpdateSticks(sticks);
+    const bool faceOn = shape == FlatSheet || shape == StackFaceOn;
+    scene.Rotate(faceOn ? ViewAngles{0, 0, 0} : ViewAngles{300, 200, 0});
+}
+
+void DrawSceneInPaintOrder(benchmark::State& state)
+{
+    Scene scene;
+    PrepareShape(scene, static_cast<SceneShape>(state.range(0)));
+    const auto order = static_cast<PaintOrder>(state.range(1));
+    SetPaintOrder(order);
+    QImage bitmap = MakeSceneBitmap();
+    for (auto _ : state) {
+        DrawScene(scene, bitmap, 500);
+        benchmark::DoNotOptimize(bitmap.constBits());
+    }
+    SetPaintOrder(PaintOrder::Chosen);
+    state.counters["entries"] = scene.LObj.FCount;
+    state.counters["chosen_near_to_far"] = ChoosePaintOrder(scene) == PaintOrder::NearToFar;
+    state.counters["depths"] = SampledDepths(scene);
+}
+BENCHMARK(DrawSceneInPaintOrder)
+    ->ArgNames({"shape", "order"})
+    ->ArgsProduct({{FlatSheet, TurnedSheet, DeepStack, StackFaceOn, SmallTurnedSheet},
+                   {int(PaintOrder::FarToNear), int(PaintOrder::NearToFar), int(PaintOrder::Chosen)}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // DrawScene on one thread, to compare with all of them (the figures above).
 void DrawSceneOnOneThread(benchmark::State& state)
 {

@@ -90,4 +90,29 @@ TEST(ProgressLine, QuickRunsAndOutputsThatAreNoTerminalStaySilent)
     EXPECT_EQ(notTerminal.str(), "");
 }
 
+// A message written while the line is shown starts on a clean line, and the line is not written
+// again halfway through it: every message comes whole, right after an erase or another message.
+TEST(ProgressLine, MessagesWrittenMeanwhileStartOnACleanLine)
+{
+    SharedText shared;
+    std::ostream out(&shared);
+    {
+        ProgressLine progress(out, true, 0ms, 0ms);
+        progress.Step("drawing frames");
+        ASSERT_TRUE(Shows(shared, "pelmora: drawing frames... "));
+        for (int i = 0; i < 300; ++i)
+            ProgressLine::Write(out, "pelmora: frame " + std::to_string(i) + ": out of memory\n");
+    }
+    const std::string text = shared.Text();
+    int messages = 0;
+    for (std::size_t at = text.find("pelmora: frame "); at != std::string::npos; at = text.find("pelmora: frame ", at + 1)) {
+        ++messages;
+        ASSERT_GE(at, 4u);
+        EXPECT_TRUE(text[at - 1] == '\n' || text.substr(at - 4, 4) == "\r\x1b[K") << text.substr(at - 40, 80);
+        EXPECT_NE(text.find(": out of memory\n", at), std::string::npos);
+        EXPECT_LT(text.find(": out of memory\n", at), text.find("...", at));
+    }
+    EXPECT_EQ(messages, 300);
+}
+
 }  // namespace

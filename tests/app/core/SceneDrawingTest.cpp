@@ -320,7 +320,7 @@ TEST(DrawScene, BandsOnEveryCoreGiveThePictureOfOneObjectAfterAnother)
         for (const int limit : {1, 2, 3}) for (const bool nearToFar : {false, true}) {
             SCOPED_TRACE(testing::Message() << limit << " threads" << (nearToFar ? ", near to far" : ""));
             pool.SetThreadLimit(limit);
-            SetNearToFarDrawEntries(nearToFar ? 0 : std::numeric_limits<int>::max());
+            SetPaintOrder(nearToFar ? PaintOrder::NearToFar : PaintOrder::FarToNear);
             QImage picture(c.size, QImage::Format_RGB32);
             picture.fill(Qt::black);
             TextBuffer svg;
@@ -331,7 +331,33 @@ TEST(DrawScene, BandsOnEveryCoreGiveThePictureOfOneObjectAfterAnother)
             EXPECT_EQ(std::memcmp(scene.LObj.Data, expected.list.Data, sizeof(MObj) * std::size_t(scene.LObj.FCount)), 0);
         }
         pool.SetThreadLimit(threads);
-        SetNearToFarDrawEntries(200000);
+        SetPaintOrder(PaintOrder::Chosen);
+    }
+}
+
+// Near to far pays for a long list of many depths only: a list of a few depths sorts in next to
+// no time, and painting it far to near costs less than painting into untaken pixels.
+TEST(ChoosePaintOrder, NearToFarForLongListsOfManyDepths)
+{
+    const struct {
+        const char* name;
+        int balls;
+        int depths;
+        PaintOrder order;
+    } cases[] = {
+        {"a long list seen along its plane", 200000, 1, PaintOrder::FarToNear},
+        {"a long list of two layers", 200000, 2, PaintOrder::FarToNear},
+        {"a long list of four layers", 200000, 4, PaintOrder::NearToFar},
+        {"a long list of many depths", 200000, 200000, PaintOrder::NearToFar},
+        {"a shorter list of many depths", 199999, 199999, PaintOrder::FarToNear},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene scene;
+        for (int i = 0; i < c.balls; ++i)
+            scene.LXyzView.Add(MPoint3DN<float>{float(i % 1000), float(i / 1000), float(i % c.depths), 0, -1});
+        EXPECT_EQ(SampledDepths(scene), std::min(c.depths, DepthSample));
+        EXPECT_EQ(ChoosePaintOrder(scene), c.order);
     }
 }
 
