@@ -68,6 +68,7 @@ int RunHeadless(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     NameTheApplication();
+    (void)TraceStartIfViewerRunning();
     // Qt's own arguments() replaces bytes that are not UTF-8; file names keep them here.
     return RunCommandLine(ArgumentsFromBytes(argc, argv), std::cout, std::cerr);
 }
