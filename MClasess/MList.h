@@ -15,6 +15,7 @@
 // DeleteIndex(Index, Count) is the notifying delete. The event-free form of the base,
 // DeleteIndex(Index, Count, bFast), stays reachable as MListSimple<T>::DeleteIndex.
 
+#include "MHeapSort.h"
 #include "MListSimple.h"
 
 #include <algorithm>
@@ -151,9 +152,15 @@ public:
     // Index of the first element equal to value, or -1; on a sorted list -2 when it is empty.
     virtual int Find(const T& value);
 
-    // Sorts ascending with a heap sort whose exact steps fix where equal keys end up: two
-    // equally deep objects are always drawn in the same order.
+    // Sorts ascending with the heap sort of MHeapSort.h, whose exact steps fix where equal keys
+    // end up: two equally deep objects are always drawn in the same order.
     void Sort();
+    // Whether Sort only compares the elements' own values and tells no listener, so that the
+    // same heap sort on keys of those values may stand in for it.
+    bool SortIsPlain() const
+    {
+        return FCompareMore == nullptr && (bLockEvent || (!OnBeforeChange && !OnAfterChange));
+    }
     // Removes each run of equal neighbours down to its first element; returns how many were
     // removed, or -1 when a delete failed.
     int DelRepet();
@@ -183,19 +190,6 @@ protected:
 private:
     [[gnu::noinline]] int AddAnyCase(T item);
     int AddSorted(const T& item);
-    template <class More>
-    void HeapSort(More more);
-    template <class More>
-    static void SiftDown(T* A, int a, int b, More& more);
-    static void PrefetchElements(const T* first, int count)
-    {
-        constexpr std::size_t cacheLine = 64;
-        const char* bytes = reinterpret_cast<const char*>(first);
-        const std::size_t size = static_cast<std::size_t>(count) * sizeof(T);
-        for (std::size_t offset = 0; offset < size; offset += cacheLine)
-            __builtin_prefetch(bytes + offset);
-        __builtin_prefetch(bytes + size - 1);
-    }
 
     // Set while DelRepet runs: its own deletes must not start another pass over the list,
     // which would shift the elements under the running one.
@@ -633,51 +627,11 @@ void MList<T>::Sort()
     FireBefore(0, n - 1, MListChangeReordered);
     if (FCompareMore != nullptr) {
         const auto compareMore = FCompareMore;
-        HeapSort([compareMore](const T& a, const T& b) { return compareMore(&a, &b); });
+        mheap::HeapSort(Data, n, [compareMore](const T& a, const T& b) { return compareMore(&a, &b); });
     } else {
-        HeapSort([](const T& a, const T& b) { return MListElementMore(a, b); });
+        mheap::HeapSort(Data, n, [](const T& a, const T& b) { return MListElementMore(a, b); });
     }
     FireAfter(0, n - 1, MListChangeReordered);
-}
-
-template <class T>
-template <class More>
-void MList<T>::HeapSort(More more)
-{
-    T* A = Data;
-    const int n = FCount;
-    for (int k = n / 2; k >= 0; --k)
-        SiftDown(A, k, n - 1, more);
-    for (int i = n - 1; i >= 1; --i) {
-        std::swap(A[i], A[0]);
-        SiftDown(A, 0, i - 1, more);
-    }
-}
-
-// The children of position a are 2a and 2a + 1, so position 0's only real child is 1. This
-// is not the textbook heap, but the result is still ascending, and it decides the order in
-// which equal keys come out.
-template <class T>
-template <class More>
-void MList<T>::SiftDown(T* A, int a, int b, More& more)
-{
-    const T t = A[a];
-    while (a <= b / 2) {
-        int c = 2 * a;
-        // The walk down a large heap waits on memory at every level; asking three levels
-        // ahead for the great-grandchildren 8a .. 8a + 7 hides most of that wait.
-        if (8LL * a + 7 <= b)
-            PrefetchElements(A + 8 * a, 8);
-        if (c < b && more(A[c + 1], A[c]))
-            ++c;
-        // c == a only at the root, whose slot still holds t: stop there even for an order
-        // that calls an element greater than itself, which would otherwise never end.
-        if (c == a || !more(A[c], t))
-            break;
-        A[a] = A[c];
-        a = c;
-    }
-    A[a] = t;
 }
 
 template <class T>

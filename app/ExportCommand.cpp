@@ -27,7 +27,7 @@
 #include "MMessageText.h"
 #include "ProgressLine.h"
 #include "ScenePipeline.h"
-#include "SvgWriter.h"
+#include "SvgFile.h"
 #include "TextBuffer.h"
 #include "XyzReader.h"
 #include "XyzTextFile.h"

@@ -37,7 +37,7 @@
 #include "MFunction.h"
 #include "MSingle.h"
 #include "MSaveIni.h"
-#include "SvgWriter.h"
+#include "SvgFile.h"
 #include "XyzTextFile.h"
 
 namespace {

@@ -203,7 +203,7 @@ void FuzzXyzAndRebuild(std::span<const std::uint8_t> bytes, const TextBuffer& bu
     scene.Rotate(ViewAngles{settings * 14, settings * 7, settings * 3});
     // A small bitmap keeps runs fast; the projection centres on it all the same.
     QImage bitmap(97, 64, QImage::Format_RGB32);
-    TextBuffer svg;
+    SvgLines svg;
     DrawScene(scene, bitmap, 1 + settings * 3, &svg);
 }
 

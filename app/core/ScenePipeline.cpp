@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <new>
+#include <utility>
 
 #include "MFunction.h"
 #include "SceneDrawing.h"
@@ -10,22 +11,37 @@
 // touches its 36 MB. It is cleared when it is first shown or painted.
 ScenePipeline::ScenePipeline() : bitmap_(MakeUnwrittenSceneBitmap()) {}
 
+ElementTableResult ScenePipeline::LoadElementTableFile(const std::string& fileName)
+{
+    TextBuffer table;
+    table.LoadFromFile(fileName, ElementTableLargestSize);
+    return LoadElementTable(table.Lines());
+}
+
 ElementTableResult ScenePipeline::LoadElementTable(const std::vector<std::string>& lines)
 {
     RotateIfStale();  // the stick ends depend on the radii
     pictureStale_ = true;
+    elementLines_ = lines;
     return LoadAtom(lines, scene_.LAtom);
 }
 
-XyzReadResult ScenePipeline::ReadXyz(const std::vector<std::string>& lines)
-{
-    return ::ReadXyz(lines, scene_.LAtom, scene_.LXyz);
-}
+XyzReadResult ScenePipeline::OpenFile(const std::string& fileName) { return OpenXyz(LoadXyzTextFile(fileName)); }
 
 XyzReadResult ScenePipeline::OpenXyz(std::string text)
 {
-    XyzReadResult indexed = IndexXyz(std::move(text));
-    return indexed.Rebuild() ? ReadFrame(1) : indexed;
+    auto document = std::make_shared<const XyzDocument>(std::move(text));
+    if (!document->FormsFrames())
+        return document->CountMismatch();
+    std::shared_ptr<const XyzDocument> before = std::exchange(document_, std::move(document));
+    const int frameBefore = std::exchange(frame_, 0);
+    try {
+        return ReadFrame(1);
+    } catch (...) {
+        document_ = std::move(before);
+        frame_ = frameBefore;
+        throw;
+    }
 }
 
 XyzReadResult ScenePipeline::IndexXyz(std::string text)
@@ -37,6 +53,14 @@ XyzReadResult ScenePipeline::IndexXyz(std::string text)
     return {};
 }
 
+void ScenePipeline::Translate(const TranslationCell& cell)
+{
+    RotateIfStale();
+    Report("repeating");
+    scene_.RebuildTranslation(cell);
+    pictureStale_ = true;
+}
+
 void ScenePipeline::ShareXyz(std::shared_ptr<const XyzDocument> document)
 {
     document_ = std::move(document);
@@ -45,8 +69,9 @@ void ScenePipeline::ShareXyz(std::shared_ptr<const XyzDocument> document)
 
 XyzReadResult ScenePipeline::ReadFrame(int frame)
 {
+    XyzReadResult read = document_->ReadFrame(frame, scene_.LAtom, scene_.LXyz);
     frame_ = frame;
-    return document_->ReadFrame(frame, scene_.LAtom, scene_.LXyz);
+    return read;
 }
 
 XyzReadResult ScenePipeline::StepToFrame(int frame)
@@ -69,11 +94,16 @@ StickFactors ScenePipeline::Rebuild(const StickControls& sticks, const Translati
     StickControls ballsOnly = sticks;
     ballsOnly.DrawSticks = false;
     ChangeSticks(ballsOnly, angles);
-    BuildGroups();
-    Translate(cell);
-    const StickFactors factors = ChangeSticks(sticks, angles);
-    ChangeView(angles);
-    return factors;
+    return Retranslate(cell, sticks, angles);
+}
+
+StickFactors ScenePipeline::Retranslate(const TranslationCell& cell, const StickControls& sticks,
+                                        const ViewAngles& angles)
+{
+    Report("repeating");
+    scene_.RebuildTranslation(cell);
+    pictureStale_ = true;
+    return ChangeSticks(sticks, angles);
 }
 
 StickFactors ScenePipeline::ChangeSticks(const StickControls& sticks, const ViewAngles& angles)
@@ -128,18 +158,6 @@ std::string ScenePipeline::DrawingProblem() const
     return {};
 }
 
-void ScenePipeline::BuildGroups() { scene_.BuildGroups(); }
-
-void ScenePipeline::Translate(const TranslationCell& cell)
-{
-    // A picture asked for before the stick handler follows shows the old rotation, as it did
-    // when every step rotated at once.
-    RotateIfStale();
-    Report("repeating");
-    scene_.RepeatCenterAndScale(cell);
-    pictureStale_ = true;
-}
-
 const QImage& ScenePipeline::Picture(int stickRadiusPosition)
 {
     if (pictureStale_ || stickRadiusPosition != drawnStickRadius_)
@@ -147,9 +165,14 @@ const QImage& ScenePipeline::Picture(int stickRadiusPosition)
     return bitmap_;
 }
 
-void ScenePipeline::DrawWithSvg(int stickRadiusPosition, TextBuffer& svg) { Draw(stickRadiusPosition, &svg); }
+void ScenePipeline::DrawWithSvg(int stickRadiusPosition, TextBuffer& svg)
+{
+    SvgLines lines;
+    Draw(stickRadiusPosition, &lines);
+    svg.SetLines(std::move(lines));
+}
 
-void ScenePipeline::Draw(int stickRadiusPosition, TextBuffer* svg)
+void ScenePipeline::Draw(int stickRadiusPosition, SvgLines* svg)
 {
     RotateIfStale();
     Report("drawing");

@@ -24,9 +24,11 @@
 #include "PeriodicTranslation.h"
 #include "Projection.h"
 #include "Scene.h"
+#include "SvgWriter.h"
 #include "TextBuffer.h"
 #include "XyzDocument.h"
 #include "XyzReader.h"
+#include "XyzTextFile.h"
 
 // The two factors of the Atoms panel, as the stick handler writes them into its labels, and why
 // no sticks were made although they were asked for (empty when they were, or were not asked for).
@@ -42,25 +44,29 @@ public:
     ScenePipeline(const ScenePipeline&) = delete;
     ScenePipeline& operator=(const ScenePipeline&) = delete;
 
-    // Reads the element table from its lines (the header first). Throws MConvertError for a
-    // radius or colour that does not convert.
-    ElementTableResult LoadElementTable(const std::vector<std::string>& lines);
+    // ---- The element table ----------------------------------------------------------------------
 
-    // Reads an XYZ file's lines into the atoms as read (LXyz). Throws MConvertError and
-    // XyzIndexError as the reader does. On a count mismatch nothing changes; otherwise the
-    // stick handler and the rebuild must follow, as after every open. The open file (below)
-    // stays as it was.
-    XyzReadResult ReadXyz(const std::vector<std::string>& lines);
+    // Reads the element table file as the program reads it at start (a file of more than
+    // ElementTableLargestSize bytes is refused unread) and keeps its lines for the pipelines of
+    // other threads (ElementLines). Throws TextFileError for a file that cannot be read and
+    // MConvertError for a radius or colour that does not convert.
+    ElementTableResult LoadElementTableFile(const std::string& fileName);
+    // The same from the table's lines (the header first).
+    ElementTableResult LoadElementTable(const std::vector<std::string>& lines);
+    // The lines of the table last loaded.
+    const std::vector<std::string>& ElementLines() const { return elementLines_; }
 
     // ---- The open file and its frames -----------------------------------------------------------
 
-    // Opens an XYZ file's text at its first frame: indexes the frames, then reads frame 1 as
-    // ReadXyz reads lines, with the same results and exceptions. On a count mismatch, or an
-    // exception while indexing, nothing changes: the file open before stays open.
+    // Opens an XYZ file as the window and the command line open one: reads its text (its first
+    // line before the rest, XyzTextFile.h), indexes its frames and reads frame 1 into the atoms
+    // as read (LXyz). After a bad atom line the atoms before it stay; on a count mismatch nothing
+    // changes. Throws TextFileError for a file that cannot be read, MConvertError for a count or
+    // a coordinate that does not convert and XyzIndexError for a file without lines; the file
+    // open before then stays open (LXyz as the reader leaves it). The rebuild must follow.
+    XyzReadResult OpenFile(const std::string& fileName);
+    // The same from a file's text (UTF-8, as the text buffer decodes files).
     XyzReadResult OpenXyz(std::string text);
-    // The first half of OpenXyz: indexes the text and makes it the open file when its lines
-    // form frames; reads no frame.
-    XyzReadResult IndexXyz(std::string text);
     // Makes a document that other pipelines read as well the open file (they only read it).
     void ShareXyz(std::shared_ptr<const XyzDocument> document);
     // Reads frame (1-based) of the open file into LXyz as opening the file at that frame would:
@@ -74,10 +80,15 @@ public:
     int Frame() const { return frame_; }
     const std::shared_ptr<const XyzDocument>& Document() const { return document_; }
 
-    // The rebuild after a file or frame was read, from the control values: the stick handler
-    // (it sets KRPoint, which the scale depends on), the groups, the repeat with centring and
-    // scale, the stick handler again and the rotation, as the window runs them after an open.
+    // ---- The rebuild ----------------------------------------------------------------------------
+
+    // The rebuild after a file or frame was read, from the control values: the ball-size factor
+    // (the scale depends on it), then Retranslate.
     StickFactors Rebuild(const StickControls& sticks, const TranslationCell& cell, const ViewAngles& angles);
+
+    // The periodic rebuild (the Translate button): the groups of the atoms as read, the Nx x Ny
+    // repeat, near-duplicate removal, centring and scale, then the sticks and the rotation.
+    StickFactors Retranslate(const TranslationCell& cell, const StickControls& sticks, const ViewAngles& angles);
 
     // The stick handler: the ball-size factor, the sticks over the repeated atoms, the rotation.
     // Sticks that would pass the stick bound (StickBuilder.h) are not made: the atoms are drawn
@@ -89,12 +100,18 @@ public:
     // after Picture and DrawWithSvg), so a run that only reads the model never rotates.
     void ChangeView(const ViewAngles& angles);
 
-    // The first step of the periodic rebuild: the groups of the atoms as read.
-    void BuildGroups();
+    // Why atoms of the scene are not drawn, or an empty text when all are: the repeat left out
+    // copies it would have placed beyond the largest coordinate (a step of the cell far too
+    // large), or the atoms lie so far apart that the scale comes out as zero.
+    std::string DrawingProblem() const;
 
-    // The next steps of the periodic rebuild: the Nx x Ny repeat, near-duplicate removal,
-    // centring and scale. The stick handler and the rotation must follow.
+    // Steps the window and the command line take until they open and rebuild through the
+    // calls above (to go).
+    XyzReadResult IndexXyz(std::string text);
+    void BuildGroups() {}
     void Translate(const TranslationCell& cell);
+
+    // ---- Drawing --------------------------------------------------------------------------------
 
     // The scene bitmap with everything drawn; painted here when a step changed the scene or the
     // stick radius differs from the last painting.
@@ -111,11 +128,6 @@ public:
     // "drawing"), on the calling thread, so that a caller can show that work goes on.
     void SetProgress(std::function<void(const char* step)> progress);
 
-    // Why atoms of the scene are not drawn, or an empty text when all are: the repeat left out
-    // copies it would have placed beyond the largest coordinate (a step of the cell far too
-    // large), or the atoms lie so far apart that the scale comes out as zero.
-    std::string DrawingProblem() const;
-
     // The model, for read-outs and tests.
     const Scene& Model() const { return scene_; }
 
@@ -123,11 +135,12 @@ public:
     std::int64_t DrawCount() const { return drawCount_; }
 
 private:
-    void Draw(int stickRadiusPosition, TextBuffer* svg);
+    void Draw(int stickRadiusPosition, SvgLines* svg);
     void RotateIfStale();
     void Report(const char* step) const;
 
     Scene scene_;
+    std::vector<std::string> elementLines_;
     std::shared_ptr<const XyzDocument> document_;
     int frame_ = 0;
     mutable QImage bitmap_;

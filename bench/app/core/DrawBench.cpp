@@ -59,12 +59,12 @@ void DrawSceneWithSvg(benchmark::State& state)
     Scene scene;
     PrepareSheet(scene, static_cast<int>(state.range(0)));
     QImage bitmap = MakeSceneBitmap();
-    TextBuffer svg;
+    SvgLines svg;
     for (auto _ : state) {
         DrawScene(scene, bitmap, 500, &svg);
-        benchmark::DoNotOptimize(svg.Count());
+        benchmark::DoNotOptimize(svg.size());
     }
-    state.counters["lines"] = static_cast<double>(svg.Count());
+    state.counters["lines"] = static_cast<double>(svg.size());
 }
 BENCHMARK(DrawSceneWithSvg)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -1,5 +1,8 @@
 #include "DrawOrder.h"
 
+#include "DepthKey.h"
+#include "MHeapSort.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -142,7 +145,13 @@ TEST(DrawOrder, TheKeyedHeapSortComparesTheUpperHalvesOnly)
             keys.push_back(std::uint64_t{upper} << 32 | static_cast<std::uint32_t>(random()));
             list.Add(MObj{static_cast<float>(upper), static_cast<std::int32_t>(keys.back() & 0x7FFFFFFF), -1});
         }
-        HeapSortByUpperHalf(keys.data(), static_cast<int>(keys.size()));
+        // The heap built in its two halves and its top, then sorted: the steps DrawScene runs.
+        const int n = static_cast<int>(keys.size());
+        mheap::MoreByUpperHalf more;
+        mheap::BuildHeapHalf(keys.data(), n, 1, more);
+        mheap::BuildHeapHalf(keys.data(), n, 0, more);
+        mheap::BuildHeapTop(keys.data(), n, more);
+        mheap::SortHeap(keys.data(), n, more);
         list.Sort();
         for (int i = 0; i < list.FCount; ++i)
             ASSERT_EQ(static_cast<std::int32_t>(keys[static_cast<std::size_t>(i)] & 0x7FFFFFFF), list.Data[i].iAtom) << i;

@@ -204,7 +204,7 @@ TEST(ExactRounding, FactorsOfEveryBarPosition)
 TEST(ExactRounding, NumbersOfRandomSvgRectangles)
 {
     RandomPoints random(11);
-    TextBuffer svg;
+    SvgLines svg;
     std::vector<std::string> expected;
     for (int i = 0; i < 2000; ++i) {
         float x1 = Rounded(random.Coordinate() * 37.0), y1 = Rounded(random.Coordinate() * 37.0);
@@ -231,8 +231,8 @@ TEST(ExactRounding, NumbersOfRandomSvgRectangles)
                            + FloatToSvg(Rounded(std::sqrt(dx * dx + dy * dy))) + R"(" height=")"
                            + FloatToSvg(Rounded(2 * double(halfWidth))) + R"("/>)");
     }
-    ASSERT_EQ(svg.Count(), expected.size());
-    for (std::size_t i = 0; i < svg.Count(); ++i)
+    ASSERT_EQ(svg.size(), expected.size());
+    for (std::size_t i = 0; i < svg.size(); ++i)
         ASSERT_EQ(svg[i], expected[i]);
 }
 

@@ -199,14 +199,14 @@ TEST(DrawScene, PositionsWithoutAPixelAreLeftOutOfPictureAndSvg)
     hand.Stick(0, 0, {nan, nan, nan, 0, -1}, {nan, nan, nan, 0, -1});
     hand.Stick(0, 1, {1e30f, 0, 0, 0, -1}, {0, 0, 0, 0, -1});
     QImage bitmap(61, 61, QImage::Format_RGB32);
-    TextBuffer svg;
+    SvgLines svg;
     DrawScene(hand.scene, bitmap, 500, &svg);
 
     EXPECT_EQ(bitmap.pixel(30, 30), Red);
     EXPECT_EQ(bitmap.pixel(0, 30), White);
     std::string document;
     int ellipses = 0;
-    for (const std::string& line : svg.Lines()) {
+    for (const std::string& line : svg) {
         document += line + "\n";
         ellipses += line.starts_with("<ellipse");
     }
@@ -266,7 +266,7 @@ struct OneObjectAfterAnother {
     }
     QImage picture;
     MList<MObj> list;
-    TextBuffer svg;
+    SvgLines svg;
 };
 
 // A random cloud with its sticks, repeated, centred and turned, as an open builds it.
@@ -323,10 +323,10 @@ TEST(DrawScene, BandsOnEveryCoreGiveThePictureOfOneObjectAfterAnother)
             SetPaintOrder(nearToFar ? PaintOrder::NearToFar : PaintOrder::FarToNear);
             QImage picture(c.size, QImage::Format_RGB32);
             picture.fill(Qt::black);
-            TextBuffer svg;
+            SvgLines svg;
             DrawScene(scene, picture, c.stickRadius, &svg);
             EXPECT_TRUE(picture == expected.picture);
-            EXPECT_EQ(svg.Lines(), expected.svg.Lines());
+            EXPECT_EQ(svg, expected.svg);
             ASSERT_EQ(scene.LObj.FCount, expected.list.FCount);
             EXPECT_EQ(std::memcmp(scene.LObj.Data, expected.list.Data, sizeof(MObj) * std::size_t(scene.LObj.FCount)), 0);
         }

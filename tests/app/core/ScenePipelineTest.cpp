@@ -9,6 +9,7 @@ namespace {
 
 // Two carbons and a hydrogen: near enough for sticks at the middle of the stick bar.
 const std::vector<std::string> kMolecule = {"3", "", "C 0 0 0", "C 1.4 0 0", "H 2 0.9 0"};
+const std::string kMoleculeText = "3\n\nC 0 0 0\nC 1.4 0 0\nH 2 0.9 0\n";
 
 class ScenePipelineTest : public ::testing::Test {
 protected:
@@ -16,7 +17,7 @@ protected:
 
     void Open(const StickControls& sticks, const ViewAngles& angles, const TranslationCell& cell = {})
     {
-        ASSERT_EQ(pipeline.ReadXyz(kMolecule).outcome, XyzReadOutcome::Read);
+        ASSERT_EQ(pipeline.OpenXyz(kMoleculeText).outcome, XyzReadOutcome::Read);
         pipeline.ChangeSticks(sticks, angles);
         pipeline.BuildGroups();
         pipeline.Translate(cell);
@@ -66,17 +67,18 @@ TEST_F(ScenePipelineTest, TheDeferredPictureEqualsARedrawAfterEveryStep)
     DrawScene(scene, eager, 250);
     EXPECT_TRUE(pipeline.Picture(250) == eager);
 
-    TextBuffer lazySvg, eagerSvg;
+    TextBuffer lazySvg;
+    SvgLines eagerSvg;
     pipeline.DrawWithSvg(250, lazySvg);
     DrawScene(scene, eager, 250, &eagerSvg);
-    EXPECT_EQ(lazySvg.Lines(), eagerSvg.Lines());
+    EXPECT_EQ(lazySvg.Lines(), eagerSvg);
 }
 
 TEST_F(ScenePipelineTest, ACountMismatchChangesNothing)
 {
     Open({false, 0, 500}, {});
     const QImage before = pipeline.Picture(500).copy();
-    EXPECT_EQ(pipeline.ReadXyz({"5", "", "C 0 0 0"}).outcome, XyzReadOutcome::CountMismatch);
+    EXPECT_EQ(pipeline.OpenXyz("5\n\nC 0 0 0\n").outcome, XyzReadOutcome::CountMismatch);
     EXPECT_EQ(pipeline.Model().LXyz.FCount, 3);
     EXPECT_TRUE(pipeline.Picture(500) == before);
 }
@@ -106,7 +108,7 @@ TEST_F(ScenePipelineTest, TheRotationWaitsForAPictureAndShowsWhatAnEagerRotation
     scene.UpdateSticks(sticks);
     scene.Rotate(angles);
     scene.Rotate({900, 450, 0});
-    scene.RepeatCenterAndScale(TranslationCell{2, 1, 3, 3, 0, 0});
+    scene.RebuildTranslation(TranslationCell{2, 1, 3, 3, 0, 0});
     (void)LoadAtom(lines, scene.LAtom);
     QImage eager = MakeSceneBitmap();
     DrawScene(scene, eager, 400);

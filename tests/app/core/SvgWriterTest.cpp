@@ -1,4 +1,5 @@
 #include "SvgWriter.h"
+#include "SvgFile.h"
 
 #include <gtest/gtest.h>
 
@@ -63,10 +64,9 @@ TEST(SvgDocument, EmptySceneIsTheOpeningTheCreditAndTheEnd)
 {
     Scene empty;
     QImage bitmap = MakeSceneBitmap();
-    TextBuffer svg;
-    svg.Add("left over from a file read before");
+    SvgLines svg{"left over from a drawing before"};
     DrawScene(empty, bitmap, 500, &svg);
-    EXPECT_EQ(svg.Lines(), Document({}));
+    EXPECT_EQ(svg, Document({}));
 }
 
 TEST(SvgDocument, BallsAndSticksInDrawingOrder)
@@ -84,11 +84,11 @@ TEST(SvgDocument, BallsAndSticksInDrawingOrder)
     hand.Stick(c1, h2, {1, 1.75f, 3, 0, -1}, {1, 0.5f, 3, 0, -1});    // upwards
     hand.Stick(h2, c1, {1, 0.5f, 4, 0, -1}, {1, 1.75f, 4, 0, -1});    // downwards
     QImage bitmap = MakeSceneBitmap();
-    TextBuffer svg;
+    SvgLines svg;
     DrawScene(hand.scene, bitmap, 500, &svg);
 
     const std::string stroke = R"~(stroke="#000000" stroke-width="1")~";
-    EXPECT_EQ(svg.Lines(), Document({
+    EXPECT_EQ(svg, Document({
         R"~(<ellipse id="C" fill="#302010" )~" + stroke + R"~( cx="1400" cy="1500" rx="50" ry="50"/>)~",
         R"~(<ellipse id="C" fill="#302010" )~" + stroke + R"~( cx="1600" cy="1500" rx="50" ry="50"/>)~",
         R"~(<ellipse id="H" fill="#A0B0C0" )~" + stroke + R"~( cx="1600" cy="1700" rx="25" ry="25"/>)~",
@@ -128,9 +128,9 @@ TEST(SvgRect, SlantedSticksAreTurnedAboutTheirUpperEnd)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TextBuffer svg;
+        SvgLines svg;
         SvgRect(svg, c.x1, c.y1, c.x2, c.y2, 1, 0, "s");
-        ASSERT_EQ(svg.Count(), 1u);
+        ASSERT_EQ(svg.size(), 1u);
         EXPECT_EQ(svg[0], c.expected);
     }
 }
@@ -153,8 +153,10 @@ TEST(SvgDocument, ReservedCharactersInElementNamesStayWellFormed)
     scene.LStick.Add(MStickAtoms{0, 1});
     scene.LStickView.Add(stick);
     QImage bitmap = MakeSceneBitmap();
+    SvgLines lines;
+    DrawScene(scene, bitmap, 500, &lines);
     TextBuffer svg;
-    DrawScene(scene, bitmap, 500, &svg);
+    svg.SetLines(lines);
 
     QXmlStreamReader reader(QByteArray::fromStdString(svg.ToBytes()));
     std::vector<std::string> ids;
@@ -181,10 +183,12 @@ TEST(SaveSvg, AddsTheExtensionOnlyToANameWithoutOne)
     };
     const TempDir dir;
     std::filesystem::create_directory(dir.Path() / "dir.d");
+    SvgLines lines;
+    SvgBegin(lines, 3000, 3000);
+    lines.push_back("<ellipse id=\"Ü\"/>");
+    SvgEnd(lines, 3000, 3000);
     TextBuffer svg;
-    SvgBegin(svg, 3000, 3000);
-    svg.Add("<ellipse id=\"Ü\"/>");
-    SvgEnd(svg, 3000, 3000);
+    svg.SetLines(lines);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.given);
         EXPECT_EQ(SaveSvg(svg, dir.File(c.given)), dir.File(c.written));

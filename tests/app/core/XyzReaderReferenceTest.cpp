@@ -365,9 +365,9 @@ TEST(XyzReaderReferenceTest, CorpusFilesThatOpenedBeforeGiveTheSameAtomsAndSvg)
         scene.UpdateSticks(sticks);
         scene.Rotate(angles);
         QImage bitmap = MakeSceneBitmap();
-        TextBuffer planeSvg;
+        SvgLines planeSvg;
         DrawScene(scene, bitmap, 500, &planeSvg);
-        EXPECT_TRUE(svg.ToBytes() == planeSvg.ToBytes());
+        EXPECT_TRUE(svg.Lines() == planeSvg);
     }
     std::cout << "corpus files compared with the plain loop: " << compared << "\n";
     EXPECT_GT(compared, 0);

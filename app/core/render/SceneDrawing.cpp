@@ -353,7 +353,7 @@ void PaintEntries(const SceneGeometry& geometry, const DrawListReader& list, int
 }
 
 // The SVG lines of the sorted draw list, made in parts on every core and added in order.
-void WriteSvgBody(const Scene& scene, const SceneGeometry& geometry, TextBuffer& svg)
+void WriteSvgBody(const Scene& scene, const SceneGeometry& geometry, SvgLines& svg)
 {
     const int count = scene.LObj.FCount;
     const std::int64_t parts = std::max<std::int64_t>(1, (count + EntriesPerPart - 1) / EntriesPerPart);
@@ -373,7 +373,7 @@ void WriteSvgBody(const Scene& scene, const SceneGeometry& geometry, TextBuffer&
     });
     for (std::vector<std::string>& part : lines)
         for (std::string& line : part)
-            svg.Add(std::move(line));
+            svg.push_back(std::move(line));
 }
 
 }  // namespace
@@ -414,7 +414,7 @@ PaintOrder ChoosePaintOrder(const Scene& scene)
                                                                                  : PaintOrder::FarToNear;
 }
 
-void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, TextBuffer* svg)
+void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, SvgLines* svg)
 {
     BallStickRaster raster(bitmap);
     if (svg != nullptr)
@@ -504,7 +504,7 @@ void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, TextBuffer
     }
 }
 
-void DrawCircle(const Scene& scene, QImage& bitmap, int index, TextBuffer* svg)
+void DrawCircle(const Scene& scene, QImage& bitmap, int index, SvgLines* svg)
 {
     if (index < 0 || index >= scene.LXyzView.FCount)
         return;
@@ -515,10 +515,10 @@ void DrawCircle(const Scene& scene, QImage& bitmap, int index, TextBuffer* svg)
         PaintBall(raster, *ball);
     if (svg != nullptr)
         if (std::string line = geometry.BallSvg(index); !line.empty())
-            svg->Add(std::move(line));
+            svg->push_back(std::move(line));
 }
 
-void DrawStick(const Scene& scene, QImage& bitmap, int index, int stickRadiusPosition, TextBuffer* svg)
+void DrawStick(const Scene& scene, QImage& bitmap, int index, int stickRadiusPosition, SvgLines* svg)
 {
     if (index < 0 || index >= scene.LStickView.FCount)
         return;
@@ -530,6 +530,6 @@ void DrawStick(const Scene& scene, QImage& bitmap, int index, int stickRadiusPos
         std::vector<std::string> lines;
         geometry.StickSvg(index, lines);
         for (std::string& line : lines)
-            svg->Add(std::move(line));
+            svg->push_back(std::move(line));
     }
 }

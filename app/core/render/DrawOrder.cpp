@@ -8,8 +8,10 @@
 #include <stdexcept>
 #include <utility>
 
-#include "LargeBuffers.h"
+#include "DepthKey.h"
+#include "LargeLists.h"
 #include "MFunction.h"
+#include "MHeapSort.h"
 
 namespace {
 
@@ -22,27 +24,6 @@ constexpr long long MostEntries = std::numeric_limits<std::int32_t>::max();
 float DepthOfKey(std::uint32_t key)
 {
     return std::bit_cast<float>((key & 0x80000000u) != 0 ? key & 0x7FFFFFFFu : ~key);
-}
-
-bool Greater(std::uint64_t a, std::uint64_t b) { return (a >> KeyShift) > (b >> KeyShift); }
-
-// MList<T>::SiftDown on keys: the children of a are 2a and 2a + 1, and the root's only child is 1.
-void SiftDown(std::uint64_t* keys, int a, int b)
-{
-    const std::uint64_t t = keys[a];
-    while (a <= b / 2) {
-        int c = 2 * a;
-        // A large heap waits on memory at every level; ask three levels ahead.
-        if (8LL * a + 7 <= b)
-            __builtin_prefetch(keys + 8 * a);
-        if (c < b && Greater(keys[c + 1], keys[c]))
-            ++c;
-        if (c == a || !Greater(keys[c], t))
-            break;
-        keys[a] = keys[c];
-        a = c;
-    }
-    keys[a] = t;
 }
 
 // The entry at a position of the draw list as DrawScene lays it out: balls first, then sticks.
@@ -76,64 +57,7 @@ void SortEntries(Scene& scene)
     scene.LObj.Sort();
 }
 
-bool ListenedTo(const MList<MObj>& list)
-{
-    return list.FCompareMore != nullptr || (!list.bLockEvent && (list.OnBeforeChange || list.OnAfterChange));
-}
-
 }  // namespace
-
-std::uint32_t DepthKey(float value)
-{
-    if (value == 0)
-        value = 0;  // -0 compares equal to +0, so it gets its key
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    return (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
-}
-
-void HeapSortByUpperHalf(std::uint64_t* keys, int count)
-{
-    BuildHeapByUpperHalf(keys, count, 0);
-    BuildHeapByUpperHalf(keys, count, 1);
-    FinishHeapSortByUpperHalf(keys, count);
-}
-
-void BuildHeapByUpperHalf(std::uint64_t* keys, int count, int half)
-{
-    // The heap's nodes 2 and 3 head two subtrees that share nothing: each is built on its own,
-    // its deeper nodes first, as the sort's descending walk builds them. Nodes 1 and 0 come
-    // when both are done.
-    const long long last = count / 2;
-    const long long root = 2 + half;
-    if (root <= last) {
-        long long width = 1;
-        while (root * width * 2 <= last)
-            width *= 2;
-        for (; width >= 1; width /= 2)
-            for (long long k = std::min(root * width + width - 1, last); k >= root * width; --k)
-                SiftDown(keys, static_cast<int>(k), count - 1);
-    }
-}
-
-void FinishHeapSortByUpperHalf(std::uint64_t* keys, int count, std::atomic<int>* settledFrom)
-{
-    // Told every so many keys: often enough for a reader to keep close behind, seldom enough
-    // to cost nothing.
-    constexpr int SettledStep = 512;
-    if (count >= 2) {
-        for (int k = std::min(1, count / 2); k >= 0; --k)
-            SiftDown(keys, k, count - 1);
-        // Each step puts the greatest key left at i for good; the sift touches only 0 .. i-1.
-        for (int i = count - 1; i >= 1; --i) {
-            std::swap(keys[i], keys[0]);
-            SiftDown(keys, 0, i - 1);
-            if (settledFrom != nullptr && i % SettledStep == 0)
-                settledFrom->store(i, std::memory_order_release);
-        }
-    }
-    if (settledFrom != nullptr)
-        settledFrom->store(0, std::memory_order_release);
-}
 
 DrawListState LayDrawListKeys(Scene& scene)
 {
@@ -143,7 +67,7 @@ DrawListState LayDrawListKeys(Scene& scene)
                                 + GroupedDigits(MostEntries) + ")");
     SetCountForWriting(scene.LObj, static_cast<int>(count));
     const int n = static_cast<int>(count);
-    if (n < 2 || ListenedTo(scene.LObj)) {
+    if (n < 2 || !scene.LObj.SortIsPlain()) {
         SortEntries(scene);
         return DrawListState::Sorted;
     }
@@ -165,12 +89,23 @@ DrawListState LayDrawListKeys(Scene& scene)
 
 void BuildDrawListHeap(Scene& scene, int half)
 {
-    BuildHeapByUpperHalf(reinterpret_cast<std::uint64_t*>(scene.LObj.Data), scene.LObj.FCount, half);
+    mheap::MoreByUpperHalf more;
+    mheap::BuildHeapHalf(reinterpret_cast<std::uint64_t*>(scene.LObj.Data), scene.LObj.FCount, half, more);
 }
 
 void FinishDrawListSort(Scene& scene, std::atomic<int>* settledFrom)
 {
-    FinishHeapSortByUpperHalf(reinterpret_cast<std::uint64_t*>(scene.LObj.Data), scene.LObj.FCount, settledFrom);
+    // Told every so many keys: often enough for a reader to keep close behind, seldom enough
+    // to cost nothing.
+    constexpr int SettledStep = 512;
+    auto* keys = reinterpret_cast<std::uint64_t*>(scene.LObj.Data);
+    const int count = scene.LObj.FCount;
+    mheap::MoreByUpperHalf more;
+    mheap::BuildHeapTop(keys, count, more);
+    if (settledFrom == nullptr)
+        return mheap::SortHeap(keys, count, more);
+    mheap::SortHeap(keys, count, more, SettledStep,
+                    [settledFrom](int settled) { settledFrom->store(settled, std::memory_order_release); });
 }
 
 MObj DrawListKeyEntry(const Scene& scene, int position)
@@ -183,7 +118,7 @@ MObj DrawListKeyEntry(const Scene& scene, int position)
 
 void SortDrawListKeys(Scene& scene)
 {
-    HeapSortByUpperHalf(reinterpret_cast<std::uint64_t*>(scene.LObj.Data), scene.LObj.FCount);
+    mheap::HeapSort(reinterpret_cast<std::uint64_t*>(scene.LObj.Data), scene.LObj.FCount, mheap::MoreByUpperHalf{});
 }
 
 void TurnDrawListKeysIntoEntries(Scene& scene)

@@ -17,7 +17,7 @@
 #include <QImage>
 
 #include "Scene.h"
-#include "TextBuffer.h"
+#include "SvgWriter.h"
 
 // A white scene bitmap of SceneBitmapSize x SceneBitmapSize in the format DrawScene paints.
 QImage MakeSceneBitmap();
@@ -28,7 +28,7 @@ QImage MakeUnwrittenSceneBitmap();
 // stickRadiusPosition is the "Stick radius" bar (1 .. StickRadiusBarMaximum): sticks are
 // Position / Max model units wide on each side of their axis. A bitmap that is not
 // Format_RGB32 is converted first.
-void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, TextBuffer* svg = nullptr);
+void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, SvgLines* svg = nullptr);
 
 // The two orders DrawScene may paint in, for the same picture: far to near, each object over the
 // ones behind it; or near to far, beginning while the draw list is still being sorted, each
@@ -50,10 +50,10 @@ int SampledDepths(const Scene& scene);
 void SetPaintOrder(PaintOrder order);
 
 // The ball of LXyzView[index], and its SVG ellipse when svg is given.
-void DrawCircle(const Scene& scene, QImage& bitmap, int index, TextBuffer* svg = nullptr);
+void DrawCircle(const Scene& scene, QImage& bitmap, int index, SvgLines* svg = nullptr);
 
 // The stick LStickView[index] in black, and its one or two SVG rectangles in the colours of the
 // balls they touch when svg is given.
-void DrawStick(const Scene& scene, QImage& bitmap, int index, int stickRadiusPosition, TextBuffer* svg = nullptr);
+void DrawStick(const Scene& scene, QImage& bitmap, int index, int stickRadiusPosition, SvgLines* svg = nullptr);
 
 #endif

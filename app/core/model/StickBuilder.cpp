@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "LargeBuffers.h"
+#include "LargeLists.h"
 #include "MFunction.h"
 #include "PointDistance.h"
 #include "SpatialGrid.h"

@@ -40,16 +40,4 @@ void FinishDrawListSort(Scene& scene, std::atomic<int>* settledFrom = nullptr);
 // gave Keys and before TurnDrawListKeysIntoEntries).
 MObj DrawListKeyEntry(const Scene& scene, int position);
 
-// The heap sort of MList<T>::Sort on keys whose upper 32 bits alone are compared, as unsigned
-// numbers; the lower 32 bits ride along.
-void HeapSortByUpperHalf(std::uint64_t* keys, int count);
-// Its steps: the two halves of the heap (0: the subtree under node 2, 1: the one under node 3),
-// which share no element, then nodes 1 and 0 and the rest of the sort.
-void BuildHeapByUpperHalf(std::uint64_t* keys, int count, int half);
-void FinishHeapSortByUpperHalf(std::uint64_t* keys, int count, std::atomic<int>* settledFrom = nullptr);
-
-// The upper half of a key: unsigned numbers in the order of the floats, -0 and +0 one number.
-// value must not be a NaN.
-std::uint32_t DepthKey(float value);
-
 #endif

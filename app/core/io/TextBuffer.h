@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A file that cannot be read or written. The message names the file (escaped as
@@ -48,6 +49,8 @@ public:
     std::string ToBytes() const;
 
     void Clear() { lines_.clear(); }
+    // Replaces the content with these lines (UTF-8), taking them over without a copy.
+    void SetLines(std::vector<std::string> lines) { lines_ = std::move(lines); }
     void Add(std::string line) { lines_.push_back(std::move(line)); }
     std::size_t Count() const { return lines_.size(); }
     const std::string& operator[](std::size_t index) const { return lines_[index]; }

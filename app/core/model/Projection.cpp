@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "LargeBuffers.h"
+#include "LargeLists.h"
 #include "MConstants.h"
 #include "MSingle.h"
 #include "WorkerPool.h"

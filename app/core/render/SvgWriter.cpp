@@ -96,35 +96,35 @@ std::string XmlAttributeText(std::string_view text)
     return escaped;
 }
 
-void SvgBegin(TextBuffer& svg, int width, int height)
+void SvgBegin(SvgLines& svg, int width, int height)
 {
-    svg.Clear();
-    svg.Add(R"(<?xml version="1.0" encoding="utf-8"?>)");
-    svg.Add(R"(<!DOCTYPE svg PUBLIC "-//W3C//DTD SVG 1.1//EN" "http://www.w3.org/Graphics/SVG/1.1/DTD/svg11.dtd">)");
-    svg.Add(R"(<svg version="1.1" id="Layer1" xmlns="http://www.w3.org/2000/svg")"
+    svg.clear();
+    svg.push_back(R"(<?xml version="1.0" encoding="utf-8"?>)");
+    svg.push_back(R"(<!DOCTYPE svg PUBLIC "-//W3C//DTD SVG 1.1//EN" "http://www.w3.org/Graphics/SVG/1.1/DTD/svg11.dtd">)");
+    svg.push_back(R"(<svg version="1.1" id="Layer1" xmlns="http://www.w3.org/2000/svg")"
             R"( xmlns:xlink="http://www.w3.org/1999/xlink" x="0px" y="0px")");
-    svg.Add("width=\"" + std::to_string(width) + "px\" height=\"" + std::to_string(height) + "px\">");
+    svg.push_back("width=\"" + std::to_string(width) + "px\" height=\"" + std::to_string(height) + "px\">");
 }
 
-void SvgEnd(TextBuffer& svg, int width, int height)
+void SvgEnd(SvgLines& svg, int width, int height)
 {
-    svg.Add("<text transform=\"matrix(1 0 0 1 " + std::to_string(width / CreditLeftDivisor) + " "
+    svg.push_back("<text transform=\"matrix(1 0 0 1 " + std::to_string(width / CreditLeftDivisor) + " "
             + std::to_string(height / CreditBaselineDivisor) + ")\" fill=\"#" + ColorToHex(CreditColor)
             + "\" font-size=\"" + std::to_string(height / CreditFontDivisor) + "\">" + SvgCreditText + "</text>");
-    svg.Add("</svg>");
+    svg.push_back("</svg>");
 }
 
-void SvgEllipse(TextBuffer& svg, std::string_view name, TColor color, float cx, float cy, float radius)
+void SvgEllipse(SvgLines& svg, std::string_view name, TColor color, float cx, float cy, float radius)
 {
     if (std::string line = SvgEllipseLine(name, color, cx, cy, radius); !line.empty())
-        svg.Add(std::move(line));
+        svg.push_back(std::move(line));
 }
 
-void SvgRect(TextBuffer& svg, float x1, float y1, float x2, float y2, float halfWidth, TColor color,
+void SvgRect(SvgLines& svg, float x1, float y1, float x2, float y2, float halfWidth, TColor color,
              std::string_view id)
 {
     if (std::string line = SvgRectLine(x1, y1, x2, y2, halfWidth, color, id); !line.empty())
-        svg.Add(std::move(line));
+        svg.push_back(std::move(line));
 }
 
 std::string SvgEllipseLine(std::string_view name, TColor color, float cx, float cy, float radius)
@@ -172,20 +172,4 @@ std::string SvgRectLine(float x1, float y1, float x2, float y2, float halfWidth,
     Attribute(line, "height", height);
     line += "/>";
     return line;
-}
-
-std::string SvgFileName(const std::string& fileName)
-{
-    const std::size_t slash = fileName.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    if (fileName.find('.', nameStart) != std::string::npos)
-        return fileName;
-    return fileName + ".svg";
-}
-
-std::string SaveSvg(const TextBuffer& svg, const std::string& fileName)
-{
-    std::string target = SvgFileName(fileName);
-    svg.SaveToFile(target);
-    return target;
 }

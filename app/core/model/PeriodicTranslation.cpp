@@ -14,7 +14,7 @@
 #include "PointDistance.h"
 #include "SpatialGrid.h"
 #include "WorkerPool.h"
-#include "LargeBuffers.h"
+#include "LargeLists.h"
 
 namespace {
 

@@ -6,11 +6,12 @@
 #include <limits>
 #include <optional>
 
-#include "DrawOrder.h"
+#include "DepthKey.h"
 #include "ElementLookup.h"
 #include "ExtendedXyzComment.h"
-#include "LargeBuffers.h"
+#include "LargeLists.h"
 #include "MFunction.h"
+#include "MHeapSort.h"
 #include "MMessageText.h"
 #include "MTrace.h"
 #include "TextLines.h"
@@ -164,13 +165,6 @@ int RunsFor(std::int64_t lines)
     return static_cast<int>(std::clamp<std::int64_t>(lines / LinesPerWorker, 1, WorkerPool::Shared().Threads()));
 }
 
-// Whether the list's own sort would do more than the heap sort on depths: call a comparison
-// of its own, or tell listeners.
-bool ListenedTo(const MList<MPoint3DN<float>>& atoms)
-{
-    return atoms.FCompareMore != nullptr || (!atoms.bLockEvent && (atoms.OnBeforeChange || atoms.OnAfterChange));
-}
-
 void AppendInFileOrder(const std::vector<RunResult>& runs, std::size_t runCount, MList<MPoint3DN<float>>& atoms)
 {
     for (std::size_t r = 0; r < runCount; ++r)
@@ -191,7 +185,7 @@ void JoinSortedByDepth(const std::vector<RunResult>& runs, std::size_t runCount,
     const bool anyNaN = std::any_of(runs.begin(), runs.begin() + std::ptrdiff_t(runCount), [](const RunResult& run) {
         return std::any_of(run.atoms.begin(), run.atoms.end(), [](const auto& atom) { return std::isnan(atom.z); });
     });
-    if (total < 2 || anyNaN || ListenedTo(atoms)) {
+    if (total < 2 || anyNaN || !atoms.SortIsPlain()) {
         atoms.Clear();
         AppendInFileOrder(runs, runCount, atoms);
         atoms.Sort();
@@ -204,7 +198,7 @@ void JoinSortedByDepth(const std::vector<RunResult>& runs, std::size_t runCount,
     for (std::size_t r = 0; r < runCount; ++r)
         for (std::size_t i = 0; i < runs[r].atoms.size(); ++i)
             keys.push_back(std::uint64_t(DepthKey(runs[r].atoms[i].z)) << 32 | (runStarts[r] + i));
-    HeapSortByUpperHalf(keys.data(), static_cast<int>(total));
+    mheap::HeapSort(keys.data(), static_cast<int>(total), mheap::MoreByUpperHalf{});
     for (std::size_t i = 0; i < total; ++i) {
         const std::size_t place = keys[i] & 0xFFFFFFFFu;
         const std::size_t r = std::size_t(std::upper_bound(runStarts.begin(), runStarts.end(), place) - runStarts.begin()) - 1;

@@ -36,14 +36,7 @@ float Scene::UpdateSticks(const StickControls& controls)
 
 void Scene::RebuildTranslation(const TranslationCell& lattice)
 {
-    BuildGroups();
-    RepeatCenterAndScale(lattice);
-}
-
-void Scene::BuildGroups() { ::BuildGroups(LXyz, LAtom, LGroup); }
-
-void Scene::RepeatCenterAndScale(const TranslationCell& lattice)
-{
+    BuildGroups(LXyz, LAtom, LGroup);
     CopiesLeftOut = RepeatCell(LXyz, lattice, LXyzTrans);
     RemoveNearDuplicates(LXyzTrans);
     CenterAndScale(LXyzTrans, LAtom, KRPoint, SceneBitmapSize, &ScaleXyz);

@@ -35,12 +35,9 @@ public:
     // be more than the stick bound: StickSearch says so).
     float UpdateSticks(const StickControls& controls);
 
-    // Groups, the Nx x Ny repeat, near-duplicate removal, centring and scale.
+    // The groups (LGroup and the atoms' group indexes, from LXyz), then the Nx x Ny repeat into
+    // LXyzTrans, near-duplicate removal, centring and scale. The sticks and the rotation follow.
     void RebuildTranslation(const TranslationCell& lattice);
-    // Its first step: LGroup and the atoms' group indexes from LXyz.
-    void BuildGroups();
-    // The rest: the repeat, near-duplicate removal, centring and scale.
-    void RepeatCenterAndScale(const TranslationCell& lattice);
 
     // LXyzView and LStickView from LXyzTrans and LStick.
     void Rotate(const ViewAngles& angles);
