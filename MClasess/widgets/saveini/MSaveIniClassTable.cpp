@@ -55,26 +55,16 @@ bool IsMenuItem(const QObject* component)
     return action && action->isCheckable();
 }
 
-void SaveMenuItem(QObject* component, const MSaveIniKeys& keys)
-{
-    keys.WriteBool(u"->Checked", As<QAction>(component)->isChecked());
-}
-
-void LoadMenuItem(QObject* component, const MSaveIniKeys& keys)
+void BindMenuItem(QObject* component, const MSaveIniBinder& keys)
 {
     auto* item = As<QAction>(component);
-    item->setChecked(keys.ReadBool(u"->Checked", item->isChecked()));
+    keys.Key(u"->Checked", item->isChecked(), [item](bool checked) { item->setChecked(checked); });
 }
 
-void SaveCategoryPanel(QObject* component, const MSaveIniKeys& keys)
-{
-    keys.WriteBool(u"->Collapsed", As<MCategoryPanel>(component)->Collapsed());
-}
-
-void LoadCategoryPanel(QObject* component, const MSaveIniKeys& keys)
+void BindCategoryPanel(QObject* component, const MSaveIniBinder& keys)
 {
     auto* panel = As<MCategoryPanel>(component);
-    panel->SetCollapsed(keys.ReadBool(u"->Collapsed", panel->Collapsed()));
+    keys.Key(u"->Collapsed", panel->Collapsed(), [panel](bool collapsed) { panel->SetCollapsed(collapsed); });
 }
 
 QObjectList CategoryPanelBody(QObject* component)
@@ -82,77 +72,49 @@ QObjectList CategoryPanelBody(QObject* component)
     return ContentOf({As<MCategoryPanel>(component)->Body()});
 }
 
-void SaveRadioGroup(QObject* component, const MSaveIniKeys& keys)
-{
-    keys.WriteInteger(u"->ItemIndex", As<MRadioGroup>(component)->ItemIndex());
-}
-
-void LoadRadioGroup(QObject* component, const MSaveIniKeys& keys)
+void BindRadioGroup(QObject* component, const MSaveIniBinder& keys)
 {
     auto* group = As<MRadioGroup>(component);
-    group->SetItemIndex(keys.ReadInteger(u"->ItemIndex", group->ItemIndex()));
+    keys.Key(u"->ItemIndex", group->ItemIndex(), [group](int index) { group->SetItemIndex(index); });
 }
 
-void SaveEdit(QObject* component, const MSaveIniKeys& keys)
-{
-    keys.WriteString(u"->Text", As<QLineEdit>(component)->text());
-}
-
-void LoadEdit(QObject* component, const MSaveIniKeys& keys)
+void BindEdit(QObject* component, const MSaveIniBinder& keys)
 {
     auto* edit = As<QLineEdit>(component);
-    edit->setText(keys.ReadString(u"->Text", edit->text()));
+    keys.Key(u"->Text", edit->text(), [edit](const QString& text) { edit->setText(text); });
 }
 
-// Track bar, up-down and scroll bar: a position within a range.
-void SavePosition(QObject* component, const MSaveIniKeys& keys)
+// Track bar and up-down: a position within a range.
+void BindPosition(QObject* component, const MSaveIniBinder& keys)
 {
-    if (auto* spin = qobject_cast<QSpinBox*>(component))
-        keys.WriteInteger(u"->Position", spin->value());
-    else
-        keys.WriteInteger(u"->Position", As<QAbstractSlider>(component)->value());
-}
-
-void LoadUpDown(QObject* component, const MSaveIniKeys& keys)
-{
-    auto* upDown = As<QSpinBox>(component);
-    upDown->setValue(keys.ReadInteger(u"->Position", upDown->value()));
-}
-
-void LoadSliderPosition(QObject* component, const MSaveIniKeys& keys)
-{
+    if (auto* upDown = qobject_cast<QSpinBox*>(component)) {
+        keys.Key(u"->Position", upDown->value(), [upDown](int position) { upDown->setValue(position); });
+        return;
+    }
     auto* slider = As<QAbstractSlider>(component);
-    slider->setValue(keys.ReadInteger(u"->Position", slider->value()));
+    keys.Key(u"->Position", slider->value(), [slider](int position) { slider->setValue(position); });
 }
 
-void LoadScrollBarPosition(QObject* component, const MSaveIniKeys& keys)
+void BindScrollBarPosition(QObject* component, const MSaveIniBinder& keys)
 {
     auto* bar = As<QScrollBar>(component);
-    bar->setValue(std::clamp(keys.ReadInteger(u"->Position", bar->value()), bar->minimum(), bar->maximum()));
+    keys.Key(u"->Position", bar->value(),
+             [bar](int position) { bar->setValue(std::clamp(position, bar->minimum(), bar->maximum())); });
 }
 
-void SaveSpinEdit(QObject* component, const MSaveIniKeys& keys)
-{
-    keys.WriteInteger(u"->Value", As<QSpinBox>(component)->value());
-}
-
-void LoadSpinEdit(QObject* component, const MSaveIniKeys& keys)
+void BindSpinEdit(QObject* component, const MSaveIniBinder& keys)
 {
     auto* spin = As<QSpinBox>(component);
-    spin->setValue(keys.ReadInteger(u"->Value", spin->value()));
+    keys.Key(u"->Value", spin->value(), [spin](int value) { spin->setValue(value); });
 }
 
-void SavePageControl(QObject* component, const MSaveIniKeys& keys)
-{
-    keys.WriteInteger(u"->TabIndex", As<QTabWidget>(component)->currentIndex());
-}
-
-void LoadPageControl(QObject* component, const MSaveIniKeys& keys)
+void BindPageControl(QObject* component, const MSaveIniBinder& keys)
 {
     auto* pages = As<QTabWidget>(component);
-    const int index = keys.ReadInteger(u"->TabIndex", pages->currentIndex());
-    if (index >= 0 && index < pages->count())
-        pages->setCurrentIndex(index);
+    keys.Key(u"->TabIndex", pages->currentIndex(), [pages](int index) {
+        if (index >= 0 && index < pages->count())
+            pages->setCurrentIndex(index);
+    });
 }
 
 QObjectList PagesOf(QObject* component)
@@ -165,15 +127,10 @@ QObjectList PagesOf(QObject* component)
 }
 
 // Check box and radio button.
-void SaveChecked(QObject* component, const MSaveIniKeys& keys)
-{
-    keys.WriteBool(u"->Checked", As<QAbstractButton>(component)->isChecked());
-}
-
-void LoadChecked(QObject* component, const MSaveIniKeys& keys)
+void BindChecked(QObject* component, const MSaveIniBinder& keys)
 {
     auto* button = As<QAbstractButton>(component);
-    button->setChecked(keys.ReadBool(u"->Checked", button->isChecked()));
+    keys.Key(u"->Checked", button->isChecked(), [button](bool checked) { button->setChecked(checked); });
 }
 
 bool IsSpeedButton(const QObject* component)
@@ -182,15 +139,10 @@ bool IsSpeedButton(const QObject* component)
     return button && (Is<QToolButton>(button) || button->isCheckable());
 }
 
-void SaveDown(QObject* component, const MSaveIniKeys& keys)
-{
-    keys.WriteBool(u"->Down", As<QAbstractButton>(component)->isChecked());
-}
-
-void LoadDown(QObject* component, const MSaveIniKeys& keys)
+void BindDown(QObject* component, const MSaveIniBinder& keys)
 {
     auto* button = As<QAbstractButton>(component);
-    button->setChecked(keys.ReadBool(u"->Down", button->isChecked()));
+    keys.Key(u"->Down", button->isChecked(), [button](bool down) { button->setChecked(down); });
 }
 
 QFileSystemModel* FileSystemModelOf(const QObject* component)
@@ -204,61 +156,55 @@ bool IsDirectoryList(const QObject* component)
     return FileSystemModelOf(component) != nullptr;
 }
 
-void SaveDirectory(QObject* component, const MSaveIniKeys& keys)
-{
-    auto* view = As<QAbstractItemView>(component);
-    keys.WriteString(u"->Directory", FileSystemModelOf(view)->filePath(view->rootIndex()));
-}
-
-void LoadDirectory(QObject* component, const MSaveIniKeys& keys)
+void BindDirectory(QObject* component, const MSaveIniBinder& keys)
 {
     auto* view = As<QAbstractItemView>(component);
     QFileSystemModel* model = FileSystemModelOf(view);
-    const QString directory = keys.ReadString(u"->Directory", model->filePath(view->rootIndex()));
-    // A folder removed since the save would show an empty list; the current one is better.
-    if (QFileInfo(directory).isDir())
-        view->setRootIndex(model->index(directory));
+    keys.Key(u"->Directory", model->filePath(view->rootIndex()), [view, model](const QString& directory) {
+        // A folder removed since the save would show an empty list; the current one is better.
+        if (QFileInfo(directory).isDir())
+            view->setRootIndex(model->index(directory));
+    });
 }
 
-void SaveHotKey(QObject* component, const MSaveIniKeys& keys)
+// The first key with its modifiers, as Qt's combined key code; 0 for none.
+int HotKeyCode(const QKeySequence& sequence)
 {
-    const QKeySequence sequence = As<QKeySequenceEdit>(component)->keySequence();
-    keys.WriteInteger(u"->HotKey", sequence.isEmpty() ? 0 : sequence[0].toCombined());
+    return sequence.isEmpty() ? 0 : sequence[0].toCombined();
 }
 
-void LoadHotKey(QObject* component, const MSaveIniKeys& keys)
+void BindHotKey(QObject* component, const MSaveIniBinder& keys)
 {
     auto* edit = As<QKeySequenceEdit>(component);
-    const QKeySequence current = edit->keySequence();
-    const int key = keys.ReadInteger(u"->HotKey", current.isEmpty() ? 0 : current[0].toCombined());
-    edit->setKeySequence(key == 0 ? QKeySequence() : QKeySequence(QKeyCombination::fromCombined(key)));
+    keys.Key(u"->HotKey", HotKeyCode(edit->keySequence()), [edit](int code) {
+        edit->setKeySequence(code == 0 ? QKeySequence() : QKeySequence(QKeyCombination::fromCombined(code)));
+    });
 }
 
 // ---- The table -----------------------------------------------------------------------------
 
 const std::array kRows = {
-    TClassRow{"string grid", Is<QTableWidget>, SaveGrid, LoadGrid, nullptr},
-    TClassRow{"splitter", Is<QSplitter>, SaveSplitter, LoadSplitter, SplitterPanes},
-    TClassRow{"menu item", IsMenuItem, SaveMenuItem, LoadMenuItem, nullptr},
-    TClassRow{"category panel group", Is<MCategoryPanelGroup>, SaveScrollPositions, LoadScrollPositions,
-              PanelsOfGroup},
-    TClassRow{"category panel", Is<MCategoryPanel>, SaveCategoryPanel, LoadCategoryPanel, CategoryPanelBody},
-    TClassRow{"radio group", Is<MRadioGroup>, SaveRadioGroup, LoadRadioGroup, nullptr},
-    TClassRow{"edit", Is<QLineEdit>, SaveEdit, LoadEdit, nullptr},
-    TClassRow{"track bar", Is<QSlider>, SavePosition, LoadSliderPosition, nullptr},
-    TClassRow{"up-down", Is<MSaveIniUpDown>, SavePosition, LoadUpDown, nullptr},
-    TClassRow{"scroll bar", Is<QScrollBar>, SavePosition, LoadScrollBarPosition, nullptr},
-    TClassRow{"spin edit", Is<QSpinBox>, SaveSpinEdit, LoadSpinEdit, nullptr},
-    TClassRow{"combo box", Is<QComboBox>, SaveComboBox, LoadComboBox, nullptr},
-    TClassRow{"scroll box", Is<QScrollArea>, SaveScrollPositions, LoadScrollPositions, ScrollAreaContent},
-    TClassRow{"page control", Is<QTabWidget>, SavePageControl, LoadPageControl, PagesOf},
-    TClassRow{"list box", Is<QListWidget>, SaveListBox, LoadListBox, nullptr},
-    TClassRow{"memo", Is<QPlainTextEdit>, SaveMemo, LoadMemo, nullptr},
-    TClassRow{"check box", Is<QCheckBox>, SaveChecked, LoadChecked, nullptr},
-    TClassRow{"radio button", Is<QRadioButton>, SaveChecked, LoadChecked, nullptr},
-    TClassRow{"speed or tool button", IsSpeedButton, SaveDown, LoadDown, nullptr},
-    TClassRow{"directory list", IsDirectoryList, SaveDirectory, LoadDirectory, nullptr},
-    TClassRow{"hot key", Is<QKeySequenceEdit>, SaveHotKey, LoadHotKey, nullptr},
+    TClassRow{"string grid", Is<QTableWidget>, BindGrid, nullptr},
+    TClassRow{"splitter", Is<QSplitter>, BindSplitter, SplitterPanes},
+    TClassRow{"menu item", IsMenuItem, BindMenuItem, nullptr},
+    TClassRow{"category panel group", Is<MCategoryPanelGroup>, BindScrollPositions, PanelsOfGroup},
+    TClassRow{"category panel", Is<MCategoryPanel>, BindCategoryPanel, CategoryPanelBody},
+    TClassRow{"radio group", Is<MRadioGroup>, BindRadioGroup, nullptr},
+    TClassRow{"edit", Is<QLineEdit>, BindEdit, nullptr},
+    TClassRow{"track bar", Is<QSlider>, BindPosition, nullptr},
+    TClassRow{"up-down", Is<MSaveIniUpDown>, BindPosition, nullptr},
+    TClassRow{"scroll bar", Is<QScrollBar>, BindScrollBarPosition, nullptr},
+    TClassRow{"spin edit", Is<QSpinBox>, BindSpinEdit, nullptr},
+    TClassRow{"combo box", Is<QComboBox>, BindComboBox, nullptr},
+    TClassRow{"scroll box", Is<QScrollArea>, BindScrollPositions, ScrollAreaContent},
+    TClassRow{"page control", Is<QTabWidget>, BindPageControl, PagesOf},
+    TClassRow{"list box", Is<QListWidget>, BindListBox, nullptr},
+    TClassRow{"memo", Is<QPlainTextEdit>, BindMemo, nullptr},
+    TClassRow{"check box", Is<QCheckBox>, BindChecked, nullptr},
+    TClassRow{"radio button", Is<QRadioButton>, BindChecked, nullptr},
+    TClassRow{"speed or tool button", IsSpeedButton, BindDown, nullptr},
+    TClassRow{"directory list", IsDirectoryList, BindDirectory, nullptr},
+    TClassRow{"hot key", Is<QKeySequenceEdit>, BindHotKey, nullptr},
 };
 
 }  // namespace

@@ -3,7 +3,8 @@
 
 // Which properties of a control window-state persistence stores, by class. Rows are tried in
 // order and the first that matches decides; a control that matches none stores nothing and
-// is walked. Keys are the control's name followed by the paths below.
+// is walked. Keys are the control's name followed by the paths below. Each row binds its keys
+// once (MSaveIniBinder.h), and the same binding serves a save and a load.
 //
 //  string grid      QTableWidget                   see MSaveIniGrid.h                  end
 //  splitter         QSplitter                      see MSaveIniSplitter.h              panes
@@ -34,7 +35,7 @@
 // "end": the walk does not go into the control, whose children are Qt's own parts. The other
 // rows go on with the controls the container holds (MSaveIniContent.h).
 
-#include "MSaveIniKeys.h"
+#include "MSaveIniBinder.h"
 
 #include <QObjectList>
 
@@ -45,8 +46,7 @@ namespace saveini {
 struct TClassRow {
     const char* kind;
     bool (*Matches)(const QObject* component);
-    void (*Save)(QObject* component, const MSaveIniKeys& keys);
-    void (*Load)(QObject* component, const MSaveIniKeys& keys);
+    void (*Bind)(QObject* component, const MSaveIniBinder& keys);
     QObjectList (*Content)(QObject* component);  // null: the walk ends at the control
 };
 

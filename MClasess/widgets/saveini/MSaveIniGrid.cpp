@@ -23,11 +23,6 @@ struct TSelection {
     int bottom = -1;
 };
 
-MSaveIniKeys GridKeys(const MSaveIniKeys& keys)
-{
-    return {keys.Ini(), Joined({keys.Section(), u"_>", keys.Name()}), keys.Name()};
-}
-
 QString CellPath(int column, int row)
 {
     return Joined({u"->Cells[", QString::number(column), u"][", QString::number(row), u"]"});
@@ -85,67 +80,76 @@ int ScrollValueShowing(const QHeaderView* header, QAbstractItemView::ScrollMode 
                                                     : header->sectionPosition(logicalIndex);
 }
 
-void SaveContents(QTableWidget* grid, const MSaveIniKeys& keys)
+struct TGridSize {
+    int columns;
+    int rows;
+};
+
+constexpr int kNoSize = -1;
+
+bool IsLoadable(const TGridSize& size)
 {
-    keys.Ini().EraseSection(keys.Section());
-    keys.WriteInteger(u"->ColCount", grid->columnCount());
-    keys.WriteInteger(u"->RowCount", grid->rowCount());
-    for (int column = 0; column < grid->columnCount(); ++column)
-        for (int row = 0; row < grid->rowCount(); ++row)
-            if (const QString text = CellText(grid, row, column); !text.isEmpty())
-                keys.WriteString(CellPath(column, row), text);
+    return size.columns >= 0 && size.rows >= 0 && std::int64_t{size.columns} * size.rows <= kMostCells;
 }
 
-void LoadContents(QTableWidget* grid, const MSaveIniKeys& keys)
+// Size and cells; a load sets them only when the section holds a size it can take.
+void BindContents(QTableWidget* grid, const MSaveIniBinder& keys)
 {
-    const int columns = keys.ReadInteger(u"->ColCount", -1);
-    const int rows = keys.ReadInteger(u"->RowCount", -1);
-    if (columns < 0 || rows < 0 || std::int64_t{columns} * rows > kMostCells)
+    keys.ReplacesSection();
+    TGridSize size{grid->columnCount(), grid->rowCount()};
+    keys.KeyOr(u"->ColCount", size.columns, kNoSize);
+    keys.KeyOr(u"->RowCount", size.rows, kNoSize);
+    bool loadable = true;
+    keys.AfterLoad([&] {
+        loadable = IsLoadable(size);
+        if (loadable) {
+            grid->setColumnCount(size.columns);
+            grid->setRowCount(size.rows);
+        }
+    });
+    if (!loadable)
         return;
-    grid->setColumnCount(columns);
-    grid->setRowCount(rows);
-    for (int column = 0; column < columns; ++column)
-        for (int row = 0; row < rows; ++row)
-            SetCellText(grid, row, column, keys.ReadString(CellPath(column, row), QString()));
+    for (int column = 0; column < size.columns; ++column)
+        for (int row = 0; row < size.rows; ++row) {
+            // An empty cell is not written, and a missing one is read as empty.
+            const QString text = CellText(grid, row, column);
+            keys.WrittenOnlyIf(!text.isEmpty())
+                .KeyOr(CellPath(column, row), text, QString(),
+                       [grid, row, column](const QString& read) { SetCellText(grid, row, column, read); });
+        }
+}
+
+// The first column and row shown and the selected rectangle.
+void BindView(QTableWidget* grid, const MSaveIniBinder& keys)
+{
+    int leftColumn = std::max(grid->columnAt(0), 0);
+    int topRow = std::max(grid->rowAt(0), 0);
+    keys.Key(u"->LeftCol", leftColumn);
+    keys.Key(u"->TopRow", topRow);
+    TSelection selection = SelectionOf(grid);
+    keys.Key(u"->Selection->Left", selection.left);
+    keys.Key(u"->Selection->Right", selection.right);
+    keys.Key(u"->Selection->Top", selection.top);
+    keys.Key(u"->Selection->Bottom", selection.bottom);
+    keys.AfterLoad([&] {
+        Select(grid, selection);
+        RestoreScrollPosition(grid->horizontalScrollBar(),
+                              ScrollValueShowing(grid->horizontalHeader(), grid->horizontalScrollMode(), leftColumn));
+        RestoreScrollPosition(grid->verticalScrollBar(),
+                              ScrollValueShowing(grid->verticalHeader(), grid->verticalScrollMode(), topRow));
+    });
 }
 
 }  // namespace
 
-void SaveGrid(QObject* component, const MSaveIniKeys& keys)
+void BindGrid(QObject* component, const MSaveIniBinder& keys)
 {
     auto* grid = static_cast<QTableWidget*>(component);
-    const MSaveIniKeys own = GridKeys(keys);
-    if (TagOf(grid) == SaveIniTagGridContents) {
-        SaveContents(grid, own);
-        return;
-    }
-    own.WriteInteger(u"->LeftCol", std::max(grid->columnAt(0), 0));
-    own.WriteInteger(u"->TopRow", std::max(grid->rowAt(0), 0));
-    const TSelection selection = SelectionOf(grid);
-    own.WriteInteger(u"->Selection->Left", selection.left);
-    own.WriteInteger(u"->Selection->Right", selection.right);
-    own.WriteInteger(u"->Selection->Top", selection.top);
-    own.WriteInteger(u"->Selection->Bottom", selection.bottom);
-}
-
-void LoadGrid(QObject* component, const MSaveIniKeys& keys)
-{
-    auto* grid = static_cast<QTableWidget*>(component);
-    const MSaveIniKeys own = GridKeys(keys);
-    LoadContents(grid, own);
-
-    const int leftColumn = own.ReadInteger(u"->LeftCol", std::max(grid->columnAt(0), 0));
-    const int topRow = own.ReadInteger(u"->TopRow", std::max(grid->rowAt(0), 0));
-    const TSelection current = SelectionOf(grid);
-    const TSelection selection{own.ReadInteger(u"->Selection->Left", current.left),
-                               own.ReadInteger(u"->Selection->Right", current.right),
-                               own.ReadInteger(u"->Selection->Top", current.top),
-                               own.ReadInteger(u"->Selection->Bottom", current.bottom)};
-    Select(grid, selection);
-    RestoreScrollPosition(grid->horizontalScrollBar(),
-                          ScrollValueShowing(grid->horizontalHeader(), grid->horizontalScrollMode(), leftColumn));
-    RestoreScrollPosition(grid->verticalScrollBar(),
-                          ScrollValueShowing(grid->verticalHeader(), grid->verticalScrollMode(), topRow));
+    const MSaveIniBinder own = keys.InSection(Joined({keys.Section(), u"_>", keys.Name()}));
+    // A save writes one of the two, a load reads both: contents first, then the view.
+    const bool contents = TagOf(grid) == SaveIniTagGridContents;
+    BindContents(grid, own.WrittenOnlyIf(contents));
+    BindView(grid, own.WrittenOnlyIf(!contents));
 }
 
 }  // namespace saveini

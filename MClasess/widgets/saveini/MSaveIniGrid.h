@@ -10,14 +10,13 @@
 // A load sets the size and the cells whenever the section holds a size, then the view.
 // The grid's children are Qt's own; the walk does not go into them.
 
-#include "MSaveIniKeys.h"
+#include "MSaveIniBinder.h"
 
 class QObject;
 
 namespace saveini {
 
-void SaveGrid(QObject* component, const MSaveIniKeys& keys);
-void LoadGrid(QObject* component, const MSaveIniKeys& keys);
+void BindGrid(QObject* component, const MSaveIniBinder& keys);
 
 }  // namespace saveini
 

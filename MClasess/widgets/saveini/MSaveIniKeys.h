@@ -38,6 +38,7 @@ public:
     [[nodiscard]] const QString& Section() const { return section_; }
     [[nodiscard]] const QString& Name() const { return name_; }
     [[nodiscard]] QString Key(QStringView path) const { return Joined({name_, path}); }
+    [[nodiscard]] bool Has(QStringView path) const { return ini_.ValueExists(section_, Key(path)); }
 
     [[nodiscard]] int ReadInteger(QStringView path, int defaultValue) const
     {

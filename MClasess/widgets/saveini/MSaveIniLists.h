@@ -12,16 +12,14 @@
 // A count is read only as far as the section could hold items, so a damaged count cannot make
 // a load run away.
 
-#include "MSaveIniKeys.h"
+#include "MSaveIniBinder.h"
 
 class QObject;
 
 namespace saveini {
 
-void SaveComboBox(QObject* component, const MSaveIniKeys& keys);
-void LoadComboBox(QObject* component, const MSaveIniKeys& keys);
-void SaveListBox(QObject* component, const MSaveIniKeys& keys);
-void LoadListBox(QObject* component, const MSaveIniKeys& keys);
+void BindComboBox(QObject* component, const MSaveIniBinder& keys);
+void BindListBox(QObject* component, const MSaveIniBinder& keys);
 
 }  // namespace saveini
 

@@ -9,22 +9,19 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include <optional>
+
 namespace saveini {
 
-void SaveScrollPositions(QObject* component, const MSaveIniKeys& keys)
-{
-    auto* area = static_cast<QAbstractScrollArea*>(component);
-    keys.WriteInteger(u"->VertScrollBar->Position", area->verticalScrollBar()->value());
-    keys.WriteInteger(u"->HorzScrollBar->Position", area->horizontalScrollBar()->value());
-}
-
-void LoadScrollPositions(QObject* component, const MSaveIniKeys& keys)
+void BindScrollPositions(QObject* component, const MSaveIniBinder& keys)
 {
     auto* area = static_cast<QAbstractScrollArea*>(component);
     QScrollBar* vertical = area->verticalScrollBar();
     QScrollBar* horizontal = area->horizontalScrollBar();
-    RestoreScrollPosition(vertical, keys.ReadInteger(u"->VertScrollBar->Position", vertical->value()));
-    RestoreScrollPosition(horizontal, keys.ReadInteger(u"->HorzScrollBar->Position", horizontal->value()));
+    keys.Key(u"->VertScrollBar->Position", vertical->value(),
+             [vertical](int position) { RestoreScrollPosition(vertical, position); });
+    keys.Key(u"->HorzScrollBar->Position", horizontal->value(),
+             [horizontal](int position) { RestoreScrollPosition(horizontal, position); });
 }
 
 QObjectList PanelsOfGroup(QObject* component)
@@ -40,27 +37,37 @@ QObjectList ScrollAreaContent(QObject* component)
     return ContentOf({static_cast<QScrollArea*>(component)->widget()});
 }
 
-void SaveMemo(QObject* component, const MSaveIniKeys& keys)
+namespace {
+
+// A bar the memo may show (its policy is not "always off") is set, and pending events run, so
+// the memo has taken one position before the other is set.
+void ScrollMemoBar(QScrollBar* bar, Qt::ScrollBarPolicy policy, std::optional<int> position)
 {
-    auto* memo = static_cast<QPlainTextEdit*>(component);
-    keys.WriteInteger(u"->VertScrollBarPosition", memo->verticalScrollBar()->value());
-    keys.WriteInteger(u"->HorzScrollBarPosition", memo->horizontalScrollBar()->value());
+    if (policy == Qt::ScrollBarAlwaysOff)
+        return;
+    if (position)
+        bar->setValue(*position);
+    QCoreApplication::processEvents();
 }
 
-void LoadMemo(QObject* component, const MSaveIniKeys& keys)
+}  // namespace
+
+void BindMemo(QObject* component, const MSaveIniBinder& keys)
 {
     auto* memo = static_cast<QPlainTextEdit*>(component);
-    if (memo->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff) {
-        QScrollBar* bar = memo->horizontalScrollBar();
-        bar->setValue(keys.ReadInteger(u"->HorzScrollBarPosition", bar->value()));
-        QCoreApplication::processEvents();
-    }
-    if (memo->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff) {
-        QScrollBar* bar = memo->verticalScrollBar();
-        bar->setValue(keys.ReadInteger(u"->VertScrollBarPosition", bar->value()));
-        QCoreApplication::processEvents();
-    }
-    memo->viewport()->update();
+    // Read first and set afterwards, the horizontal bar first: the order a memo is scrolled in
+    // differs from the order of its keys.
+    std::optional<int> vertical;
+    std::optional<int> horizontal;
+    keys.KeyIfPresent(u"->VertScrollBarPosition", memo->verticalScrollBar()->value(),
+                      [&vertical](int position) { vertical = position; });
+    keys.KeyIfPresent(u"->HorzScrollBarPosition", memo->horizontalScrollBar()->value(),
+                      [&horizontal](int position) { horizontal = position; });
+    keys.AfterLoad([&] {
+        ScrollMemoBar(memo->horizontalScrollBar(), memo->horizontalScrollBarPolicy(), horizontal);
+        ScrollMemoBar(memo->verticalScrollBar(), memo->verticalScrollBarPolicy(), vertical);
+        memo->viewport()->update();
+    });
 }
 
 }  // namespace saveini

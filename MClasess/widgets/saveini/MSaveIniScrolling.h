@@ -9,10 +9,11 @@
 // panels, top to bottom, or with the scroll area's widget.
 // Memo (QPlainTextEdit): "->VertScrollBarPosition" and "->HorzScrollBarPosition". A load sets
 // the position of each bar the memo may show (its policy is not "always off"), horizontal
-// first, and lets pending events run after each, as a classic memo scrolled by a message
-// would; then the memo repaints. Its text is not stored.
+// first, and lets pending events run after each, so the memo has taken one position before the
+// other is set; then the memo repaints. A key the file lacks leaves its bar where it is. Its
+// text is not stored.
 
-#include "MSaveIniKeys.h"
+#include "MSaveIniBinder.h"
 
 #include <QObjectList>
 
@@ -20,13 +21,11 @@ class QObject;
 
 namespace saveini {
 
-void SaveScrollPositions(QObject* component, const MSaveIniKeys& keys);
-void LoadScrollPositions(QObject* component, const MSaveIniKeys& keys);
+void BindScrollPositions(QObject* component, const MSaveIniBinder& keys);
 [[nodiscard]] QObjectList PanelsOfGroup(QObject* component);
 [[nodiscard]] QObjectList ScrollAreaContent(QObject* component);
 
-void SaveMemo(QObject* component, const MSaveIniKeys& keys);
-void LoadMemo(QObject* component, const MSaveIniKeys& keys);
+void BindMemo(QObject* component, const MSaveIniBinder& keys);
 
 }  // namespace saveini
 

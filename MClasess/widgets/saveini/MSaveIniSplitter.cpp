@@ -79,30 +79,24 @@ private:
 
 }  // namespace
 
-void SaveSplitter(QObject* component, const MSaveIniKeys& keys)
+void BindSplitter(QObject* component, const MSaveIniBinder& keys)
 {
     auto* splitter = static_cast<QSplitter*>(component);
-    for (int i = 1; i < splitter->count(); ++i) {
-        const QSplitterHandle* handle = splitter->handle(i);
-        keys.WriteInteger(HandlePath(i, u"Top"), handle->y());
-        keys.WriteInteger(HandlePath(i, u"Left"), handle->x());
+    QList<QPoint> positions;
+    for (int i = 1; i < splitter->count(); ++i)
+        positions.append(splitter->handle(i)->pos());
+    for (int i = 1; i <= positions.size(); ++i) {
+        QPoint& position = positions[i - 1];
+        keys.Key(HandlePath(i, u"Top"), position.ry());
+        keys.Key(HandlePath(i, u"Left"), position.rx());
     }
-}
-
-void LoadSplitter(QObject* component, const MSaveIniKeys& keys)
-{
-    auto* splitter = static_cast<QSplitter*>(component);
-    QList<QPoint> saved;
-    for (int i = 1; i < splitter->count(); ++i) {
-        const QSplitterHandle* handle = splitter->handle(i);
-        saved.append(QPoint(keys.ReadInteger(HandlePath(i, u"Left"), handle->x()),
-                            keys.ReadInteger(HandlePath(i, u"Top"), handle->y())));
-    }
-    TPendingDrags::Replace(splitter);
-    if (splitter->isVisible())
-        DragHandlesTo(splitter, saved);
-    else
-        new TPendingDrags(splitter, saved);
+    keys.AfterLoad([&] {
+        TPendingDrags::Replace(splitter);
+        if (splitter->isVisible())
+            DragHandlesTo(splitter, positions);
+        else
+            new TPendingDrags(splitter, positions);
+    });
 }
 
 QObjectList SplitterPanes(QObject* component)

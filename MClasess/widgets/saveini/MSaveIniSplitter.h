@@ -13,10 +13,9 @@
 // Qt places the handles of a hidden splitter only when it is shown, so the drags of a splitter
 // loaded before its window is shown are made when it is first shown.
 //
-// Unlike the splitter bar of a classic form, a QSplitter holds its panes, so the walk goes on
-// with them.
+// A QSplitter holds its panes, so the walk goes on with them.
 
-#include "MSaveIniKeys.h"
+#include "MSaveIniBinder.h"
 
 #include <QObjectList>
 
@@ -24,8 +23,7 @@ class QObject;
 
 namespace saveini {
 
-void SaveSplitter(QObject* component, const MSaveIniKeys& keys);
-void LoadSplitter(QObject* component, const MSaveIniKeys& keys);
+void BindSplitter(QObject* component, const MSaveIniBinder& keys);
 [[nodiscard]] QObjectList SplitterPanes(QObject* component);
 
 }  // namespace saveini

@@ -1,7 +1,10 @@
-// The walk over a component and all it owns, for a save and for a load.
+// The walk over a component and all it owns. One walk serves a save and a load: the direction
+// decides only whether the keys it binds are written or read and which codes forms and frames
+// are told.
 
 #include "MIniFile.h"
 #include "MSaveIni.h"
+#include "MSaveIniBinder.h"
 #include "MSaveIniClassTable.h"
 #include "MSaveIniContent.h"
 #include "MSaveIniWindow.h"
@@ -10,29 +13,33 @@
 #include <QPointer>
 #include <QWidget>
 
+using saveini::MSaveIniBinder;
 using saveini::MSaveIniKeys;
 using saveini::TComponentKind;
+using saveini::TDirection;
 
 namespace {
 
-using TStep = bool (*)(QObject*, MIniFile*, const QString&);
+struct TWalkDirection {
+    TDirection direction;
+    MSaveIniCode begins;
+    MSaveIniCode ends;
+    const char* routine;  // named in the trace when the walk fails
+};
+
+constexpr TWalkDirection kSave{TDirection::Save, SaveIniSaveBegins, SaveIniSaveEnds, "ForSaveToFileIni"};
+constexpr TWalkDirection kLoad{TDirection::Load, SaveIniLoadBegins, SaveIniLoadEnds, "ForLoadFromFileIni"};
 
 QString SectionBelow(const QString& section, const QString& name)
 {
     return section.isEmpty() ? name : saveini::Joined({section, u"->", name});
 }
 
-// Stops at the first failure. Components that a handler deleted during the walk are passed over.
-bool WalkEach(const QObjectList& components, TStep step, MIniFile* ini, const QString& section)
+// A tag other than 0 is stored; a load sets the tag it reads.
+void BindTag(QObject* component, const MSaveIniBinder& keys)
 {
-    QList<QPointer<QObject>> alive;
-    alive.reserve(components.size());
-    for (QObject* component : components)
-        alive.append(component);
-    for (const QPointer<QObject>& component : alive)
-        if (component && !step(component, ini, section))
-            return false;
-    return true;
+    const int tag = saveini::TagOf(component);
+    keys.WrittenOnlyIf(tag != 0).Key(u"->Tag", tag, [component](int read) { saveini::SetTag(component, read); });
 }
 
 // What a component of this kind is walked with after its own values.
@@ -43,77 +50,66 @@ QObjectList ContentAfter(QObject* component, TComponentKind kind, const saveini:
     return row->Content ? row->Content(component) : QObjectList();
 }
 
+bool Walk(QObject* component, MIniFile* ini, const QString& section, const TWalkDirection& way);
+
+// Stops at the first failure. Components that a handler deleted during the walk are passed over.
+bool WalkEach(const QObjectList& components, MIniFile* ini, const QString& section, const TWalkDirection& way)
+{
+    QList<QPointer<QObject>> alive;
+    alive.reserve(components.size());
+    for (QObject* component : components)
+        alive.append(component);
+    for (const QPointer<QObject>& component : alive)
+        if (component && !Walk(component, ini, section, way))
+            return false;
+    return true;
+}
+
+bool Walk(QObject* component, MIniFile* ini, const QString& section, const TWalkDirection& way)
+{
+    if (!component)
+        return false;
+    if (!ini) {
+        TraceError(TraceUnitText, "Unknown error", way.routine);
+        return false;
+    }
+    if (!saveini::IsComponent(component) || saveini::TagOf(component) == SaveIniTagSkip)
+        return true;
+    const TComponentKind kind = saveini::KindOf(component);
+    const QString own = kind == TComponentKind::Control ? section : SectionBelow(section, component->objectName());
+    const MSaveIniBinder keys(way.direction, MSaveIniKeys(*ini, own, component->objectName()));
+
+    BindTag(component, keys);
+    const saveini::TClassRow* row = nullptr;
+    if (kind == TComponentKind::Form) {
+        saveini::Notify(component, way.begins);
+        saveini::BindWindowState(static_cast<QWidget*>(component), keys);
+    } else if (kind == TComponentKind::Control) {
+        row = saveini::FindClassRow(component);
+        if (row)
+            row->Bind(component, keys);
+    }
+    if (row && !row->Content)
+        return true;
+
+    if (kind == TComponentKind::Frame)
+        saveini::Notify(component, way.begins);
+    const bool result = WalkEach(ContentAfter(component, kind, row), ini, own, way);
+    if (kind != TComponentKind::Control)
+        saveini::Notify(component, way.ends);
+    if (!result)
+        TraceError(TraceUnitText, "Unknown error", way.routine);
+    return result;
+}
+
 }  // namespace
 
 bool ForSaveToFileIni(QObject* component, MIniFile* ini, const QString& section)
 {
-    if (!component)
-        return false;
-    if (!ini) {
-        TraceError(TraceUnitText, "Unknown error", "ForSaveToFileIni");
-        return false;
-    }
-    if (!saveini::IsComponent(component) || saveini::TagOf(component) == SaveIniTagSkip)
-        return true;
-    const TComponentKind kind = saveini::KindOf(component);
-    const QString own = kind == TComponentKind::Control ? section : SectionBelow(section, component->objectName());
-    const MSaveIniKeys keys(*ini, own, component->objectName());
-
-    if (const int tag = saveini::TagOf(component))
-        keys.WriteInteger(u"->Tag", tag);
-    const saveini::TClassRow* row = nullptr;
-    if (kind == TComponentKind::Form) {
-        saveini::Notify(component, SaveIniSaveBegins);
-        saveini::SaveWindowState(static_cast<QWidget*>(component), keys);
-    } else if (kind == TComponentKind::Control) {
-        row = saveini::FindClassRow(component);
-        if (row)
-            row->Save(component, keys);
-    }
-    if (row && !row->Content)
-        return true;
-
-    if (kind == TComponentKind::Frame)
-        saveini::Notify(component, SaveIniSaveBegins);
-    const bool result = WalkEach(ContentAfter(component, kind, row), ForSaveToFileIni, ini, own);
-    if (kind != TComponentKind::Control)
-        saveini::Notify(component, SaveIniSaveEnds);
-    if (!result)
-        TraceError(TraceUnitText, "Unknown error", "ForSaveToFileIni");
-    return result;
+    return Walk(component, ini, section, kSave);
 }
 
 bool ForLoadFromFileIni(QObject* component, MIniFile* ini, const QString& section)
 {
-    if (!component)
-        return false;
-    if (!ini) {
-        TraceError(TraceUnitText, "Unknown error", "ForLoadFromFileIni");
-        return false;
-    }
-    if (!saveini::IsComponent(component) || saveini::TagOf(component) == SaveIniTagSkip)
-        return true;
-    const TComponentKind kind = saveini::KindOf(component);
-    const QString own = kind == TComponentKind::Control ? section : SectionBelow(section, component->objectName());
-    const MSaveIniKeys keys(*ini, own, component->objectName());
-
-    saveini::SetTag(component, keys.ReadInteger(u"->Tag", saveini::TagOf(component)));
-    const saveini::TClassRow* row = nullptr;
-    if (kind == TComponentKind::Form) {
-        saveini::Notify(component, SaveIniLoadBegins);
-        saveini::LoadWindowBounds(static_cast<QWidget*>(component), keys);
-    } else if (kind == TComponentKind::Control) {
-        row = saveini::FindClassRow(component);
-        if (row)
-            row->Load(component, keys);
-    }
-    if (row && !row->Content)
-        return true;
-
-    if (kind == TComponentKind::Frame)
-        saveini::Notify(component, SaveIniLoadBegins);
-    const bool result = WalkEach(ContentAfter(component, kind, row), ForLoadFromFileIni, ini, own);
-    if (kind != TComponentKind::Control)
-        saveini::Notify(component, SaveIniLoadEnds);
-    return result;
+    return Walk(component, ini, section, kLoad);
 }

@@ -98,35 +98,33 @@ QRect MoveOntoScreens(const QRect& bounds, const QList<QRect>& availableAreas)
     return {QPoint(x, y), size};
 }
 
-void SaveWindowState(QWidget* form, const MSaveIniKeys& keys)
+void BindWindowState(QWidget* form, const MSaveIniBinder& keys)
 {
     const Qt::WindowStates state = form->windowState();
-    keys.WriteInteger(u"->WindowState", StateCode(state));
+    int stateCode = StateCode(state);
+    keys.KeyOr(u"->WindowState", stateCode, kStateNormal);
     // Taken before the state changes: Qt applies a new state to a shown window later.
     const QRect normal = NormalBounds(form);
-    if (state & kSizeStates)
-        form->setWindowState(state & ~kSizeStates);
-    keys.WriteInteger(u"->Top", normal.y());
-    keys.WriteInteger(u"->Left", normal.x());
-    keys.WriteInteger(u"->Height", normal.height());
-    keys.WriteInteger(u"->Width", normal.width());
-}
-
-void LoadWindowBounds(QWidget* form, const MSaveIniKeys& keys)
-{
-    const QRect current = NormalBounds(form);
-    const int top = keys.ReadInteger(u"->Top", current.y());
-    const int left = keys.ReadInteger(u"->Left", current.x());
-    int height = keys.ReadInteger(u"->Height", current.height());
-    int width = keys.ReadInteger(u"->Width", current.width());
-    if (height <= 0)
-        height = current.height();
-    if (width <= 0)
-        width = current.width();
-    form->setGeometry(MoveOntoScreens(QRect(left, top, width, height), AvailableAreas()));
-
-    const int state = keys.ReadInteger(u"->WindowState", kStateNormal);
-    form->setWindowState((form->windowState() & ~kSizeStates) | StateOfCode(state));
+    keys.AfterSave([&] {
+        if (state & kSizeStates)
+            form->setWindowState(state & ~kSizeStates);
+    });
+    int top = normal.y();
+    int left = normal.x();
+    int height = normal.height();
+    int width = normal.width();
+    keys.Key(u"->Top", top);
+    keys.Key(u"->Left", left);
+    keys.Key(u"->Height", height);
+    keys.Key(u"->Width", width);
+    keys.AfterLoad([&] {
+        if (height <= 0)
+            height = normal.height();
+        if (width <= 0)
+            width = normal.width();
+        form->setGeometry(MoveOntoScreens(QRect(left, top, width, height), AvailableAreas()));
+        form->setWindowState((form->windowState() & ~kSizeStates) | StateOfCode(stateCode));
+    });
 }
 
 }  // namespace saveini

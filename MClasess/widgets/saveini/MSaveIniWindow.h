@@ -8,7 +8,7 @@
 // so a restore puts the window where it was. "->WindowState": 0 normal, 1 minimised,
 // 2 maximised, 3 full screen.
 
-#include "MSaveIniKeys.h"
+#include "MSaveIniBinder.h"
 
 #include <QList>
 #include <QRect>
@@ -17,12 +17,11 @@ class QWidget;
 
 namespace saveini {
 
-// Writes the window state, sets the window to the normal state, then writes its normal bounds.
-void SaveWindowState(QWidget* form, const MSaveIniKeys& keys);
-// Reads and sets the bounds (moved onto a screen when they lie off every screen; a width or
-// height that is not positive keeps the current one), then the window state, a minimised one
-// restored as normal.
-void LoadWindowBounds(QWidget* form, const MSaveIniKeys& keys);
+// The window state, then the normal bounds. A save writes the state and then sets the window to
+// the normal state. A load sets the bounds (moved onto a screen when they lie off every screen;
+// a width or height that is not positive keeps the current one), then the window state, a
+// minimised one restored as normal, and a missing one as normal too.
+void BindWindowState(QWidget* form, const MSaveIniBinder& keys);
 
 // Bounds that lie off every area are moved onto the nearest area, and made smaller only when
 // they do not fit it. Bounds count as on an area when at least a 32 x 32 part of them (all of
