@@ -1,5 +1,6 @@
-// The frame's child controls: creation with their design names, wiring of their events to the
-// frame's handlers, and the alignment of the tool bar and the view panel inside the frame.
+// The frame's child controls: creation with their object names (which name their keys in the
+// saved window state), wiring of their events to the frame's handlers, and the alignment of the
+// tool bar and the view panel inside the frame.
 
 #include "FrameBmp_.h"
 #include "FrameBmpGuard.h"
@@ -29,7 +30,7 @@ using framebmp::TFrameBmpPanel;
 
 namespace {
 
-constexpr QSize kDesignSize(744, 518);
+constexpr QSize kStartSize(744, 518);
 constexpr QSize kPanelMapSize(36, 17);
 constexpr int kSyncPanelWidth = 50;
 constexpr int kSyncEditWidth = 21 + 15;  // the edit and its up-down arrows
@@ -145,7 +146,7 @@ void TFrameBmp::CreateControls()
     setFocusPolicy(Qt::ClickFocus);
     setAutoFillBackground(true);
     setMouseTracking(true);
-    resize(kDesignSize);
+    resize(kStartSize);
     CreateToolBar();
     CreateView();
     CreateOverview();

@@ -9,8 +9,9 @@
 // The owner hands the picture over with Load, calls Redraw whenever it has changed the picture's
 // pixels, and keeps the picture alive as long as the frame may draw it.
 //
-// The frame's operations and handlers keep the names of its design; its state is public, as the
-// window-state persistence and the frames of a sync group read it directly.
+// The frame's operations, handlers and fields carry the names its owners and its saved state know
+// (Load, Redraw, SetScale, ScrollBarXChange, ...); its state is public, as the window-state
+// persistence and the frames of a sync group read it directly.
 
 #include "FrameBmpGeometry.h"
 #include "FrameBmpOverview.h"

@@ -2,7 +2,7 @@
 #define PELMORA_MCLASESS_WIDGETS_SAVEINI_MINITEXT_H
 
 // The text of a settings file. Files are written as UTF-8 without a byte-order mark; a file
-// kept from an older installation or edited by hand may be in the 8-bit code page of its time.
+// edited by hand or written by another program may be in UTF-16 or an 8-bit code page.
 // Reading: a byte-order mark selects UTF-8, UTF-16 LE or UTF-16 BE; without one the bytes are
 // UTF-8 when they are valid UTF-8 and Windows-1252 otherwise.
 

@@ -55,7 +55,7 @@ MFileSaveResult SaveWalks(std::span<QObject* const> owners, const QString& fileN
     std::string unreadable;
     if (!ini.LoadFromFile(fileName, &unreadable)) {
         ReportUnknownError("SaveToFileIni");
-        return NotSaved(unreadable);  // writing now would lose what the unreadable file holds
+        return NotSaved(unreadable);  // writing would lose what the unreadable file holds
     }
     const bool walked = WalkOwners(owners, [&](QObject* owner) {
         return ForSaveToFileIni(owner, &ini, sectionPrefix);

@@ -12,8 +12,8 @@
 //             n-level path, each with the extension changed. The "/.." steps stay in the path;
 //   anything else, and "n|m" whose n (or, with the map present, m) is not an integer: the code
 //             itself as a path (relative ones to the current folder), its extension changed.
-// An extension is changed as the classic way does: everything from the last "." of the last
-// path component is replaced, and a name without a "." gets the extension appended.
+// To change an extension, everything from the last "." of the last path component is replaced,
+// and a name without a "." gets the extension appended.
 //
 // "0|2" thus puts "pelmora.ini" beside the program. An installed program cannot write there,
 // and every user would share one file, so a save or load whose folder is not writable uses the

@@ -58,7 +58,7 @@ TEST(FrameBmpGeometry, ClampScaleKeepsTheZoomInsideTheLimits)
     EXPECT_EQ(ZoomBarPosition(1.0 / 6), 16);
 }
 
-TEST(FrameBmpGeometry, ViewAreasOfTheDesignExamples)
+TEST(FrameBmpGeometry, ViewAreasOfWorkedExamples)
 {
     struct Case {
         std::string_view name;

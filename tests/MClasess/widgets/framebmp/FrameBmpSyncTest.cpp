@@ -222,7 +222,7 @@ std::uint64_t Bits(double value)
 TEST(FrameBmpSync, LinkedFramesEndAtTheSameZoomAfterWheelNotches)
 {
     // Equal pictures in equal paint boxes: the bar starts at 14 and steps by 3, so the fifth
-    // notch reaches 29, whose zoom used to come back as position 28.
+    // notch reaches 29, whose zoom must come back as position 29, not 28.
     const auto a = ShownFrame(QSize(350, 250));
     const auto b = ShownFrame(QSize(350, 250));
     const QImage pictureA = TwoColourPicture(1700, 1700);

@@ -12,7 +12,7 @@
 
 using namespace framebmp_test;
 
-TEST(FrameBmp, EveryControlCarriesItsDesignName)
+TEST(FrameBmp, EveryControlCarriesItsObjectName)
 {
     TFrameBmp frame;
     const char* names[] = {"PanelButton", "SpeedButtonSave", "SpeedButtonPoint", "SpeedButtonNet",
@@ -25,7 +25,7 @@ TEST(FrameBmp, EveryControlCarriesItsDesignName)
         SCOPED_TRACE(name);
         EXPECT_NE(frame.findChild<QObject*>(QString::fromLatin1(name)), nullptr);
     }
-    // Design states at start.
+    // States at start.
     EXPECT_TRUE(frame.SpeedButtonGray->isChecked());
     EXPECT_FALSE(frame.SpeedButtonPoint->isChecked());
     EXPECT_TRUE(frame.PanelSyncGroup->isHidden());

@@ -191,7 +191,7 @@ TEST_F(MSaveIniWalkTest, ASectionPrefixGoesBeforeTheFormsName)
     EXPECT_EQ(ini.ReadString(QStringLiteral("Second->FormMain"), QStringLiteral("EditAx->Text"), {}), QStringLiteral("7"));
 }
 
-TEST_F(MSaveIniWalkTest, TagMinus105KeepsTheDesignedValueOfAControlAndAllItOwns)
+TEST_F(MSaveIniWalkTest, TagMinus105KeepsTheBuiltValueOfAControlAndAllItOwns)
 {
     QWidget form;
     form.setObjectName(QStringLiteral("FormMain"));
@@ -201,7 +201,7 @@ TEST_F(MSaveIniWalkTest, TagMinus105KeepsTheDesignedValueOfAControlAndAllItOwns)
     auto* skippedPanel = Named(new QWidget(&form), "PanelSkipped");
     skippedPanel->setProperty("Tag", SaveIniTagSkip);
     auto* inside = Named(new QLineEdit(skippedPanel), "EditInside");
-    inside->setText(QStringLiteral("design"));
+    inside->setText(QStringLiteral("built"));
     auto* tagged = Named(new QCheckBox(&form), "CheckBoxTagged");
     tagged->setProperty("Tag", 7);
 
@@ -212,7 +212,7 @@ TEST_F(MSaveIniWalkTest, TagMinus105KeepsTheDesignedValueOfAControlAndAllItOwns)
     EXPECT_FALSE(text.contains(QStringLiteral("EditInside")));
     EXPECT_TRUE(text.contains(QStringLiteral("CheckBoxTagged->Tag=7\n")));
 
-    // Keys an older version wrote are not read either.
+    // Keys of it that the file holds are not read either.
     WriteText(FileName(), text + QStringLiteral("[FormMain]\nSpinEditNx->Value=5\nEditInside->Text=old\n"));
     nx->setValue(9);
     inside->setText(QStringLiteral("changed"));
