@@ -4,8 +4,9 @@
 // MCategoryPanelGroup: a column of category panels, top to bottom, that scrolls vertically when
 // the open panels are taller than the group (and horizontally when it is narrower than they
 // can be). The header height, font and colour set on the group go to every panel in it, those
-// added later included; a panel keeps its own header settings until the group is given one. Window-state persistence stores the two scroll positions and then walks
-// the panels in column order.
+// added later included; a panel keeps its own header settings until the group is given one.
+// Window-state persistence stores the two scroll positions and then walks the panels in column
+// order.
 
 #include <QColor>
 #include <QFont>

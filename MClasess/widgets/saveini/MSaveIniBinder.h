@@ -42,7 +42,8 @@ public:
     }
     // The same, where a load takes `missing` when the file lacks the key.
     template <class T>
-    void KeyOr(QStringView path, const T& value, const std::type_identity_t<T>& missing, const TRestore<T>& restore) const
+    void KeyOr(QStringView path, const T& value, const std::type_identity_t<T>& missing,
+               const TRestore<T>& restore) const
     {
         if (direction_ == TDirection::Load)
             restore(Read(path, missing));

@@ -76,7 +76,8 @@ TEST(MSaveIniBinderTest, ASaveWritesEveryKeyInTheOrderItIsBound)
         SCOPED_TRACE(c.name);
         Control control;
         control.text = c.text;
-        EXPECT_EQ(FileAfter(control, TDirection::Save, QStringLiteral("[Form]\nBox->Stale=1\nBox->Text=old\n")), c.file);
+        const QString before = QStringLiteral("[Form]\nBox->Stale=1\nBox->Text=old\n");
+        EXPECT_EQ(FileAfter(control, TDirection::Save, before), c.file);
         EXPECT_EQ(control.saveSteps, 1);
         EXPECT_EQ(control.loadSteps, 0);
         EXPECT_FALSE(control.shownRestored);

@@ -151,7 +151,8 @@ std::vector<RowCase> Rows()
                         for (int column = 0; column < 3; ++column)
                             for (int row = 0; row < 2; ++row)
                                 if (column != 1 || row != 0)
-                                    grid->setItem(row, column, new QTableWidgetItem(QStringLiteral("c%1%2").arg(column).arg(row)));
+                                    grid->setItem(row, column,
+                                                  new QTableWidgetItem(QStringLiteral("c%1%2").arg(column).arg(row)));
                     },
                     GridCells});
     rows.push_back({"string grid, view",
@@ -471,8 +472,9 @@ TEST(MSaveIniRoundTripTest, AFreshWindowLoadedFromTheFileShowsEveryValueAndSaves
                              "UpDownSyncGroup->Position=7", "ScrollBarAx->Position=1234", "SpinEdit1->Value=12",
                              "ComboBox1->Strings[3]=four", "ComboBoxTyped->Text=typed",
                              "ScrollBox1->VertScrollBar->Position=80", "PageControl1->TabIndex=2",
-                             "ListBoxLPointX->Count=3", "Memo1->HorzScrollBarPosition=30", "CheckBoxDrawLink->Checked=1",
-                             "RadioButton1->Checked=1", "SpeedButtonPoint->Down=1", "SpeedButton1->Down=1",
+                             "ListBoxLPointX->Count=3", "Memo1->HorzScrollBarPosition=30",
+                             "CheckBoxDrawLink->Checked=1", "RadioButton1->Checked=1", "SpeedButtonPoint->Down=1",
+                             "SpeedButton1->Down=1",
                              "DirectoryListBox1->Directory=", "HotKey1->HotKey=", "FormMain->Left=60"}) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(savedText.contains(name));
