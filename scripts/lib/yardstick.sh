@@ -34,7 +34,7 @@ configure_and_build() {
       return 1
     fi
   fi
-  if ! cmake --build "$build" -j "$jobs" --target "$@" >>"$log" 2>&1; then
+  if ! cmake --build "$build" -j "$jobs" --target "$@" >"$log" 2>&1; then
     tail -n 40 "$log" >&2
     echo "building $* in $build failed (whole log: $log)" >&2
     return 1
