@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154  # root is set by the script that sources this file
 # Builds of the program at an earlier commit (a yardstick) and of the working tree, for the
 # scripts that compare the two. Sourced, not run:
 #
@@ -96,7 +97,7 @@ built_program() {
     return 1
   fi
   if [[ $(wc -l <<<"$found") -gt 1 ]]; then
-    echo "more than one executable $name in $build:" $found >&2
+    echo "more than one executable $name in $build:" "${found//$'\n'/ }" >&2
     return 1
   fi
   echo "$found"
