@@ -144,7 +144,7 @@ bool IsAllWhite(const QImage& picture)
 
 // ---- Controls --------------------------------------------------------------------------------------
 
-TEST_F(FormMainTest, ControlsCarryTheirNamesAndDesignValues)
+TEST_F(FormMainTest, ControlsCarryTheirNamesAndStartingValues)
 {
     TFormMain& w = Make();
     EXPECT_EQ(w.objectName(), "FormMain");
