@@ -9,12 +9,14 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "CommandLine.h"
 #include "ElementTableLocation.h"
-#include "ExportCommand.h"
+#include "ExitCode.h"
 #include "FormMain_.h"
 #include "MFileName.h"
 #include "MFileSave.h"
 #include "MTrace.h"
+#include "RunCommandLine.h"
 
 namespace {
 

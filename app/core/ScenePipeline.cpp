@@ -26,25 +26,9 @@ ElementTableResult ScenePipeline::LoadElementTable(const std::vector<std::string
     return LoadAtom(lines, scene_.LAtom);
 }
 
-XyzReadResult ScenePipeline::OpenFile(const std::string& fileName) { return OpenXyz(LoadXyzTextFile(fileName)); }
+XyzReadResult ScenePipeline::OpenFile(const std::string& fileName) { return OpenText(LoadXyzTextFile(fileName)); }
 
-XyzReadResult ScenePipeline::OpenXyz(std::string text)
-{
-    auto document = std::make_shared<const XyzDocument>(std::move(text));
-    if (!document->FormsFrames())
-        return document->CountMismatch();
-    std::shared_ptr<const XyzDocument> before = std::exchange(document_, std::move(document));
-    const int frameBefore = std::exchange(frame_, 0);
-    try {
-        return ReadFrame(1);
-    } catch (...) {
-        document_ = std::move(before);
-        frame_ = frameBefore;
-        throw;
-    }
-}
-
-XyzReadResult ScenePipeline::IndexXyz(std::string text)
+XyzReadResult ScenePipeline::OpenText(std::string text)
 {
     auto document = std::make_shared<const XyzDocument>(std::move(text));
     if (!document->FormsFrames())
@@ -53,12 +37,20 @@ XyzReadResult ScenePipeline::IndexXyz(std::string text)
     return {};
 }
 
-void ScenePipeline::Translate(const TranslationCell& cell)
+XyzReadResult ScenePipeline::OpenXyz(std::string text)
 {
-    RotateIfStale();
-    Report("repeating");
-    scene_.RebuildTranslation(cell);
-    pictureStale_ = true;
+    std::shared_ptr<const XyzDocument> before = document_;
+    const int frameBefore = frame_;
+    XyzReadResult opened = OpenText(std::move(text));
+    if (!opened.Rebuild())
+        return opened;
+    try {
+        return ReadFrame(1);
+    } catch (...) {
+        document_ = std::move(before);
+        frame_ = frameBefore;
+        throw;
+    }
 }
 
 void ScenePipeline::ShareXyz(std::shared_ptr<const XyzDocument> document)

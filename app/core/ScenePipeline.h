@@ -59,13 +59,16 @@ public:
     // ---- The open file and its frames -----------------------------------------------------------
 
     // Opens an XYZ file as the window and the command line open one: reads its text (its first
-    // line before the rest, XyzTextFile.h), indexes its frames and reads frame 1 into the atoms
-    // as read (LXyz). After a bad atom line the atoms before it stay; on a count mismatch nothing
-    // changes. Throws TextFileError for a file that cannot be read, MConvertError for a count or
-    // a coordinate that does not convert and XyzIndexError for a file without lines; the file
-    // open before then stays open (LXyz as the reader leaves it). The rebuild must follow.
+    // line before the rest, XyzTextFile.h) and indexes its frames; a frame is read when it is
+    // shown (ReadFrame, frame 1 for an opening; the rebuild follows). On a count mismatch the
+    // file open before stays open. Throws TextFileError for a file that cannot be read,
+    // MConvertError for a first count that does not convert and XyzIndexError for a file
+    // without lines; the file open before then stays open too.
     XyzReadResult OpenFile(const std::string& fileName);
     // The same from a file's text (UTF-8, as the text buffer decodes files).
+    XyzReadResult OpenText(std::string text);
+    // OpenText, then ReadFrame(1): the text opened at its first frame. After an exception while
+    // reading the frame the file open before stays open (LXyz as the reader leaves it).
     XyzReadResult OpenXyz(std::string text);
     // Makes a document that other pipelines read as well the open file (they only read it).
     void ShareXyz(std::shared_ptr<const XyzDocument> document);
@@ -104,12 +107,6 @@ public:
     // copies it would have placed beyond the largest coordinate (a step of the cell far too
     // large), or the atoms lie so far apart that the scale comes out as zero.
     std::string DrawingProblem() const;
-
-    // Steps the window and the command line take until they open and rebuild through the
-    // calls above (to go).
-    XyzReadResult IndexXyz(std::string text);
-    void BuildGroups() {}
-    void Translate(const TranslationCell& cell);
 
     // ---- Drawing --------------------------------------------------------------------------------
 

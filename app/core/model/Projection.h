@@ -51,14 +51,4 @@ MStickEnds CutStickEnds(const MStickAtoms& stick, const MList<MPoint3DN<float>>&
 void CutStickEnds(const MList<MStickAtoms>& sticks, const MList<MPoint3DN<float>>& view,
                   const MListAdr<MAtom*>& elements, float kRPoint, MList<MStickEnds>& stickView);
 
-// The six view presets of the view panel.
-struct ViewPreset {
-    const char* button;
-    ViewAngles angles;
-};
-inline constexpr ViewPreset ViewPresets[] = {
-    {"SpeedButton2", {0, 0, 0}},      {"SpeedButton3", {900, 0, 2700}}, {"SpeedButton9", {900, 0, 0}},
-    {"SpeedButton1", {2700, 1800, 0}}, {"SpeedButton4", {900, 0, 900}},  {"SpeedButton5", {1800, 0, 0}},
-};
-
 #endif

@@ -116,7 +116,7 @@ void EveryFrameAsPng(benchmark::State& state)
     ScenePipeline pipeline;
     const std::vector<std::string> elements = ShippedElementLines();
     (void)pipeline.LoadElementTable(elements);
-    (void)pipeline.IndexXyz(LoadTextFile(file.Path()));
+    (void)pipeline.OpenFile(file.Path());
     WorkerPool& pool = WorkerPool::Shared();
     const int threads = pool.Threads();
     pool.SetThreadLimit(static_cast<int>(state.range(0)));

@@ -8,9 +8,7 @@
 
 
 #include "ElementFixture.h"
-#include "ForEachFrame.h"
 #include "MFunction.h"
-#include "WorkerPool.h"
 
 namespace {
 
@@ -92,43 +90,6 @@ TEST_F(ScenePipelineFramesTest, AFileThatCannotOpenLeavesTheOpenOne)
     EXPECT_EQ(pipeline.FrameCount(), 4);
     EXPECT_EQ(Xs(), (std::vector<float>{1.4f, 2, 0}));
     ASSERT_EQ(pipeline.StepToFrame(2).outcome, XyzReadOutcome::Read);
-}
-
-// A frame that fails is handed back by its number, and the frames after it are drawn all the
-// same, on one thread as on several.
-TEST_F(ScenePipelineFramesTest, EveryFrameDrawnOnAThreadOfItsOwnIsTheFrameReadAlone)
-{
-    ASSERT_EQ(pipeline.OpenXyz(kTrajectory + "2\nframe 5\nC 0 0 0\nH 1 0 0\n").outcome, XyzReadOutcome::Read);
-    WorkerPool& pool = WorkerPool::Shared();
-    const int threads = pool.Threads();
-    for (const int limit : {1, 2}) {
-        SCOPED_TRACE(limit);
-        pool.SetThreadLimit(limit);
-        std::vector<QImage> pictures(5);
-        std::vector<std::string> errors(5);
-        ForEachFrame(
-            pipeline.Document(), SmallElementLines(),
-            [&](ScenePipeline& scene, int frame) {
-                (void)scene.ReadFrame(frame);
-                scene.Rebuild(kSticks, kCell, kAngles);
-                pictures[std::size_t(frame - 1)] = scene.Picture(500).copy();
-            },
-            [&](int frame, std::exception_ptr error) {
-                try {
-                    std::rethrow_exception(error);
-                } catch (const MConvertError& failure) {
-                    errors[std::size_t(frame - 1)] = failure.what();
-                }
-            });
-        EXPECT_EQ(errors, (std::vector<std::string>{"", "", "", "'x' is not a valid floating point value", ""}));
-        for (const int frame : {1, 2, 3, 5}) {
-            SCOPED_TRACE(frame);
-            (void)pipeline.ReadFrame(frame);
-            pipeline.Rebuild(kSticks, kCell, kAngles);
-            EXPECT_TRUE(pictures[std::size_t(frame - 1)] == pipeline.Picture(500));
-        }
-    }
-    pool.SetThreadLimit(threads);
 }
 
 }  // namespace

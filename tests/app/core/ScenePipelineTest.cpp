@@ -18,11 +18,7 @@ protected:
     void Open(const StickControls& sticks, const ViewAngles& angles, const TranslationCell& cell = {})
     {
         ASSERT_EQ(pipeline.OpenXyz(kMoleculeText).outcome, XyzReadOutcome::Read);
-        pipeline.ChangeSticks(sticks, angles);
-        pipeline.BuildGroups();
-        pipeline.Translate(cell);
-        pipeline.ChangeSticks(sticks, angles);
-        pipeline.ChangeView(angles);
+        pipeline.Rebuild(sticks, cell, angles);
     }
 
     ScenePipeline pipeline;
@@ -85,15 +81,15 @@ TEST_F(ScenePipelineTest, ACountMismatchChangesNothing)
 
 TEST_F(ScenePipelineTest, TheRotationWaitsForAPictureAndShowsWhatAnEagerRotationShowed)
 {
-    // The rotation runs when a picture is asked for. Steps that change what it reads without
-    // rotating again (the repeat, the element table) must not show through: the picture is the
-    // one of a rotation made at once after every stick and angle handler.
+    // The rotation runs when a picture is asked for. A step that changes what it reads without
+    // rotating again (the element table) must not show through: the picture is the one of a
+    // rotation made at once after every stick and angle handler.
     const StickControls sticks{true, 50, 600};
     const ViewAngles angles{300, 1200, 2100};
     Open(sticks, angles);
     EXPECT_EQ(pipeline.Model().LStickView.FCount, 0);  // nothing asked for a picture yet
+    pipeline.Retranslate(TranslationCell{2, 1, 3, 3, 0, 0}, sticks, angles);
     pipeline.ChangeView({900, 450, 0});
-    pipeline.Translate(TranslationCell{2, 1, 3, 3, 0, 0});
     std::vector<std::string> lines = SmallElementLines();
     lines[1] = "C\t1.5\t0x00909090\t1.70";  // larger carbons: other stick ends
     EXPECT_TRUE(pipeline.LoadElementTable(lines).complete);
@@ -107,8 +103,10 @@ TEST_F(ScenePipelineTest, TheRotationWaitsForAPictureAndShowsWhatAnEagerRotation
     scene.RebuildTranslation(TranslationCell{});
     scene.UpdateSticks(sticks);
     scene.Rotate(angles);
-    scene.Rotate({900, 450, 0});
     scene.RebuildTranslation(TranslationCell{2, 1, 3, 3, 0, 0});
+    scene.UpdateSticks(sticks);
+    scene.Rotate(angles);
+    scene.Rotate({900, 450, 0});
     (void)LoadAtom(lines, scene.LAtom);
     QImage eager = MakeSceneBitmap();
     DrawScene(scene, eager, 400);
@@ -126,7 +124,7 @@ TEST_F(ScenePipelineTest, TheBitmapIsWhiteUntilPaintedAndTheStepsAreTold)
     pipeline.SetProgress([&](const char* step) { steps.emplace_back(step); });
     Open({true, 50, 500}, {});
     (void)pipeline.Picture(500);
-    EXPECT_EQ(steps, (std::vector<std::string>{"sticks", "rotating", "repeating", "sticks", "rotating", "drawing"}));
+    EXPECT_EQ(steps, (std::vector<std::string>{"sticks", "repeating", "sticks", "rotating", "drawing"}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The controls of the main window, built from their design values. Design pixels are at 144
-// pixels per inch; Qt's logical pixels are at 96, two thirds of them.
+// The controls of the main window: their names, ranges, starting values, captions and places.
+// Sizes are given in layout pixels at 144 pixels per inch; Qt's logical pixels are at 96, two
+// thirds of them.
 
 #include <QAction>
 #include <QCheckBox>
@@ -22,14 +23,15 @@
 #include "MCategoryPanel.h"
 #include "MCategoryPanelGroup.h"
 #include "MSaveIniComponent.h"
+#include "ViewButtons.h"
 
 namespace {
 
-constexpr int DesignDpi = 144;
+constexpr int LayoutDpi = 144;
 constexpr int LogicalDpi = 96;
 
-// Logical pixels of a length in design pixels, to the nearest pixel.
-constexpr int Dp(int designPixels) { return (designPixels * LogicalDpi + DesignDpi / 2) / DesignDpi; }
+// Logical pixels of a length in layout pixels, to the nearest pixel.
+constexpr int Dp(int layoutPixels) { return (layoutPixels * LogicalDpi + LayoutDpi / 2) / LayoutDpi; }
 
 constexpr int ClientWidth = 1069;
 constexpr int ClientHeight = 685;
@@ -39,16 +41,16 @@ constexpr int HeaderFontHeight = 11;
 constexpr int HeaderHeight = 16;
 // clMoneyGreen, the headers' gradient colour.
 const QColor HeaderColor(192, 220, 192);
-constexpr const char* DesignFontFamily = "Tahoma";
+constexpr const char* WindowFontFamily = "Tahoma";
 
 constexpr int ViewButtonSize = 36;
 constexpr int ViewPanelWidth = 320;
 constexpr int ViewPanelHeight = 132;
 
-QFont DesignFont(int designPixelHeight)
+QFont WindowFont(int layoutPixelHeight)
 {
-    QFont font(DesignFontFamily);
-    font.setPixelSize(Dp(designPixelHeight));
+    QFont font(WindowFontFamily);
+    font.setPixelSize(Dp(layoutPixelHeight));
     return font;
 }
 
@@ -86,27 +88,6 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const char* icon, QSi
     return button;
 }
 
-// A view preset button of the "View" panel: where it sits, its picture and what it shows.
-struct ViewButtonDesign {
-    int number;
-    int left, top;
-    const char* icon;  // nullptr: the button is invisible
-    const char* tip;
-};
-
-const ViewButtonDesign ViewButtons[] = {
-    {1, 215, 48, "view-away", "Look along -y: x to the left, z up (Ax 270°, Ay 180°)"},
-    {2, 191, 6, "view-up", "Look along z: x to the right, y down (all angles 0)"},
-    {3, 115, 48, "view-left", "Look along -x: y to the right, z up (Ax 90°, Az 270°)"},
-    {4, 271, 48, "view-right", "Look along x: y to the left, z up (Ax 90°, Az 90°)"},
-    {5, 191, 90, "view-down", "Look along -z: x to the right, y up (Ax 180°)"},
-    {6, 257, 6, nullptr, ""},
-    {7, 131, 6, nullptr, ""},
-    {8, 247, 90, nullptr, ""},
-    {9, 173, 48, "view-toward", "Look along y: x to the right, z up (Ax 90°)"},
-    {10, 131, 90, nullptr, ""},
-};
-
 }  // namespace
 
 void TFormMain::BuildControls()
@@ -114,7 +95,7 @@ void TFormMain::BuildControls()
     setObjectName("FormMain");
     setWindowTitle("Pelmora");
     setWindowIcon(QIcon(":/icons/pelmora.svg"));
-    setFont(DesignFont(WindowFontHeight));
+    setFont(WindowFont(WindowFontHeight));
     resize(Dp(ClientWidth), Dp(ClientHeight));
     setAcceptDrops(true);
 
@@ -129,7 +110,7 @@ void TFormMain::BuildControls()
     columnLayout->setContentsMargins(0, 0, 0, 0);
     CategoryPanelGroup1 = new MCategoryPanelGroup(Panel2);
     CategoryPanelGroup1->setObjectName("CategoryPanelGroup1");
-    CategoryPanelGroup1->SetHeaderFont(DesignFont(HeaderFontHeight));
+    CategoryPanelGroup1->SetHeaderFont(WindowFont(HeaderFontHeight));
     CategoryPanelGroup1->SetHeaderHeight(Dp(HeaderHeight));
     CategoryPanelGroup1->SetHeaderColor(HeaderColor);
     columnLayout->addWidget(CategoryPanelGroup1);
@@ -304,13 +285,13 @@ void TFormMain::BuildViewPanel()
     Panel1 = new QWidget(body);
     Panel1->setObjectName("Panel1");
     Panel1->setFixedSize(Dp(ViewPanelWidth), Dp(ViewPanelHeight));
-    for (const ViewButtonDesign& design : ViewButtons) {
-        const QByteArray name = "SpeedButton" + QByteArray::number(design.number);
-        QToolButton* button = MakeButton(Panel1, name.constData(), design.icon,
-                                         {Dp(ViewButtonSize), Dp(ViewButtonSize)}, design.tip);
-        button->move(Dp(design.left), Dp(design.top));
-        button->setVisible(design.icon != nullptr);
-        SpeedButton[design.number] = button;
+    for (const ViewButton& view : ViewButtons()) {
+        const QByteArray name = "SpeedButton" + QByteArray::number(view.number);
+        QToolButton* button =
+            MakeButton(Panel1, name.constData(), view.icon, {Dp(ViewButtonSize), Dp(ViewButtonSize)}, view.tip);
+        button->move(Dp(view.left), Dp(view.top));
+        button->setVisible(view.icon != nullptr);
+        SpeedButton[view.number] = button;
     }
     ScrollBarAx = MakeBar(body, "ScrollBarAx", 0, AngleBarMaximum, 0, "Angle about x, in tenths of a degree");
     ScrollBarAz = MakeBar(body, "ScrollBarAz", 0, AngleBarMaximum, 0, "Angle about z, in tenths of a degree");

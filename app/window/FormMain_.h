@@ -1,10 +1,10 @@
-#ifndef PELMORA_APP_FORMMAIN_H
-#define PELMORA_APP_FORMMAIN_H
+#ifndef PELMORA_APP_WINDOW_FORMMAIN_H
+#define PELMORA_APP_WINDOW_FORMMAIN_H
 
 // TFormMain: the program's only window. On the left a column of collapsible panels holds the
 // controls ("File", "Atoms", "Translate", "View"); the rest is the viewer frame FrameBmp1 that
 // shows the scene bitmap. Each handler reads its controls into plain values, runs the steps of
-// the scene pipeline that the design gives it, shows what the user must read, and has the frame
+// the scene pipeline its control stands for, shows what the user must read, and has the frame
 // show the new picture. The window's state is saved when it closes and restored when it is made.
 
 #include <QString>
@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <string>
 #include <stdexcept>
-#include <string_view>
 
 #include "FormMainDialogs.h"
 #include "MSaveIniHooks.h"
@@ -55,7 +54,7 @@ public:
     // Opens a file without asking, as the open button does after its dialog.
     void OpenFile(const QString& fileName);
 
-    // ---- Handlers, named after the design ------------------------------------------------------
+    // ---- Handlers, named after the controls they serve -------------------------------------------
 
     void SpeedButtonOpenFileClick(QObject* sender);
     void SpeedButtonSaveFileClick(QObject* sender);
@@ -66,6 +65,7 @@ public:
     void ButtonTranslateClick(QObject* sender);
     void BuildTranslation();
     void SetView(int ax, int ay, int az);
+    // The view buttons: each sets the angles of its row of ViewButtons (ViewButtons.h).
     void SpeedButton1Click(QObject* sender);
     void SpeedButton2Click(QObject* sender);
     void SpeedButton3Click(QObject* sender);
@@ -169,8 +169,8 @@ private:
     bool LetQueuedEventsRun(int work);
     // The rebuild the noted work needs (sticks include the rotation), then the drawing.
     void DoPendingWork();
-    // SetView with the preset angles of the named view button.
-    void SetViewOfButton(std::string_view button);
+    // SetView with the angles of the view button with that number (ViewButtons.h).
+    void SetViewOfButton(int number);
     // Tells the user why the sticks asked for were not made (more than the stick bound).
     void TellWhySticksAreMissing(const StickFactors& factors);
     // Tells the user when the atoms lie too far apart to be drawn.
@@ -179,7 +179,6 @@ private:
     QString programFolder_;
     TFormMainDialogs dialogs_;
     ScenePipeline pipeline_;
-    TextBuffer memo_;
     // The stick and angle handlers let queued events run before they rebuild, so that the moves
     // of a dragged bar that are already waiting are taken in first. A handler that such a wait
     // runs only notes its work; the waiting handler then does all the noted work once, from the

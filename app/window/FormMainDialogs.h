@@ -1,5 +1,5 @@
-#ifndef PELMORA_APP_FORMMAINDIALOGS_H
-#define PELMORA_APP_FORMMAINDIALOGS_H
+#ifndef PELMORA_APP_WINDOW_FORMMAINDIALOGS_H
+#define PELMORA_APP_WINDOW_FORMMAINDIALOGS_H
 
 // The one seam between the main window and the people in front of it: the file dialogs and the
 // message boxes. The window asks through these functions only, so that tests answer them
@@ -24,7 +24,7 @@ struct TFormMainDialogs {
     static TFormMainDialogs Standard();
 };
 
-// The filters of the two dialogs, with the patterns the design gives.
+// The filters of the two dialogs: XYZ files or SVG drawings, or any file.
 inline constexpr const char* OpenDialogFilter = "*.xyz (*.xyz);;*.* (*)";
 inline constexpr const char* SaveDialogFilter = "*.svg (*.svg);;*.* (*)";
 

@@ -1,6 +1,6 @@
 // The main window on the offscreen platform: its controls, its handlers driven as a user drives
 // them (with the dialogs answered by the test), its saved state, and the SVG it saves compared
-// with the export command's.
+// with the one the built program's export writes.
 
 #include "FormMain_.h"
 
@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -30,13 +31,11 @@
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <sys/resource.h>
 
-#include "ExportCommand.h"
 #include "FrameBmp_.h"
 #include "MCategoryPanel.h"
 #include "MCategoryPanelGroup.h"
@@ -59,6 +58,18 @@ std::string ReadBytes(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The built program run with these arguments (an export, which needs no display), as a child
+// process. Returns its exit status, -1 when it did not end by itself; err gets what it told.
+int RunProgram(const QStringList& arguments, std::string& err)
+{
+    QProcess process;
+    process.start(PELMORA_EXECUTABLE, arguments);
+    if (!process.waitForFinished(120000))
+        return -1;
+    err = process.readAllStandardError().toStdString();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 // The settings file of this test program: beside it, named after it.
@@ -133,7 +144,7 @@ bool IsAllWhite(const QImage& picture)
 
 // ---- Controls --------------------------------------------------------------------------------------
 
-TEST_F(FormMainTest, ControlsCarryTheirNamesAndDesignValues)
+TEST_F(FormMainTest, ControlsCarryTheirNamesAndStartingValues)
 {
     TFormMain& w = Make();
     EXPECT_EQ(w.objectName(), "FormMain");
@@ -254,6 +265,48 @@ TEST_F(FormMainTest, OpeningAndTheHandlersRebuildTheShownPicture)
     EXPECT_TRUE(answers.errors.empty());
 }
 
+// Each shown view button sets all three angle bars to its view and draws it, as the bars set by
+// hand draw it; the hidden ones set nothing.
+TEST_F(FormMainTest, EachViewButtonTurnsTheSceneToItsView)
+{
+    TFormMain& w = Make();
+    w.OpenFile(Path("methane.xyz"));
+    const auto setAngles = [&w](int ax, int ay, int az) {
+        w.ScrollBarAx->setValue(ax);
+        w.ScrollBarAy->setValue(ay);
+        w.ScrollBarAz->setValue(az);
+    };
+    const auto angles = [&w] {
+        return std::vector<int>{w.ScrollBarAx->value(), w.ScrollBarAy->value(), w.ScrollBarAz->value()};
+    };
+    struct View {
+        int button;
+        std::vector<int> angles;  // Ax, Ay, Az
+    };
+    const View views[] = {
+        {1, {2700, 1800, 0}}, {2, {0, 0, 0}},    {3, {900, 0, 2700}}, {4, {900, 0, 900}},
+        {5, {1800, 0, 0}},    {9, {900, 0, 0}},
+    };
+    for (const View& v : views) {
+        SCOPED_TRACE(v.button);
+        // A view no button gives, so that every bar has to move.
+        setAngles(450, 450, 450);
+        w.SpeedButton[v.button]->click();
+        EXPECT_EQ(angles(), v.angles);
+        const QImage shown = Shown();
+        setAngles(450, 450, 450);
+        setAngles(v.angles[0], v.angles[1], v.angles[2]);
+        EXPECT_EQ(Shown(), shown);
+    }
+    for (const int hidden : {6, 7, 8, 10}) {
+        SCOPED_TRACE(hidden);
+        setAngles(450, 450, 450);
+        w.SpeedButton[hidden]->click();
+        EXPECT_EQ(angles(), (std::vector<int>{450, 450, 450}));
+    }
+    EXPECT_TRUE(answers.errors.empty());
+}
+
 TEST_F(FormMainTest, RejectedFilesAndValuesAreToldAndLeaveWhatIsShown)
 {
     TFormMain& w = Make();
@@ -371,7 +424,7 @@ TEST_F(FormMainTest, TheSavedSvgIsTheExportsByteForByte)
         w.SpeedButtonSaveFileClick(nullptr);
         ASSERT_TRUE(answers.errors.empty()) << answers.errors.front().toStdString();
 
-        QStringList arguments{"pelmora", "--export", Path("export.svg"), "--elements", Path("Atom.txt")};
+        QStringList arguments{"--export", Path("export.svg"), "--elements", Path("Atom.txt")};
         if (s.sticks)
             arguments << "--sticks";
         arguments << "--stick-length" << QString::number(s.stickLength) << "--atom-radius"
@@ -379,8 +432,8 @@ TEST_F(FormMainTest, TheSavedSvgIsTheExportsByteForByte)
                   << "--angle-x" << QString::number(s.ax) << "--angle-y" << QString::number(s.ay) << "--angle-z"
                   << QString::number(s.az) << "--nx" << QString::number(s.nx) << "--ny" << QString::number(s.ny)
                   << "--ax" << s.stepX << "--ay" << s.stepY << xyz;
-        std::ostringstream out, err;
-        ASSERT_EQ(RunCommandLine(arguments, out, err), ExitSuccess) << err.str();
+        std::string err;
+        ASSERT_EQ(RunProgram(arguments, err), 0) << err;
         const std::string saved = ReadBytes(dir.Path() / "window.svg");
         EXPECT_GT(saved.size(), 500u);
         EXPECT_TRUE(saved == ReadBytes(dir.Path() / "export.svg"));
@@ -606,13 +659,12 @@ TEST_F(FormMainTest, ATrajectoryStepsThroughItsFramesWithTheCurrentSettingsAndVi
     // The frame drawn is the one the export draws of that frame with the same settings.
     answers.saveNames = {Path("window.svg")};
     w.SpeedButtonSaveFileClick(nullptr);
-    std::ostringstream out, err;
-    ASSERT_EQ(RunCommandLine({"pelmora", "--export", Path("export.svg"), "--frame", "2", "--elements", Path("Atom.txt"),
-                              "--sticks", "--stick-length", "54", "--angle-x", "450", "--nx", "2", "--ax", "3,5",
-                              Path("frames.xyz")},
-                             out, err),
-              ExitSuccess)
-        << err.str();
+    std::string err;
+    ASSERT_EQ(RunProgram({"--export", Path("export.svg"), "--frame", "2", "--elements", Path("Atom.txt"), "--sticks",
+                          "--stick-length", "54", "--angle-x", "450", "--nx", "2", "--ax", "3,5", Path("frames.xyz")},
+                         err),
+              0)
+        << err;
     EXPECT_TRUE(ReadBytes(dir.Path() / "window.svg") == ReadBytes(dir.Path() / "export.svg"));
 
     // The slider moves the spin edit; a frame cut short is told and the picture stays.

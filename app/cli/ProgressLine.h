@@ -1,5 +1,5 @@
-#ifndef PELMORA_APP_CORE_PROGRESSLINE_H
-#define PELMORA_APP_CORE_PROGRESSLINE_H
+#ifndef PELMORA_APP_CLI_PROGRESSLINE_H
+#define PELMORA_APP_CLI_PROGRESSLINE_H
 
 // One line on a terminal that tells what a long run is doing. Nothing is written for the first
 // second, so quick runs stay silent; then the step under way and the seconds gone are written

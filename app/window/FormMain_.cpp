@@ -33,21 +33,18 @@
 #include "ElementTableLocation.h"
 #include "FrameBmp_.h"
 #include "KFactor.h"
+#include "LocalFileName.h"
 #include "MFileName.h"
 #include "MFunction.h"
 #include "MSingle.h"
 #include "MSaveIni.h"
 #include "SvgFile.h"
-#include "XyzTextFile.h"
+#include "ViewButtons.h"
 
 namespace {
 
 // The settings file lies beside the executable (or two folders up in a build with a map file).
 const QString SettingsFileCode = QStringLiteral("0|2");
-
-// Names from the command line keep bytes that are not UTF-8 (MFileName.h); names from the
-// dialogs are plain text. Both come back as the bytes of the file system.
-std::string LocalFileName(const QString& fileName) { return FileNameToBytes(fileName); }
 
 // The caption: the file's name without its folder, a byte that is not UTF-8 shown as U+FFFD.
 QString CaptionOf(const QString& fileName)
@@ -163,14 +160,12 @@ void TFormMain::ConnectHandlers()
         TrackBarFrame->setValue(frame);
         SpinEditFrameChange(SpinEditFrame);
     });
-    const std::pair<int, void (TFormMain::*)(QObject*)> views[] = {
-        {1, &TFormMain::SpeedButton1Click}, {2, &TFormMain::SpeedButton2Click}, {3, &TFormMain::SpeedButton3Click},
-        {4, &TFormMain::SpeedButton4Click}, {5, &TFormMain::SpeedButton5Click}, {9, &TFormMain::SpeedButton9Click},
-    };
-    for (const auto& [number, handler] : views) {
-        QToolButton* button = SpeedButton[number];
-        connect(button, &QToolButton::clicked, this, [this, button, handler = handler] { (this->*handler)(button); });
-    }
+    for (const ViewButton& view : ViewButtons())
+        if (view.handler != nullptr) {
+            QToolButton* button = SpeedButton[view.number];
+            connect(button, &QToolButton::clicked, this,
+                    [this, button, handler = view.handler] { (this->*handler)(button); });
+        }
     connect(ActionOpen, &QAction::triggered, this, [this] { SpeedButtonOpenFileClick(nullptr); });
     connect(ActionSave, &QAction::triggered, this, [this] { SpeedButtonSaveFileClick(nullptr); });
     connect(ActionQuit, &QAction::triggered, this, &QWidget::close);
@@ -223,8 +218,7 @@ void TFormMain::LoadAtom()
 {
     const QString path = ElementTablePath(programFolder_);
     try {
-        memo_.LoadFromFile(LocalFileName(path), ElementTableLargestSize);
-        const ElementTableResult result = pipeline_.LoadElementTable(memo_.Lines());
+        const ElementTableResult result = pipeline_.LoadElementTableFile(LocalFileName(path));
         if (!result.complete)
             throw TFormMainStartError(result.message);
     } catch (const TFormMainStartError&) {
@@ -253,11 +247,10 @@ void TFormMain::OpenFile(const QString& fileName)
 {
     const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
     Guarded([&] {
-        std::string text = LoadXyzTextFile(LocalFileName(fileName));
+        const XyzReadResult opened = pipeline_.OpenFile(LocalFileName(fileName));
         setWindowTitle(CaptionOf(fileName));
-        const XyzReadResult indexed = pipeline_.IndexXyz(std::move(text));
-        if (!indexed.Rebuild()) {
-            dialogs_.ShowMessage(this, QString::fromStdString(indexed.message));
+        if (!opened.Rebuild()) {
+            dialogs_.ShowMessage(this, QString::fromStdString(opened.message));
             return;
         }
         ShowFrameControl();
@@ -270,8 +263,10 @@ void TFormMain::OpenFile(const QString& fileName)
         if (!told.empty())
             dialogs_.ShowMessage(this, QString::fromStdString(JoinedLines(told)));
         TakeCellOfFile();
-        ScrollBarStickChange(nullptr);
-        BuildTranslation();
+        const StickFactors factors = pipeline_.Rebuild(ReadStickControls(), ReadTranslationCell(), ReadAngles());
+        ShowScene();
+        TellWhySticksAreMissing(factors);
+        TellDrawingProblem();
     });
 }
 
@@ -439,12 +434,9 @@ void TFormMain::BuildTranslation()
     ButtonTranslate->setEnabled(false);
     const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
     Guarded([&] {
-        pipeline_.BuildGroups();
-        const TranslationCell cell = ReadTranslationCell();
-        pipeline_.Translate(cell);
-        ScrollBarStickChange(nullptr);
-        pipeline_.ChangeView(ReadAngles());
+        const StickFactors factors = pipeline_.Retranslate(ReadTranslationCell(), ReadStickControls(), ReadAngles());
         ShowScene();
+        TellWhySticksAreMissing(factors);
         TellDrawingProblem();
     });
     ButtonTranslate->setEnabled(true);
@@ -464,19 +456,19 @@ void TFormMain::SetView(int ax, int ay, int az)
     });
 }
 
-void TFormMain::SetViewOfButton(std::string_view button)
+void TFormMain::SetViewOfButton(int number)
 {
-    for (const ViewPreset& preset : ViewPresets)
-        if (preset.button == button)
-            SetView(preset.angles.Ax, preset.angles.Ay, preset.angles.Az);
+    const ViewButton* button = FindViewButton(number);
+    if (button != nullptr && button->view)
+        SetView(button->view->Ax, button->view->Ay, button->view->Az);
 }
 
-void TFormMain::SpeedButton1Click(QObject*) { SetViewOfButton("SpeedButton1"); }
-void TFormMain::SpeedButton2Click(QObject*) { SetViewOfButton("SpeedButton2"); }
-void TFormMain::SpeedButton3Click(QObject*) { SetViewOfButton("SpeedButton3"); }
-void TFormMain::SpeedButton4Click(QObject*) { SetViewOfButton("SpeedButton4"); }
-void TFormMain::SpeedButton5Click(QObject*) { SetViewOfButton("SpeedButton5"); }
-void TFormMain::SpeedButton9Click(QObject*) { SetViewOfButton("SpeedButton9"); }
+void TFormMain::SpeedButton1Click(QObject*) { SetViewOfButton(1); }
+void TFormMain::SpeedButton2Click(QObject*) { SetViewOfButton(2); }
+void TFormMain::SpeedButton3Click(QObject*) { SetViewOfButton(3); }
+void TFormMain::SpeedButton4Click(QObject*) { SetViewOfButton(4); }
+void TFormMain::SpeedButton5Click(QObject*) { SetViewOfButton(5); }
+void TFormMain::SpeedButton9Click(QObject*) { SetViewOfButton(9); }
 
 // ---- Window events ------------------------------------------------------------------------------
 

@@ -1,5 +1,5 @@
-#ifndef PELMORA_APP_CORE_FOREACHFRAME_H
-#define PELMORA_APP_CORE_FOREACHFRAME_H
+#ifndef PELMORA_APP_CLI_FOREACHFRAME_H
+#define PELMORA_APP_CLI_FOREACHFRAME_H
 
 // The frames of a trajectory on every core: one scene per thread, each frame drawn on one thread.
 // A frame of a few thousand atoms gains little from being split across cores, a trajectory of

@@ -1,4 +1,4 @@
-#include "ExportCommand.h"
+#include "CommandLine.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +21,11 @@
 #include <gif_lib.h>
 
 #include "Corpus.h"
+#include "EveryFrameRun.h"
+#include "ExitCode.h"
 #include "MFileName.h"
 #include "MFunction.h"
+#include "RunCommandLine.h"
 #include "TempDir.h"
 
 namespace {

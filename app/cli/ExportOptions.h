@@ -1,0 +1,30 @@
+#ifndef PELMORA_APP_CLI_EXPORTOPTIONS_H
+#define PELMORA_APP_CLI_EXPORTOPTIONS_H
+
+#include <QString>
+
+#include "PeriodicTranslation.h"
+#include "Projection.h"
+#include "Scene.h"
+
+// What a run without a window draws and writes: the file, the output, and the controls the
+// options stand for, starting at the values the window's controls start at.
+struct ExportOptions {
+    QString XyzFile;
+    QString OutFile;  // empty: nothing is written
+    bool Info = false;
+    QString ElementFile;
+    StickControls Sticks;
+    int StickRadiusPosition = StickRadiusBarMaximum / 2;
+    ViewAngles Angles;
+    TranslationCell Cell;
+    // The steps of the cell the command line gave; the others come from the cell the file
+    // declares (Lattice=), as the window's Translate panel takes it, when it declares one.
+    struct {
+        bool Ax = false, Ay = false, Dx = false, Dy = false;
+    } StepsGiven;
+    int Frame = 1;           // the frame of a trajectory to draw, from 1
+    bool AllFrames = false;  // every frame, each into OUT with its number (FrameOutFile)
+};
+
+#endif

@@ -1,0 +1,93 @@
+#include "FrameExport.h"
+
+#include <optional>
+#include <string>
+
+#include "ExitCode.h"
+#include "JsonText.h"
+#include "LocalFileName.h"
+#include "MBmpSaveLoad.h"
+#include "MFunction.h"
+#include "ProgressLine.h"
+#include "RunMessages.h"
+#include "SvgFile.h"
+#include "TextBuffer.h"
+
+namespace {
+
+// What the viewer frame's save button says when a picture could not be written.
+constexpr const char* NotSavedMessage = "Не сохранено";
+
+// The extension the savers choose by: from the last dot of the last path component, lower case.
+QString LowerExtension(const QString& fileName)
+{
+    const qsizetype nameStart = fileName.lastIndexOf('/') + 1;
+    const qsizetype dot = fileName.lastIndexOf('.');
+    return dot >= nameStart ? fileName.mid(dot).toLower() : QString();
+}
+
+// Reads a frame of the open file into scene.LXyz; nothing when a coordinate did not convert.
+std::optional<XyzReadResult> ReadFrame(int frame, ScenePipeline& pipeline, std::ostream& err)
+{
+    try {
+        return pipeline.ReadFrame(frame);
+    } catch (const MConvertError& error) {
+        Report(err, error.what());
+    }
+    return std::nullopt;
+}
+
+// Draws the scene and writes it: an SVG drawing as the window's save button writes it, any
+// other name as the viewer frame's save button writes a picture.
+bool WriteOut(const ExportOptions& options, const QString& outFile, ScenePipeline& pipeline, std::ostream& err)
+{
+    if (LowerExtension(outFile) == ".svg") {
+        TextBuffer svg;
+        pipeline.DrawWithSvg(options.StickRadiusPosition, svg);
+        try {
+            (void)SaveSvg(svg, LocalFileName(outFile));
+            return true;
+        } catch (const TextFileError& error) {
+            Report(err, error.what());
+            return false;
+        }
+    }
+    const QImage& bitmap = pipeline.Picture(options.StickRadiusPosition);
+    std::string reason;
+    if (BmpSaveToFile(&bitmap, outFile, reason))
+        return true;
+    Report(err, std::string(NotSavedMessage) + " (not saved): " + reason);
+    return false;
+}
+
+}  // namespace
+
+int ExportFrame(const ExportOptions& options, const TranslationCell& cell, ScenePipeline& pipeline, int frame,
+                const QString& outFile, std::ostream& out, std::ostream& err)
+{
+    const std::optional<XyzReadResult> read = ReadFrame(frame, pipeline, err);
+    if (!read)
+        return ExitFailure;
+    if (!read->note.empty())
+        Report(err, read->note);
+    if (!read->message.empty())
+        Report(err, read->message);
+    // A file rejected at an atom line still shows the atoms before that line.
+    int status = read->outcome == XyzReadOutcome::Read ? ExitSuccess : ExitFailure;
+
+    const int atomsRead = pipeline.Model().LXyz.FCount;
+    const StickFactors factors = pipeline.Rebuild(options.Sticks, cell, options.Angles);
+    // Sticks beyond the bound are not made: the atoms are drawn alone, and the run says why.
+    for (const std::string& problem : {factors.SticksRefused, pipeline.DrawingProblem()})
+        if (!problem.empty()) {
+            Report(err, problem);
+            status = ExitFailure;
+        }
+    // The JSON may go to the terminal the progress line is on.
+    if (options.Info)
+        ProgressLine::Write(
+            out, InfoObject(options.XyzFile, atomsRead, pipeline.Model(), factors, frame, pipeline.FrameCount()));
+    if (!outFile.isEmpty() && !WriteOut(options, outFile, pipeline, err))
+        status = ExitFailure;
+    return status;
+}
