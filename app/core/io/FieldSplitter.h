@@ -2,7 +2,7 @@
 #define PELMORA_APP_CORE_FIELDSPLITTER_H
 
 // Splits one line of an element table or XYZ file into fields, given a delimiter D.
-// The split is the lenient one the readers have always used:
+// The split is a lenient one:
 //  - runs of blanks, tabs and other control characters separate fields just as one D does;
 //  - a field that starts with a double quote runs to the matching closing quote, and a doubled
 //    quote inside stands for one quote;
