@@ -4,33 +4,17 @@
 // The text buffer every text file passes through: the element table and XYZ files are loaded
 // into it whole, and the SVG document is assembled in it line by line and saved from it.
 //
-// Line rules: a line ends at CR LF, at LF or at CR; a line end after the last line adds no
-// empty line; an empty file has no lines. Lines are held as UTF-8.
-// Decoding: a byte-order mark selects UTF-8, UTF-16 LE or UTF-16 BE; without one the bytes are
-// taken as UTF-8 when they are valid UTF-8 and as Windows-1252 otherwise.
-// Saving writes every line followed by CR LF, as UTF-8 without a byte-order mark.
+// Files are read (TextFile.h) and decoded into lines as TextDecoding.h says; lines are held as
+// UTF-8. Saving writes every line followed by CR LF, as UTF-8 without a byte-order mark.
 
 #include <cstdint>
-#include <limits>
-#include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
-// A file that cannot be read or written. The message names the file (escaped as
-// EscapedForMessage shows names) and says why.
-class TextFileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// No bound on the size of a file that is read.
-inline constexpr std::size_t NoFileSizeLimit = std::numeric_limits<std::size_t>::max();
-
-enum class TextEncoding { Utf8, Utf8WithMark, Utf16LE, Utf16BE, Windows1252 };
+#include "TextDecoding.h"
+#include "TextFile.h"
 
 class TextBuffer {
 public:
@@ -62,14 +46,5 @@ private:
     std::vector<std::string> lines_;
     TextEncoding encoding_ = TextEncoding::Utf8;
 };
-
-// Decoding steps, exposed for tests.
-TextEncoding DetectTextEncoding(std::span<const std::uint8_t> bytes);
-// The encoding a byte-order mark at the start of bytes selects; nothing without one.
-std::optional<TextEncoding> EncodingOfMark(std::span<const std::uint8_t> bytes);
-std::string DecodeToUtf8(std::span<const std::uint8_t> bytes, TextEncoding encoding);
-bool IsValidUtf8(std::span<const std::uint8_t> bytes);
-// Splits decoded text at CR LF, LF and CR; a final line end adds no empty line.
-std::vector<std::string> SplitLines(std::string_view text);
 
 #endif

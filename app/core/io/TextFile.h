@@ -6,11 +6,23 @@
 
 #include <cstddef>
 #include <functional>
+#include <limits>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "TextBuffer.h"
+#include "TextDecoding.h"
+
+// A file that cannot be read or written. The message names the file (escaped as
+// EscapedForMessage shows names) and says why.
+class TextFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// No bound on the size of a file that is read.
+inline constexpr std::size_t NoFileSizeLimit = std::numeric_limits<std::size_t>::max();
 
 // The file's bytes as they are: regular files only (a device or a FIFO is refused before it is
 // read or waited for). Throws TextFileError ("Cannot open file ...", "Cannot read file ..."),
