@@ -32,7 +32,8 @@ public:
         const std::int64_t last = std::min<std::int64_t>(rows.last, height_ - 1);
         if (first > last)
             return {};
-        return {static_cast<std::uint8_t>(first * count_ / height_), static_cast<std::uint8_t>(last * count_ / height_)};
+        return {static_cast<std::uint8_t>(first * count_ / height_),
+                static_cast<std::uint8_t>(last * count_ / height_)};
     }
 
 private:

@@ -20,8 +20,9 @@ std::string SceneGeometry::BallSvg(int index) const
     if (element == nullptr)
         return {};
     const double scale = scene_.ScaleXyz;
+    const float radius = radius_[static_cast<std::size_t>(p.N)];
     return SvgEllipseLine(element->Name, element->Color, ToSingle(scale * p.x + halfWidth_),
-                          ToSingle(scale * p.y + halfHeight_), ToSingle(scale * radius_[static_cast<std::size_t>(p.N)]));
+                          ToSingle(scale * p.y + halfHeight_), ToSingle(scale * radius));
 }
 
 void SceneGeometry::StickSvg(int index, std::vector<std::string>& lines) const
