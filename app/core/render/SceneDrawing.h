@@ -16,6 +16,7 @@
 
 #include <QImage>
 
+#include "PaintOrder.h"  // the order DrawScene paints in, which tests and benchmarks may set
 #include "Scene.h"
 #include "SvgWriter.h"
 
@@ -29,25 +30,6 @@ QImage MakeUnwrittenSceneBitmap();
 // Position / Max model units wide on each side of their axis. A bitmap that is not
 // Format_RGB32 is converted first.
 void DrawScene(Scene& scene, QImage& bitmap, int stickRadiusPosition, SvgLines* svg = nullptr);
-
-// The two orders DrawScene may paint in, for the same picture: far to near, each object over the
-// ones behind it; or near to far, beginning while the draw list is still being sorted, each
-// object only into the pixels no nearer one took. Near to far saves the painting of what is
-// hidden and costs a check of every pixel and a final whitening.
-enum class PaintOrder { Chosen, FarToNear, NearToFar };
-
-// The order DrawScene chooses for a scene: near to far for a long draw list of many depths,
-// far to near otherwise.
-PaintOrder ChoosePaintOrder(const Scene& scene);
-
-// How many different depths a sample of the scene's balls has (at most DepthSample): few when
-// the scene is seen along a plane it lies in.
-inline constexpr int DepthSample = 1024;
-int SampledDepths(const Scene& scene);
-
-// Makes DrawScene paint in one order whatever it would choose (Chosen: as it chooses), so that
-// tests and benchmarks draw any scene both ways.
-void SetPaintOrder(PaintOrder order);
 
 // The ball of LXyzView[index], and its SVG ellipse when svg is given.
 void DrawCircle(const Scene& scene, QImage& bitmap, int index, SvgLines* svg = nullptr);
