@@ -1,33 +1,33 @@
-// Feeds arbitrary bytes to the element table reader or to the XYZ reader followed by the whole
-// rebuild of the scene (sticks, repeat, duplicate removal, centring, rotation) and a drawing
-// pass with SVG output into a small bitmap. The first byte chooses the reader and the settings;
-// the rest is the file. Anything may be thrown that the window shows to the user (conversion,
-// index and file errors); anything else, and every crash, leak or undefined behaviour, is a
-// finding.
+// Feeds arbitrary bytes to the program's readers through the scene pipeline, the one door the
+// window and the command line take. The first byte chooses the reader and the settings; the rest
+// is the file:
+//  - an element table, loaded as the program loads its table; a table the program would take
+//    then draws a small molecule of its first elements, so hostile radii and colours reach the
+//    rebuild and the drawing;
+//  - an XYZ file, opened (its frames indexed, its first frame read), a few frames of a trajectory
+//    stepped to, then rebuilt with the cell its first comment declares and sticks and angles
+//    from the settings, and drawn, once as the picture and once with its SVG document.
+// Anything may be thrown that the window shows to the user (conversion, index and file errors);
+// anything else, and every crash, leak or undefined behaviour, is a finding.
 //
-// The XYZ file is read both ways the program reads it: as the text buffer's lines and as one
-// text indexed by frames, its first frame split into runs as the settings say. The two must
-// agree on everything (atoms, message, line, exception); every frame of a trajectory (a few of
-// a long one) is read as well, with the cell its first comment declares. Under the address
-// sanitizer every allocation is counted: reading may take no more than a few times the file.
+// The first frame is read once more with its atom lines in one run and in as many runs as the
+// settings say: both must agree with each other and with the pipeline's opening on everything
+// (atoms, message, line, exception). Under the address sanitizer every allocation is counted:
+// opening the file, and stepping through its frames, may take no more than a few times the file.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "ElementTable.h"
 #include "MFunction.h"
-#include "SceneDrawing.h"
-#include "Scene.h"
+#include "ScenePipeline.h"
 #include "TextBuffer.h"
 #include "TextLines.h"
-#include "XyzDocument.h"
 #include "XyzFrames.h"
 #include "XyzReader.h"
 
@@ -68,7 +68,7 @@ std::int64_t StartCounting()
     return liveBytes;
 }
 
-// A reading that took more than a few times the file is a finding.
+// Taking more than a few times the file since StartCounting is a finding.
 void CheckTaken(std::int64_t before, std::size_t fileSize)
 {
     constexpr std::int64_t Slack = 1 << 20;
@@ -82,6 +82,8 @@ void CheckTaken(std::int64_t, std::size_t) {}
 
 // At most this many frames of a trajectory are read, spread over it.
 constexpr int FramesRead = 4;
+// The element table's first elements make the molecule drawn with it.
+constexpr int MoleculeAtoms = 8;
 
 const std::vector<std::string>& ElementLines(bool withFallback)
 {
@@ -94,25 +96,14 @@ const std::vector<std::string>& ElementLines(bool withFallback)
     return withFallback ? withDash : withoutDash;
 }
 
-void FuzzElementTable(const TextBuffer& text)
-{
-    MListAdr<MAtom*> elements;
-    elements.bAutoDelete = elements.bAutoCreate = true;
-    try {
-        (void)LoadAtom(text.Lines(), elements);
-    } catch (const MConvertError&) {
-    }
-}
-
-// What a reading gave, to compare two readings byte for byte.
+// What a reading gave besides its atoms: its result, or the message of what it threw.
 struct Reading {
     XyzReadResult result;
     std::string error;
-    std::vector<MPoint3DN<float>> atoms;
 };
 
 template <class Read>
-Reading Take(MList<MPoint3DN<float>>& atoms, Read read)
+Reading Attempt(Read read)
 {
     Reading reading;
     try {
@@ -122,89 +113,122 @@ Reading Take(MList<MPoint3DN<float>>& atoms, Read read)
     } catch (const XyzIndexError& error) {
         reading.error = error.what();
     }
-    reading.atoms.assign(atoms.Data, atoms.Data + atoms.FCount);
     return reading;
 }
 
-void ExpectSame(const Reading& a, const Reading& b)
+// Two readings that differ in anything, their atoms byte for byte included, are a finding.
+void TrapUnlessSame(const Reading& a, const MList<MPoint3DN<float>>& atomsA, const Reading& b,
+                    const MList<MPoint3DN<float>>& atomsB)
 {
     const bool same = a.error == b.error && a.result.outcome == b.result.outcome && a.result.message == b.result.message
-        && a.result.line == b.result.line && a.atoms.size() == b.atoms.size()
-        && (a.atoms.empty() || std::memcmp(a.atoms.data(), b.atoms.data(), a.atoms.size() * sizeof a.atoms[0]) == 0);
+        && a.result.line == b.result.line && a.result.note == b.result.note && atomsA.FCount == atomsB.FCount
+        && (atomsA.FCount == 0
+            || std::memcmp(atomsA.Data, atomsB.Data, std::size_t(atomsA.FCount) * sizeof(MPoint3DN<float>)) == 0);
     if (!same)
         __builtin_trap();
 }
 
-// The first frame through the whole text, split into `runs` runs.
-Reading ReadFirstFrameOfText(const std::string& text, const std::vector<std::string>& lines,
-                             const MListAdr<MAtom*>& elements, int runs, MList<MPoint3DN<float>>& atoms)
+// The delimiter of the text's atom lines: the one of its line 3, when it has one.
+char DelimiterOf(const TextLines& text)
 {
-    return Take(atoms, [&] {
-        const TextLines textLines(text);
-        const XyzFrameIndex index = IndexXyzFrames(textLines);
+    std::size_t start = 0;
+    if (!text.Skip(start, 3) || start >= text.Size())
+        return XyzDelimiterOfLine3({});
+    return XyzDelimiterOfLine3(text.LineAt(start));
+}
+
+// The first frame of the text with its atom lines read in `runs` runs.
+Reading ReadFirstFrameInRuns(const std::string& text, const MListAdr<MAtom*>& elements, int runs,
+                             MList<MPoint3DN<float>>& atoms)
+{
+    return Attempt([&] {
+        const TextLines lines(text);
+        const XyzFrameIndex index = IndexXyzFrames(lines);
         if (!index.FormFrames())
             return XyzCountMismatch(index);
-        return ReadXyzFrameInRuns(textLines, index, 0, XyzDelimiter(lines), elements, atoms, runs);
+        return ReadXyzFrameInRuns(lines, index, 0, DelimiterOf(lines), elements, atoms, runs);
     });
 }
 
-// Reads a few frames of the document as the window steps to them; returns the cell of its
-// first frame, when it declares one.
-std::optional<XyzPlaneLattice> ReadSomeFrames(const std::string& text, const MListAdr<MAtom*>& elements)
+// Steps to a few frames of the open file, spread over it, as the window steps through them.
+void StepThroughSomeFrames(ScenePipeline& pipeline)
 {
-    try {
-        const XyzDocument document(text);
-        if (!document.FormsFrames())
-            return std::nullopt;
-        const int frames = document.FrameCount();
-        MList<MPoint3DN<float>> atoms;
-        for (int k = 0; k < FramesRead && k < frames; ++k) {
-            try {
-                (void)document.ReadFrame(1 + k * (frames - 1) / std::max(1, FramesRead - 1), elements, atoms);
-            } catch (const MConvertError&) {
-            }
+    const int frames = pipeline.FrameCount();
+    for (int k = 0; k < FramesRead && k < frames; ++k) {
+        const int frame = 1 + k * (frames - 1) / std::max(1, FramesRead - 1);
+        if (frame == pipeline.Frame())
+            continue;
+        try {
+            (void)pipeline.StepToFrame(frame);
+        } catch (const MConvertError&) {
         }
-        return document.Lattice();
-    } catch (const MConvertError&) {
-    } catch (const XyzIndexError&) {
     }
-    return std::nullopt;
 }
 
-void FuzzXyzAndRebuild(std::span<const std::uint8_t> bytes, const TextBuffer& buffer, std::uint8_t settings)
+// The rebuild after an opening, with the control values taken from the settings, and the
+// drawing: the picture, then the picture with its SVG document at another stick radius.
+void RebuildAndDraw(ScenePipeline& pipeline, std::uint8_t settings, TranslationCell cell)
 {
-    Scene scene;
-    (void)LoadAtom(ElementLines((settings & 1) != 0), scene.LAtom);
+    const StickControls sticks{true, (settings >> 1) % 101, 1 + (settings >> 3) * 31};
+    (void)pipeline.Rebuild(sticks, cell, ViewAngles{settings * 14, settings * 7, settings * 3});
+    (void)pipeline.DrawingProblem();
+    (void)pipeline.Picture(1 + settings * 3);
+    TextBuffer svg;
+    pipeline.DrawWithSvg(1000 - settings * 3, svg);
+}
+
+void FuzzElementTable(const TextBuffer& table, std::uint8_t settings)
+{
+    ScenePipeline pipeline;
+    try {
+        if (!pipeline.LoadElementTable(table.Lines()).complete)
+            return;
+    } catch (const MConvertError&) {
+        return;  // a table the program refuses at start
+    }
+    const MListAdr<MAtom*>& elements = pipeline.Model().LAtom;
+    const int atoms = std::min(elements.FCount, MoleculeAtoms);
+    std::string molecule = std::to_string(atoms) + "\nmolecule\n";
+    for (int i = 0; i < atoms; ++i)
+        molecule += elements.Data[i]->Name + " " + std::to_string(1.25 * i) + " " + std::to_string(0.75 * (i % 2)) + " "
+            + std::to_string(0.5 * i) + "\n";
+    const Reading opened = Attempt([&] { return pipeline.OpenXyz(molecule); });
+    if (opened.error.empty() && opened.result.Rebuild())
+        RebuildAndDraw(pipeline, settings, TranslationCell{2, 1, 2.5, 2.5, 0.5, 0});
+}
+
+void FuzzXyz(std::span<const std::uint8_t> bytes, std::uint8_t settings)
+{
+    ScenePipeline pipeline;
+    (void)pipeline.LoadElementTable(ElementLines((settings & 1) != 0));
+    const MListAdr<MAtom*>& elements = pipeline.Model().LAtom;
     const std::string text = DecodeToUtf8(bytes, DetectTextEncoding(bytes));
 
-    const std::int64_t before = StartCounting();
-    MList<MPoint3DN<float>> textAtoms;
-    const Reading byText = ReadFirstFrameOfText(text, buffer.Lines(), scene.LAtom, 1 + settings % 5, textAtoms);
-    const std::optional<XyzPlaneLattice> lattice = ReadSomeFrames(text, scene.LAtom);
+    std::int64_t before = StartCounting();
+    const Reading opened = Attempt([&] { return pipeline.OpenXyz(text); });
     CheckTaken(before, bytes.size());
 
-    const Reading byLines = Take(scene.LXyz, [&] { return ReadXyz(buffer.Lines(), scene.LAtom, scene.LXyz); });
-    ExpectSame(byText, byLines);
-    if (!byLines.error.empty() || !byLines.result.Rebuild())
+    MList<MPoint3DN<float>> oneRun, split;
+    const Reading inOneRun = ReadFirstFrameInRuns(text, elements, 1, oneRun);
+    const Reading inRuns = ReadFirstFrameInRuns(text, elements, 1 + settings % 5, split);
+    TrapUnlessSame(inOneRun, oneRun, inRuns, split);
+    TrapUnlessSame(opened, pipeline.Model().LXyz, inOneRun, oneRun);
+    if (!opened.error.empty() || !opened.result.Rebuild())
         return;
 
-    const StickControls sticks{true, (settings >> 1) % 101, 1 + (settings >> 3) * 31};
+    before = StartCounting();
+    StepThroughSomeFrames(pipeline);
+    CheckTaken(before, bytes.size());
+
     const int copies = 1 + (settings >> 7);
     TranslationCell cell{copies, copies, 1.5, 2.5, 0.5, 0};
-    if (lattice) {
+    if (const auto& lattice = pipeline.Document()->Lattice()) {
         cell.Ax = lattice->Ax;
         cell.Ay = lattice->Ay;
         cell.Dx = lattice->Dx;
         cell.Dy = lattice->Dy;
     }
-    scene.UpdateSticks(sticks);
-    scene.RebuildTranslation(cell);
-    scene.UpdateSticks(sticks);
-    scene.Rotate(ViewAngles{settings * 14, settings * 7, settings * 3});
-    // A small bitmap keeps runs fast; the projection centres on it all the same.
-    QImage bitmap(97, 64, QImage::Format_RGB32);
-    SvgLines svg;
-    DrawScene(scene, bitmap, 1 + settings * 3, &svg);
+    RebuildAndDraw(pipeline, settings, cell);
 }
 
 }  // namespace
@@ -215,11 +239,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const std::uint8_t settings = data[0];
     const std::span<const std::uint8_t> bytes(data + 1, size - 1);
-    TextBuffer text;
-    text.LoadFromBytes(bytes);
-    if (settings == 0xFF)
-        FuzzElementTable(text);
-    else
-        FuzzXyzAndRebuild(bytes, text, settings);
+    if (settings == 0xFF) {
+        TextBuffer table;
+        table.LoadFromBytes(bytes);
+        FuzzElementTable(table, settings);
+    } else {
+        FuzzXyz(bytes, settings);
+    }
     return 0;
 }

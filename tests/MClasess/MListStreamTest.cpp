@@ -4,13 +4,14 @@
 #include "MListSimple.h"
 #include "MListSimpleFind.h"
 #include "MPoint.h"
-#include "SceneRecords.h"
 
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include "CountedObject.h"
+#include "ListRecords.h"
+#include "ListStreams.h"
 
 #include <climits>
 #include <csignal>
@@ -28,32 +29,6 @@
 #include <unistd.h>
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-template <class List>
-Bytes Saved(List& list, bool bData)
-{
-    MMemoryStream stream;
-    EXPECT_TRUE(list.SaveToStream(&stream, bData));
-    return stream.Bytes();
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
-template <class T>
-Bytes ImageOf(const T& value)
-{
-    Bytes bytes(sizeof(T));
-    std::memcpy(bytes.data(), &value, sizeof(T));
-    return bytes;
-}
 
 Bytes Int32Bytes(std::uint32_t value)
 {
@@ -79,9 +54,9 @@ TEST(MListStreamTest, ExactBytes)
     sortedOnce.bRepeat = false;
     sortedOnce.Add(5);
 
-    MList<MPoint3DN<float>> atoms;
-    atoms.Add({1, 2, 3, 4, -1});
-    atoms.Add({0, 0, 0, 0, 0});
+    MList<IndexedPoint> points;
+    points.Add({1, 2, 3, 4, -1});
+    points.Add({0, 0, 0, 0, 0});
 
     MList<MPoint<float>> marks;
     marks.Add({1, 2});
@@ -89,14 +64,14 @@ TEST(MListStreamTest, ExactBytes)
     MList<MPoint<double>> cursors;
     cursors.Add({1, -2});
 
-    MList<MStick<float>> sticks;
-    sticks.Add({{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}, 11, 12});
+    MList<PointPair> pairs;
+    pairs.Add({{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}, 11, 12});
 
-    MList<MObj> draws;
-    draws.Add({0.5f, -1, 3});
+    MList<KeyedEntry> entries;
+    entries.Add({0.5f, -1, 3});
 
-    MList<MGroup*> groups; // the addresses are never followed
-    groups.Add(reinterpret_cast<MGroup*>(std::uintptr_t{0x1122334455667788}));
+    MList<Unreachable*> pointers; // the addresses are never followed
+    pointers.Add(reinterpret_cast<Unreachable*>(std::uintptr_t{0x1122334455667788}));
 
     using Handler = MMethod<void(int)>;
     Target target;
@@ -116,20 +91,22 @@ TEST(MListStreamTest, ExactBytes)
          {1, 0, 0, 0, 2, 0, 0, 0, 0x33, 0x22, 0x11, 0x00}},
         {"empty list", [&] { return Saved(emptyList, true); }, {0, 1, 0, 0, 0, 0}},
         {"sorted without repeats", [&] { return Saved(sortedOnce, true); }, {1, 0, 1, 0, 0, 0, 5, 0, 0, 0}},
-        {"two atoms, 6 + 40 bytes", [&] { return Saved(atoms, true); },
+        {"two points, 6 + 40 bytes", [&] { return Saved(points, true); },
          Concat({{0, 1, 2, 0, 0, 0},
                  {0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x40, 0x40},
                  {4, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF},
                  Bytes(20, 0)})},
-        {"two atoms, header only", [&] { return Saved(atoms, false); }, {0, 1, 2, 0, 0, 0}},
+        {"two points, header only", [&] { return Saved(points, false); }, {0, 1, 2, 0, 0, 0}},
         {"a point mark: zero filler, x, y", [&] { return Saved(marks, true); },
          Concat({{0, 1, 1, 0, 0, 0}, zeros4, ImageOf(1.0f), ImageOf(2.0f)})},
         {"a double point: 8 filler bytes", [&] { return Saved(cursors, true); },
          Concat({{0, 1, 1, 0, 0, 0}, Bytes(8, 0), ImageOf(1.0), ImageOf(-2.0)})},
-        {"a stick, 48 bytes", [&] { return Saved(sticks, true); }, Concat({{0, 1, 1, 0, 0, 0}, ImageOf(sticks.Data[0])})},
-        {"a draw entry, 12 bytes", [&] { return Saved(draws, true); },
+        {"a pair of points, 48 bytes", [&] { return Saved(pairs, true); },
+         Concat({{0, 1, 1, 0, 0, 0}, ImageOf(pairs.Data[0])})},
+        {"a keyed entry, 12 bytes", [&] { return Saved(entries, true); },
          Concat({{0, 1, 1, 0, 0, 0}, ImageOf(0.5f), {0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0}})},
-        {"a pointer: its low 32 bits", [&] { return Saved(groups, true); }, {0, 1, 1, 0, 0, 0, 0x88, 0x77, 0x66, 0x55}},
+        {"a pointer: its low 32 bits", [&] { return Saved(pointers, true); },
+         {0, 1, 1, 0, 0, 0, 0x88, 0x77, 0x66, 0x55}},
         {"a handler: method, then object", [&] { return Saved(handlers, true); },
          Concat({{1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF},
                  Int32Bytes(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handler.thunk))),
@@ -143,25 +120,25 @@ TEST(MListStreamTest, ExactBytes)
 
 TEST(MListStreamTest, SavedListsLoadBack)
 {
-    MList<MPoint3DN<float>> atoms;
-    atoms.bSorting = true;
-    atoms.Add({1, 2, 3, 4, 5});
-    atoms.Add({6, 7, 8, 9, 10});
+    MList<IndexedPoint> points;
+    points.bSorting = true;
+    points.Add({1, 2, 3, 4, 5});
+    points.Add({6, 7, 8, 9, 10});
     MMemoryStream stream;
-    ASSERT_TRUE(atoms.SaveToStream(&stream, true));
+    ASSERT_TRUE(points.SaveToStream(&stream, true));
     stream.Seek(0);
-    MList<MPoint3DN<float>> loaded;
+    MList<IndexedPoint> loaded;
     ASSERT_TRUE(loaded.LoadFromStream(&stream, true));
-    EXPECT_TRUE(loaded == atoms);
-    EXPECT_EQ(10, loaded.Data[1].Group);
+    EXPECT_TRUE(loaded == points);
+    EXPECT_EQ(10, loaded.Data[1].B);
     EXPECT_TRUE(loaded.bSorting);
     EXPECT_EQ(loaded.FCount, loaded.FCountInit);
 
     // The header alone gives the count; the slots hold zeros.
     MMemoryStream header;
-    ASSERT_TRUE(atoms.SaveToStream(&header, false));
+    ASSERT_TRUE(points.SaveToStream(&header, false));
     header.Seek(0);
-    MList<MPoint3DN<float>> counted;
+    MList<IndexedPoint> counted;
     ASSERT_TRUE(counted.LoadFromStream(&header, false));
     EXPECT_EQ(2, counted.FCount);
 
@@ -246,18 +223,18 @@ TEST(MListStreamTest, BadStreamsEmptyTheBaseListAndLeaveAnMListAsItWas)
 TEST(MListStreamTest, Files)
 {
     TempDir dir;
-    const std::string name = dir.File("atoms.bin");
+    const std::string name = dir.File("entries.bin");
     std::ofstream(name) << std::string(100, 'x'); // an older, longer file
 
-    MList<MObj> draws;
-    draws.Add({1, 2, -1});
-    ASSERT_TRUE(draws.SaveToFile(name, true));
+    MList<KeyedEntry> entries;
+    entries.Add({1, 2, -1});
+    ASSERT_TRUE(entries.SaveToFile(name, true));
     EXPECT_EQ(6u + 12u, std::filesystem::file_size(name));
 
-    MList<MObj> loaded;
+    MList<KeyedEntry> loaded;
     ASSERT_TRUE(loaded.LoadFromFile(name, true));
     ASSERT_EQ(1, loaded.FCount);
-    EXPECT_EQ(2, loaded.Data[0].iAtom);
+    EXPECT_EQ(2, loaded.Data[0].Id);
 
     EXPECT_FALSE(loaded.LoadFromFile(dir.File("missing.bin"), true));
     EXPECT_EQ(1, loaded.FCount);
@@ -272,82 +249,6 @@ TEST(MListStreamTest, Files)
 }
 
 // ---- Random and truncated streams fed to every loader ----
-
-template <class T>
-Bytes Image(const MListSimple<T>& list)
-{
-    Bytes bytes(static_cast<std::size_t>(list.FCount) * sizeof(T));
-    if (!bytes.empty())
-        std::memcpy(bytes.data(), list.Data, bytes.size());
-    return bytes;
-}
-
-template <class T>
-void ExpectSound(const MListSimple<T>& list)
-{
-    ASSERT_GE(list.FCount, 0);
-    ASSERT_LE(list.FCount, list.FCountMax);
-    ASSERT_EQ(list.FCount, list.FCountInit);
-    ASSERT_EQ(list.FCountMax == 0, list.Data == nullptr);
-}
-
-std::int32_t CountAt(const Bytes& bytes, std::size_t offset)
-{
-    std::int32_t count = 0;
-    std::memcpy(&count, bytes.data() + offset, 4);
-    return count;
-}
-
-// Whether a stream holds a whole list: a header, a count that is not negative and, with data,
-// every record.
-bool Loadable(const Bytes& bytes, std::size_t header, std::size_t countOffset, std::size_t recordSize, bool bData)
-{
-    if (bytes.size() < header)
-        return false;
-    const std::int32_t count = CountAt(bytes, countOffset);
-    return count >= 0 && (!bData || header + static_cast<std::uint64_t>(count) * recordSize <= bytes.size());
-}
-
-template <class T>
-void LoadBaseForm(MListSimple<T>& list, const Bytes& bytes, bool bData)
-{
-    MMemoryStream stream(bytes);
-    const bool loaded = list.LoadFromStream(&stream, bData);
-    ExpectSound(list);
-    ASSERT_EQ(Loadable(bytes, 8, 0, MStreamRecord<T>::Size, bData), loaded);
-    if (loaded)
-        ASSERT_EQ(CountAt(bytes, 0), list.FCount);
-    else
-        ASSERT_EQ(0, list.FCount);
-}
-
-template <class T>
-void LoadListForm(MList<T>& list, const Bytes& bytes, bool bData)
-{
-    const Bytes before = Image(list);
-    const bool sorting = list.bSorting;
-    const bool repeat = list.bRepeat;
-    MMemoryStream stream(bytes);
-    const bool loaded = list.LoadFromStream(&stream, bData);
-    ExpectSound(list);
-    ASSERT_EQ(Loadable(bytes, 6, 2, MStreamRecord<T>::Size, bData), loaded);
-    if (loaded) {
-        ASSERT_EQ(CountAt(bytes, 2), list.FCount);
-        ASSERT_EQ(bytes[0] != 0, list.bSorting);
-        ASSERT_EQ(bytes[1] != 0, list.bRepeat);
-    } else {
-        ASSERT_EQ(before, Image(list));
-        ASSERT_EQ(sorting, list.bSorting);
-        ASSERT_EQ(repeat, list.bRepeat);
-    }
-}
-
-template <class T>
-void Preload(MListSimple<T>& list, int count)
-{
-    list.SetCount(count);
-    list.SetNULL();
-}
 
 using AnyHandler = MMethod<void(int, int, int)>;
 
@@ -364,9 +265,9 @@ const std::vector<std::function<void(const Bytes&, bool)>>& Loaders()
             for (int i = 0; i < l.FCount; ++i)
                 ASSERT_FALSE(l.Data[i]);
         },
-        [](const Bytes& b, bool d) { MList<MPoint3DN<float>> l; Preload(l, 2); LoadListForm(l, b, d); },
-        [](const Bytes& b, bool d) { MList<MStick<float>> l; Preload(l, 1); LoadListForm(l, b, d); },
-        [](const Bytes& b, bool d) { MList<MObj> l; Preload(l, 4); LoadListForm(l, b, d); },
+        [](const Bytes& b, bool d) { MList<IndexedPoint> l; Preload(l, 2); LoadListForm(l, b, d); },
+        [](const Bytes& b, bool d) { MList<PointPair> l; Preload(l, 1); LoadListForm(l, b, d); },
+        [](const Bytes& b, bool d) { MList<KeyedEntry> l; Preload(l, 4); LoadListForm(l, b, d); },
         [](const Bytes& b, bool d) { MList<TColor> l; Preload(l, 5); LoadListForm(l, b, d); },
         [](const Bytes& b, bool d) { MList<MPoint<float>> l; Preload(l, 1); LoadListForm(l, b, d); },
         [](const Bytes& b, bool d) { MList<MPoint<double>> l; Preload(l, 1); LoadListForm(l, b, d); },
@@ -395,63 +296,12 @@ const std::vector<std::function<void(const Bytes&, bool)>>& Loaders()
     return loaders;
 }
 
-// Streams of every length around the interesting sizes, random content, small or wild counts.
-Bytes RandomStream(std::mt19937& random)
-{
-    std::uniform_int_distribution<int> byte(0, 255);
-    std::uniform_int_distribution<int> length(0, 120);
-    std::uniform_int_distribution<int> shape(0, 3);
-    Bytes bytes(static_cast<std::size_t>(length(random)));
-    for (std::uint8_t& b : bytes)
-        b = static_cast<std::uint8_t>(byte(random));
-    const int form = shape(random);
-    if (form < 3 && bytes.size() >= 6) {
-        // A small count (or a small negative one) where either form keeps it, so that most
-        // streams pass the header and reach the payload.
-        std::uniform_int_distribution<int> count(-2, 12);
-        const std::int32_t small = count(random);
-        std::memcpy(bytes.data() + (form == 0 ? 0 : 2), &small, 4);
-    }
-    return bytes;
-}
-
-// A well-formed stream of some list, cut anywhere.
-Bytes TruncatedStream(std::mt19937& random)
-{
-    std::uniform_int_distribution<int> count(0, 6);
-    MList<MStick<float>> sticks;
-    sticks.SetCount(count(random));
-    sticks.SetNULL();
-    MListSimple<MPoint<float>> marks;
-    marks.SetCount(count(random));
-    marks.SetNULL();
-    Bytes bytes = random() % 2 ? Saved(sticks, true) : Saved(marks, true);
-    std::uniform_int_distribution<std::size_t> cut(0, bytes.size());
-    bytes.resize(cut(random));
-    return bytes;
-}
-
-// Without data a count needs no payload, so any count is loadable and allocated: keep the
-// counts of those runs small.
-Bytes WithModestCounts(Bytes bytes)
-{
-    for (std::size_t offset : {std::size_t{0}, std::size_t{2}}) {
-        if (bytes.size() < offset + 4)
-            continue;
-        std::uint32_t count = 0;
-        std::memcpy(&count, bytes.data() + offset, 4);
-        count &= 0x80000FFFu;
-        std::memcpy(bytes.data() + offset, &count, 4);
-    }
-    return bytes;
-}
-
 TEST(MListStreamTest, RandomAndTruncatedStreamsNeverHarmAList)
 {
     std::mt19937 random(77031u); // fixed start value: the same inputs every run
     Counted::alive = 0;
     for (int round = 0; round < 3000; ++round) {
-        const Bytes bytes = round % 3 == 0 ? TruncatedStream(random) : RandomStream(random);
+        const Bytes bytes = round % 3 == 0 ? TruncatedStream<PointPair>(random) : RandomStream(random);
         for (const bool bData : {true, false}) {
             const Bytes& input = bData ? bytes : WithModestCounts(bytes);
             for (std::size_t loader = 0; loader < Loaders().size(); ++loader) {

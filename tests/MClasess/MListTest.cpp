@@ -1,6 +1,5 @@
 #include "MList.h"
 #include "MPoint.h"
-#include "SceneRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +10,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "ListRecords.h"
 
 namespace {
 
@@ -165,11 +166,11 @@ TEST(MListTest, DelRepetOnAListWithoutRepeatsRemovesEveryRunInOnePass)
 
 TEST(MListTest, FindAndFindNextSorting)
 {
-    MList<MObj> draws;
-    EXPECT_EQ(-1, draws.Find(MObj{}));
-    draws.Add({5, 1, -1});
-    draws.Add({6, 2, -1});
-    EXPECT_EQ(0, draws.Find(MObj{9, 7, 7})); // every two draw entries are equal
+    MList<KeyedEntry> entries;
+    EXPECT_EQ(-1, entries.Find(KeyedEntry{}));
+    entries.Add({5, 1, -1});
+    entries.Add({6, 2, -1});
+    EXPECT_EQ(0, entries.Find(KeyedEntry{9, 7, 7})); // every two keyed entries are equal
 
     MList<int> sorted;
     sorted.bSorting = true;
@@ -214,13 +215,14 @@ TEST(MListTest, FindAndFindNextSorting)
 
 TEST(MListTest, SortedAddPutsAValueInFrontOfEqualOnes)
 {
-    MList<MObj> list;
+    MList<KeyedEntry> list;
     list.bSorting = true;
-    for (const MObj& entry : {MObj{2, 0, -1}, MObj{1, 1, -1}, MObj{2, 2, -1}, MObj{3, 3, -1}})
+    for (const KeyedEntry& entry :
+         {KeyedEntry{2, 0, -1}, KeyedEntry{1, 1, -1}, KeyedEntry{2, 2, -1}, KeyedEntry{3, 3, -1}})
         list.Add(entry);
     std::vector<int> order;
-    for (const MObj& entry : Items(list))
-        order.push_back(entry.iAtom);
+    for (const KeyedEntry& entry : Items(list))
+        order.push_back(entry.Id);
     EXPECT_EQ((std::vector<int>{1, 2, 0, 3}), order);
 
     list.bRepeat = false;
@@ -233,13 +235,13 @@ TEST(MListTest, SortedAddPutsAValueInFrontOfEqualOnes)
 
 std::vector<int> SortedIds(const std::vector<float>& depths)
 {
-    MList<MObj> list;
+    MList<KeyedEntry> list;
     for (std::size_t i = 0; i < depths.size(); ++i)
         list.Add({depths[i], static_cast<int>(i), -1});
     list.Sort();
     std::vector<int> ids;
-    for (const MObj& entry : Items(list))
-        ids.push_back(entry.iAtom);
+    for (const KeyedEntry& entry : Items(list))
+        ids.push_back(entry.Id);
     return ids;
 }
 
@@ -284,26 +286,26 @@ void ReferenceHeapSort(std::vector<T>& A, More more)
 
 TEST(MListTest, SortLeavesEqualKeysExactlyWhereTheHeapSortPutsThem)
 {
-    // Few distinct depths, so most keys have many equals; entries are told apart by iAtom.
+    // Few distinct keys, so most keys have many equals; entries are told apart by Id.
     std::mt19937 random(5113u); // fixed start value: the same inputs every run
-    const auto byDepth = [](const MObj& a, const MObj& b) { return a.Z > b.Z; };
-    const auto byHeight = [](const MObj& a, const MObj& b) { return a.Z < b.Z; };
+    const auto byDepth = [](const KeyedEntry& a, const KeyedEntry& b) { return a.Key > b.Key; };
+    const auto byHeight = [](const KeyedEntry& a, const KeyedEntry& b) { return a.Key < b.Key; };
     for (int round = 0; round < 400; ++round) {
         const int n = round < 300 ? round % 70 : std::uniform_int_distribution<int>(70, 5000)(random);
         const int depths = 1 + round % 5;
         std::uniform_int_distribution<int> depth(0, depths - 1);
-        std::vector<MObj> entries;
+        std::vector<KeyedEntry> entries;
         for (int i = 0; i < n; ++i)
             entries.push_back({static_cast<float>(depth(random)), i, -1});
         const bool descending = round % 2 == 1;
         SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(n) + " entries" +
                      (descending ? ", the list's own order" : ""));
 
-        MList<MObj> list;
-        for (const MObj& entry : entries)
+        MList<KeyedEntry> list;
+        for (const KeyedEntry& entry : entries)
             list.Add(entry);
         if (descending) {
-            list.FCompareMore = [](const MObj* a, const MObj* b) { return a->Z < b->Z; };
+            list.FCompareMore = [](const KeyedEntry* a, const KeyedEntry* b) { return a->Key < b->Key; };
             ReferenceHeapSort(entries, byHeight);
         } else {
             ReferenceHeapSort(entries, byDepth);
@@ -312,7 +314,7 @@ TEST(MListTest, SortLeavesEqualKeysExactlyWhereTheHeapSortPutsThem)
 
         ASSERT_EQ(n, list.FCount);
         for (int i = 0; i < n; ++i)
-            ASSERT_EQ(entries[static_cast<std::size_t>(i)].iAtom, list.Data[i].iAtom) << "at " << i;
+            ASSERT_EQ(entries[static_cast<std::size_t>(i)].Id, list.Data[i].Id) << "at " << i;
     }
 }
 
@@ -322,25 +324,25 @@ TEST(MListTest, SortOrdersAnyInputAscendingByTheListsOrder)
     std::uniform_int_distribution<int> depth(0, 40);
     for (int n : {2, 3, 17, 64, 1000}) {
         SCOPED_TRACE(n);
-        MList<MObj> list;
+        MList<KeyedEntry> list;
         for (int i = 0; i < n; ++i)
             list.Add({static_cast<float>(depth(random)), i, -1});
         list.Sort();
         std::vector<int> ids;
         for (int i = 0; i < n; ++i) {
-            ids.push_back(list.Data[i].iAtom);
+            ids.push_back(list.Data[i].Id);
             if (i > 0) {
-                ASSERT_LE(list.Data[i - 1].Z, list.Data[i].Z);
+                ASSERT_LE(list.Data[i - 1].Key, list.Data[i].Key);
             }
         }
         std::sort(ids.begin(), ids.end());
         for (int i = 0; i < n; ++i)
             ASSERT_EQ(i, ids[i]);
 
-        list.FCompareMore = [](const MObj* a, const MObj* b) { return a->Z < b->Z; };
+        list.FCompareMore = [](const KeyedEntry* a, const KeyedEntry* b) { return a->Key < b->Key; };
         list.Sort();
         for (int i = 1; i < n; ++i)
-            ASSERT_GE(list.Data[i - 1].Z, list.Data[i].Z);
+            ASSERT_GE(list.Data[i - 1].Key, list.Data[i].Key);
     }
 }
 

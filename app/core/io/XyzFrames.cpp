@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "MFunction.h"
 #include "TextLines.h"
@@ -44,35 +46,7 @@ private:
     std::size_t start_ = 0;
 };
 
-class ListCursor {
-public:
-    explicit ListCursor(const std::vector<std::string>& lines) : lines_(lines) {}
-    bool AtEnd() const { return start_ >= lines_.size(); }
-    std::string_view Line() const { return lines_[start_]; }
-    bool Skip(std::int64_t count)
-    {
-        if (count > std::int64_t(lines_.size() - start_)) {
-            start_ = lines_.size();
-            return false;
-        }
-        start_ += static_cast<std::size_t>(count);
-        return true;
-    }
-    bool RestIsBlank() const
-    {
-        return std::all_of(lines_.begin() + static_cast<std::ptrdiff_t>(start_), lines_.end(),
-                           [](const std::string& line) { return IsBlankLine(line); });
-    }
-    std::size_t Start() const { return start_; }
-    std::int64_t CountAll() const { return std::int64_t(lines_.size()); }
-
-private:
-    const std::vector<std::string>& lines_;
-    std::size_t start_ = 0;
-};
-
-template <class Cursor>
-XyzFrameIndex Index(Cursor cursor)
+XyzFrameIndex Index(TextCursor cursor)
 {
     if (cursor.AtEnd())
         throw XyzIndexError("The file is empty: it has no atom count line");
@@ -127,5 +101,3 @@ void XyzFrameList::clear()
 }
 
 XyzFrameIndex IndexXyzFrames(const TextLines& text) { return Index(TextCursor(text)); }
-
-XyzFrameIndex IndexXyzFrames(const std::vector<std::string>& lines) { return Index(ListCursor(lines)); }

@@ -12,14 +12,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <string_view>
 #include <vector>
 
 class TextLines;
 
 struct XyzFrame {
-    std::size_t Start = 0;  // where the count line starts: an offset in a text, a line in a list
+    std::size_t Start = 0;  // the offset in the text where the count line starts
     std::int64_t Line = 0;  // the count line's 0-based index in the file
 };
 
@@ -51,9 +49,8 @@ struct XyzFrameIndex {
     bool FormFrames() const { return !Frames.empty(); }
 };
 
-// Indexes the lines of a text, or of a list of lines. Throws XyzIndexError (XyzReader.h) for a
-// file without lines and MConvertError for a first count line that does not convert (StrToInt).
+// Indexes the lines of a text. Throws XyzIndexError (XyzReader.h) for a text without lines and
+// MConvertError for a first count line that does not convert (StrToInt).
 XyzFrameIndex IndexXyzFrames(const TextLines& text);
-XyzFrameIndex IndexXyzFrames(const std::vector<std::string>& lines);
 
 #endif

@@ -24,7 +24,6 @@ namespace {
 constexpr const char* Method = "TFormMain::SpeedButtonOpenFileClick";
 constexpr const char* ObjectName = "FormMain";
 constexpr const char* FallbackElementName = "-";
-constexpr std::size_t DelimiterLine = 3;
 // Fewer lines than this per processor are read faster on one than split.
 constexpr std::int64_t LinesPerWorker = 4096;
 constexpr std::size_t ShortestAtomLine = 8;
@@ -61,36 +60,6 @@ XyzReadResult Failure(XyzReadOutcome outcome, std::string message, std::int64_t 
     result.line = static_cast<int>(line);
     return result;
 }
-
-// The atom lines of a frame in a list of lines: [from, to).
-class ListRange {
-public:
-    ListRange(const std::vector<std::string>& lines, std::size_t from, std::size_t to)
-        : lines_(&lines), from_(from), to_(to)
-    {
-    }
-    // As many atoms as the lines could give.
-    std::int64_t MostAtoms() const { return std::int64_t(to_ - from_); }
-    template <class Visit>
-    void ForEach(Visit visit) const
-    {
-        for (std::size_t j = from_; j < to_ && visit(std::string_view((*lines_)[j])); ++j) {
-        }
-    }
-    std::vector<ListRange> Split(int parts) const
-    {
-        std::vector<ListRange> ranges;
-        const std::size_t count = to_ - from_;
-        for (int part = 0; part < parts; ++part)
-            ranges.emplace_back(*lines_, from_ + count * std::size_t(part) / std::size_t(parts),
-                                from_ + count * std::size_t(part + 1) / std::size_t(parts));
-        return ranges;
-    }
-
-private:
-    const std::vector<std::string>* lines_;
-    std::size_t from_, to_;
-};
 
 // The atom lines of a frame in a text: the lines that start in [from, to).
 class TextRange {
@@ -134,8 +103,7 @@ struct RunResult {
     bool Stopped() const { return stop != XyzAtomLineOutcome::Atom || error; }
 };
 
-template <class Range>
-void ReadRun(const Range& range, XyzAtomLineReader reader, RunResult& run)
+void ReadRun(const TextRange& range, XyzAtomLineReader reader, RunResult& run)
 {
     try {
         // Room for every atom at once: no regrowth.
@@ -209,11 +177,10 @@ void JoinSortedByDepth(const std::vector<RunResult>& runs, std::size_t runCount,
 // Reads the atom lines (firstLine: the index of the first in the file) in runs at once, and
 // joins the runs in order up to the first line that stopped one, as a reading from the top
 // would have stopped there.
-template <class Range>
-XyzReadResult ReadAtomLines(const Range& atomLines, std::int64_t firstLine, int runCount,
+XyzReadResult ReadAtomLines(const TextRange& atomLines, std::int64_t firstLine, int runCount,
                             const XyzAtomLineReader& reader, MList<MPoint3DN<float>>& atoms)
 {
-    const std::vector<Range> ranges = atomLines.Split(runCount);
+    const std::vector<TextRange> ranges = atomLines.Split(runCount);
     std::vector<RunResult> runs(ranges.size());
     WorkerPool::Shared().Run(static_cast<std::int64_t>(ranges.size()),
                              [&](std::int64_t i) { ReadRun(ranges[std::size_t(i)], reader, runs[std::size_t(i)]); });
@@ -249,8 +216,7 @@ XyzReadResult ReadAtomLines(const Range& atomLines, std::int64_t firstLine, int 
 }
 
 // runs: how many runs to read the lines in; 0 for as many as the lines and processors call for.
-template <class Range>
-XyzReadResult ReadFrameLines(const Range& atomLines, std::int64_t firstLine, std::int64_t lineCount, int runs,
+XyzReadResult ReadFrameLines(const TextRange& atomLines, std::int64_t firstLine, std::int64_t lineCount, int runs,
                              std::string_view comment, char delimiter, const MListAdr<MAtom*>& elements,
                              MList<MPoint3DN<float>>& atoms)
 {
@@ -279,33 +245,11 @@ char XyzDelimiterOfLine3(std::string_view line)
     return CanBelongToSymbolOrNumber(third) ? ' ' : third;
 }
 
-char XyzDelimiter(const std::vector<std::string>& lines)
-{
-    return lines.size() <= DelimiterLine ? ' ' : XyzDelimiterOfLine3(lines[DelimiterLine]);
-}
-
 XyzReadResult XyzCountMismatch(const XyzFrameIndex& index)
 {
     TraceError(ObjectName, std::to_string(index.FirstCount), Method);
     TraceError(ObjectName, std::to_string(index.LineCount), Method);
     return Failure(XyzReadOutcome::CountMismatch, "Error count of lines in file", 0);
-}
-
-XyzReadResult ReadXyz(const std::vector<std::string>& lines, const MListAdr<MAtom*>& elements,
-                      MList<MPoint3DN<float>>& atoms)
-{
-    return ReadXyzInRuns(lines, elements, atoms, 0);
-}
-
-XyzReadResult ReadXyzInRuns(const std::vector<std::string>& lines, const MListAdr<MAtom*>& elements,
-                            MList<MPoint3DN<float>>& atoms, int runs)
-{
-    const XyzFrameIndex index = IndexXyzFrames(lines);
-    if (!index.FormFrames())
-        return XyzCountMismatch(index);
-    const std::size_t count = static_cast<std::size_t>(index.FirstCount);
-    return ReadFrameLines(ListRange(lines, 2, 2 + count), 2, index.FirstCount, runs, lines[1], XyzDelimiter(lines),
-                          elements, atoms);
 }
 
 XyzReadResult ReadXyzFrame(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,

@@ -1,10 +1,11 @@
 #ifndef PELMORA_APP_CORE_XYZREADER_H
 #define PELMORA_APP_CORE_XYZREADER_H
 
-// Reading the lines of an XYZ file into the atom list. Line 0 holds the atom count N, line 1 a
-// comment, lines 2 to N+1 one atom each (XyzAtomLine.h says how a line is read). After the
-// first frame may come a blank tail or further frames (XyzFrames.h); a file opens at its first
-// frame, and each frame reads alone.
+// Reading a frame of an XYZ file's text into the atom list. Line 0 holds the atom count N, line 1
+// a comment, lines 2 to N+1 one atom each (XyzAtomLine.h says how a line is read). After the
+// first frame may come a blank tail or further frames (XyzFrames.h, which indexes them); a file
+// opens at its first frame, and each frame reads alone (XyzDocument.h holds a file as it is
+// opened).
 //
 // The field delimiter is the third character of line 3 (the second atom line; characters, not
 // bytes, so "Ål;0.757;..." gives ';'), which catches a tab after a two-letter symbol as well as
@@ -17,11 +18,10 @@
 // once, and the runs are joined in file order, so the atoms, the message and the line number
 // are those of a reading from the top.
 
-#include <cstdint>
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "MList.h"
 #include "MListAdr.h"
@@ -55,30 +55,24 @@ struct XyzReadResult {
     bool Rebuild() const { return outcome != XyzReadOutcome::CountMismatch; }
 };
 
-// The delimiter the reader uses for these lines, or for a file whose line 3 is this one.
-char XyzDelimiter(const std::vector<std::string>& lines);
+// The delimiter the reader uses for a file whose line 3 is this one (an empty line for a file
+// without one).
 char XyzDelimiterOfLine3(std::string_view line3);
-
-// Reads the first frame of the lines into atoms, sorted by ascending z, each with the index of
-// its element (ElementLookup.h; unknown symbols take the entry named "-").
-// Throws XyzIndexError for an empty file and MConvertError for a count or coordinate that does
-// not convert; the atoms list is then as the failure leaves it (unchanged for the count; the
-// atoms before the bad line, unsorted, for a coordinate).
-XyzReadResult ReadXyz(const std::vector<std::string>& lines, const MListAdr<MAtom*>& elements,
-                      MList<MPoint3DN<float>>& atoms);
 
 // The result of lines that do not form frames, with the error posts of a count mismatch made.
 XyzReadResult XyzCountMismatch(const XyzFrameIndex& index);
 
-// Reads frame `frame` (0-based) of an indexed text into atoms, as ReadXyz reads the first frame
-// of a file: the same result, the same exceptions, the same state after a failure.
+// Reads frame `frame` (0-based) of an indexed text into atoms, sorted by ascending z, each with
+// the index of its element (ElementLookup.h; unknown symbols take the entry named "-"); the
+// delimiter is that of the file's line 3, for every frame. Throws std::out_of_range for a frame
+// the index does not have and MConvertError for a coordinate that does not convert; the atoms
+// list then holds the atoms before the bad line, unsorted. (An empty file and a first count that
+// does not convert are refused by the indexer.)
 XyzReadResult ReadXyzFrame(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,
                            const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms);
 
-// ReadXyz and ReadXyzFrame with the atom lines split into `runs` runs read at once, however many
-// lines and processors there are: any split reads the same.
-XyzReadResult ReadXyzInRuns(const std::vector<std::string>& lines, const MListAdr<MAtom*>& elements,
-                            MList<MPoint3DN<float>>& atoms, int runs);
+// ReadXyzFrame with the atom lines split into `runs` runs read at once, however many lines and
+// processors there are: any split reads the same.
 XyzReadResult ReadXyzFrameInRuns(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,
                                  const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms, int runs);
 

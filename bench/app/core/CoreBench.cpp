@@ -3,12 +3,13 @@
 
 #include <algorithm>
 #include <random>
+#include <span>
 
 #include "KFactor.h"
 #include "ReferenceLoops.h"
 #include "StickBuilder.h"
 #include "SyntheticStructures.h"
-#include "XyzReader.h"
+#include "XyzDocument.h"
 
 namespace {
 
@@ -22,9 +23,10 @@ void ReadXyzFile(benchmark::State& state)
     LoadShippedElements(elements);
     MList<MPoint3DN<float>> read;
     for (auto _ : state) {
-        TextBuffer buffer;
-        buffer.LoadFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-        const XyzReadResult result = ReadXyz(buffer.Lines(), elements, read);
+        // Decoded, indexed and read at its first frame, as a file's bytes are opened.
+        const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        const XyzDocument document(DecodeToUtf8(bytes, DetectTextEncoding(bytes)));
+        const XyzReadResult result = document.ReadFrame(1, elements, read);
         benchmark::DoNotOptimize(result);
     }
     state.counters["atoms"] = read.FCount;

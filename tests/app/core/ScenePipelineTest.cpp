@@ -8,8 +8,14 @@
 namespace {
 
 // Two carbons and a hydrogen: near enough for sticks at the middle of the stick bar.
-const std::vector<std::string> kMolecule = {"3", "", "C 0 0 0", "C 1.4 0 0", "H 2 0.9 0"};
 const std::string kMoleculeText = "3\n\nC 0 0 0\nC 1.4 0 0\nH 2 0.9 0\n";
+
+// The molecule read into a bare scene's atom list.
+void ReadMolecule(Scene& scene)
+{
+    const XyzDocument document(kMoleculeText);
+    ASSERT_EQ(document.ReadFrame(1, scene.LAtom, scene.LXyz).outcome, XyzReadOutcome::Read);
+}
 
 class ScenePipelineTest : public ::testing::Test {
 protected:
@@ -49,11 +55,11 @@ TEST_F(ScenePipelineTest, TheDeferredPictureEqualsARedrawAfterEveryStep)
     EXPECT_EQ(pipeline.Model().LXyzTrans.FCount, 18);
     EXPECT_GT(pipeline.Model().LStick.FCount, 0);
 
-    // The same steps on a bare scene, drawn eagerly as the design's handlers draw.
+    // The same steps on a bare scene, drawn at once after every step that changes what is shown.
     Scene scene;
     LoadSmallElements(scene.LAtom);
     QImage eager = MakeSceneBitmap();
-    ASSERT_EQ(ReadXyz(kMolecule, scene.LAtom, scene.LXyz).outcome, XyzReadOutcome::Read);
+    ASSERT_NO_FATAL_FAILURE(ReadMolecule(scene));
     scene.UpdateSticks(sticks);
     scene.Rotate(angles);
     DrawScene(scene, eager, 250);
@@ -97,7 +103,7 @@ TEST_F(ScenePipelineTest, TheRotationWaitsForAPictureAndShowsWhatAnEagerRotation
 
     Scene scene;
     LoadSmallElements(scene.LAtom);
-    ASSERT_EQ(ReadXyz(kMolecule, scene.LAtom, scene.LXyz).outcome, XyzReadOutcome::Read);
+    ASSERT_NO_FATAL_FAILURE(ReadMolecule(scene));
     scene.UpdateSticks(sticks);
     scene.Rotate(angles);
     scene.RebuildTranslation(TranslationCell{});

@@ -7,9 +7,9 @@
 #include <limits>
 #include <random>
 
-#include "ElementFixture.h"
 #include "KFactor.h"
 #include "ReferenceLoops.h"
+#include "SmallElements.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <optional>
 
-#include "ElementFixture.h"
 #include "MFunction.h"
+#include "SmallElements.h"
 #include "TempDir.h"
 #include "TextBuffer.h"
 #include "TextFile.h"
@@ -100,51 +100,76 @@ TEST_F(XyzDocumentTest, ABadLineAfterALongLabelIsToldByItsLine)
     }
 }
 
-// The document reads a file's first frame as the reader reads its lines: same atoms, message,
-// exception, and the same state after a failure.
-TEST_F(XyzDocumentTest, TheFirstFrameReadsAsTheFileLines)
+// The first frame of a document: its atoms, or the outcome, message and line of a frame that
+// cannot be read whole, or the exception; and what the atom list holds afterwards (it held one
+// atom at x = 7 before), with and without the table's fallback element.
+TEST_F(XyzDocumentTest, TheFirstFrameReadsWithItsOutcomeMessageLineAndAtoms)
 {
-    const std::string texts[] = {
-        kTrajectory,
-        "3\r\n\r\nC\t0.5\t1.5\t-2.5\r\nCl\t-1.25\t0,05\t3\r\nH 1 1 1\r\n\r\n",
-        "2\n\nCl,1,2,3\nCl,4,,6\n",
-        "1\nlonely\nH 0.25 0 0",
-        "2\n\nC 5 0 3\nH 1 0\n",
-        "4\n\nC 5 0 5\nC 1 0 1\nC 0 x 0\nC 0 0 0\n",
-        "2\n\nC 1 0 0\nH 1e39 0 1\n",
-        "3\n\nC 0 0 1\nQq 0 0 2\nH 0 0 0\n",
-        "2\n\nC 1 0 0 MOL\nH 2 0 1 MOL\n",
-        "1\nc\nH 0 0 0\nH 1 0 0\n",
-        "0\n\n",
+    enum class Tables { Both, WithFallback, WithoutFallback };
+    struct Case {
+        const char* name;
+        std::string text;
+        Tables tables;
+        XyzReadOutcome outcome;
+        std::string message;
+        int line;
+        std::vector<float> xs;
+        std::vector<int> elements;
+        std::string exception = {};  // the message of a conversion error
+    };
+    const std::string none;  // no message
+    const Case cases[] = {
+        {"a trajectory with declared columns", kTrajectory, Tables::Both, XyzReadOutcome::Read, none, -1, {0, 1},
+         {CarbonIndex, HydrogenIndex}},
+        {"tabs, a comma, CR LF and a blank tail",
+         "3\r\n\r\nC\t0.5\t1.5\t-2.5\r\nCl\t-1.25\t0,05\t3\r\nH 1 1 1\r\n\r\n", Tables::Both, XyzReadOutcome::Read,
+         none, -1, {0.5f, 1, -1.25f}, {CarbonIndex, HydrogenIndex, ChlorineIndex}},
+        {"commas after two-letter symbols", "2\n\nCl,1,2,3\nCl,4,,6\n", Tables::Both, XyzReadOutcome::Read, none, -1,
+         {1, 4}, {ChlorineIndex, ChlorineIndex}},
+        {"one atom without a final line end", "1\nlonely\nH 0.25 0 0", Tables::Both, XyzReadOutcome::Read, none, -1,
+         {0.25f}, {HydrogenIndex}},
+        {"a line of three fields", "2\n\nC 5 0 3\nH 1 0\n", Tables::Both, XyzReadOutcome::BadAtomLine,
+         "Error in *.xyz file in line 3", 3, {5}, {CarbonIndex}},
+        {"a coordinate that is a word: the atoms before it, unsorted", "4\n\nC 5 0 5\nC 1 0 1\nC 0 x 0\nC 0 0 0\n",
+         Tables::Both, XyzReadOutcome::Read, none, -1, {5, 1}, {CarbonIndex, CarbonIndex},
+         "'x' is not a valid floating point value"},
+        {"a coordinate beyond single precision", "2\n\nC 1 0 0\nH 1e39 0 1\n", Tables::Both, XyzReadOutcome::Read,
+         none, -1, {1}, {CarbonIndex}, "'1e39' is not a valid floating point value"},
+        {"an unknown symbol drawn as the fallback", "3\n\nC 0 0 1\nQq 0 0 2\nH 0 0 0\n", Tables::WithFallback,
+         XyzReadOutcome::Read, none, -1, {0, 0, 0}, {HydrogenIndex, CarbonIndex, FallbackIndex}},
+        {"an unknown symbol without a fallback", "3\n\nC 0 0 1\nQq 0 0 2\nH 0 0 0\n", Tables::WithoutFallback,
+         XyzReadOutcome::UnknownElement, "Unknown element \"Qq\" in *.xyz file in line 3", 3, {0}, {CarbonIndex}},
+        {"a residue name after the coordinates", "2\n\nC 1 0 0 MOL\nH 2 0 1 MOL\n", Tables::Both,
+         XyzReadOutcome::Read, none, -1, {1, 2}, {CarbonIndex, HydrogenIndex}},
+        {"an atom line too many: nothing changes", "1\nc\nH 0 0 0\nH 1 0 0\n", Tables::Both,
+         XyzReadOutcome::CountMismatch, "Error count of lines in file", 0, {7}, {CarbonIndex}},
+        {"no atoms", "0\n\n", Tables::Both, XyzReadOutcome::Read, none, -1, {}, {}},
     };
     MListAdr<MAtom*> withoutFallback;
     LoadSmallElements(withoutFallback, false);
-    for (const std::string& text : texts) {
-        for (const MListAdr<MAtom*>* table : {&elements, &withoutFallback}) {
-            SCOPED_TRACE(text);
-            MList<MPoint3DN<float>> fromLines, fromText;
-            fromLines.Add(MPoint3DN<float>{7, 7, 7, 0, -1});
-            fromText.Add(MPoint3DN<float>{7, 7, 7, 0, -1});
-            std::string linesError, textError;
-            XyzReadResult byLines, byText;
+    for (const Case& c : cases) {
+        for (const bool fallback : {true, false}) {
+            if (c.tables == (fallback ? Tables::WithoutFallback : Tables::WithFallback))
+                continue;
+            SCOPED_TRACE(std::string(c.name) + (fallback ? "" : ", without the fallback"));
+            MList<MPoint3DN<float>> atoms;
+            atoms.Add(MPoint3DN<float>{7, 7, 7, CarbonIndex, -1});
+            std::string error;
+            XyzReadResult result;
             try {
-                byLines = ReadXyz(SplitLines(text), *table, fromLines);
-            } catch (const MConvertError& error) {
-                linesError = error.what();
+                const XyzDocument document(c.text);
+                result = document.FormsFrames() ? document.ReadFrame(1, fallback ? elements : withoutFallback, atoms)
+                                                : document.CountMismatch();
+            } catch (const MConvertError& exception) {
+                error = exception.what();
             }
-            try {
-                const XyzDocument document(text);
-                byText = document.FormsFrames() ? document.ReadFrame(1, *table, fromText) : document.CountMismatch();
-            } catch (const MConvertError& error) {
-                textError = error.what();
-            }
-            EXPECT_EQ(textError, linesError);
-            const Read a = Summary(byText, fromText), b = Summary(byLines, fromLines);
-            EXPECT_EQ(a.outcome, b.outcome);
-            EXPECT_EQ(a.message, b.message);
-            EXPECT_EQ(byText.line, byLines.line);
-            EXPECT_EQ(a.xs, b.xs);
-            EXPECT_EQ(a.elements, b.elements);
+            const Read read = Summary(result, atoms);
+            EXPECT_EQ(error, c.exception);
+            EXPECT_EQ(read.outcome, c.outcome);
+            EXPECT_EQ(read.message, c.message);
+            EXPECT_EQ(result.line, c.line);
+            EXPECT_EQ(read.xs, c.xs);
+            EXPECT_EQ(read.elements, c.elements);
         }
     }
 }

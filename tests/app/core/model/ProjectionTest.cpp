@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "ElementFixture.h"
+#include "SmallElements.h"
 
 namespace {
 

@@ -1,28 +1,25 @@
-#ifndef PELMORA_TESTS_APP_CORE_HANDSCENE_H
-#define PELMORA_TESTS_APP_CORE_HANDSCENE_H
+#ifndef PELMORA_TESTS_APP_CORE_RENDER_HANDSCENE_H
+#define PELMORA_TESTS_APP_CORE_RENDER_HANDSCENE_H
 
-// A scene laid out by hand for drawing tests: an element table from inline lines, and atoms and
-// stick ends placed straight into the view lists, so every pixel position follows from a few
-// round numbers.
+// A scene laid out by hand for drawing tests: a few elements, and atoms and stick ends placed
+// straight into the view lists, so every pixel position follows from a few round numbers.
 
-#include <string>
-#include <vector>
+#include <cstdint>
 
-#include "ElementTable.h"
 #include "Scene.h"
 
-// Red and green balls (0x00BBGGRR: red sits in the low byte) and a third, grey element.
-inline const std::vector<std::string>& HandElementLines()
-{
-    static const std::vector<std::string> lines = {
-        "Symbol\tRadius\tColor\tRadiusVdW",
-        "R\t2.5\t0x000000FF\t1",
-        "G\t1.75\t0x0000FF00\t1",
-        "C\t0.5\t0x00102030\t1",
-        "H\t0.25\t0x00C0B0A0\t1",
-    };
-    return lines;
-}
+// Red and green balls (0x00BBGGRR: red sits in the low byte), a grey carbon and a pale hydrogen.
+struct HandElement {
+    const char* name;
+    float radius;
+    std::int32_t color;
+};
+inline constexpr HandElement HandElements[] = {
+    {"R", 2.5f, 0x000000FF},
+    {"G", 1.75f, 0x0000FF00},
+    {"C", 0.5f, 0x00102030},
+    {"H", 0.25f, 0x00C0B0A0},
+};
 inline constexpr int RedIndex = 0;
 inline constexpr int GreenIndex = 1;
 inline constexpr int GreyCarbonIndex = 2;
@@ -31,7 +28,8 @@ inline constexpr int PaleHydrogenIndex = 3;
 struct HandScene {
     explicit HandScene(float scale)
     {
-        (void)LoadAtom(HandElementLines(), scene.LAtom);
+        for (const HandElement& element : HandElements)
+            scene.LAtom.Add(new MAtom{element.name, element.radius, element.color, element.radius});
         scene.ScaleXyz = scale;
         scene.KRPoint = 1;
     }

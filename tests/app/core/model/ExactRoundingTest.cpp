@@ -1,54 +1,26 @@
-// Every rounding to single precision of the scene core holds in the build that ships.
+// Every rounding to single precision of the model holds in the build that ships.
 //
 // The expected values come from a plain transcription of each calculation in which every
-// rounding goes through a volatile float: a store to memory that no optimiser may skip. The
-// core's results must equal them bit for bit on many random inputs, so a rounding that the
-// optimiser drops anywhere shows up as a different bit pattern.
+// rounding goes through a volatile float (ExactFloats.h). The model's results must equal them
+// bit for bit on many random inputs, so a rounding that the optimiser drops anywhere shows up as
+// a different bit pattern. The numbers of the SVG document are checked in the same way beside
+// the drawing (render/SvgExactRoundingTest.cpp).
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
-#include <cstdint>
-#include <random>
-#include <string>
 #include <vector>
 
-#include "ElementFixture.h"
+#include "ExactFloats.h"
 #include "KFactor.h"
 #include "MConstants.h"
-#include "MFunction.h"
 #include "PeriodicTranslation.h"
 #include "Projection.h"
-#include "SvgWriter.h"
+#include "SmallElements.h"
 
 namespace {
 
-float Rounded(double value)
-{
-    volatile float stored = static_cast<float>(value);
-    return stored;
-}
-
-std::uint32_t Bits(float value) { return std::bit_cast<std::uint32_t>(value); }
-
-#define EXPECT_SAME_FLOAT(actual, expected) EXPECT_EQ(Bits(actual), Bits(expected)) << (actual) << " vs " << (expected)
-
 constexpr int RandomCases = 20000;
-
-class RandomPoints {
-public:
-    explicit RandomPoints(unsigned start) : engine_(start) {}
-
-    float Coordinate() { return Rounded(coordinate_(engine_)); }
-    int Angle() { return angle_(engine_); }
-    MPoint3DN<float> Point(int element) { return {Coordinate(), Coordinate(), Coordinate(), element, -1}; }
-
-private:
-    std::mt19937 engine_;
-    std::uniform_real_distribution<double> coordinate_{-40.0, 40.0};
-    std::uniform_int_distribution<int> angle_{0, AngleBarMaximum};
-};
 
 struct Point {
     float x, y, z;
@@ -199,41 +171,6 @@ TEST(ExactRounding, FactorsOfEveryBarPosition)
             EXPECT_SAME_FLOAT(KFactor(position, maximum), t > 0 ? Rounded(1.0 + t) : Rounded(1.0 / (1.0 - t)));
         }
     }
-}
-
-TEST(ExactRounding, NumbersOfRandomSvgRectangles)
-{
-    RandomPoints random(11);
-    SvgLines svg;
-    std::vector<std::string> expected;
-    for (int i = 0; i < 2000; ++i) {
-        float x1 = Rounded(random.Coordinate() * 37.0), y1 = Rounded(random.Coordinate() * 37.0);
-        float x2 = Rounded(random.Coordinate() * 37.0), y2 = Rounded(random.Coordinate() * 37.0);
-        const float halfWidth = Rounded(random.Coordinate() / 7.0 + 6.0);
-        SvgRect(svg, x1, y1, x2, y2, halfWidth, 0, "C-0");
-        if (y2 < y1) {
-            std::swap(x1, x2);
-            std::swap(y1, y2);
-        }
-        const double dx = double(x2) - x1, dy = double(y2) - y1;
-        float angle;
-        if (x1 == x2) {
-            angle = Rounded(PiHalf);
-        } else {
-            angle = Rounded(std::atan(dy / dx));
-            if (x2 < x1)
-                angle = Rounded(angle + Pi);
-        }
-        const std::string x = FloatToSvg(x1);
-        expected.push_back(R"(<rect id="C-0" x=")" + x + R"(" y=")" + FloatToSvg(Rounded(double(y1) - halfWidth))
-                           + R"x(" transform="rotate()x" + FloatToSvg(Rounded(180 * double(angle) / Pi)) + "," + x + ","
-                           + FloatToSvg(y1) + R"x()" fill="#000000" stroke="#000000" stroke-width="1" width=")x"
-                           + FloatToSvg(Rounded(std::sqrt(dx * dx + dy * dy))) + R"(" height=")"
-                           + FloatToSvg(Rounded(2 * double(halfWidth))) + R"("/>)");
-    }
-    ASSERT_EQ(svg.size(), expected.size());
-    for (std::size_t i = 0; i < svg.size(); ++i)
-        ASSERT_EQ(svg[i], expected[i]);
 }
 
 }  // namespace

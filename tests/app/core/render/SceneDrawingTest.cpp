@@ -9,11 +9,10 @@
 #include <random>
 #include <string>
 
-#include "ElementFixture.h"
 #include "HandScene.h"
+#include "SmallElements.h"
 #include "SvgWriter.h"
 #include "WorkerPool.h"
-#include "XyzReader.h"
 
 namespace {
 
@@ -217,10 +216,13 @@ TEST(DrawScene, PositionsWithoutAPixelAreLeftOutOfPictureAndSvg)
 
 TEST(DrawScene, OpenedFileOnTheSceneBitmap)
 {
-    // Carbon (radius 0.76) and chlorine (1.02) eight units apart, through the steps of an open.
+    // Carbon (radius 0.76) and chlorine (1.02) eight units apart, as a reading of the file
+    // "2 / / C -4 0 0 / Cl 4 0 0" leaves them (equally deep: the heap sort puts chlorine first),
+    // through the steps of an open.
     Scene scene;
-    (void)LoadAtom(SmallElementLines(), scene.LAtom);
-    ASSERT_TRUE(ReadXyz({"2", "", "C -4 0 0", "Cl 4 0 0"}, scene.LAtom, scene.LXyz).Rebuild());
+    LoadSmallElements(scene.LAtom);
+    scene.LXyz.Add(MPoint3DN<float>{4, 0, 0, ChlorineIndex, -1});
+    scene.LXyz.Add(MPoint3DN<float>{-4, 0, 0, CarbonIndex, -1});
     const StickControls controls{false, 0, 500};
     scene.UpdateSticks(controls);
     scene.RebuildTranslation(TranslationCell{});
@@ -244,8 +246,8 @@ TEST(DrawScene, OpenedFileOnTheSceneBitmap)
     EXPECT_EQ(bitmap.pixel(static_cast<int>(4 * s + 1500), 1500), qRgb(0x1F, 0xF0, 0x1F));  // chlorine
 }
 
-// The picture and document of the design's drawing pass step by step: the whole draw list sorted
-// by the list's own heap sort, then every object drawn alone over the whole bitmap, far to near.
+// The picture and document drawn the plain way, step by step: the whole draw list sorted by the
+// list's own heap sort, then every object drawn alone over the whole bitmap, far to near.
 struct OneObjectAfterAnother {
     OneObjectAfterAnother(const Scene& scene, QSize size, int stickRadiusPosition) : picture(size, QImage::Format_RGB32)
     {
@@ -272,7 +274,7 @@ struct OneObjectAfterAnother {
 // A random cloud with its sticks, repeated, centred and turned, as an open builds it.
 void BuildRandomScene(Scene& scene, int atoms, bool flat, std::uint32_t randomStart, const ViewAngles& angles)
 {
-    (void)LoadAtom(SmallElementLines(), scene.LAtom);
+    LoadSmallElements(scene.LAtom);
     std::mt19937 random(randomStart);
     std::uniform_real_distribution<float> coordinate(0, 9);
     std::uniform_int_distribution<int> element(0, 3);
@@ -291,8 +293,9 @@ TEST(DrawScene, BandsOnEveryCoreGiveThePictureOfOneObjectAfterAnother)
     // Flat scenes seen face on make every depth equal, so the heap sort's own order of equal
     // entries decides what lies on top; turned scenes overlap everywhere. The nearest entries
     // may be painted before the sort is done, into pixels none nearer took, and the rest band
-    // by band: every way must give the picture of one object over another, far to near. Pictures smaller than
-    // the scene cut objects at every edge, and a picture of a few rows has fewer rows than bands.
+    // by band: every way must give the picture of one object over another, far to near. Pictures
+    // smaller than the scene cut objects at every edge, and a picture of a few rows has fewer rows
+    // than bands.
     struct Case {
         const char* name;
         int atoms;

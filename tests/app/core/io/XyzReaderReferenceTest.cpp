@@ -1,186 +1,37 @@
-// The reader against the plain loop it grew from: every file that loop read with known symbols
-// reads the same, whichever path (lines or the whole text) and however the lines are split into
-// runs read at once; and the sample files of real programs open as they should.
+// The reader against a plain loop over the lines of the simplest files (ReferenceReading.h):
+// every file that loop reads with known symbols reads the same, opened as the program opens a
+// file and with its lines split into any number of runs read at once; and the sample files of
+// real programs open as they should.
 
 #include "XyzReader.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <iostream>
 #include <map>
 #include <random>
 #include <sstream>
-#include <unordered_map>
 
 #include "Corpus.h"
-#include "ElementFixture.h"
-#include "FieldSplitter.h"
-#include "MFunction.h"
-#include "MTrace.h"
-#include "SceneDrawing.h"
-#include "ScenePipeline.h"
-#include "TextBuffer.h"
+#include "ReferenceReading.h"
+#include "SmallElements.h"
 #include "TextFile.h"
-#include "TextLines.h"
 #include "XyzDocument.h"
-#include "XyzFrames.h"
+#include "XyzTextReading.h"
 
 namespace {
 
-// ---- The plain loop: one frame, exactly N + 2 lines, four fields, symbols as written --------------
-
-namespace plain {
-
-char Delimiter(const std::vector<std::string>& lines)
+// The first frame as the window and the export open a file.
+Reading AsTheWindowOpens(const std::string& text, const MListAdr<MAtom*>& elements)
 {
-    if (lines.size() <= 3)
-        return ' ';
-    const std::string_view line = lines[3];
-    auto length = [](char lead) -> std::size_t {
-        const auto byte = static_cast<unsigned char>(lead);
-        return byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-    };
-    std::size_t at = 0;
-    for (int skipped = 0; skipped < 2 && at < line.size(); ++skipped)
-        at += length(line[at]);
-    if (at >= line.size() || length(line[at]) != 1)
-        return ' ';
-    const char c = line[at];
-    const bool inSymbolOrNumber = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
-        || c == '+' || c == '-' || c == '.';
-    return inSymbolOrNumber ? ' ' : c;
+    return Take([&](auto& atoms) { return ReadFirstFrame(text, elements, atoms); });
 }
 
-XyzReadResult Read(const std::vector<std::string>& lines, const MListAdr<MAtom*>& elements,
-                   MList<MPoint3DN<float>>& atoms)
+// The first frame with its atom lines read in `runs` runs at once.
+Reading InRuns(const std::string& text, const MListAdr<MAtom*>& elements, int runs)
 {
-    if (lines.empty())
-        throw XyzIndexError("empty");
-    const std::int64_t count = StrToInt(lines[0]);
-    if (std::int64_t(lines.size()) != count + 2)
-        return {XyzReadOutcome::CountMismatch, "Error count of lines in file", 0, {}};
-    atoms.Clear();
-    const char delimiter = Delimiter(lines);
-    std::unordered_map<std::string, int> index;
-    for (int e = elements.FCount - 1; e >= 0; --e)
-        index[elements.Data[e]->Name] = e;
-    const int fallback = index.contains("-") ? index["-"] : elements.FCount;
-    XyzReadResult result;
-    FieldSplitter splitter;
-    for (std::size_t j = 2; j < lines.size(); ++j) {
-        const std::vector<std::string>& fields = splitter.Split(lines[j], delimiter);
-        if (fields.size() != 4) {
-            result = {XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line " + std::to_string(j), int(j), {}};
-            break;
-        }
-        MPoint3DN<float> atom{StrToSingle(fields[1]), StrToSingle(fields[2]), StrToSingle(fields[3]), fallback, -1};
-        std::string symbol = fields[0];
-        symbol.erase(0, symbol.find_first_not_of(std::string(1, '\0') + "\x01\x02\x03\x04\x05\x06\x07\x08\t\n\v\f\r"
-                                                 "\x0e\x0f\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f "));
-        while (!symbol.empty() && static_cast<unsigned char>(symbol.back()) <= 32)
-            symbol.pop_back();
-        if (const auto found = index.find(symbol); found != index.end())
-            atom.N = found->second;
-        if (atom.N >= elements.FCount) {
-            result = {XyzReadOutcome::UnknownElement,
-                      "Unknown element \"" + symbol + "\" in *.xyz file in line " + std::to_string(j), int(j), {}};
-            break;
-        }
-        atoms.Add(atom);
-    }
-    atoms.Sort();
-    return result;
-}
-
-}  // namespace plain
-
-// ---- What a reading gave ------------------------------------------------------------------------
-
-struct Reading {
-    XyzReadResult result;
-    std::string error;  // the message of an exception, if one was raised
-    std::vector<std::array<std::uint32_t, 5>> atoms;
-
-    bool ReadWithKnownSymbols(int fallback) const
-    {
-        return error.empty() && result.outcome == XyzReadOutcome::Read
-            && std::none_of(atoms.begin(), atoms.end(), [&](const auto& a) { return int(a[3]) == fallback; });
-    }
-};
-
-std::vector<std::array<std::uint32_t, 5>> Bits(const MList<MPoint3DN<float>>& atoms)
-{
-    std::vector<std::array<std::uint32_t, 5>> bits;
-    for (int i = 0; i < atoms.FCount; ++i) {
-        const MPoint3DN<float>& a = atoms.Data[i];
-        bits.push_back({std::bit_cast<std::uint32_t>(a.x), std::bit_cast<std::uint32_t>(a.y),
-                        std::bit_cast<std::uint32_t>(a.z), std::uint32_t(a.N), std::uint32_t(a.Group)});
-    }
-    return bits;
-}
-
-template <class ReadInto>
-Reading Take(ReadInto read)
-{
-    Reading reading;
-    MList<MPoint3DN<float>> atoms;
-    atoms.Add(MPoint3DN<float>{7, 7, 7, 0, -1});  // something already shown
-    try {
-        reading.result = read(atoms);
-    } catch (const std::exception& error) {
-        reading.error = error.what();
-    }
-    reading.atoms = Bits(atoms);
-    return reading;
-}
-
-Reading ByPlainLoop(const std::string& text, const MListAdr<MAtom*>& elements)
-{
-    return Take([&](auto& atoms) { return plain::Read(SplitLines(text), elements, atoms); });
-}
-
-Reading ByLines(const std::string& text, const MListAdr<MAtom*>& elements, int runs)
-{
-    return Take([&](auto& atoms) { return ReadXyzInRuns(SplitLines(text), elements, atoms, runs); });
-}
-
-Reading ByText(const std::string& text, const MListAdr<MAtom*>& elements, int runs)
-{
-    return Take([&](auto& atoms) {
-        const TextLines lines(text);
-        const XyzFrameIndex index = IndexXyzFrames(lines);
-        if (!index.FormFrames())
-            return XyzCountMismatch(index);
-        const char delimiter = XyzDelimiter(SplitLines(text));
-        return ReadXyzFrameInRuns(lines, index, 0, delimiter, elements, atoms, runs);
-    });
-}
-
-void ExpectSame(const Reading& a, const Reading& b)
-{
-    EXPECT_EQ(a.error, b.error);
-    EXPECT_EQ(a.result.outcome, b.result.outcome);
-    EXPECT_EQ(a.result.message, b.result.message);
-    EXPECT_EQ(a.result.line, b.result.line);
-    EXPECT_TRUE(a.atoms == b.atoms) << a.atoms.size() << " atoms against " << b.atoms.size();
-}
-
-void LoadShippedElements(MListAdr<MAtom*>& elements)
-{
-    TextBuffer table;
-    table.LoadFromFile(std::string(PELMORA_DATA_DIR) + "/Atom.txt");
-    elements.bAutoDelete = elements.bAutoCreate = true;
-    ASSERT_TRUE(LoadAtom(table.Lines(), elements).complete);
-}
-
-int IndexOf(const MListAdr<MAtom*>& elements, std::string_view name)
-{
-    for (int e = 0; e < elements.FCount; ++e)
-        if (elements.Data[e]->Name == name)
-            return e;
-    return elements.FCount;
+    return Take([&](auto& atoms) { return ReadFirstFrameInRuns(text, elements, atoms, runs); });
 }
 
 // ---- Random files of the plain kind ------------------------------------------------------------
@@ -245,9 +96,9 @@ TEST(XyzReaderReferenceTest, RandomPlainFilesReadWithKnownSymbolsReadAsTheLoopRe
             continue;
         SCOPED_TRACE(text.substr(0, 200));
         ++compared;
-        ExpectSame(ByLines(text, elements, 0), before);
-        ExpectSame(ByText(text, elements, 0), before);
-        ExpectSame(ByText(text, elements, 3), before);
+        ExpectSame(AsTheWindowOpens(text, elements), before);
+        ExpectSame(InRuns(text, elements, 0), before);
+        ExpectSame(InRuns(text, elements, 3), before);
     }
     EXPECT_GT(compared, 300);
 }
@@ -286,9 +137,9 @@ TEST(XyzReaderReferenceTest, AnySplitIntoRunsReadsAsTheLoopEvenWithAFaultInALate
                     const Reading before = ByPlainLoop(text, *table);
                     for (const int runs : {0, 1, 2, 3, 8}) {
                         SCOPED_TRACE(std::to_string(runs) + " runs");
-                        ExpectSame(ByText(text, *table, runs), before);
+                        ExpectSame(InRuns(text, *table, runs), before);
                     }
-                    ExpectSame(ByLines(text, *table, 3), before);
+                    ExpectSame(AsTheWindowOpens(text, *table), before);
                 }
                 if (fault.line == nullptr)
                     break;
@@ -313,64 +164,9 @@ TEST(XyzReaderReferenceTest, EquallyDeepAtomsEndWhereTheListsOwnSortPutsThem)
         SCOPED_TRACE(atoms);
         const Reading before = ByPlainLoop(text, elements);
         for (const int runs : {0, 1, 3})
-            ExpectSame(ByText(text, elements, runs), before);
-        ExpectSame(ByLines(text, elements, 0), before);
+            ExpectSame(InRuns(text, elements, runs), before);
+        ExpectSame(AsTheWindowOpens(text, elements), before);
     }
-}
-
-// The corpus files the loop read with known symbols read the same, and draw the same SVG, on
-// the path the window and the export take (the whole text, with the cell of the first frame's
-// Lattice= in the Translate panel).
-TEST(XyzReaderReferenceTest, CorpusFilesThatOpenedBeforeGiveTheSameAtomsAndSvg)
-{
-    const auto files = CorpusXyzFiles();
-    if (files.empty())
-        GTEST_SKIP() << "no corpus of XYZ files beside the project (PELMORA_CORPUS_DIR)";
-    ScenePipeline pipeline;
-    TextBuffer table;
-    table.LoadFromFile(std::string(PELMORA_DATA_DIR) + "/Atom.txt");
-    ASSERT_TRUE(pipeline.LoadElementTable(table.Lines()).complete);
-    const MListAdr<MAtom*>& elements = pipeline.Model().LAtom;
-    const int fallback = IndexOf(elements, "-");
-    const StickControls sticks{true, 54, 500};
-    const ViewAngles angles{300, 200, 100};
-    int compared = 0;
-    for (const auto& file : files) {
-        SCOPED_TRACE(file.filename().string());
-        const std::string text = LoadTextFile(file.string());
-        const Reading before = ByPlainLoop(text, elements);
-        if (!before.ReadWithKnownSymbols(fallback))
-            continue;
-        ++compared;
-        ExpectSame(ByLines(text, elements, 0), before);
-
-        ASSERT_EQ(pipeline.OpenXyz(text).outcome, XyzReadOutcome::Read);
-        EXPECT_TRUE(Bits(pipeline.Model().LXyz) == before.atoms);
-        TranslationCell cell;
-        if (const auto& lattice = pipeline.Document()->Lattice()) {
-            cell.Ax = lattice->Ax;
-            cell.Ay = lattice->Ay;
-            cell.Dx = lattice->Dx;
-            cell.Dy = lattice->Dy;
-        }
-        pipeline.Rebuild(sticks, cell, angles);
-        TextBuffer svg;
-        pipeline.DrawWithSvg(500, svg);
-
-        Scene scene;
-        LoadShippedElements(scene.LAtom);
-        ASSERT_EQ(plain::Read(SplitLines(text), scene.LAtom, scene.LXyz).outcome, XyzReadOutcome::Read);
-        scene.UpdateSticks(sticks);
-        scene.RebuildTranslation(TranslationCell{});
-        scene.UpdateSticks(sticks);
-        scene.Rotate(angles);
-        QImage bitmap = MakeSceneBitmap();
-        SvgLines planeSvg;
-        DrawScene(scene, bitmap, 500, &planeSvg);
-        EXPECT_TRUE(svg.Lines() == planeSvg);
-    }
-    std::cout << "corpus files compared with the plain loop: " << compared << "\n";
-    EXPECT_GT(compared, 0);
 }
 
 // ---- The corpus count ----------------------------------------------------------------------------
@@ -415,14 +211,6 @@ std::vector<std::string> ShownElements(const Reading& reading, const MListAdr<MA
         names.push_back(elements.Data[atom[3]]->Name);
     std::sort(names.begin(), names.end());
     return names;
-}
-
-Reading AsTheWindowOpens(const std::string& text, const MListAdr<MAtom*>& elements)
-{
-    return Take([&](auto& atoms) {
-        const XyzDocument document(text);
-        return document.FormsFrames() ? document.ReadFrame(1, elements, atoms) : document.CountMismatch();
-    });
 }
 
 TEST(XyzReaderReferenceTest, FortyEightOfTheFiftyCorpusFilesOpenWithTheRightElements)

@@ -3,19 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "Corpus.h"
-#include "ElementFixture.h"
 #include "MFunction.h"
-#include "TextBuffer.h"
+#include "SmallElements.h"
+#include "XyzTextFile.h"
+#include "XyzTextReading.h"
 
 namespace {
 
-std::vector<std::string> LinesOf(std::string_view text)
-{
-    TextBuffer buffer;
-    buffer.LoadFromBytes(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    return buffer.Lines();
-}
-
+// Every file is read as the program reads it: its bytes decoded, the text opened as a document
+// and its first frame read.
 class XyzReaderTest : public ::testing::Test {
 protected:
     XyzReaderTest()
@@ -24,7 +20,7 @@ protected:
         // Something already on screen, to see what a failure leaves behind.
         atoms.Add(MPoint3DN<float>{7, 7, 7, CarbonIndex, -1});
     }
-    XyzReadResult Read(std::string_view text) { return ReadXyz(LinesOf(text), elements, atoms); }
+    XyzReadResult Read(std::string_view bytes) { return ReadFirstFrame(DecodedText(bytes), elements, atoms); }
     std::vector<float> Xs() const
     {
         std::vector<float> xs;
@@ -231,8 +227,7 @@ TEST_F(XyzReaderTest, UnknownSymbolWithoutFallbackIsRejectedByName)
 {
     MListAdr<MAtom*> withoutFallback;
     LoadSmallElements(withoutFallback, false);
-    const XyzReadResult result =
-        ReadXyz(LinesOf("3\n\nC 0 0 1\nQq 0 0 2\nH 0 0 0\n"), withoutFallback, atoms);
+    const XyzReadResult result = ReadFirstFrame("3\n\nC 0 0 1\nQq 0 0 2\nH 0 0 0\n", withoutFallback, atoms);
     EXPECT_EQ(result.outcome, XyzReadOutcome::UnknownElement);
     EXPECT_EQ(result.message, "Unknown element \"Qq\" in *.xyz file in line 3");
     ASSERT_EQ(atoms.FCount, 1);
@@ -256,7 +251,8 @@ TEST_F(XyzReaderTest, OffendingTextIsQuotedShortenedWithControlCharactersEscaped
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const XyzReadResult result = ReadXyz(LinesOf("1\n\n" + c.symbol + " 0 0 1\n"), withoutFallback, atoms);
+        const XyzReadResult result =
+            ReadFirstFrame(DecodedText("1\n\n" + c.symbol + " 0 0 1\n"), withoutFallback, atoms);
         EXPECT_EQ(result.outcome, XyzReadOutcome::UnknownElement);
         EXPECT_EQ(result.message, "Unknown element \"" + c.quoted + "\" in *.xyz file in line 2");
     }
@@ -279,11 +275,9 @@ TEST(XyzReaderCorpus, EveryRealFileLoadsOrFailsWithItsMessage)
     LoadSmallElements(elements);
     for (const auto& file : files) {
         SCOPED_TRACE(file.filename().string());
-        TextBuffer buffer;
-        buffer.LoadFromFile(file.string());
         MList<MPoint3DN<float>> atoms;
         try {
-            const XyzReadResult result = ReadXyz(buffer.Lines(), elements, atoms);
+            const XyzReadResult result = ReadFirstFrame(LoadXyzTextFile(file.string()), elements, atoms);
             if (result.outcome != XyzReadOutcome::Read) {
                 EXPECT_FALSE(result.message.empty());
             }

@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "ElementFixture.h"
 #include "MFunction.h"
+#include "SmallElements.h"
 #include "XyzDocument.h"
 
 namespace {

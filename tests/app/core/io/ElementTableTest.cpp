@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "ElementFixture.h"
+#include <bit>
+#include <cstdint>
+
 #include "MFunction.h"
+#include "SmallElementLines.h"
+#include "SmallElements.h"
 
 namespace {
 
@@ -27,6 +31,38 @@ TEST_F(ElementTableTest, ReadsEveryLineAfterTheHeader)
     EXPECT_FLOAT_EQ(chlorine.Radius, 1.02f);
     EXPECT_FLOAT_EQ(chlorine.RadiusLink, 1.02f);  // the radius, not the fourth field
     EXPECT_EQ(chlorine.Color, 0x001FF01F);
+}
+
+// The tests below the reading of files build the small table's records without reading its
+// lines: they must be exactly the records the reader makes, bit for bit, with and without the
+// fallback.
+TEST_F(ElementTableTest, TheSmallTablesLinesReadAsItsRecords)
+{
+    for (const bool withFallback : {true, false}) {
+        SCOPED_TRACE(withFallback ? "with the fallback" : "without it");
+        std::vector<std::string> lines = SmallElementLines();
+        if (!withFallback)
+            lines.pop_back();
+        ASSERT_TRUE(LoadAtom(lines, elements).complete);
+        MListAdr<MAtom*> records;
+        LoadSmallElements(records, withFallback);
+        ASSERT_EQ(elements.FCount, records.FCount);
+        for (int e = 0; e < records.FCount; ++e) {
+            SCOPED_TRACE(records.Data[e]->Name);
+            EXPECT_EQ(elements.Data[e]->Name, records.Data[e]->Name);
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(elements.Data[e]->Radius),
+                      std::bit_cast<std::uint32_t>(records.Data[e]->Radius));
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(elements.Data[e]->RadiusLink),
+                      std::bit_cast<std::uint32_t>(records.Data[e]->RadiusLink));
+            EXPECT_EQ(elements.Data[e]->Color, records.Data[e]->Color);
+        }
+    }
+    // The indexes name the elements of the table as read.
+    ASSERT_TRUE(LoadAtom(SmallElementLines(), elements).complete);
+    EXPECT_EQ(elements.Data[CarbonIndex]->Name, "C");
+    EXPECT_EQ(elements.Data[HydrogenIndex]->Name, "H");
+    EXPECT_EQ(elements.Data[ChlorineIndex]->Name, "Cl");
+    EXPECT_EQ(elements.Data[FallbackIndex]->Name, "-");
 }
 
 TEST_F(ElementTableTest, ExtraFieldsCommasAndHexPrefixesAreAccepted)

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ElementFixture.h"
 #include "Groups.h"
 #include "KFactor.h"
-#include "XyzReader.h"
+#include "SmallElements.h"
 
 namespace {
 
@@ -46,14 +45,16 @@ TEST(BuildGroups, RunsOfOneElementWithoutWideDepthGaps)
     EXPECT_EQ(groups.FCount, 4);
 }
 
-TEST(Scene, OpeningAFileRebuildsEverythingDownstream)
+TEST(Scene, TheAtomsReadRebuildEverythingDownstream)
 {
     Scene scene;
-    (void)LoadAtom(SmallElementLines(), scene.LAtom);
-    const std::vector<std::string> water = {"3", "water", "O 0 0 0.1173", "H 0 0.7572 -0.4692",
-                                            "H 0 -0.7572 -0.4692"};
-    // The fixture has no oxygen: it draws with the "-" entry (radius 0.70).
-    ASSERT_EQ(ReadXyz(water, scene.LAtom, scene.LXyz).outcome, XyzReadOutcome::Read);
+    LoadSmallElements(scene.LAtom);
+    // Water as a reading of its file leaves it: sorted by depth, the two hydrogens first. The
+    // fixture has no oxygen: it draws with the "-" entry (radius 0.70).
+    for (const MPoint3DN<float>& atom : {MPoint3DN<float>{0, 0.7572f, -0.4692f, HydrogenIndex, -1},
+                                         MPoint3DN<float>{0, -0.7572f, -0.4692f, HydrogenIndex, -1},
+                                         MPoint3DN<float>{0, 0, 0.1173f, FallbackIndex, -1}})
+        scene.LXyz.Add(atom);
     const StickControls sticks{true, 54, 500};
     scene.UpdateSticks(sticks);
     scene.RebuildTranslation(TranslationCell{2, 1, 10, 10, 0, 0});

@@ -1,12 +1,7 @@
 #include "DrawOrder.h"
 
-#include "DepthKey.h"
-#include "MHeapSort.h"
-
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -25,7 +20,8 @@ void SetDepths(Scene& scene, const std::vector<float>& ballDepths, const std::ve
     }
 }
 
-// The draw list as the design lays it out, sorted by the list's own heap sort.
+// The draw list built plainly, every ball and then every stick, and sorted by the list's own heap
+// sort: the order the keyed sort of the draw order must give, entry for entry.
 std::vector<MObj> ListSortedByTheList(const Scene& scene)
 {
     MList<MObj> list;
@@ -45,19 +41,6 @@ void ExpectSameBytes(const Scene& scene, const std::vector<MObj>& expected)
             << "entry " << i << ": Z " << scene.LObj.Data[i].Z << " ball " << scene.LObj.Data[i].iAtom << " stick "
             << scene.LObj.Data[i].iStick << ", expected Z " << expected[i].Z << " ball " << expected[i].iAtom
             << " stick " << expected[i].iStick;
-    }
-}
-
-TEST(DrawOrder, KeysOrderLikeTheFloatsAndBothZerosAreOne)
-{
-    const float values[] = {-std::numeric_limits<float>::infinity(), -3e38f, -1.5f, -1e-45f, -0.0f, 0.0f,
-                            1e-45f, 1e-38f, 0.5f, 1.5f, 3e38f, std::numeric_limits<float>::infinity()};
-    for (const float a : values) {
-        for (const float b : values) {
-            SCOPED_TRACE(testing::Message() << a << " vs " << b);
-            EXPECT_EQ(DepthKey(a) > DepthKey(b), a > b);
-            EXPECT_EQ(DepthKey(a) == DepthKey(b), a == b);
-        }
     }
 }
 
@@ -121,41 +104,6 @@ TEST(DrawOrder, ADepthThatIsNoNumberLeavesTheSortToTheList)
     SetDepths(scene, {2, nan, 1, 1, -1, nan, 0}, {{nan, nan}, {3, nan}, {1, 0.5f}});
     BuildSortedDrawList(scene);
     ExpectSameBytes(scene, ListSortedByTheList(scene));
-}
-
-TEST(DrawOrder, TheKeyedHeapSortComparesTheUpperHalvesOnly)
-{
-    // Equal upper halves with lower halves in every order: the lower halves must end where the
-    // list's heap sort leaves elements that compare equal, for heaps of every shape up to a few
-    // hundred and for large ones with few or many distinct values.
-    struct Case {
-        int count;
-        std::uint32_t distinct;
-    };
-    std::vector<Case> cases = {{5000, 7}, {100000, 3}, {100000, 50000}};
-    for (int count = 0; count <= 300; ++count)
-        cases.push_back({count, 4});
-    std::mt19937 random(5);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.count << " keys, " << c.distinct << " values");
-        std::vector<std::uint64_t> keys;
-        MList<MObj> list;
-        for (int i = 0; i < c.count; ++i) {
-            const std::uint32_t upper = random() % c.distinct;
-            keys.push_back(std::uint64_t{upper} << 32 | static_cast<std::uint32_t>(random()));
-            list.Add(MObj{static_cast<float>(upper), static_cast<std::int32_t>(keys.back() & 0x7FFFFFFF), -1});
-        }
-        // The heap built in its two halves and its top, then sorted: the steps DrawScene runs.
-        const int n = static_cast<int>(keys.size());
-        mheap::MoreByUpperHalf more;
-        mheap::BuildHeapHalf(keys.data(), n, 1, more);
-        mheap::BuildHeapHalf(keys.data(), n, 0, more);
-        mheap::BuildHeapTop(keys.data(), n, more);
-        mheap::SortHeap(keys.data(), n, more);
-        list.Sort();
-        for (int i = 0; i < list.FCount; ++i)
-            ASSERT_EQ(static_cast<std::int32_t>(keys[static_cast<std::size_t>(i)] & 0x7FFFFFFF), list.Data[i].iAtom) << i;
-    }
 }
 
 }  // namespace
