@@ -8,7 +8,6 @@
 
 #include "MFunction.h"
 #include "TextLines.h"
-#include "XyzReader.h"
 
 namespace {
 

@@ -12,9 +12,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 class TextLines;
+
+// A line the indexer needs does not exist (an empty file has no count line).
+class XyzIndexError : public std::out_of_range {
+public:
+    using std::out_of_range::out_of_range;
+};
+
 
 struct XyzFrame {
     std::size_t Start = 0;  // the offset in the text where the count line starts
@@ -49,7 +57,7 @@ struct XyzFrameIndex {
     bool FormFrames() const { return !Frames.empty(); }
 };
 
-// Indexes the lines of a text. Throws XyzIndexError (XyzReader.h) for a text without lines and
+// Indexes the lines of a text. Throws XyzIndexError for a text without lines and
 // MConvertError for a first count line that does not convert (StrToInt).
 XyzFrameIndex IndexXyzFrames(const TextLines& text);
 

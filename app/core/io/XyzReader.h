@@ -19,7 +19,6 @@
 // are those of a reading from the top.
 
 #include <cstddef>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -27,14 +26,9 @@
 #include "MListAdr.h"
 #include "SceneRecords.h"
 
-class TextLines;
-struct XyzFrameIndex;
+#include "XyzFrames.h"
 
-// A line the reader needs does not exist (an empty file has no count line).
-class XyzIndexError : public std::out_of_range {
-public:
-    using std::out_of_range::out_of_range;
-};
+class TextLines;
 
 enum class XyzReadOutcome {
     Read,            // every atom line read

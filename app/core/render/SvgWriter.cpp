@@ -40,7 +40,7 @@ void Attribute(std::string& line, std::string_view name, std::string_view value)
 void Attribute(std::string& line, std::string_view name, float value) { Attribute(line, name, FloatToSvg(value)); }
 
 // The rotation of a rectangle from (x1, y1) to (x2, y2), y1 <= y2, in degrees between 0 and 180.
-// Pi is the 11-decimal constant, so documents keep the angles they have always had.
+// Pi is the 11-decimal constant: a closer pi would change the last decimals of written angles.
 float RectDegrees(float x1, float y1, float x2, float y2)
 {
     float angle;

@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "TempDir.h"
+#include "ThreadReads.h"
 
 namespace {
 
@@ -180,19 +181,6 @@ TEST(TextBufferFiles, SaveReplacesOnlyAWholeFileAndNeverWaitsOnAFifo)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"fifo.svg", "old.svg"}));
-}
-
-// The bytes this thread has read so far, as the system counts them; nothing where the system
-// does not tell.
-std::optional<std::uint64_t> BytesReadByThisThread()
-{
-    std::ifstream io("/proc/thread-self/io");
-    std::string key;
-    std::uint64_t value = 0;
-    while (io >> key >> value)
-        if (key == "rchar:")
-            return value;
-    return std::nullopt;
 }
 
 TEST(TextBufferFiles, AFileLargerThanTheBoundIsRefusedAndOneTheSizeOfItRead)

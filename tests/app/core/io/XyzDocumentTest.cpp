@@ -13,6 +13,7 @@
 #include "TempDir.h"
 #include "TextBuffer.h"
 #include "TextFile.h"
+#include "ThreadReads.h"
 #include "XyzTextFile.h"
 
 namespace {
@@ -239,19 +240,6 @@ std::string Opened(std::string text)
     } catch (const XyzIndexError& error) {
         return error.what();
     }
-}
-
-// The bytes this thread has read so far, as the system counts them; nothing where the system
-// does not tell.
-std::optional<std::uint64_t> BytesReadByThisThread()
-{
-    std::ifstream io("/proc/thread-self/io");
-    std::string key;
-    std::uint64_t value = 0;
-    while (io >> key >> value)
-        if (key == "rchar:")
-            return value;
-    return std::nullopt;
 }
 
 std::string NotAnInteger(const std::string& quoted) { return "'" + quoted + "' is not a valid integer value"; }
