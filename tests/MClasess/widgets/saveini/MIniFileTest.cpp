@@ -7,34 +7,14 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
+#include "SaveIniTestSupport.h"
 
 #include <QFile>
 
 #include <filesystem>
 
-#include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
-
-QByteArray ReadBytes(const std::string& fileName)
-{
-    QFile file(QString::fromStdString(fileName));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return file.readAll();
-}
-
-void WriteBytes(const std::string& fileName, const QByteArray& bytes)
-{
-    QFile file(QString::fromStdString(fileName));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 TEST(MIniFileTest, KeepsWhatAWriteDoesNotTouchInItsOrder)
 {

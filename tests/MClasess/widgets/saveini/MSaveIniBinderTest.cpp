@@ -3,16 +3,10 @@
 
 #include "MIniFile.h"
 #include "MSaveIniBinder.h"
+#include "SaveIniTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

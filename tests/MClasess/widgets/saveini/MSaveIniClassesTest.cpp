@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
+#include "SaveIniTestSupport.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -37,37 +38,12 @@
 #include <filesystem>
 #include <functional>
 
-#include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
 const QString kForm = QStringLiteral("FormMain");
 
-template <class Widget>
-Widget* Named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 // Scroll ranges come from the layout, which Qt makes when a window is shown.
-void ShowNow(QWidget* form)
-{
-    form->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form));
-}
-
-QString Joined(const QStringList& parts)
-{
-    return parts.join(u'|');
-}
-
 // A control on the form, with the value the save will store already set.
 struct ClassCase {
     const char* kind;
@@ -91,38 +67,6 @@ QWidget* NamedPane(const char* name)
     return pane;
 }
 
-QTableWidget* Grid(QWidget* form, const char* name, int columns, int rows)
-{
-    auto* grid = Named(new QTableWidget(rows, columns, form), name);
-    grid->setGeometry(0, 0, 200, 120);
-    for (int column = 0; column < columns; ++column)
-        for (int row = 0; row < rows; ++row)
-            grid->setItem(row, column, new QTableWidgetItem(QStringLiteral("c%1%2").arg(column).arg(row)));
-    return grid;
-}
-
-QString GridCells(const QTableWidget* grid)
-{
-    QStringList cells{QString::number(grid->columnCount()), QString::number(grid->rowCount())};
-    for (int row = 0; row < grid->rowCount(); ++row)
-        for (int column = 0; column < grid->columnCount(); ++column)
-            cells.append(grid->item(row, column) ? grid->item(row, column)->text() : QString());
-    return Joined(cells);
-}
-
-QString GridView(const QTableWidget* grid)
-{
-    const QList<QTableWidgetSelectionRange> ranges = grid->selectedRanges();
-    QStringList view{QString::number(grid->rowAt(0)), QString::number(grid->columnAt(0))};
-    for (const QTableWidgetSelectionRange& range : ranges)
-        view << QStringLiteral("%1,%2-%3,%4")
-                    .arg(range.leftColumn())
-                    .arg(range.topRow())
-                    .arg(range.rightColumn())
-                    .arg(range.bottomRow());
-    return Joined(view);
-}
-
 QString Sizes(const QSplitter* splitter)
 {
     QStringList sizes;
@@ -131,18 +75,12 @@ QString Sizes(const QSplitter* splitter)
     return Joined(sizes);
 }
 
-QString ScrollPositions(QAbstractScrollArea* area)
-{
-    return Joined({QString::number(area->verticalScrollBar()->value()),
-                   QString::number(area->horizontalScrollBar()->value())});
-}
-
 std::vector<ClassCase> Cases()
 {
     std::vector<ClassCase> cases;
     cases.push_back({"string grid, size and cells (tag -101)",
                      [](QWidget* form, const TempDir&) {
-                         QTableWidget* grid = Grid(form, "StringGrid1", 3, 2);
+                         QTableWidget* grid = FilledGrid(form, "StringGrid1", 3, 2);
                          grid->setProperty("Tag", -101);
                          delete grid->takeItem(0, 1);
                          return grid;
@@ -159,7 +97,7 @@ std::vector<ClassCase> Cases()
                      Text(QStringLiteral("c21"))});
     cases.push_back({"string grid, view",
                      [](QWidget* form, const TempDir&) {
-                         QTableWidget* grid = Grid(form, "StringGrid2", 6, 40);
+                         QTableWidget* grid = FilledGrid(form, "StringGrid2", 6, 40);
                          grid->setRangeSelected(QTableWidgetSelectionRange(3, 1, 5, 2), true);
                          grid->verticalScrollBar()->setValue(7);
                          return grid;
@@ -478,7 +416,7 @@ struct ScrolledForm {
         splitter->setGeometry(0, 110, 300, 100);
         splitter->addWidget(NamedPane("PanelLeft"));
         splitter->addWidget(NamedPane("PanelRight"));
-        grid = Grid(&form, "StringGrid2", 6, 40);
+        grid = FilledGrid(&form, "StringGrid2", 6, 40);
         grid->move(0, 220);
     }
     QString State() const

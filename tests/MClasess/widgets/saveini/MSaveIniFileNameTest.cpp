@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
+#include "SaveIniTestSupport.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -12,13 +13,6 @@
 
 #include <filesystem>
 
-#include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "PrivateTraceChannel.h"
 #include "TempDir.h"
+#include "SaveIniTestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,29 +23,8 @@
 
 #include <sys/resource.h>
 
-#include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
-
-QByteArray ReadBytes(const QString& fileName)
-{
-    QFile file(fileName);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << fileName.toStdString();
-    return file.readAll();
-}
-
-void WriteBytes(const QString& fileName, const QByteArray& bytes)
-{
-    QFile file(fileName);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 class MSaveIniFileTest : public ::testing::Test {
 protected:

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
+#include "SaveIniTestSupport.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -41,75 +42,12 @@
 #include <memory>
 #include <vector>
 
-#include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
-
-template <class Widget>
-Widget* Named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-template <class Control>
-Control* As(QObject* control)
-{
-    return static_cast<Control*>(control);
-}
-
-QString Joined(const QStringList& parts)
-{
-    return parts.join(u'|');
-}
 
 QString Number(int value)
 {
     return QString::number(value);
-}
-
-QString ScrollPositions(QAbstractScrollArea* area)
-{
-    return Joined({Number(area->verticalScrollBar()->value()), Number(area->horizontalScrollBar()->value())});
-}
-
-QTableWidget* FilledGrid(QWidget* form, const char* name, int columns, int rows)
-{
-    auto* grid = Named(new QTableWidget(rows, columns, form), name);
-    grid->setGeometry(0, 0, 200, 120);
-    for (int column = 0; column < columns; ++column)
-        for (int row = 0; row < rows; ++row)
-            grid->setItem(row, column, new QTableWidgetItem(QStringLiteral("c%1%2").arg(column).arg(row)));
-    return grid;
-}
-
-QString GridCells(QObject* control)
-{
-    auto* grid = As<QTableWidget>(control);
-    QStringList cells{Number(grid->columnCount()), Number(grid->rowCount())};
-    for (int row = 0; row < grid->rowCount(); ++row)
-        for (int column = 0; column < grid->columnCount(); ++column)
-            cells.append(grid->item(row, column) ? grid->item(row, column)->text() : QStringLiteral("(none)"));
-    return Joined(cells);
-}
-
-QString GridView(QObject* control)
-{
-    auto* grid = As<QTableWidget>(control);
-    QStringList view{Number(grid->rowAt(0)), Number(grid->columnAt(0))};
-    for (const QTableWidgetSelectionRange& range : grid->selectedRanges())
-        view << QStringLiteral("%1,%2-%3,%4")
-                    .arg(range.leftColumn())
-                    .arg(range.topRow())
-                    .arg(range.rightColumn())
-                    .arg(range.bottomRow());
-    return Joined(view);
 }
 
 QString ComboState(QObject* control)
@@ -154,7 +92,7 @@ std::vector<RowCase> Rows()
                                     grid->setItem(row, column,
                                                   new QTableWidgetItem(QStringLiteral("c%1%2").arg(column).arg(row)));
                     },
-                    GridCells});
+                    [](QObject* control) { return GridCells(As<QTableWidget>(control)); }});
     rows.push_back({"string grid, view",
                     [](QWidget* form, const TempDir&) {
                         QTableWidget* grid = FilledGrid(form, "StringGridView", 6, 40);
@@ -169,7 +107,7 @@ std::vector<RowCase> Rows()
                         grid->verticalScrollBar()->setValue(7);
                         grid->horizontalScrollBar()->setValue(2);
                     },
-                    GridView});
+                    [](QObject* control) { return GridView(As<QTableWidget>(control)); }});
     rows.push_back({"splitter of three panes",
                     [](QWidget* form, const TempDir&) {
                         auto* splitter = Named(new QSplitter(form), "Splitter1");
@@ -433,13 +371,6 @@ private:
     QWidget form_;
     std::vector<QObject*> controls_;
 };
-
-QByteArray ReadBytes(const QString& fileName)
-{
-    QFile file(fileName);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << fileName.toStdString();
-    return file.readAll();
-}
 
 TEST(MSaveIniRoundTripTest, AFreshWindowLoadedFromTheFileShowsEveryValueAndSavesTheSameFile)
 {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
+#include "SaveIniTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,22 +28,8 @@
 #include <string>
 #include <vector>
 
-#include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
-
-template <class Widget>
-Widget* Named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QString ReadText(const QString& fileName)
 {

@@ -28,6 +28,17 @@ protected:
             xs.push_back(atoms.Data[i].x);
         return xs;
     }
+    // The text reads whole into atoms with these x (in z order) and element indices.
+    void ExpectReadAs(std::string_view text, const std::vector<float>& xs, const std::vector<int>& elementIndices)
+    {
+        const XyzReadResult result = Read(text);
+        EXPECT_EQ(result.outcome, XyzReadOutcome::Read) << result.message;
+        EXPECT_EQ(Xs(), xs);
+        std::vector<int> found;
+        for (int i = 0; i < atoms.FCount; ++i)
+            found.push_back(atoms.Data[i].N);
+        EXPECT_EQ(found, elementIndices);
+    }
 
     MListAdr<MAtom*> elements;
     MList<MPoint3DN<float>> atoms;
@@ -78,13 +89,7 @@ TEST_F(XyzReaderTest, FieldsNumbersAndSymbols)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const XyzReadResult result = Read(c.text);
-        EXPECT_EQ(result.outcome, XyzReadOutcome::Read) << result.message;
-        EXPECT_EQ(Xs(), c.xs);
-        std::vector<int> found;
-        for (int i = 0; i < atoms.FCount; ++i)
-            found.push_back(atoms.Data[i].N);
-        EXPECT_EQ(found, c.elements);
+        ExpectReadAs(c.text, c.xs, c.elements);
     }
 }
 
@@ -180,13 +185,7 @@ TEST_F(XyzReaderTest, ExtraColumnsAreReadWhereTheLineOrItsDeclarationSays)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const XyzReadResult result = Read(c.text);
-        EXPECT_EQ(result.outcome, XyzReadOutcome::Read) << result.message;
-        EXPECT_EQ(Xs(), c.xs);
-        std::vector<int> found;
-        for (int i = 0; i < atoms.FCount; ++i)
-            found.push_back(atoms.Data[i].N);
-        EXPECT_EQ(found, c.elements);
+        ExpectReadAs(c.text, c.xs, c.elements);
     }
     // Declared coordinates are read as the four fields of a plain line are.
     EXPECT_THROW(Read("2\nProperties=species:S:1:pos:R:3:q:R:1\nC 1 0 0 q\nH 2 x 1 q\n"), MConvertError);
