@@ -10,6 +10,14 @@
 
 namespace {
 
+// A text that reads whole: the x of its atoms in z order and their element indices.
+struct ReadCase {
+    const char* name;
+    std::string_view text;
+    std::vector<float> xs;
+    std::vector<int> elements;
+};
+
 // Every file is read as the program reads it: its bytes decoded, the text opened as a document
 // and its first frame read.
 class XyzReaderTest : public ::testing::Test {
@@ -59,13 +67,7 @@ TEST_F(XyzReaderTest, ReadsAtomsSortedByDepthWithTheirElements)
 
 TEST_F(XyzReaderTest, FieldsNumbersAndSymbols)
 {
-    struct Case {
-        const char* name;
-        std::string_view text;
-        std::vector<float> xs;  // in z order
-        std::vector<int> elements;
-    };
-    const Case cases[] = {
+    const ReadCase cases[] = {
         {"comma as decimal mark", "2\n\nC 1,5 0 0\nH 1.5 0 1\n", {1.5f, 1.5f}, {CarbonIndex, HydrogenIndex}},
         {"unknown symbols fall back", "2\n\nQ 1 0 0\nXy 2 0 1\n", {1, 2}, {FallbackIndex, FallbackIndex}},
         {"symbols not in the table as written: a number, lower case, a label", "3\n\n6 1 0 0\nh 2 0 1\nCl7 3 0 2\n",
@@ -87,7 +89,7 @@ TEST_F(XyzReaderTest, FieldsNumbersAndSymbols)
         {"CR LF line ends and indented lines", "2\r\n\r\n  C 1 0 0\r\n  H 2 0 1\r\n", {1, 2},
          {CarbonIndex, HydrogenIndex}},
     };
-    for (const Case& c : cases) {
+    for (const ReadCase& c : cases) {
         SCOPED_TRACE(c.name);
         ExpectReadAs(c.text, c.xs, c.elements);
     }
@@ -162,13 +164,7 @@ TEST_F(XyzReaderTest, BlankTailsAndTrajectoriesOpenAtTheirFirstFrame)
 
 TEST_F(XyzReaderTest, ExtraColumnsAreReadWhereTheLineOrItsDeclarationSays)
 {
-    struct Case {
-        const char* name;
-        std::string_view text;
-        std::vector<float> xs;  // in z order
-        std::vector<int> elements;
-    };
-    const Case cases[] = {
+    const ReadCase cases[] = {
         {"charges after the coordinates", "2\n\nC 1 0 0 -0.5\nH 2 0 1 0,25\n", {1, 2}, {CarbonIndex, HydrogenIndex}},
         {"a residue name after the coordinates", "2\n\nC 1 0 0 MOL\nH 2 0 1 MOL\n", {1, 2},
          {CarbonIndex, HydrogenIndex}},
@@ -183,7 +179,7 @@ TEST_F(XyzReaderTest, ExtraColumnsAreReadWhereTheLineOrItsDeclarationSays)
         {"a declaration without positions is no declaration", "2\nProperties=species:S:1\nC 1 0 0\nH 2 0 1\n", {1, 2},
          {CarbonIndex, HydrogenIndex}},
     };
-    for (const Case& c : cases) {
+    for (const ReadCase& c : cases) {
         SCOPED_TRACE(c.name);
         ExpectReadAs(c.text, c.xs, c.elements);
     }
