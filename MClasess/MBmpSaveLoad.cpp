@@ -139,8 +139,8 @@ bool IndexByMedianCut(const QImage& rgb, IndexedPicture& indexed)
     int colourCount = static_cast<int>(kGifMaxColours);
     indexed.palette.assign(kGifMaxColours, GifColorType{0, 0, 0});
     if (GifQuantizeBuffer(static_cast<unsigned>(rgb.width()), static_cast<unsigned>(rgb.height()), &colourCount,
-                          red.data(), green.data(), blue.data(), indexed.indexes.data(),
-                          indexed.palette.data()) != GIF_OK)
+                          red.data(), green.data(), blue.data(), indexed.indexes.data(), indexed.palette.data())
+        != GIF_OK)
         return false;
     if (colourCount > 0 && static_cast<std::size_t>(colourCount) < kGifMaxColours)
         indexed.palette.resize(static_cast<std::size_t>(colourCount));
@@ -174,8 +174,8 @@ void SetPaletteToMeanColours(const QImage& rgb, IndexedPicture& indexed)
     for (std::size_t index = 0; index < indexed.palette.size(); ++index) {
         const Sum& sum = sums[index];
         if (sum.count > 0)
-            indexed.palette[index] = GifColorType{rounded(sum.red, sum.count), rounded(sum.green, sum.count),
-                                                  rounded(sum.blue, sum.count)};
+            indexed.palette[index] =
+                GifColorType{rounded(sum.red, sum.count), rounded(sum.green, sum.count), rounded(sum.blue, sum.count)};
     }
 }
 
@@ -224,7 +224,7 @@ bool EncodeGif(IndexedPicture& indexed, int width, int height, QIODevice& sink)
     if (gif == nullptr)
         return false;
     bool written = EGifPutScreenDesc(gif, width, height, kGifColourResolution, 0, colourMap.get()) == GIF_OK
-                   && EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
+        && EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
     for (int y = 0; written && y < height; ++y) {
         GifByteType* row = indexed.indexes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
         written = EGifPutLine(gif, row, width) == GIF_OK;
@@ -268,8 +268,8 @@ private:
 
 void AppendBigEndian(QByteArray& out, std::uint32_t value)
 {
-    const char bytes[4] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
-                           static_cast<char>(value)};
+    const char bytes[4] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                           static_cast<char>(value >> 8), static_cast<char>(value)};
     out.append(bytes, 4);
 }
 
@@ -360,10 +360,7 @@ QString LowerCaseExtension(const QString& fileName)
 }
 
 // "" and "folder/" name no file; appending ".bmp" to them would write a hidden ".bmp".
-bool NamesAFile(const QString& fileName)
-{
-    return !fileName.isEmpty() && !fileName.endsWith(u'/');
-}
+bool NamesAFile(const QString& fileName) { return !fileName.isEmpty() && !fileName.endsWith(u'/'); }
 
 const char* FormatName(PictureFormat format)
 {
@@ -419,7 +416,7 @@ bool NamesSomethingElse(const QString& fileName, std::string& reason)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 PictureTarget PictureTargetForFileName(const QString& fileName)
 {
@@ -435,12 +432,12 @@ PictureTarget PictureTargetForFileName(const QString& fileName)
     return {PictureFormat::Bmp, fileName + QStringLiteral(".bmp")};
 }
 
-bool WriteBmpPicture(const QImage& picture, QIODevice& sink)
-{
-    return WriteWithImageWriter(picture, sink, "bmp");
-}
+bool WriteBmpPicture(const QImage& picture, QIODevice& sink) { return WriteWithImageWriter(picture, sink, "bmp"); }
 
-bool WritePngPicture(const QImage& picture, QIODevice& sink) { return WritePngPicture(picture, sink, PngCompressionLevel); }
+bool WritePngPicture(const QImage& picture, QIODevice& sink)
+{
+    return WritePngPicture(picture, sink, PngCompressionLevel);
+}
 
 bool WritePngPicture(const QImage& picture, QIODevice& sink, int level)
 {
@@ -464,10 +461,7 @@ bool WritePngPicture(const QImage& picture, QIODevice& sink, int level)
     return sink.write(png) == png.size();
 }
 
-bool WriteJpegPicture(const QImage& picture, QIODevice& sink)
-{
-    return WriteWithImageWriter(picture, sink, "jpeg");
-}
+bool WriteJpegPicture(const QImage& picture, QIODevice& sink) { return WriteWithImageWriter(picture, sink, "jpeg"); }
 
 bool WriteGifPicture(const QImage& picture, QIODevice& sink)
 {
@@ -517,7 +511,8 @@ bool BmpSaveToFile(const QImage* bitmap, const QString& fileName, std::string& r
         }
         if (!NamesAFile(fileName))
             reason = NoFileReason(fileName);
-        else if (!NamesSomethingElse(fileName, reason) && WritePictureFile(*bitmap, PictureTargetForFileName(fileName), reason))
+        else if (!NamesSomethingElse(fileName, reason)
+                 && WritePictureFile(*bitmap, PictureTargetForFileName(fileName), reason))
             return true;
     } catch (const std::bad_alloc&) {
         reason = "Out of memory";  // short enough to need no memory itself

@@ -19,8 +19,8 @@
 // - Each Write...Picture function returns false when the picture cannot be encoded or the sink
 //   refuses bytes; the sink may hold part of the file by then. Only memory exhaustion throws.
 
-#include <QImage>
 #include <QIODevice>
+#include <QImage>
 #include <QString>
 
 #include <string>

@@ -32,7 +32,7 @@ void RemoveStaleTemporaryFiles(const std::string& target)
     const std::unique_ptr<DIR, FolderCloser> folder(::opendir(folderName.c_str()));
     if (!folder)
         return;
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     const int folderFd = ::dirfd(folder.get());
     while (const dirent* entry = ::readdir(folder.get())) {

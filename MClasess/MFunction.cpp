@@ -23,10 +23,7 @@ bool IsBlankOrControl(char c)
     return static_cast<unsigned char>(c) <= 32;
 }
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The text may be a whole line of a file: the message quotes its beginning, escaped.
 [[noreturn]] void ThrowConvertError(std::string_view text, std::string_view kind)
@@ -149,12 +146,12 @@ std::optional<std::int32_t> ParseInteger(std::string_view text)
 std::string GeneralText(double value)
 {
     std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::general, kSignificantDigits);
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general,
+                                      kSignificantDigits);
     return std::string(buffer.data(), result.ptr);
 }
 
-} // namespace
+}  // namespace
 
 void FixDecimalSeparator(std::string& text)
 {
@@ -192,10 +189,7 @@ double StrToDoubleInSingleRange(std::string_view text)
     return value;
 }
 
-std::string FloatToSvg(float value)
-{
-    return GeneralText(static_cast<double>(value));
-}
+std::string FloatToSvg(float value) { return GeneralText(static_cast<double>(value)); }
 
 std::string FloatToText(double value, std::string_view decimalMark)
 {

@@ -58,13 +58,13 @@ public:
     using Base::FCountMax;
     using Base::FName;
 
-    bool bLockEvent = false; // no event is fired while set
-    bool bSorting = false;   // Add inserts in order; Find searches by halves
-    bool bRepeat = true;     // equal values may be added
+    bool bLockEvent = false;  // no event is fired while set
+    bool bSorting = false;    // Add inserts in order; Find searches by halves
+    bool bRepeat = true;      // equal values may be added
     ChangeHandler OnBeforeChange;
     ChangeHandler OnAfterChange;
-    bool (*FCompareEqual)(const T* A, const T* B) = nullptr; // replaces T's equality
-    bool (*FCompareMore)(const T* A, const T* B) = nullptr;  // replaces T's greater-than
+    bool (*FCompareEqual)(const T* A, const T* B) = nullptr;  // replaces T's equality
+    bool (*FCompareMore)(const T* A, const T* B) = nullptr;   // replaces T's greater-than
 
     MList() { MList::Init(); }
     // Empties the list with this level's operations, so the removal is announced.
@@ -98,8 +98,8 @@ public:
         // The common case, tested in one go: no sorting, repeats allowed, no kept elements, no
         // handlers to tell, and room in the buffer. Nothing in it can move the buffer, so value
         // may even be one of this list's own elements.
-        const bool plain = (int(!bSorting) & int(bRepeat) & int(!bKeepItems) & int(!OnBeforeChange)
-                            & int(!OnAfterChange)) != 0;
+        const bool plain =
+            (int(!bSorting) & int(bRepeat) & int(!bKeepItems) & int(!OnBeforeChange) & int(!OnAfterChange)) != 0;
         const int index = FCount;
         if (plain & (index < FCountMax)) [[likely]] {
             // The slot taken counts as initialised, or the scratch slots of later moves would
@@ -157,10 +157,7 @@ public:
     void Sort();
     // Whether Sort only compares the elements' own values and tells no listener, so that the
     // same heap sort on keys of those values may stand in for it.
-    bool SortIsPlain() const
-    {
-        return FCompareMore == nullptr && (bLockEvent || (!OnBeforeChange && !OnAfterChange));
-    }
+    bool SortIsPlain() const { return FCompareMore == nullptr && (bLockEvent || (!OnBeforeChange && !OnAfterChange)); }
     // Removes each run of equal neighbours down to its first element; returns how many were
     // removed, or -1 when a delete failed.
     int DelRepet();
@@ -184,7 +181,10 @@ protected:
         if (OnAfterChange && !bLockEvent)
             OnAfterChange(IndexBegin, IndexEnd, ChangeKind);
     }
-    bool IsEqual(const T& a, const T& b) const { return FCompareEqual ? FCompareEqual(&a, &b) : MListElementEqual(a, b); }
+    bool IsEqual(const T& a, const T& b) const
+    {
+        return FCompareEqual ? FCompareEqual(&a, &b) : MListElementEqual(a, b);
+    }
     bool IsMore(const T& a, const T& b) const { return FCompareMore ? FCompareMore(&a, &b) : MListElementMore(a, b); }
 
 private:
@@ -365,7 +365,7 @@ template <class T>
 int MList<T>::AddAnyCase(T item)
 {
     if (bKeepItems)
-        return Base::Add(item); // refuses: a copied value must not overwrite a kept element
+        return Base::Add(item);  // refuses: a copied value must not overwrite a kept element
     if (FCount == FCountMax && !this->Grow(FCount + 1))
         return -1;
     if (bSorting && FCount > 0)

@@ -43,18 +43,18 @@ class MListAdr : public MList<T> {
     using Object = std::remove_pointer_t<T>;
 
 public:
-    using typename Base::ChangeHandler;
     using Base::bLockEvent;
     using Base::Data;
     using Base::FCount;
     using Base::FName;
     using Base::OnAfterChange;
     using Base::OnBeforeChange;
+    using typename Base::ChangeHandler;
 
     ChangeHandler OnBeforeChangeUser;
     ChangeHandler OnAfterChangeUser;
-    bool bAutoDelete = false; // delete the object of every removed element
-    bool bAutoCreate = false; // create an object for every added empty slot
+    bool bAutoDelete = false;  // delete the object of every removed element
+    bool bAutoCreate = false;  // create an object for every added empty slot
 
     MListAdr() { MListAdr::Init(); }
     // Empties the list while this level's handlers are still bound, so its objects are
@@ -235,11 +235,11 @@ template <class T>
 bool MListAdr<T>::ReplaceContent(const MListSimple<T>& ML, int Count)
 {
     if (&ML == this)
-        return SetCount(Count); // its own front: only the objects behind it go
+        return SetCount(Count);  // its own front: only the objects behind it go
     std::vector<T> received;
     // The room is taken before anything is removed, so a failure leaves the list as it was.
-    const bool replaced = Receive(ML.Data, Count, received) && this->GrowD(Count) && SetCount(0) &&
-                          AppendReceived(received);
+    const bool replaced =
+        Receive(ML.Data, Count, received) && this->GrowD(Count) && SetCount(0) && AppendReceived(received);
     if (!replaced) {
         Discard(received);
         TraceError(FName, "return error", "MListAdr<T>::CopyFrom");

@@ -41,14 +41,14 @@ class MListSimple {
 public:
     using InitItemsHandler = MMethod<void(MListSimple<T>*, int, int)>;
 
-    int FCountMax = 0;  // capacity: slots allocated in Data
-    int FCount = 0;     // elements in the list
-    int FCountInit = 0; // leading slots holding initialised elements (FCount, or more while parked)
-    std::string FName;  // object name of every trace post of the list
+    int FCountMax = 0;   // capacity: slots allocated in Data
+    int FCount = 0;      // elements in the list
+    int FCountInit = 0;  // leading slots holding initialised elements (FCount, or more while parked)
+    std::string FName;   // object name of every trace post of the list
     bool bKeepItems = false;
     // Initialises slots IndexBegin .. IndexEnd when they are first taken into use.
     InitItemsHandler OnInitItems;
-    int FIndexCurrent = -1; // kept for the owner and carried by the stream form only
+    int FIndexCurrent = -1;  // kept for the owner and carried by the stream form only
     T* Data = nullptr;
 
     MListSimple() { MListSimple::Init(); }
@@ -118,7 +118,8 @@ protected:
     static void MoveElements(T* to, const T* from, long long count)
     {
         if (count > 0)
-            std::memmove(static_cast<void*>(to), static_cast<const void*>(from), static_cast<std::size_t>(count) * sizeof(T));
+            std::memmove(static_cast<void*>(to), static_cast<const void*>(from),
+                         static_cast<std::size_t>(count) * sizeof(T));
     }
     static void ZeroElements(T* at, long long count)
     {
@@ -138,8 +139,7 @@ protected:
     virtual bool ReplaceContent(const MListSimple<T>& ML, int Count);
 
 private:
-    void PostAddRange(const MListSimple<T>& ML,
-                      TraceLocation where = TraceLocation::current()) const;
+    void PostAddRange(const MListSimple<T>& ML, TraceLocation where = TraceLocation::current()) const;
 };
 
 template <class T>
@@ -335,7 +335,7 @@ bool MListSimple<T>::Insert(int Index, const T& value)
         TraceError(FName, "return error", "MListSimple<T>::Insert");
         return false;
     }
-    const T item = value; // value may lie in this list's buffer, which the insert may move
+    const T item = value;  // value may lie in this list's buffer, which the insert may move
     if (!Insert(Index)) {
         TraceError(FName, "return error", "MListSimple<T>::Insert");
         return false;
@@ -449,7 +449,7 @@ int MListSimple<T>::Add(const T& value)
         TraceError(FName, "Unknown error", "MListSimple<T>::Add");
         return -1;
     }
-    const T item = value; // value may lie in this list's buffer, which growing may move
+    const T item = value;  // value may lie in this list's buffer, which growing may move
     if (!SetCount(FCount + 1)) {
         TraceError(FName, "Unknown error", "MListSimple<T>::Add");
         return -1;

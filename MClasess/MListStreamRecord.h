@@ -25,10 +25,7 @@
 static_assert(std::endian::native == std::endian::little,
               "element records are the elements' memory images, which are little-endian only here");
 
-inline void MStreamWriteInt32(MStream& MS, std::int32_t value)
-{
-    MS.Write(&value, sizeof value);
-}
+inline void MStreamWriteInt32(MStream& MS, std::int32_t value) { MS.Write(&value, sizeof value); }
 
 inline std::int32_t MStreamReadInt32(MStream& MS)
 {
@@ -146,7 +143,8 @@ bool MStreamCountFits(const MStream& MS, std::int32_t count, bool bData)
 {
     if (count < 0)
         return false;
-    return !bData || static_cast<std::int64_t>(count) * static_cast<std::int64_t>(MStreamRecord<T>::Size) <= MS.Remaining();
+    return !bData
+        || static_cast<std::int64_t>(count) * static_cast<std::int64_t>(MStreamRecord<T>::Size) <= MS.Remaining();
 }
 
 #endif

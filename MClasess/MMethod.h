@@ -21,10 +21,10 @@ template <class MethodPointer>
 struct MethodClass;
 
 // The class whose object a method needs, const for const methods.
-#define PELMORA_MMETHOD_CLASS(qualifiers, objectType)                      \
-    template <class R, class C, class... A>                                \
-    struct MethodClass<R (C::*)(A...) qualifiers> {                        \
-        using Type = objectType;                                           \
+#define PELMORA_MMETHOD_CLASS(qualifiers, objectType)                                                                  \
+    template <class R, class C, class... A>                                                                            \
+    struct MethodClass<R (C::*)(A...) qualifiers> {                                                                    \
+        using Type = objectType;                                                                                       \
     };
 PELMORA_MMETHOD_CLASS(, C)
 PELMORA_MMETHOD_CLASS(const, const C)
@@ -32,7 +32,7 @@ PELMORA_MMETHOD_CLASS(noexcept, C)
 PELMORA_MMETHOD_CLASS(const noexcept, const C)
 #undef PELMORA_MMETHOD_CLASS
 
-} // namespace mmethod_detail
+}  // namespace mmethod_detail
 
 template <class Signature>
 class MMethod;

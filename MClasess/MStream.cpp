@@ -14,19 +14,13 @@
 
 namespace {
 
-std::string SystemErrorText(int errorNumber)
-{
-    return std::error_code(errorNumber, std::generic_category()).message();
-}
+std::string SystemErrorText(int errorNumber) { return std::error_code(errorNumber, std::generic_category()).message(); }
 
-} // namespace
+}  // namespace
 
 MStream::~MStream() = default;
 
-std::int64_t MStream::Remaining() const
-{
-    return std::max<std::int64_t>(0, Size() - Position());
-}
+std::int64_t MStream::Remaining() const { return std::max<std::int64_t>(0, Size() - Position()); }
 
 MMemoryStream::MMemoryStream(std::vector<std::uint8_t> bytes) : bytes(std::move(bytes)) {}
 
@@ -49,15 +43,9 @@ void MMemoryStream::Write(const void* buffer, std::size_t count)
     position += count;
 }
 
-std::int64_t MMemoryStream::Position() const
-{
-    return static_cast<std::int64_t>(position);
-}
+std::int64_t MMemoryStream::Position() const { return static_cast<std::int64_t>(position); }
 
-std::int64_t MMemoryStream::Size() const
-{
-    return static_cast<std::int64_t>(bytes.size());
-}
+std::int64_t MMemoryStream::Size() const { return static_cast<std::int64_t>(bytes.size()); }
 
 void MMemoryStream::SetBytes(std::vector<std::uint8_t> newBytes)
 {
@@ -135,15 +123,9 @@ void MFileStream::Write(const void* buffer, std::size_t count)
     size = std::max(size, position);
 }
 
-std::int64_t MFileStream::Position() const
-{
-    return position;
-}
+std::int64_t MFileStream::Position() const { return position; }
 
-std::int64_t MFileStream::Size() const
-{
-    return size;
-}
+std::int64_t MFileStream::Size() const { return size; }
 
 void MFileStream::Close()
 {

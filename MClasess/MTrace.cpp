@@ -25,7 +25,7 @@ constexpr std::chrono::milliseconds kPollInterval{1};
 struct ChannelState {
     std::mutex lock;
     std::string blockName = TraceDefaultBlockName;  // the base name; MTraceBlockName.h resolves it
-    std::optional<TraceBlockMapping> mapping;      // empty while the channel is closed
+    std::optional<TraceBlockMapping> mapping;       // empty while the channel is closed
     std::mutex handlerLock;
     TraceMessageHandler messageHandler;
 };
@@ -56,10 +56,7 @@ void CloseChannel(ChannelState& state)
 
 // A registered viewer is alive while it holds the viewer lock; its process number alone could
 // belong to another program by now.
-bool ViewerAlive(const TraceBlockMapping& mapping)
-{
-    return mapping.ViewerLockHeld();
-}
+bool ViewerAlive(const TraceBlockMapping& mapping) { return mapping.ViewerLockHeld(); }
 
 // Leaves a newer viewer that registered meanwhile alone.
 void ForgetViewer(const TraceBlock& block, std::int32_t pid)
@@ -81,7 +78,11 @@ void FoldTexts(TraceRecord& record)
         record.Expression += '=';
         record.Expression += record.Value;
         break;
-    case 6: case 7: case 8: case 9: case 10:  // method marks
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 10:  // method marks
         if (record.Expression.empty() && record.Method != nullptr)
             record.Expression = record.Method;
         break;
@@ -99,10 +100,7 @@ void FoldTexts(TraceRecord& record)
     record.Value.clear();
 }
 
-std::string_view TextOrEmpty(const char* text)
-{
-    return text != nullptr ? std::string_view(text) : std::string_view();
-}
+std::string_view TextOrEmpty(const char* text) { return text != nullptr ? std::string_view(text) : std::string_view(); }
 
 // Paths inside the project are posted relative to its root, the same on every machine. A compiler
 // cache may hand the compiler paths relative to the build folder instead ("../../MClasess/MList.h");
@@ -220,8 +218,8 @@ Delivery Deliver(const TraceBlockMapping& mapping, TraceRecord& record)
 
 std::string VersionMessage(std::int32_t foundVersion)
 {
-    return "Error Trace. Need version ps->Version=" + std::to_string(TraceBlockVersion) +
-           ", ps->Version=" + std::to_string(foundVersion);
+    return "Error Trace. Need version ps->Version=" + std::to_string(TraceBlockVersion)
+        + ", ps->Version=" + std::to_string(foundVersion);
 }
 
 void ShowMessage(const std::string& message)
@@ -352,8 +350,8 @@ std::string TraceValueText(double number)
 std::string TraceValueText(const void* pointer)
 {
     char digits[2 * sizeof(std::uintptr_t)];
-    const std::to_chars_result result = std::to_chars(std::begin(digits), std::end(digits),
-                                                      reinterpret_cast<std::uintptr_t>(pointer), 16);
+    const std::to_chars_result result =
+        std::to_chars(std::begin(digits), std::end(digits), reinterpret_cast<std::uintptr_t>(pointer), 16);
     std::string text = "0x";
     const auto length = static_cast<std::size_t>(result.ptr - digits);
     if (length < 8)

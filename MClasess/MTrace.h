@@ -31,8 +31,8 @@
 #include <utility>
 
 // Kinds of post.
-inline constexpr std::int32_t TraceKindStart = 0;   // opens the channel
-inline constexpr std::int32_t TraceKindEnd = 1;     // closes the channel after the post
+inline constexpr std::int32_t TraceKindStart = 0;  // opens the channel
+inline constexpr std::int32_t TraceKindEnd = 1;    // closes the channel after the post
 inline constexpr std::int32_t TraceKindWatch = 4;
 inline constexpr std::int32_t TraceKindError = 13;
 inline constexpr std::int32_t TraceKindTyped = 14;  // what kind 22 is posted as
@@ -74,8 +74,8 @@ struct TraceRecord {
     std::string Extra1 = TraceUnitText;
     std::string Extra2 = TraceUnitText;
     const char* Method = "";
-    std::int32_t Flag = 0;      // only the low byte is posted
-    std::int32_t ThreadId = -1; // -1: the posting thread
+    std::int32_t Flag = 0;       // only the low byte is posted
+    std::int32_t ThreadId = -1;  // -1: the posting thread
 };
 
 namespace trace_detail {
@@ -83,10 +83,7 @@ extern std::atomic<bool> channelOpen;
 }
 
 // True while a start post has opened the channel. One relaxed load.
-inline bool TraceChannelOpen() noexcept
-{
-    return trace_detail::channelOpen.load(std::memory_order_relaxed);
-}
+inline bool TraceChannelOpen() noexcept { return trace_detail::channelOpen.load(std::memory_order_relaxed); }
 
 // Folds the record's texts, and writes it to the shared block when the channel is open and a
 // viewer is registered. A start post (kind 0) opens the channel first, creating the block if
@@ -126,8 +123,8 @@ std::string TraceValueText(const QString& text);
 
 // Builds a record of these fields and posts it; the helpers below call it once they know the
 // channel is open. Never throws.
-void TracePostFields(std::int32_t kind, std::string_view objectName, std::string_view expression,
-                     std::string value, const char* method, std::int32_t flag, TraceLocation where) noexcept;
+void TracePostFields(std::int32_t kind, std::string_view objectName, std::string_view expression, std::string value,
+                     const char* method, std::int32_t flag, TraceLocation where) noexcept;
 
 // Kind 13, empty value: "return error", "Unknown error", "!Stream", "Error stream", or a count.
 inline void TraceError(std::string_view objectName, std::string_view expression, const char* method,
@@ -139,8 +136,8 @@ inline void TraceError(std::string_view objectName, std::string_view expression,
 
 // Kind 13 with a count as its value and the flag 1: the range report of a list that was handed
 // an index outside another list ("ML.Count").
-inline void TraceRangeError(std::string_view objectName, std::string_view expression, double count,
-                            const char* method, TraceLocation where = TraceLocation::current()) noexcept
+inline void TraceRangeError(std::string_view objectName, std::string_view expression, double count, const char* method,
+                            TraceLocation where = TraceLocation::current()) noexcept
 {
     if (!TraceChannelOpen())
         return;
@@ -154,15 +151,15 @@ inline void TraceRangeError(std::string_view objectName, std::string_view expres
 // Kind 4: the expression's text and the watched value's text. The value is formatted only while
 // the channel is open.
 template <class Value>
-void TraceWatch(std::string_view objectName, std::string_view expression, const Value& value,
-                const char* method, TraceLocation where = TraceLocation::current()) noexcept
+void TraceWatch(std::string_view objectName, std::string_view expression, const Value& value, const char* method,
+                TraceLocation where = TraceLocation::current()) noexcept
 {
     if (!TraceChannelOpen())
         return;
     try {
         if constexpr (std::is_arithmetic_v<Value>)
-            TracePostFields(TraceKindWatch, objectName, expression, TraceValueText(static_cast<double>(value)),
-                            method, 0, where);
+            TracePostFields(TraceKindWatch, objectName, expression, TraceValueText(static_cast<double>(value)), method,
+                            0, where);
         else
             TracePostFields(TraceKindWatch, objectName, expression, TraceValueText(value), method, 0, where);
     } catch (...) {

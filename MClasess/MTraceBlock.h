@@ -70,7 +70,7 @@ static_assert(TraceOffsetMethod == 60'041 && TraceOffsetTail + 10'003 == TraceBl
 
 // Values of Busy.
 inline constexpr std::int32_t TraceBusyFree = 0;
-inline constexpr std::int32_t TraceBusyClaimed = 1; // a claim that names no thread
+inline constexpr std::int32_t TraceBusyClaimed = 1;  // a claim that names no thread
 inline constexpr std::int32_t TraceBusyPosted = 2;
 
 // A claim naming its thread: bit 30 set, the thread id in the bits below (thread ids stay
@@ -112,10 +112,7 @@ struct TraceBlock {
         std::memcpy(&value, bytes + offset, sizeof value);
         return value;
     }
-    void WriteInt32(std::size_t offset, std::int32_t value) const
-    {
-        std::memcpy(bytes + offset, &value, sizeof value);
-    }
+    void WriteInt32(std::size_t offset, std::int32_t value) const { std::memcpy(bytes + offset, &value, sizeof value); }
     std::uint8_t ReadFlag() const { return static_cast<std::uint8_t>(bytes[TraceOffsetFlag]); }
     void WriteFlag(std::uint8_t flag) const { bytes[TraceOffsetFlag] = static_cast<std::byte>(flag); }
 
@@ -151,10 +148,7 @@ struct TraceBlock {
     }
 
 private:
-    std::int32_t& Int32At(std::size_t offset) const
-    {
-        return *reinterpret_cast<std::int32_t*>(bytes + offset);
-    }
+    std::int32_t& Int32At(std::size_t offset) const { return *reinterpret_cast<std::int32_t*>(bytes + offset); }
 };
 
 #endif

@@ -87,8 +87,7 @@ public:
     }
 
     TraceBlockMapping(TraceBlockMapping&& other) noexcept
-        : block_(std::exchange(other.block_, TraceBlock{})), fd_(std::exchange(other.fd_, -1)),
-          created_(other.created_)
+        : block_(std::exchange(other.block_, TraceBlock{})), fd_(std::exchange(other.fd_, -1)), created_(other.created_)
     {
     }
     TraceBlockMapping& operator=(TraceBlockMapping&& other) noexcept
@@ -156,7 +155,7 @@ private:
             return "missing";
         case ELOOP:
             return "a symbolic link";
-        case EINVAL: // the C library reports a folder so, as it does a malformed name
+        case EINVAL:  // the C library reports a folder so, as it does a malformed name
             return ValidName(name) ? "not a regular file" : "not a valid block name";
         case EISDIR:
         case ENXIO:
@@ -193,8 +192,8 @@ private:
             return false;
         }
         if (status.st_size < static_cast<off_t>(TraceBlockSize)) {
-            reason = "too small (" + std::to_string(status.st_size) + " bytes, the layout needs " +
-                     std::to_string(TraceBlockSize) + ")";
+            reason = "too small (" + std::to_string(status.st_size) + " bytes, the layout needs "
+                + std::to_string(TraceBlockSize) + ")";
             return false;
         }
         return true;
@@ -219,7 +218,7 @@ private:
         lock.l_type = type;
         lock.l_whence = SEEK_SET;
         lock.l_start = 0;
-        lock.l_len = 0; // to the end, whatever the size
+        lock.l_len = 0;  // to the end, whatever the size
         return lock;
     }
 

@@ -21,7 +21,8 @@ QString ElementTablePath(const QString& programFolder)
 {
     const std::filesystem::path folder = FileNameToBytes(programFolder);
     const std::filesystem::path beside = folder / ElementTableFileName;
-    const std::filesystem::path installed = (folder / ".." / "share" / "pelmora" / ElementTableFileName).lexically_normal();
+    const std::filesystem::path installed =
+        (folder / ".." / "share" / "pelmora" / ElementTableFileName).lexically_normal();
     for (const std::filesystem::path& candidate : {beside, installed}) {
         std::error_code error;
         if (std::filesystem::is_regular_file(candidate, error))

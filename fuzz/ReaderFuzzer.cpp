@@ -53,8 +53,7 @@ void CountMalloc(const volatile void*, std::size_t size)
 {
     const std::int64_t live = liveBytes += std::int64_t(size);
     std::int64_t peak = peakBytes.load();
-    while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
-    }
+    while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {}
 }
 
 void CountFree(const volatile void* block) { liveBytes -= std::int64_t(__sanitizer_get_allocated_size(block)); }
@@ -88,7 +87,7 @@ constexpr int MoleculeAtoms = 8;
 const std::vector<std::string>& ElementLines(bool withFallback)
 {
     static const std::vector<std::string> withDash = {
-        "Symbol\tRadius\tColor\tRadiusVdW", "H\t0.31\t0x00FFFFFF\t1.2", "C\t0.76\t0x00909090\t1.7",
+        "Symbol\tRadius\tColor\tRadiusVdW", "H\t0.31\t0x00FFFFFF\t1.2",   "C\t0.76\t0x00909090\t1.7",
         "O\t0.66\t0x000D0DFF\t1.52",        "Cl\t1.02\t0x001FF01F\t1.75", "Cu\t1.32\t0x003380C8\t1.4",
         "-\t0.70\t0x00FF00FF\t2",
     };

@@ -105,7 +105,8 @@ QString ReadControlValues(const QCommandLineParser& parser, ExportOptions& optio
         else if (frame && *frame >= 1)
             options.Frame = *frame;
         else
-            return QString("--frame takes a frame number from 1 or '%1', not '%2'").arg(EveryFrame, QuotedArgument(text));
+            return QString("--frame takes a frame number from 1 or '%1', not '%2'")
+                .arg(EveryFrame, QuotedArgument(text));
     }
     for (const DecimalOption& option : DecimalOptions()) {
         if (!parser.isSet(option.name))

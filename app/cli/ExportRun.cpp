@@ -87,8 +87,9 @@ int ReadBuildAndWrite(const ExportOptions& options, ProgressLine& progress, std:
         Report(err, note);
     const int frames = pipeline.FrameCount();
     if (options.Frame > frames) {
-        Report(err, "--frame " + std::to_string(options.Frame) + ": the file has " + std::to_string(frames)
-                        + (frames == 1 ? " frame" : " frames"));
+        Report(err,
+               "--frame " + std::to_string(options.Frame) + ": the file has " + std::to_string(frames)
+                   + (frames == 1 ? " frame" : " frames"));
         return ExitUsage;
     }
     const TranslationCell cell = CellOf(options, pipeline.Document()->Lattice());

@@ -46,13 +46,11 @@ std::string InfoObject(const QString& xyzFile, int atomsRead, const Scene& scene
                        int frame, int frames)
 {
     std::ostringstream json;
-    json << "{\"file\":" << JsonString(xyzFile)
-         << ",\"atomsRead\":" << std::to_string(atomsRead)
+    json << "{\"file\":" << JsonString(xyzFile) << ",\"atomsRead\":" << std::to_string(atomsRead)
          << ",\"atomsAfterRepetition\":" << std::to_string(scene.LXyzTrans.FCount)
-         << ",\"sticks\":" << std::to_string(scene.LStick.FCount)
-         << ",\"ScaleXyz\":" << JsonNumber(scene.ScaleXyz)
+         << ",\"sticks\":" << std::to_string(scene.LStick.FCount) << ",\"ScaleXyz\":" << JsonNumber(scene.ScaleXyz)
          << ",\"KRPoint\":" << JsonNumber(factors.KAtomRadius)
-         << ",\"stickFactor\":" << JsonNumber(factors.KMinStickLength)
-         << ",\"frame\":" << std::to_string(frame) << ",\"frames\":" << std::to_string(frames) << "}\n";
+         << ",\"stickFactor\":" << JsonNumber(factors.KMinStickLength) << ",\"frame\":" << std::to_string(frame)
+         << ",\"frames\":" << std::to_string(frames) << "}\n";
     return json.str();
 }

@@ -90,8 +90,7 @@ void ProgressLine::Run()
 void ProgressLine::WriteLine()
 {
     char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.1f s",
-                  std::chrono::duration<double>(Clock::now() - start_).count());
+    std::snprintf(seconds, sizeof seconds, "%.1f s", std::chrono::duration<double>(Clock::now() - start_).count());
     out_ << EraseLine << Prefix << (step_.empty() ? "working" : step_) << "... " << seconds << std::flush;
     shown_ = true;
 }

@@ -4,10 +4,7 @@
 
 #include "ProgressLine.h"
 
-void Report(std::ostream& err, const std::string& message)
-{
-    ProgressLine::Write(err, MessagePrefix + message + '\n');
-}
+void Report(std::ostream& err, const std::string& message) { ProgressLine::Write(err, MessagePrefix + message + '\n'); }
 
 std::string FailureSentence(const std::exception_ptr& error)
 {

@@ -134,10 +134,10 @@ void TFormMain::BuildFilePanel()
     CategoryPanelFile = CategoryPanelGroup1->AddPanel("File");
     CategoryPanelFile->setObjectName("CategoryPanelFile");
     QWidget* body = CategoryPanelFile->Body();
-    SpeedButtonOpenFile = MakeButton(body, "SpeedButtonOpenFile", "open", {Dp(73), Dp(79)},
-                                     "Open an XYZ file (Ctrl+O)");
-    SpeedButtonSaveFile = MakeButton(body, "SpeedButtonSaveFile", "save", {Dp(78), Dp(79)},
-                                     "Save the scene as an SVG drawing (Ctrl+S)");
+    SpeedButtonOpenFile =
+        MakeButton(body, "SpeedButtonOpenFile", "open", {Dp(73), Dp(79)}, "Open an XYZ file (Ctrl+O)");
+    SpeedButtonSaveFile =
+        MakeButton(body, "SpeedButtonSaveFile", "save", {Dp(78), Dp(79)}, "Save the scene as an SVG drawing (Ctrl+S)");
     Memo1 = new QPlainTextEdit(body);
     Memo1->setObjectName("Memo1");
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -1,8 +1,8 @@
 #include "FormMainDialogs.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 
 TFormMainDialogs TFormMainDialogs::Standard()

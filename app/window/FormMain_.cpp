@@ -6,9 +6,9 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -27,8 +27,8 @@
 #include <iostream>
 #include <string>
 #include <string_view>
-#include <vector>
 #include <utility>
+#include <vector>
 
 #include "ElementTableLocation.h"
 #include "FrameBmp_.h"
@@ -36,8 +36,8 @@
 #include "LocalFileName.h"
 #include "MFileName.h"
 #include "MFunction.h"
-#include "MSingle.h"
 #include "MSaveIni.h"
+#include "MSingle.h"
 #include "SvgFile.h"
 #include "ViewButtons.h"
 
@@ -146,8 +146,10 @@ TFormMain::~TFormMain() = default;
 
 void TFormMain::ConnectHandlers()
 {
-    connect(SpeedButtonOpenFile, &QToolButton::clicked, this, [this] { SpeedButtonOpenFileClick(SpeedButtonOpenFile); });
-    connect(SpeedButtonSaveFile, &QToolButton::clicked, this, [this] { SpeedButtonSaveFileClick(SpeedButtonSaveFile); });
+    connect(SpeedButtonOpenFile, &QToolButton::clicked, this,
+            [this] { SpeedButtonOpenFileClick(SpeedButtonOpenFile); });
+    connect(SpeedButtonSaveFile, &QToolButton::clicked, this,
+            [this] { SpeedButtonSaveFileClick(SpeedButtonSaveFile); });
     connect(CheckBoxDrawLink, &QCheckBox::toggled, this, [this] { ScrollBarStickChange(CheckBoxDrawLink); });
     for (QScrollBar* bar : {ScrollBarStick, ScrollBarKRPoint})
         connect(bar, &QScrollBar::valueChanged, this, [this, bar] { ScrollBarStickChange(bar); });
@@ -419,9 +421,8 @@ void TFormMain::ScrollBarStickChange(QObject*)
 void TFormMain::ScrollBarAxChange(QObject*)
 {
     Guarded([&] {
-        LabelStickR->setText(
-            " Stick radius="
-            + FactorText(ToSingle(3.0 * ScrollBarRStick->value() / ScrollBarRStick->maximum())));
+        LabelStickR->setText(" Stick radius="
+                             + FactorText(ToSingle(3.0 * ScrollBarRStick->value() / ScrollBarRStick->maximum())));
         if (LetQueuedEventsRun(ViewWork))
             DoPendingWork();
     });

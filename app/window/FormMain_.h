@@ -11,8 +11,8 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <string>
 #include <stdexcept>
+#include <string>
 
 #include "FormMainDialogs.h"
 #include "MSaveIniHooks.h"

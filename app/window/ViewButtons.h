@@ -16,10 +16,10 @@ class TFormMain;
 
 struct ViewButton {
     int number;
-    int left, top;                    // in the panel, in layout pixels (FormMainControls.cpp)
-    const char* icon;                 // the picture :/icons/<icon>.svg; nullptr: the button is hidden
+    int left, top;     // in the panel, in layout pixels (FormMainControls.cpp)
+    const char* icon;  // the picture :/icons/<icon>.svg; nullptr: the button is hidden
     const char* tip;
-    std::optional<ViewAngles> view;   // the angles the button sets; none for a hidden button
+    std::optional<ViewAngles> view;               // the angles the button sets; none for a hidden button
     void (TFormMain::*handler)(QObject* sender);  // the handler a click runs; nullptr for a hidden button
 };
 

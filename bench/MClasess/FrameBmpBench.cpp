@@ -7,8 +7,8 @@
 //   a middle-button pan across the full drawn width (about ten redraws), through real mouse
 //   events to the paint box.
 
-#include "FrameBmp_.h"
 #include "FrameBmpPanel.h"
+#include "FrameBmp_.h"
 
 #include <QApplication>
 #include <QImage>
@@ -116,8 +116,8 @@ void BM_RedrawAfterOwnerChange(benchmark::State& state)
         state.ResumeTiming();
         frame->Redraw();
     }
-    state.SetLabel(std::string(state.range(0) != 0 ? "smoothing" : "no smoothing") +
-                   (overview ? ", overview shown" : ", overview hidden"));
+    state.SetLabel(std::string(state.range(0) != 0 ? "smoothing" : "no smoothing")
+                   + (overview ? ", overview shown" : ", overview hidden"));
 }
 BENCHMARK(BM_RedrawAfterOwnerChange)
     ->Args({0, 0})
@@ -162,8 +162,8 @@ void BM_PanAcrossDrawnWidth(benchmark::State& state)
         SendMouse(box, QEvent::MouseButtonRelease, to, Qt::MiddleButton, Qt::NoButton);
         rightward = !rightward;
     }
-    state.SetLabel(std::string(state.range(0) != 0 ? "smoothing" : "no smoothing") + ", zoom " +
-                   std::to_string(state.range(1)) + "%");
+    state.SetLabel(std::string(state.range(0) != 0 ? "smoothing" : "no smoothing") + ", zoom "
+                   + std::to_string(state.range(1)) + "%");
 }
 BENCHMARK(BM_PanAcrossDrawnWidth)
     ->Args({0, 26})

@@ -84,4 +84,4 @@ BENCHMARK(BM_PngLevel)
     ->ArgsProduct({{-1, 1, 3, 6, 9}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

@@ -71,4 +71,4 @@ void BM_StrToInt(benchmark::State& state)
 }
 BENCHMARK(BM_StrToInt)->Iterations(kBatches)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

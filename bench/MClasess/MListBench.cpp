@@ -120,4 +120,4 @@ void BM_StdSortMObj(benchmark::State& state)
 }
 BENCHMARK(BM_StdSortMObj)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

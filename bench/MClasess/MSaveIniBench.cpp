@@ -19,8 +19,8 @@
 #include "FrameBmp_.h"
 #include "MCategoryPanel.h"
 #include "MCategoryPanelGroup.h"
-#include "MIniFile.h"
 #include "MFileSave.h"
+#include "MIniFile.h"
 #include "MSaveIni.h"
 
 #include <QCheckBox>
@@ -101,10 +101,7 @@ std::unique_ptr<QWidget> MainWindowLikeForm()
 }
 
 // Where the settings file lies: the system's temporary folder, or one in memory.
-QString FolderTemplate(bool inMemory)
-{
-    return inMemory ? QStringLiteral("/dev/shm/pelmora-bench-XXXXXX") : QString();
-}
+QString FolderTemplate(bool inMemory) { return inMemory ? QStringLiteral("/dev/shm/pelmora-bench-XXXXXX") : QString(); }
 
 class Fixture {
 public:

@@ -62,10 +62,19 @@ void ExportProcessPng(benchmark::State& state)
 {
     const GrapheneCell cell = WriteCellFile();
     const std::vector<std::string> arguments = {PELMORA_EXECUTABLE,
-                                                "--export", PictureFile,
-                                                "--sticks", "--stick-length", "54",
-                                                "--nx", std::to_string(Copies), "--ny", std::to_string(Copies),
-                                                "--ax", Decimal(cell.width), "--ay", Decimal(cell.height),
+                                                "--export",
+                                                PictureFile,
+                                                "--sticks",
+                                                "--stick-length",
+                                                "54",
+                                                "--nx",
+                                                std::to_string(Copies),
+                                                "--ny",
+                                                std::to_string(Copies),
+                                                "--ax",
+                                                Decimal(cell.width),
+                                                "--ay",
+                                                Decimal(cell.height),
                                                 CellFile};
     for (auto _ : state)
         if (RunProgram(arguments) != 0)

@@ -93,8 +93,8 @@ inline std::string MakeXyzText(int atoms)
     char line[96];
     for (int i = 0; i < atoms; ++i) {
         const MPoint3DN<float>& a = cell.atoms[static_cast<std::size_t>(i)];
-        std::snprintf(line, sizeof line, "%s %12.6f %12.6f %12.6f\n", i % 10 == 9 ? "H" : "C", double(a.x),
-                      double(a.y), rumple(random));
+        std::snprintf(line, sizeof line, "%s %12.6f %12.6f %12.6f\n", i % 10 == 9 ? "H" : "C", double(a.x), double(a.y),
+                      rumple(random));
         text += line;
     }
     return text;

@@ -151,7 +151,7 @@ double MeanChannelDifference(const QImage& a, const QImage& b)
         const auto* lineB = reinterpret_cast<const QRgb*>(b.constScanLine(y));
         for (int x = 0; x < a.width(); ++x)
             sum += std::abs(qRed(lineA[x]) - qRed(lineB[x])) + std::abs(qGreen(lineA[x]) - qGreen(lineB[x]))
-                   + std::abs(qBlue(lineA[x]) - qBlue(lineB[x]));
+                + std::abs(qBlue(lineA[x]) - qBlue(lineB[x]));
     }
     return sum / (3.0 * a.width() * a.height());
 }
@@ -232,12 +232,12 @@ TEST(WriteBmpPicture, RowsAreBottomUpBgrPaddedToFourBytes)
         ASSERT_EQ(bmp.size(), 54 + rowBytes * height);
         EXPECT_TRUE(bmp.startsWith("BM"));
         EXPECT_EQ(LittleEndianAt(bmp, 2, 4), static_cast<std::uint32_t>(bmp.size()));
-        EXPECT_EQ(LittleEndianAt(bmp, 10, 4), 54u);   // pixel data offset
-        EXPECT_EQ(LittleEndianAt(bmp, 14, 4), 40u);   // BITMAPINFOHEADER
+        EXPECT_EQ(LittleEndianAt(bmp, 10, 4), 54u);  // pixel data offset
+        EXPECT_EQ(LittleEndianAt(bmp, 14, 4), 40u);  // BITMAPINFOHEADER
         EXPECT_EQ(LittleEndianAt(bmp, 18, 4), static_cast<std::uint32_t>(width));
         EXPECT_EQ(LittleEndianAt(bmp, 22, 4), static_cast<std::uint32_t>(height));  // positive: bottom-up
-        EXPECT_EQ(LittleEndianAt(bmp, 28, 2), 24u);   // bits per pixel
-        EXPECT_EQ(LittleEndianAt(bmp, 30, 4), 0u);    // no compression
+        EXPECT_EQ(LittleEndianAt(bmp, 28, 2), 24u);                                 // bits per pixel
+        EXPECT_EQ(LittleEndianAt(bmp, 30, 4), 0u);                                  // no compression
         for (int y = 0; y < height; ++y) {
             const int row = 54 + (height - 1 - y) * rowBytes;
             for (int x = 0; x < width; ++x) {
@@ -505,7 +505,8 @@ TEST(BmpSaveToFile, FullDiskIsAFailure)
 TEST(WritePicture, RefusedBytesAndOversizedGifAreFailures)
 {
     const QImage picture = GradientPicture(5, 3);
-    for (const PictureFormat format : {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Jpeg, PictureFormat::Gif}) {
+    for (const PictureFormat format :
+         {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Jpeg, PictureFormat::Gif}) {
         SCOPED_TRACE(static_cast<int>(format));
         QBuffer readOnly;
         readOnly.open(QIODevice::ReadOnly);
@@ -521,4 +522,4 @@ TEST(WritePicture, RefusedBytesAndOversizedGifAreFailures)
     EXPECT_TRUE(sink.data().isEmpty());
 }
 
-} // namespace
+}  // namespace

@@ -295,10 +295,7 @@ Ownership OwnershipOf(const std::string& fileName)
     return {info.st_uid, info.st_gid};
 }
 
-std::ostream& operator<<(std::ostream& out, const Ownership& owner)
-{
-    return out << owner.uid << ':' << owner.gid;
-}
+std::ostream& operator<<(std::ostream& out, const Ownership& owner) { return out << owner.uid << ':' << owner.gid; }
 
 // Users and groups of the tests that act as other users: an unprivileged saver, a team it
 // belongs to, and someone else. Only numbers: no names need to exist for them.
@@ -412,9 +409,17 @@ TEST(SaveFileAtomically, AnUnprivilegedUserKeepsTheTeamsGroupAndCannotReplaceRea
         {"the team's file of someone else keeps its group", 0664, {SomeoneElse, Team}, "", 0664, {Saver, Team}},
         {"own file the team may write to", 0660, {Saver, Team}, "", 0660, {Saver, Team}},
         {"own read-only file", 0444, {Saver, SaverGroup}, readOnly, 0444, {Saver, SaverGroup}},
-        {"someone else's file the saver may only read", 0644, {SomeoneElse, SomeoneElsesGroup}, readOnly, 0644,
+        {"someone else's file the saver may only read",
+         0644,
+         {SomeoneElse, SomeoneElsesGroup},
+         readOnly,
+         0644,
          {SomeoneElse, SomeoneElsesGroup}},
-        {"the team's file the team may only read", 0664 & ~0020, {SomeoneElse, Team}, readOnly, 0644,
+        {"the team's file the team may only read",
+         0664 & ~0020,
+         {SomeoneElse, Team},
+         readOnly,
+         0644,
          {SomeoneElse, Team}},
     };
     const TempDir dir;
@@ -564,10 +569,9 @@ void SetAge(const std::string& fileName, std::chrono::seconds age)
 {
     const auto then = std::chrono::system_clock::now() - age;
     const auto sinceEpoch = std::chrono::duration_cast<std::chrono::nanoseconds>(then.time_since_epoch());
-    const timespec times[2] = {{static_cast<time_t>(sinceEpoch.count() / 1000000000),
-                                static_cast<long>(sinceEpoch.count() % 1000000000)},
-                               {static_cast<time_t>(sinceEpoch.count() / 1000000000),
-                                static_cast<long>(sinceEpoch.count() % 1000000000)}};
+    const timespec times[2] = {
+        {static_cast<time_t>(sinceEpoch.count() / 1000000000), static_cast<long>(sinceEpoch.count() % 1000000000)},
+        {static_cast<time_t>(sinceEpoch.count() / 1000000000), static_cast<long>(sinceEpoch.count() % 1000000000)}};
     ASSERT_EQ(::utimensat(AT_FDCWD, fileName.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << fileName;
 }
 
@@ -585,7 +589,7 @@ TEST(SaveFileAtomically, TheNextSaveRemovesStaleTemporaryFilesOfItsTargetOnly)
     const Leftover leftovers[] = {
         {".out.png.AbC4Ef", seconds(120), false, false},
         {".out.png.9QQQQQ", seconds(3600), false, false},
-        {".out.png.XyZ9Qw", seconds(10), false, true},    // may belong to a save in progress
+        {".out.png.XyZ9Qw", seconds(10), false, true},     // may belong to a save in progress
         {".out.png.AbC4Ef.x", seconds(120), false, true},  // not the pattern
         {".out.png.backup", seconds(120), false, true},    // a name a person gives
         {".out.png.Ab4", seconds(120), false, true},

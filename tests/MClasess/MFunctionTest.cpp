@@ -68,9 +68,17 @@ TEST_P(MFunctionUnderLocale, FixDecimalSeparatorTrimsAndUsesThePoint)
         {"empty", "", "0"},
         {"only blanks and controls", " \r\n\t\x01 ", "0"},
         {"both marks become points", "1,234.5", "1.234.5"},
-        {"control characters at the ends", std::string("\0" "7\x1f", 3), "7"},
+        {"control characters at the ends",
+         std::string("\0"
+                     "7\x1f",
+                     3),
+         "7"},
         {"inner blanks stay", " 1 2 ", "1 2"},
-        {"UTF-8 bytes are not control characters", "\xC2\xA0" "5\xC2\xA0", "\xC2\xA0" "5\xC2\xA0"},
+        {"UTF-8 bytes are not control characters",
+         "\xC2\xA0"
+         "5\xC2\xA0",
+         "\xC2\xA0"
+         "5\xC2\xA0"},
         {"DEL is kept", "\x7f", "\x7f"},
     };
     for (const Case& c : kCases) {
@@ -134,8 +142,9 @@ TEST_P(MFunctionUnderLocale, StrToDoubleKeepsTheSignOfZero)
 TEST_P(MFunctionUnderLocale, StrToDoubleRejectsWhatIsNoDecimalNumber)
 {
     const char* const kTexts[] = {
-        "1,234.5", "1..2", ".", "-", "+", "e5", "1e", "1e+", "1e5.5", "--1", "+-1", "1 2", "1.5f",
-        "inf", "-inf", "nan", "0x10", "1e400", "-1.8e308", "1.7976931348623159e308", "\xef\xbc\x91",
+        "1,234.5",      "1..2", ".",    "-",   "+",    "e5",  "1e",   "1e+",   "1e5.5",    "--1",
+        "+-1",          "1 2",  "1.5f", "inf", "-inf", "nan", "0x10", "1e400", "-1.8e308", "1.7976931348623159e308",
+        "\xef\xbc\x91",
     };
     for (const char* text : kTexts) {
         SCOPED_TRACE(text);
@@ -194,7 +203,9 @@ TEST_P(MFunctionUnderLocale, FloatToTextUsesTheCallersDecimalMark)
         {3.0, ",", "3"},
         {1e20, ",", "1e+20"},
         {1.5e-7, ",", "1,5e-07"},
-        {1.0 / 3.0, "\xd9\xab", "0\xd9\xab" "333333333333333"},
+        {1.0 / 3.0, "\xd9\xab",
+         "0\xd9\xab"
+         "333333333333333"},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.expected);
@@ -219,8 +230,15 @@ TEST_P(MFunctionUnderLocale, SinglePrecisionValuesBeyondItsRangeAreRefused)
     };
     // 3.4028235677973362e38 is the largest double that still rounds to the largest float; the
     // next one is the tie that rounds to infinity.
-    const Case kCases[] = {{"1e39", false}, {"-1E39", false}, {"3,5e38", false}, {"1e308", false},
-                           {"3.4028235677973362e38", true}, {"3.4028235677973366e38", false}, {"-3.4e38", true}, {"1e-50", true}, {"2,5", true}};
+    const Case kCases[] = {{"1e39", false},
+                           {"-1E39", false},
+                           {"3,5e38", false},
+                           {"1e308", false},
+                           {"3.4028235677973362e38", true},
+                           {"3.4028235677973366e38", false},
+                           {"-3.4e38", true},
+                           {"1e-50", true},
+                           {"2,5", true}};
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.text);
         if (c.fits) {
@@ -277,8 +295,17 @@ TEST_P(MFunctionUnderLocale, StrToIntReadsDecimalAndHexadecimal)
 TEST_P(MFunctionUnderLocale, StrToIntRejectsAnythingElse)
 {
     const char* const kTexts[] = {
-        "", " ", "12a", "12 ", "1 2", "+", "-", "- 1", "+-1", "1.0", "1,0", "$", "x", "0x", "$G",
-        "0x-1", "$-1", "0x$1", "2147483648", "-2147483649", "4294967296", "99999999999999999999",
+        "",           " ",
+        "12a",        "12 ",
+        "1 2",        "+",
+        "-",          "- 1",
+        "+-1",        "1.0",
+        "1,0",        "$",
+        "x",          "0x",
+        "$G",         "0x-1",
+        "$-1",        "0x$1",
+        "2147483648", "-2147483649",
+        "4294967296", "99999999999999999999",
         "$100000000",
     };
     for (const char* text : kTexts) {
@@ -306,7 +333,8 @@ TEST_P(MFunctionUnderLocale, MessagesQuoteTheTextShortenedWithControlCharactersE
         {"a count line that retitles and clears the terminal", "\x1b]0;title\x07\x1b[2J",
          "'\\x1b]0;title\\x07\\x1b[2J' is not a valid integer value"},
         {"a byte that is not UTF-8", "12\xff", "'12\\xff' is not a valid integer value"},
-        {"a one-line file of a megabyte", megabyteLine, "'" + std::string(80, '1') + "...' is not a valid integer value"},
+        {"a one-line file of a megabyte", megabyteLine,
+         "'" + std::string(80, '1') + "...' is not a valid integer value"},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -328,11 +356,11 @@ TEST_P(MFunctionUnderLocale, MessagesQuoteTheTextShortenedWithControlCharactersE
 TEST(GroupedDigits, GroupsByThreesFromTheRight)
 {
     const std::pair<std::int64_t, const char*> cases[] = {
-        {0, "0"}, {999, "999"}, {1000, "1,000"}, {-1000, "-1,000"}, {1906624, "1,906,624"},
-        {INT64_MIN, "-9,223,372,036,854,775,808"},
+        {0, "0"},          {999, "999"},           {1000, "1,000"},
+        {-1000, "-1,000"}, {1906624, "1,906,624"}, {INT64_MIN, "-9,223,372,036,854,775,808"},
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(GroupedDigits(value), text);
 }
 
-} // namespace
+}  // namespace

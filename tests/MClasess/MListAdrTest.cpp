@@ -91,7 +91,7 @@ TEST_F(MListAdrTest, OwningListCreatesAndDeletesItsObjects)
         ASSERT_TRUE(list.SetCount(4));
         EXPECT_EQ(4, Counted::alive);
     }
-    EXPECT_EQ(0, Counted::alive); // destroying the list deletes what it held
+    EXPECT_EQ(0, Counted::alive);  // destroying the list deletes what it held
 }
 
 TEST_F(MListAdrTest, WithoutAutoDeleteRemovedObjectsStayAlive)
@@ -214,7 +214,7 @@ TEST_F(MListAdrTest, LoadingReplacesOwnedObjectsWithoutLosingThem)
     EXPECT_EQ(2, list.FCount);
     EXPECT_EQ(nullptr, list.Data[0]);
     EXPECT_EQ(nullptr, list.Data[1]);
-    EXPECT_EQ(2, Counted::alive); // only the saved list's
+    EXPECT_EQ(2, Counted::alive);  // only the saved list's
 
     // A header alone keeps the slots it does not drop.
     ASSERT_TRUE(list.SetCount(0));
@@ -224,7 +224,7 @@ TEST_F(MListAdrTest, LoadingReplacesOwnedObjectsWithoutLosingThem)
     ASSERT_TRUE(list.LoadFromStream(&header, false));
     EXPECT_EQ(2, list.FCount);
     EXPECT_EQ(kept, list.Data[0]);
-    EXPECT_EQ(4, Counted::alive); // the dropped slot's object is gone
+    EXPECT_EQ(4, Counted::alive);  // the dropped slot's object is gone
 }
 
 // An owning list (both flags set) of new objects with these labels.
@@ -259,7 +259,8 @@ struct EventLog {
     void After(int begin, int end, int kind) { Log('A', begin, end, kind); }
     void Log(char when, int begin, int end, int kind)
     {
-        events.push_back(when + ("(" + std::to_string(begin) + "," + std::to_string(end) + "," + std::to_string(kind)) + ")");
+        events.push_back(when + ("(" + std::to_string(begin) + "," + std::to_string(end) + "," + std::to_string(kind))
+                         + ")");
     }
     template <class T>
     void Listen(MListAdr<T>& list)
@@ -272,7 +273,7 @@ struct EventLog {
 
 TEST_F(MListAdrTest, DestroyingAnOwningListAnnouncesOneRemovalAndDeletesFirstToLast)
 {
-    EventLog log; // outlives the list, which tells it of its end
+    EventLog log;  // outlives the list, which tells it of its end
     {
         MListAdr<Tracked*> list;
         OwnLabelled(list, {"a", "b", "c"});
@@ -303,18 +304,35 @@ TEST_F(MListAdrTest, AnOwningListGivenAnotherListsElementsOwnsCopiesOfTheirObjec
     };
     using List = MListAdr<Tracked*>;
     const Case kCases[] = {
-        {"a whole list", {"y"}, [](List& l, const List& s) { return l.Add(s); }, {"x0", "x1", "y"},
+        {"a whole list",
+         {"y"},
+         [](List& l, const List& s) { return l.Add(s); },
+         {"x0", "x1", "y"},
          {"B(-1,-1,0)", "A(2,2,0)"}},
-        {"the same through AddList", {"y", "z"}, [](List& l, const List& s) { return l.AddList(s); },
-         {"x0", "x1", "y", "z"}, {"B(-1,-1,0)", "A(2,3,0)"}},
-        {"a range", {"p", "q", "r"}, [](List& l, const List& s) { return l.Add(s, 1, 2); }, {"x0", "x1", "q", "r"},
+        {"the same through AddList",
+         {"y", "z"},
+         [](List& l, const List& s) { return l.AddList(s); },
+         {"x0", "x1", "y", "z"},
          {"B(-1,-1,0)", "A(2,3,0)"}},
-        {"through the base list's form", {"p", "q"},
+        {"a range",
+         {"p", "q", "r"},
+         [](List& l, const List& s) { return l.Add(s, 1, 2); },
+         {"x0", "x1", "q", "r"},
+         {"B(-1,-1,0)", "A(2,3,0)"}},
+        {"through the base list's form",
+         {"p", "q"},
          [](List& l, const List& s) { return l.Add(static_cast<const MListSimple<Tracked*>&>(s), 0, 1); },
-         {"x0", "x1", "p"}, {"B(-1,-1,0)", "A(2,2,0)"}},
-        {"a copy of all", {"p", "q", "r"}, [](List& l, const List& s) { return l.CopyFrom(&s); }, {"p", "q", "r"},
+         {"x0", "x1", "p"},
+         {"B(-1,-1,0)", "A(2,2,0)"}},
+        {"a copy of all",
+         {"p", "q", "r"},
+         [](List& l, const List& s) { return l.CopyFrom(&s); },
+         {"p", "q", "r"},
          {"B(1,1,1)", "A(-1,-1,1)", "B(0,0,1)", "A(-1,-1,1)", "B(-1,-1,0)", "A(0,2,0)"}},
-        {"a copy of the front", {"p", "q", "r"}, [](List& l, const List& s) { return l.CopyFrom(&s, 0); }, {"p"},
+        {"a copy of the front",
+         {"p", "q", "r"},
+         [](List& l, const List& s) { return l.CopyFrom(&s, 0); },
+         {"p"},
          {"B(1,1,1)", "A(-1,-1,1)", "B(0,0,1)", "A(-1,-1,1)", "B(-1,-1,0)", "A(0,0,0)"}},
     };
     for (const Case& c : kCases) {
@@ -381,7 +399,7 @@ TEST_F(MListAdrTest, AListThatOwnsNothingReceivesThePointersThemselves)
     MListAdr<Tracked*> owner;
     OwnLabelled(owner, {"p", "q"});
     MListAdr<Tracked*> view;
-    view.bAutoCreate = true; // creates objects for empty slots, yet deletes nothing
+    view.bAutoCreate = true;  // creates objects for empty slots, yet deletes nothing
     ASSERT_TRUE(view.Add(owner));
     ASSERT_TRUE(view.Add(owner, 1, 1));
     EXPECT_EQ((std::vector<Tracked*>{owner.Data[0], owner.Data[1], owner.Data[1]}),
@@ -419,4 +437,4 @@ TEST_F(MListAdrTest, AddNullAppendsAnEmptySlotAndCreatesNothing)
     EXPECT_EQ(1, Counted::alive);
 }
 
-} // namespace
+}  // namespace

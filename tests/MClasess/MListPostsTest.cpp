@@ -111,46 +111,138 @@ TEST_F(ListPostsTest, BaseListOperations)
         Post("return error", "MListSimple<T>::GrowD"),
     };
     ExpectPosts({
-        {"count below zero", [] { MListSimple<int> l; Prepare(l, 3); l.SetCount(-1); },
+        {"count below zero",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 3);
+             l.SetCount(-1);
+         },
          {Post("return error", "MListSimple<T>::SetCount")}},
-        {"capacity below zero", [] { MListSimple<int> l; Prepare(l, 3); l.SetCapacity(-1); },
+        {"capacity below zero",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 3);
+             l.SetCapacity(-1);
+         },
          {Post("return error", "MListSimple<T>::SetCapacity")}},
         // Each level of the growth posts once, innermost first.
-        {"no memory to grow", [] { MListSimple<Huge> l; l.FName = kName; l.SetCount(1 << 30); },
+        {"no memory to grow",
+         [] {
+             MListSimple<Huge> l;
+             l.FName = kName;
+             l.SetCount(1 << 30);
+         },
          {outOfMemory[0], outOfMemory[1], Post("return error", "MListSimple<T>::Grow"),
           Post("return error", "MListSimple<T>::SetCount")}},
-        {"no memory for scratch", [] { MListSimple<Huge> l; l.FName = kName; Huge* p = nullptr; l.GetBuffer(1 << 30, p); },
+        {"no memory for scratch",
+         [] {
+             MListSimple<Huge> l;
+             l.FName = kName;
+             Huge* p = nullptr;
+             l.GetBuffer(1 << 30, p);
+         },
          {outOfMemory[0], outOfMemory[1], Post("Unknown error", "MListSimple<T>::GetBuffer")}},
-        {"delete past the end", [] { MListSimple<int> l; Prepare(l, 5); l.DeleteIndex(4, 2); },
+        {"delete past the end",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 5);
+             l.DeleteIndex(4, 2);
+         },
          {Post("return error", "MListSimple<T>::DeleteIndex")}},
-        {"insert past the count", [] { MListSimple<int> l; Prepare(l, 2); l.Insert(3, 9); },
+        {"insert past the count",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 2);
+             l.Insert(3, 9);
+         },
          {Post("return error", "MListSimple<T>::Insert"), Post("return error", "MListSimple<T>::Insert")}},
         {"insert a value while elements are kept",
-         [] { MListSimple<int> l; Prepare(l, 2); l.bKeepItems = true; l.Insert(0, 9); },
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 2);
+             l.bKeepItems = true;
+             l.Insert(0, 9);
+         },
          {Post("return error", "MListSimple<T>::Insert")}},
-        {"move from outside", [] { MListSimple<int> l; Prepare(l, 5); l.Move(1, 5); },
+        {"move from outside",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 5);
+             l.Move(1, 5);
+         },
          {Post("return error", "MListSimple<T>::Move")}},
-        {"move a block past the end", [] { MListSimple<int> l; Prepare(l, 5); l.Move(1, 2, 4); },
+        {"move a block past the end",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 5);
+             l.Move(1, 2, 4);
+         },
          {Post("return error", "MListSimple<T>::Move")}},
-        {"exchange with the count", [] { MListSimple<int> l; Prepare(l, 5); l.Exchange(1, 5); },
+        {"exchange with the count",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 5);
+             l.Exchange(1, 5);
+         },
          {Post("return error", "MListSimple<T>::Exchange")}},
-        {"add a value while elements are kept", [] { MListSimple<int> l; Prepare(l, 2); l.bKeepItems = true; l.Add(9); },
+        {"add a value while elements are kept",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 2);
+             l.bKeepItems = true;
+             l.Add(9);
+         },
          {Post("Unknown error", "MListSimple<T>::Add")}},
         // The range report carries the other list's count and the flag 1, then the error.
         {"add from a begin outside the other list",
-         [] { MListSimple<int> l; Prepare(l, 1); MListSimple<int> o; Prepare(o, 5); l.Add(o, 5, 1); },
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 1);
+             MListSimple<int> o;
+             Prepare(o, 5);
+             l.Add(o, 5, 1);
+         },
          {Post("ML.Count=5-Float", "MListSimple<T>::Add") + " [flag 1]", Post("return error", "MListSimple<T>::Add")}},
         {"add a range past the other's end",
-         [] { MListSimple<int> l; Prepare(l, 1); MListSimple<int> o; Prepare(o, 5); l.Add(o, 3, 3); },
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 1);
+             MListSimple<int> o;
+             Prepare(o, 5);
+             l.Add(o, 3, 3);
+         },
          {Post("return error", "MListSimple<T>::Add")}},
-        {"add a list to itself", [] { MListSimple<int> l; Prepare(l, 2); l.Add(l); },
+        {"add a list to itself",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 2);
+             l.Add(l);
+         },
          {Post("return error", "MListSimple<T>::Add")}},
-        {"copy from no list", [] { MListSimple<int> l; Prepare(l, 2); l.CopyFrom(nullptr); },
+        {"copy from no list",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 2);
+             l.CopyFrom(nullptr);
+         },
          {Post("return error", "MListSimple<T>::CopyFrom")}},
-        {"copy up to -1", [] { MListSimple<int> l; Prepare(l, 2); MListSimple<int> o; Prepare(o, 3); l.CopyFrom(&o, -1); },
+        {"copy up to -1",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 2);
+             MListSimple<int> o;
+             Prepare(o, 3);
+             l.CopyFrom(&o, -1);
+         },
          {Post("return error", "MListSimple<T>::CopyFrom")}},
         {"copy past the other's end",
-         [] { MListSimple<int> l; Prepare(l, 2); MListSimple<int> o; Prepare(o, 3); l.CopyFrom(&o, 3); },
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 2);
+             MListSimple<int> o;
+             Prepare(o, 3);
+             l.CopyFrom(&o, 3);
+         },
          {Post("return error", "MListSimple<T>::CopyFrom")}},
         {"a handler not in the list is no error",
          [] {
@@ -169,24 +261,73 @@ TEST_F(ListPostsTest, BaseListOperations)
 TEST_F(ListPostsTest, NotifyingAndOwningListOperations)
 {
     ExpectPosts({
-        {"count below zero", [] { MList<int> l; Prepare(l, 3); l.SetCount(-1); },
+        {"count below zero",
+         [] {
+             MList<int> l;
+             Prepare(l, 3);
+             l.SetCount(-1);
+         },
          {Post("return error", "MListSimple<T>::SetCount"), Post("return error", "MList<T>::SetCount")}},
-        {"delete past the end", [] { MList<int> l; Prepare(l, 5); l.DeleteIndex(5); },
+        {"delete past the end",
+         [] {
+             MList<int> l;
+             Prepare(l, 5);
+             l.DeleteIndex(5);
+         },
          {Post("return error", "MList<T>::DeleteIndex")}},
-        {"delete a block past the end", [] { MList<int> l; Prepare(l, 5); l.DeleteIndex(4, 2); },
+        {"delete a block past the end",
+         [] {
+             MList<int> l;
+             Prepare(l, 5);
+             l.DeleteIndex(4, 2);
+         },
          {Post("return error", "MList<T>::DeleteIndex")}},
-        {"insert a slot past the count", [] { MList<int> l; Prepare(l, 2); l.Insert(3); },
+        {"insert a slot past the count",
+         [] {
+             MList<int> l;
+             Prepare(l, 2);
+             l.Insert(3);
+         },
          {Post("return error", "MList<T>::Insert")}},
-        {"insert a value past the count", [] { MList<int> l; Prepare(l, 2); l.Insert(3, 9); },
+        {"insert a value past the count",
+         [] {
+             MList<int> l;
+             Prepare(l, 2);
+             l.Insert(3, 9);
+         },
          {Post("return error", "MList<T>::Insert")}},
-        {"exchange with the count", [] { MList<int> l; Prepare(l, 2); l.Exchange(0, 2); },
+        {"exchange with the count",
+         [] {
+             MList<int> l;
+             Prepare(l, 2);
+             l.Exchange(0, 2);
+         },
          {Post("return error", "MList<T>::Exchange")}},
-        {"exchange in a sorted list", [] { MList<int> l; Prepare(l, 2); l.bSorting = true; l.Exchange(0, 1); },
+        {"exchange in a sorted list",
+         [] {
+             MList<int> l;
+             Prepare(l, 2);
+             l.bSorting = true;
+             l.Exchange(0, 1);
+         },
          {Post("return error", "MList<T>::Exchange")}},
-        {"find in an empty sorted list", [] { MList<int> l; l.FName = kName; l.bSorting = true; l.Find(1); },
+        {"find in an empty sorted list",
+         [] {
+             MList<int> l;
+             l.FName = kName;
+             l.bSorting = true;
+             l.Find(1);
+         },
          {Post("Unknown error", "MList<T>::FindNextSorting")}},
         {"common values of an unsorted list",
-         [] { MList<int> l; Prepare(l, 2); MList<int> o; Prepare(o, 2); o.bSorting = true; l.DeleteT(o, false); },
+         [] {
+             MList<int> l;
+             Prepare(l, 2);
+             MList<int> o;
+             Prepare(o, 2);
+             o.bSorting = true;
+             l.DeleteT(o, false);
+         },
          {Post("return error", "MList<T>::DeleteT")}},
         {"common values of a range outside the other list",
          [] {
@@ -200,10 +341,28 @@ TEST_F(ListPostsTest, NotifyingAndOwningListOperations)
          },
          {Post("return error", "MList<T>::DeleteT")}},
         {"add from a begin outside the other list",
-         [] { MList<int> l; Prepare(l, 1); MList<int> o; Prepare(o, 3); l.Add(o, -1, 1); },
+         [] {
+             MList<int> l;
+             Prepare(l, 1);
+             MList<int> o;
+             Prepare(o, 3);
+             l.Add(o, -1, 1);
+         },
          {Post("ML.Count=3-Float", "MListSimple<T>::Add") + " [flag 1]", Post("return error", "MListSimple<T>::Add")}},
-        {"a refused repeated value is no error", [] { MList<int> l; Prepare(l, 1); l.bRepeat = false; l.Add(1); }, {}},
-        {"owning list, count below zero", [] { MListAdr<Counted*> l; l.FName = kName; l.SetCount(-1); },
+        {"a refused repeated value is no error",
+         [] {
+             MList<int> l;
+             Prepare(l, 1);
+             l.bRepeat = false;
+             l.Add(1);
+         },
+         {}},
+        {"owning list, count below zero",
+         [] {
+             MListAdr<Counted*> l;
+             l.FName = kName;
+             l.SetCount(-1);
+         },
          {Post("return error", "MListAdr<T>::SetCount")}},
         // Objects that cannot be copied would end up with two owners.
         {"owning list given objects it cannot copy",
@@ -220,7 +379,12 @@ TEST_F(ListPostsTest, NotifyingAndOwningListOperations)
          },
          {Post("return error", "MListAdr<T>::Add"), Post("return error", "MListAdr<T>::CopyFrom")}},
         {"owning list given a range outside the other list",
-         [] { MListAdr<Counted*> o; MListAdr<Counted*> l; l.FName = kName; l.Add(o, 0, 1); },
+         [] {
+             MListAdr<Counted*> o;
+             MListAdr<Counted*> l;
+             l.FName = kName;
+             l.Add(o, 0, 1);
+         },
          {Post("ML.Count=0-Float", "MListSimple<T>::Add") + " [flag 1]", Post("return error", "MListSimple<T>::Add")}},
     });
 }
@@ -233,42 +397,118 @@ TEST_F(ListPostsTest, StreamOperations)
     TempDir dir;
     const std::string missing = dir.File("missing.bin");
     ExpectPosts({
-        {"base form, save to no stream", [] { MListSimple<int> l; Prepare(l, 1); l.SaveToStream(nullptr, true); },
+        {"base form, save to no stream",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 1);
+             l.SaveToStream(nullptr, true);
+         },
          {Post("Unknown error", "MListSimple<T>::SaveToStream")}},
         {"base form, save to a refusing stream",
-         [] { MListSimple<int> l; Prepare(l, 1); RefusingStream s; l.SaveToStream(&s, true); },
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 1);
+             RefusingStream s;
+             l.SaveToStream(&s, true);
+         },
          {Post("Unknown error", "MListSimple<T>::SaveToStream")}},
-        {"base form, load from no stream", [] { MListSimple<int> l; Prepare(l, 1); l.LoadFromStream(nullptr, true); },
+        {"base form, load from no stream",
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 1);
+             l.LoadFromStream(nullptr, true);
+         },
          {Post("Unknown error", "MListSimple<T>::LoadFromStream")}},
         {"base form, load a short stream",
-         [&] { MListSimple<int> l; Prepare(l, 1); MMemoryStream s(baseShort); l.LoadFromStream(&s, true); },
+         [&] {
+             MListSimple<int> l;
+             Prepare(l, 1);
+             MMemoryStream s(baseShort);
+             l.LoadFromStream(&s, true);
+         },
          {Post("Unknown error", "MListSimple<T>::LoadFromStream")}},
         {"base form, load a negative count",
-         [] { MListSimple<int> l; Prepare(l, 1); MMemoryStream s({0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}); l.LoadFromStream(&s, false); },
+         [] {
+             MListSimple<int> l;
+             Prepare(l, 1);
+             MMemoryStream s({0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0});
+             l.LoadFromStream(&s, false);
+         },
          {Post("Unknown error", "MListSimple<T>::LoadFromStream")}},
-        {"list form, save to no stream", [] { MList<int> l; Prepare(l, 1); l.SaveToStream(nullptr, true); },
+        {"list form, save to no stream",
+         [] {
+             MList<int> l;
+             Prepare(l, 1);
+             l.SaveToStream(nullptr, true);
+         },
          {Post("!Stream", "MList<T>::SaveToStream")}},
-        {"list form, save to a refusing stream", [] { MList<int> l; Prepare(l, 1); RefusingStream s; l.SaveToStream(&s, true); },
+        {"list form, save to a refusing stream",
+         [] {
+             MList<int> l;
+             Prepare(l, 1);
+             RefusingStream s;
+             l.SaveToStream(&s, true);
+         },
          {Post("Error stream", "MList<T>::SaveToStream")}},
-        {"list form, load from no stream", [] { MList<int> l; Prepare(l, 1); l.LoadFromStream(nullptr, true); },
+        {"list form, load from no stream",
+         [] {
+             MList<int> l;
+             Prepare(l, 1);
+             l.LoadFromStream(nullptr, true);
+         },
          {Post("!Stream", "MList<T>::LoadFromStream")}},
         {"list form, load a short stream",
-         [&] { MList<int> l; Prepare(l, 1); MMemoryStream s(listShort); l.LoadFromStream(&s, true); },
+         [&] {
+             MList<int> l;
+             Prepare(l, 1);
+             MMemoryStream s(listShort);
+             l.LoadFromStream(&s, true);
+         },
          {Post("Error stream", "MList<T>::LoadFromStream")}},
-        {"list form, load from a refusing stream", [] { MList<int> l; Prepare(l, 1); RefusingStream s; l.LoadFromStream(&s, true); },
+        {"list form, load from a refusing stream",
+         [] {
+             MList<int> l;
+             Prepare(l, 1);
+             RefusingStream s;
+             l.LoadFromStream(&s, true);
+         },
          {Post("Error stream", "MList<T>::LoadFromStream")}},
-        {"base form, load a missing file", [&] { MListSimple<int> l; Prepare(l, 1); l.LoadFromFile(missing, true); },
+        {"base form, load a missing file",
+         [&] {
+             MListSimple<int> l;
+             Prepare(l, 1);
+             l.LoadFromFile(missing, true);
+         },
          {Post("return error", "MListSimple<T>::LoadFromFile")}},
-        {"list form, load a missing file", [&] { MList<int> l; Prepare(l, 1); l.LoadFromFile(missing, true); },
+        {"list form, load a missing file",
+         [&] {
+             MList<int> l;
+             Prepare(l, 1);
+             l.LoadFromFile(missing, true);
+         },
          {Post("return error", "MListSimple<T>::LoadFromFile")}},
         // A point has no name: its posts carry the unit's text.
-        {"point, save to no stream", [] { MPoint<float>{}.SaveToStream(nullptr); },
+        {"point, save to no stream",
+         [] { MPoint<float>{}.SaveToStream(nullptr); },
          {"???: !Stream @ MPoint<T>::SaveToStream"}},
-        {"point, save to a refusing stream", [] { RefusingStream s; MPoint<double>{}.SaveToStream(&s); },
+        {"point, save to a refusing stream",
+         [] {
+             RefusingStream s;
+             MPoint<double>{}.SaveToStream(&s);
+         },
          {"???: Error stream @ MPoint<T>::SaveToStream"}},
-        {"point, load from no stream", [] { MPoint<float> p; p.LoadFromStream(nullptr); },
+        {"point, load from no stream",
+         [] {
+             MPoint<float> p;
+             p.LoadFromStream(nullptr);
+         },
          {"???: !Stream @ MPoint<T>::LoadFromStream"}},
-        {"point, load a short stream", [] { MPoint<float> p; MMemoryStream s({1, 2, 3, 4, 5}); p.LoadFromStream(&s); },
+        {"point, load a short stream",
+         [] {
+             MPoint<float> p;
+             MMemoryStream s({1, 2, 3, 4, 5});
+             p.LoadFromStream(&s);
+         },
          {"???: Error stream @ MPoint<T>::LoadFromStream"}},
         {"a whole round trip posts nothing",
          [] {
@@ -300,4 +540,4 @@ TEST_F(ListPostsTest, PostsCarryTheFieldsOfAnErrorReport)
     EXPECT_GT(record.line, 0);
 }
 
-} // namespace
+}  // namespace

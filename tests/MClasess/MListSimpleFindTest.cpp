@@ -35,12 +35,14 @@ TEST(MListSimpleFindTest, HandlersAreEqualForTheSameObjectAndMethodOnly)
         bool equal;
     };
     const Case kCases[] = {
-        {"same object and method", FrameHandler::Of<&Listener::Notify>(&a), FrameHandler::Of<&Listener::Notify>(&a), true},
+        {"same object and method", FrameHandler::Of<&Listener::Notify>(&a), FrameHandler::Of<&Listener::Notify>(&a),
+         true},
         {"another object", FrameHandler::Of<&Listener::Notify>(&a), FrameHandler::Of<&Listener::Notify>(&b), false},
         {"another method", FrameHandler::Of<&Listener::Notify>(&a), FrameHandler::Of<&Listener::Other>(&a), false},
         {"through a derived pointer", FrameHandler::Of<&Listener::Notify>(&derived),
          FrameHandler::Of<&Listener::Notify>(static_cast<Listener*>(&derived)), true},
-        {"const method", FrameHandler::Of<&Listener::Inspect>(&constant), FrameHandler::Of<&Listener::Inspect>(&constant), true},
+        {"const method", FrameHandler::Of<&Listener::Inspect>(&constant),
+         FrameHandler::Of<&Listener::Inspect>(&constant), true},
         {"both unset", FrameHandler{}, FrameHandler{}, true},
         {"unset and set", FrameHandler{}, FrameHandler::Of<&Listener::Notify>(&a), false},
     };
@@ -143,4 +145,4 @@ TEST(MListSimpleFindTest, HandlersChangingTheListDuringAPass)
     EXPECT_EQ("pb", log);
 }
 
-} // namespace
+}  // namespace

@@ -1,5 +1,5 @@
-#include "MList.h"
 #include "MListSimple.h"
+#include "MList.h"
 
 #include <gtest/gtest.h>
 
@@ -132,8 +132,7 @@ TEST(MListSimpleTest, InsertMoveAndExchange)
         {"insert past the count", [](MListSimple<char>& l) { return l.Insert(6, 'x'); }, false, "abcde"},
         {"insert before the front", [](MListSimple<char>& l) { return l.Insert(-1, 'x'); }, false, "abcde"},
         // No copy of the shifted element may stay in the opened slot.
-        {"opened slot is zero", [](MListSimple<char>& l) { return l.Insert(1); }, true,
-         std::string_view("a\0bcde", 6)},
+        {"opened slot is zero", [](MListSimple<char>& l) { return l.Insert(1); }, true, std::string_view("a\0bcde", 6)},
         {"move forward", [](MListSimple<char>& l) { return l.Move(0, 3); }, true, "bcdae"},
         {"move backward", [](MListSimple<char>& l) { return l.Move(3, 0); }, true, "dabce"},
         {"move onto itself", [](MListSimple<char>& l) { return l.Move(2, 2); }, true, "abcde"},
@@ -210,7 +209,7 @@ TEST(MListSimpleTest, AddNullAndSetNullZeroOnlyTheirElements)
     };
     MListSimple<Pair> pairs;
     pairs.Add({7, 8});
-    pairs.SetCount(0); // the slot keeps its old bytes
+    pairs.SetCount(0);  // the slot keeps its old bytes
     EXPECT_EQ(0, pairs.AddNULL());
     EXPECT_EQ(0, pairs.Data[0].a);
     EXPECT_EQ(0, pairs.Data[0].b);
@@ -244,7 +243,7 @@ TEST(MListSimpleTest, CopyFrom)
     struct Case {
         const char* name;
         const MListSimple<char>* source;
-        std::optional<int> indexEnd; // none: the default, the source's last element
+        std::optional<int> indexEnd;  // none: the default, the source's last element
         bool ok;
         std::string_view after;
     };
@@ -307,4 +306,4 @@ TEST(MListSimpleTest, KeptElementsAreParkedAndTakenBackNeverOverwritten)
     EXPECT_EQ(1u, initialiser.calls.size());
 }
 
-} // namespace
+}  // namespace

@@ -70,7 +70,7 @@ TEST(MListStreamTest, ExactBytes)
     MList<KeyedEntry> entries;
     entries.Add({0.5f, -1, 3});
 
-    MList<Unreachable*> pointers; // the addresses are never followed
+    MList<Unreachable*> pointers;  // the addresses are never followed
     pointers.Add(reinterpret_cast<Unreachable*>(std::uintptr_t{0x1122334455667788}));
 
     using Handler = MMethod<void(int)>;
@@ -87,7 +87,8 @@ TEST(MListStreamTest, ExactBytes)
     };
     const Case kCases[] = {
         {"empty base list", [&] { return Saved(emptySimple, true); }, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}},
-        {"base list with its current index", [&] { return Saved(colours, true); },
+        {"base list with its current index",
+         [&] { return Saved(colours, true); },
          {1, 0, 0, 0, 2, 0, 0, 0, 0x33, 0x22, 0x11, 0x00}},
         {"empty list", [&] { return Saved(emptyList, true); }, {0, 1, 0, 0, 0, 0}},
         {"sorted without repeats", [&] { return Saved(sortedOnce, true); }, {1, 0, 1, 0, 0, 0, 5, 0, 0, 0}},
@@ -105,7 +106,8 @@ TEST(MListStreamTest, ExactBytes)
          Concat({{0, 1, 1, 0, 0, 0}, ImageOf(pairs.Data[0])})},
         {"a keyed entry, 12 bytes", [&] { return Saved(entries, true); },
          Concat({{0, 1, 1, 0, 0, 0}, ImageOf(0.5f), {0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0}})},
-        {"a pointer: its low 32 bits", [&] { return Saved(pointers, true); },
+        {"a pointer: its low 32 bits",
+         [&] { return Saved(pointers, true); },
          {0, 1, 1, 0, 0, 0, 0x88, 0x77, 0x66, 0x55}},
         {"a handler: method, then object", [&] { return Saved(handlers, true); },
          Concat({{1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF},
@@ -170,7 +172,7 @@ TEST(MListStreamTest, BadStreamsEmptyTheBaseListAndLeaveAnMListAsItWas)
 {
     struct Case {
         const char* name;
-        Bytes bytes; // in the list's form; the base form's header is two bytes longer
+        Bytes bytes;  // in the list's form; the base form's header is two bytes longer
         bool bData;
     };
     const Case kCases[] = {
@@ -224,7 +226,7 @@ TEST(MListStreamTest, Files)
 {
     TempDir dir;
     const std::string name = dir.File("entries.bin");
-    std::ofstream(name) << std::string(100, 'x'); // an older, longer file
+    std::ofstream(name) << std::string(100, 'x');  // an older, longer file
 
     MList<KeyedEntry> entries;
     entries.Add({1, 2, -1});
@@ -256,8 +258,16 @@ using AnyHandler = MMethod<void(int, int, int)>;
 const std::vector<std::function<void(const Bytes&, bool)>>& Loaders()
 {
     static const std::vector<std::function<void(const Bytes&, bool)>> loaders = {
-        [](const Bytes& b, bool d) { MListSimple<int> l; Preload(l, 3); LoadBaseForm(l, b, d); },
-        [](const Bytes& b, bool d) { MListSimple<MPoint<float>> l; Preload(l, 2); LoadBaseForm(l, b, d); },
+        [](const Bytes& b, bool d) {
+            MListSimple<int> l;
+            Preload(l, 3);
+            LoadBaseForm(l, b, d);
+        },
+        [](const Bytes& b, bool d) {
+            MListSimple<MPoint<float>> l;
+            Preload(l, 2);
+            LoadBaseForm(l, b, d);
+        },
         [](const Bytes& b, bool d) {
             MListSimpleFind<AnyHandler> l;
             Preload(l, 2);
@@ -265,12 +275,36 @@ const std::vector<std::function<void(const Bytes&, bool)>>& Loaders()
             for (int i = 0; i < l.FCount; ++i)
                 ASSERT_FALSE(l.Data[i]);
         },
-        [](const Bytes& b, bool d) { MList<IndexedPoint> l; Preload(l, 2); LoadListForm(l, b, d); },
-        [](const Bytes& b, bool d) { MList<PointPair> l; Preload(l, 1); LoadListForm(l, b, d); },
-        [](const Bytes& b, bool d) { MList<KeyedEntry> l; Preload(l, 4); LoadListForm(l, b, d); },
-        [](const Bytes& b, bool d) { MList<TColor> l; Preload(l, 5); LoadListForm(l, b, d); },
-        [](const Bytes& b, bool d) { MList<MPoint<float>> l; Preload(l, 1); LoadListForm(l, b, d); },
-        [](const Bytes& b, bool d) { MList<MPoint<double>> l; Preload(l, 1); LoadListForm(l, b, d); },
+        [](const Bytes& b, bool d) {
+            MList<IndexedPoint> l;
+            Preload(l, 2);
+            LoadListForm(l, b, d);
+        },
+        [](const Bytes& b, bool d) {
+            MList<PointPair> l;
+            Preload(l, 1);
+            LoadListForm(l, b, d);
+        },
+        [](const Bytes& b, bool d) {
+            MList<KeyedEntry> l;
+            Preload(l, 4);
+            LoadListForm(l, b, d);
+        },
+        [](const Bytes& b, bool d) {
+            MList<TColor> l;
+            Preload(l, 5);
+            LoadListForm(l, b, d);
+        },
+        [](const Bytes& b, bool d) {
+            MList<MPoint<float>> l;
+            Preload(l, 1);
+            LoadListForm(l, b, d);
+        },
+        [](const Bytes& b, bool d) {
+            MList<MPoint<double>> l;
+            Preload(l, 1);
+            LoadListForm(l, b, d);
+        },
         [](const Bytes& b, bool d) {
             MListAdr<Counted*> l;
             l.bAutoDelete = true;
@@ -298,22 +332,21 @@ const std::vector<std::function<void(const Bytes&, bool)>>& Loaders()
 
 TEST(MListStreamTest, RandomAndTruncatedStreamsNeverHarmAList)
 {
-    std::mt19937 random(77031u); // fixed start value: the same inputs every run
+    std::mt19937 random(77031u);  // fixed start value: the same inputs every run
     Counted::alive = 0;
     for (int round = 0; round < 3000; ++round) {
         const Bytes bytes = round % 3 == 0 ? TruncatedStream<PointPair>(random) : RandomStream(random);
         for (const bool bData : {true, false}) {
             const Bytes& input = bData ? bytes : WithModestCounts(bytes);
             for (std::size_t loader = 0; loader < Loaders().size(); ++loader) {
-                SCOPED_TRACE("round " + std::to_string(round) + ", loader " + std::to_string(loader) +
-                             (bData ? ", with data" : ", header only"));
+                SCOPED_TRACE("round " + std::to_string(round) + ", loader " + std::to_string(loader)
+                             + (bData ? ", with data" : ", header only"));
                 ASSERT_NO_FATAL_FAILURE(Loaders()[loader](input, bData));
                 ASSERT_EQ(0, Counted::alive);
             }
         }
     }
 }
-
 
 // A save that fails half way (here a file-size limit) must leave the old list file as it was:
 // the new file replaces it only when completely written.
@@ -355,4 +388,4 @@ TEST(MListFileTest, AFailedSaveLeavesTheOldFile)
     EXPECT_THROW((void)loaded.LoadFromFile(fifo, true), MFileError);
 }
 
-} // namespace
+}  // namespace

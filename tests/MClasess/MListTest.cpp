@@ -16,7 +16,7 @@
 namespace {
 
 struct Event {
-    char when; // 'B' before, 'A' after
+    char when;  // 'B' before, 'A' after
     int begin, end, kind;
     bool operator==(const Event&) const = default;
 };
@@ -26,15 +26,9 @@ std::ostream& operator<<(std::ostream& out, const Event& e)
     return out << e.when << '(' << e.begin << ',' << e.end << ',' << e.kind << ')';
 }
 
-Event B(int begin, int end, int kind)
-{
-    return {'B', begin, end, kind};
-}
+Event B(int begin, int end, int kind) { return {'B', begin, end, kind}; }
 
-Event A(int begin, int end, int kind)
-{
-    return {'A', begin, end, kind};
-}
+Event A(int begin, int end, int kind) { return {'A', begin, end, kind}; }
 
 struct Listener {
     std::vector<Event> events;
@@ -72,7 +66,7 @@ TEST(MListTest, OperationsAnnounceTheirChangesInOrder)
         std::vector<int> start;
         std::function<bool(MList<int>&)> operation;
         std::vector<Event> events;
-        std::optional<std::vector<int>> after; // none: content indeterminate, count only
+        std::optional<std::vector<int>> after;  // none: content indeterminate, count only
         int count;
     };
     const Case kCases[] = {
@@ -83,28 +77,79 @@ TEST(MListTest, OperationsAnnounceTheirChangesInOrder)
         {"negative count", {1, 2}, [](MList<int>& l) { return !l.SetCount(-1); }, {}, {{1, 2}}, 2},
         {"add to empty", {}, [](MList<int>& l) { return l.Add(7) == 0; }, {B(-1, -1, 0), A(0, 0, 0)}, {{7}}, 1},
         {"add to one", {7}, [](MList<int>& l) { return l.Add(8) == 1; }, {B(0, 0, 0), A(1, 1, 0)}, {{7, 8}}, 2},
-        {"add empty slot", {7}, [](MList<int>& l) { return l.Add() == 1; }, {B(-1, -1, 0), A(1, 1, 0)}, std::nullopt, 2},
-        {"insert slot", {1, 2}, [](MList<int>& l) { return l.Insert(1); },
-         {B(1, 1, 0), B(-1, -1, 0), A(2, 2, 0), A(1, 1, 0)}, {{1, 0, 2}}, 3},
-        {"insert value", {1, 2}, [](MList<int>& l) { return l.Insert(1, 5); },
-         {B(1, 1, 0), B(1, 1, 0), B(-1, -1, 0), A(2, 2, 0), A(1, 1, 0), A(1, 1, 0)}, {{1, 5, 2}}, 3},
-        {"exchange", {1, 2, 3}, [](MList<int>& l) { return l.Exchange(0, 2); }, {B(0, 2, 2), A(0, 2, 2)}, {{3, 2, 1}}, 3},
-        {"fill", {1, 2, 3}, [](MList<int>& l) { l.Fill(9); return true; }, {B(0, 2, 2), A(0, 2, 2)}, {{9, 9, 9}}, 3},
-        {"delete one", {1, 2, 3}, [](MList<int>& l) { return l.DeleteIndex(1); }, {B(1, 1, 1), A(-1, -1, 1)}, {{1, 3}}, 2},
-        {"delete block", {1, 2, 3, 4}, [](MList<int>& l) { return l.DeleteIndex(1, 2); },
-         {B(1, 2, 1), A(-1, -1, 1)}, {{1, 4}}, 2},
+        {"add empty slot",
+         {7},
+         [](MList<int>& l) { return l.Add() == 1; },
+         {B(-1, -1, 0), A(1, 1, 0)},
+         std::nullopt,
+         2},
+        {"insert slot",
+         {1, 2},
+         [](MList<int>& l) { return l.Insert(1); },
+         {B(1, 1, 0), B(-1, -1, 0), A(2, 2, 0), A(1, 1, 0)},
+         {{1, 0, 2}},
+         3},
+        {"insert value",
+         {1, 2},
+         [](MList<int>& l) { return l.Insert(1, 5); },
+         {B(1, 1, 0), B(1, 1, 0), B(-1, -1, 0), A(2, 2, 0), A(1, 1, 0), A(1, 1, 0)},
+         {{1, 5, 2}},
+         3},
+        {"exchange",
+         {1, 2, 3},
+         [](MList<int>& l) { return l.Exchange(0, 2); },
+         {B(0, 2, 2), A(0, 2, 2)},
+         {{3, 2, 1}},
+         3},
+        {"fill",
+         {1, 2, 3},
+         [](MList<int>& l) {
+             l.Fill(9);
+             return true;
+         },
+         {B(0, 2, 2), A(0, 2, 2)},
+         {{9, 9, 9}},
+         3},
+        {"delete one",
+         {1, 2, 3},
+         [](MList<int>& l) { return l.DeleteIndex(1); },
+         {B(1, 1, 1), A(-1, -1, 1)},
+         {{1, 3}},
+         2},
+        {"delete block",
+         {1, 2, 3, 4},
+         [](MList<int>& l) { return l.DeleteIndex(1, 2); },
+         {B(1, 2, 1), A(-1, -1, 1)},
+         {{1, 4}},
+         2},
         {"delete nothing", {1, 2}, [](MList<int>& l) { return l.DeleteIndex(1, 0); }, {}, {{1, 2}}, 2},
-        {"sort", {3, 1, 2}, [](MList<int>& l) { l.Sort(); return true; }, {B(0, 2, 3), A(0, 2, 3)}, {{1, 2, 3}}, 3},
+        {"sort",
+         {3, 1, 2},
+         [](MList<int>& l) {
+             l.Sort();
+             return true;
+         },
+         {B(0, 2, 3), A(0, 2, 3)},
+         {{1, 2, 3}},
+         3},
         {"clear", {1, 2}, [](MList<int>& l) { return l.Clear(); }, {B(0, 1, 1), A(-1, -1, 1)}, std::vector<int>{}, 0},
         // The whole list is reported as added, not only the appended part.
-        {"add a list", {1}, [](MList<int>& l) { MList<int> other; Fill(other, {5, 6}); return l.Add(other); },
-         {B(-1, -1, 0), A(0, 2, 0)}, {{1, 5, 6}}, 3},
+        {"add a list",
+         {1},
+         [](MList<int>& l) {
+             MList<int> other;
+             Fill(other, {5, 6});
+             return l.Add(other);
+         },
+         {B(-1, -1, 0), A(0, 2, 0)},
+         {{1, 5, 6}},
+         3},
         {"move is silent", {1, 2, 3}, [](MList<int>& l) { return l.Move(0, 2); }, {}, {{2, 3, 1}}, 3},
     };
     for (const bool locked : {false, true}) {
         for (const Case& c : kCases) {
             SCOPED_TRACE(std::string(c.name) + (locked ? ", events locked" : ""));
-            Listener listener; // outlives the list, which announces its removal when destroyed
+            Listener listener;  // outlives the list, which announces its removal when destroyed
             MList<int> list;
             Fill(list, c.start);
             listener.Listen(list);
@@ -126,7 +171,7 @@ TEST(MListTest, WithoutRepeatsEqualNeighboursAreRefusedOrRemoved)
     EXPECT_EQ(0, list.Add(1));
     EXPECT_EQ(-1, list.Add(1));
     EXPECT_EQ(1, list.Add(2));
-    EXPECT_EQ(2, list.Add(1)); // only the last element is compared
+    EXPECT_EQ(2, list.Add(1));  // only the last element is compared
     EXPECT_EQ((std::vector<int>{1, 2, 1}), Items(list));
     ASSERT_TRUE(list.DeleteIndex(1));
     EXPECT_EQ((std::vector<int>{1}), Items(list));
@@ -170,7 +215,7 @@ TEST(MListTest, FindAndFindNextSorting)
     EXPECT_EQ(-1, entries.Find(KeyedEntry{}));
     entries.Add({5, 1, -1});
     entries.Add({6, 2, -1});
-    EXPECT_EQ(0, entries.Find(KeyedEntry{9, 7, 7})); // every two keyed entries are equal
+    EXPECT_EQ(0, entries.Find(KeyedEntry{9, 7, 7}));  // every two keyed entries are equal
 
     MList<int> sorted;
     sorted.bSorting = true;
@@ -185,16 +230,11 @@ TEST(MListTest, FindAndFindNextSorting)
         int result, index;
     };
     static constexpr Case kCases[] = {
-        {"in front of all", 5, 0, 3, -1, -1},
-        {"the first", 10, 0, 3, 0, -1},
-        {"the first of a run", 20, 0, 3, 1, 0},
-        {"between", 25, 0, 3, -1, 2},
-        {"behind all", 35, 0, 3, -1, 3},
-        {"inside a part", 20, 2, 3, 2, 1},
-        {"in front of a part", 15, 2, 3, -1, 1},
-        {"range past the end", 20, 0, 4, -2, 99},
-        {"reversed range", 20, 2, 1, -2, 99},
-        {"negative begin", 20, -1, 2, -2, 99},
+        {"in front of all", 5, 0, 3, -1, -1},    {"the first", 10, 0, 3, 0, -1},
+        {"the first of a run", 20, 0, 3, 1, 0},  {"between", 25, 0, 3, -1, 2},
+        {"behind all", 35, 0, 3, -1, 3},         {"inside a part", 20, 2, 3, 2, 1},
+        {"in front of a part", 15, 2, 3, -1, 1}, {"range past the end", 20, 0, 4, -2, 99},
+        {"reversed range", 20, 2, 1, -2, 99},    {"negative begin", 20, -1, 2, -2, 99},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -287,7 +327,7 @@ void ReferenceHeapSort(std::vector<T>& A, More more)
 TEST(MListTest, SortLeavesEqualKeysExactlyWhereTheHeapSortPutsThem)
 {
     // Few distinct keys, so most keys have many equals; entries are told apart by Id.
-    std::mt19937 random(5113u); // fixed start value: the same inputs every run
+    std::mt19937 random(5113u);  // fixed start value: the same inputs every run
     const auto byDepth = [](const KeyedEntry& a, const KeyedEntry& b) { return a.Key > b.Key; };
     const auto byHeight = [](const KeyedEntry& a, const KeyedEntry& b) { return a.Key < b.Key; };
     for (int round = 0; round < 400; ++round) {
@@ -298,8 +338,8 @@ TEST(MListTest, SortLeavesEqualKeysExactlyWhereTheHeapSortPutsThem)
         for (int i = 0; i < n; ++i)
             entries.push_back({static_cast<float>(depth(random)), i, -1});
         const bool descending = round % 2 == 1;
-        SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(n) + " entries" +
-                     (descending ? ", the list's own order" : ""));
+        SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(n) + " entries"
+                     + (descending ? ", the list's own order" : ""));
 
         MList<KeyedEntry> list;
         for (const KeyedEntry& entry : entries)
@@ -320,7 +360,7 @@ TEST(MListTest, SortLeavesEqualKeysExactlyWhereTheHeapSortPutsThem)
 
 TEST(MListTest, SortOrdersAnyInputAscendingByTheListsOrder)
 {
-    std::mt19937 random(20240611u); // fixed start value: the same input every run
+    std::mt19937 random(20240611u);  // fixed start value: the same input every run
     std::uniform_int_distribution<int> depth(0, 40);
     for (int n : {2, 3, 17, 64, 1000}) {
         SCOPED_TRACE(n);
@@ -445,4 +485,4 @@ TEST(MListTest, AddRefusesAValueWhileElementsAreKept)
     EXPECT_EQ(0, list.FCount);
 }
 
-} // namespace
+}  // namespace

@@ -15,13 +15,21 @@ TEST(MessageText, ControlCharactersAndBytesThatAreNotUtf8AreEscaped)
     };
     const Case cases[] = {
         {"plain text stays", "C 1.5 -2", "C 1.5 -2"},
-        {"letters of other scripts stay", "\xc3\x85l \xe6\xb0\xb4 \xf0\x9f\x98\x80", "\xc3\x85l \xe6\xb0\xb4 \xf0\x9f\x98\x80"},
+        {"letters of other scripts stay", "\xc3\x85l \xe6\xb0\xb4 \xf0\x9f\x98\x80",
+         "\xc3\x85l \xe6\xb0\xb4 \xf0\x9f\x98\x80"},
         {"a title and a clear-screen sequence", "\x1b]0;title\x07\x1b[2J", "\\x1b]0;title\\x07\\x1b[2J"},
         {"tab, CR, LF, NUL and DEL", std::string("\t\r\n\0\x7f", 5), "\\x09\\x0d\\x0a\\x00\\x7f"},
         {"bytes that are not UTF-8", "a\xff\xc3(\xed\xa0\x80", "a\\xff\\xc3(\\xed\\xa0\\x80"},
         {"a sequence cut short at the end", "x\xe2\x82", "x\\xe2\\x82"},
-        {"C1 controls such as the one-byte CSI", "\xc2\x9b" "2J\xc2\x85", "\\u009b2J\\u0085"},
-        {"characters that reorder the line", "a\xe2\x80\xae" "b\xe2\x81\xa6" "c\xe2\x80\xa8", "a\\u202eb\\u2066c\\u2028"},
+        {"C1 controls such as the one-byte CSI",
+         "\xc2\x9b"
+         "2J\xc2\x85",
+         "\\u009b2J\\u0085"},
+        {"characters that reorder the line",
+         "a\xe2\x80\xae"
+         "b\xe2\x81\xa6"
+         "c\xe2\x80\xa8",
+         "a\\u202eb\\u2066c\\u2028"},
         {"a backslash is escaped so escapes stay unambiguous", "\\x1b", "\\\\x1b"},
     };
     for (const Case& c : cases) {

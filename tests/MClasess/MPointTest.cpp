@@ -70,4 +70,4 @@ TEST(MPointTest, NullOrShortStreamsFailAndLeaveThePoint)
     EXPECT_EQ((MPoint<float>{7, 8}), point);
 }
 
-} // namespace
+}  // namespace

@@ -19,7 +19,7 @@ TEST(MStreamTest, MemoryStreamReadsWhatIsThereAndNotOneByteMore)
     stream.Write(head, 3);
     stream.Seek(1);
     const std::uint8_t over[] = {9, 9, 9};
-    stream.Write(over, 3); // writing over the end extends the stream
+    stream.Write(over, 3);  // writing over the end extends the stream
     EXPECT_EQ((Bytes{1, 9, 9, 9}), stream.Bytes());
     EXPECT_EQ(0, stream.Remaining());
 
@@ -27,7 +27,7 @@ TEST(MStreamTest, MemoryStreamReadsWhatIsThereAndNotOneByteMore)
     EXPECT_EQ(3, stream.Remaining());
     std::uint8_t read[4] = {};
     EXPECT_THROW(stream.Read(read, 4), MStreamError);
-    EXPECT_EQ(1, stream.Position()); // a refused read consumes nothing
+    EXPECT_EQ(1, stream.Position());  // a refused read consumes nothing
     stream.Read(read, 3);
     EXPECT_EQ(9, read[2]);
     EXPECT_EQ(4, stream.Position());
@@ -49,7 +49,7 @@ TEST(MStreamTest, FileStreamWritesAndReadsTheSameBytes)
         file.Write(bytes, 3);
         EXPECT_EQ(3, file.Size());
         file.Close();
-        file.Close(); // closing twice is harmless
+        file.Close();  // closing twice is harmless
     }
     EXPECT_TRUE(MFileStream::Exists(name));
     MFileStream file(name, MFileStream::Mode::Read);
@@ -68,7 +68,7 @@ TEST(MStreamTest, FileErrorsAreFileErrors)
     EXPECT_THROW(MFileStream(dir.File("missing.bin"), MFileStream::Mode::Read), MFileError);
     EXPECT_THROW(MFileStream(dir.File("no/such/folder.bin"), MFileStream::Mode::Create), MFileError);
     EXPECT_THROW(MFileStream(dir.Path().string(), MFileStream::Mode::Read), MFileError);
-    EXPECT_FALSE(MFileStream::Exists(dir.Path().string())); // a folder is not a file
+    EXPECT_FALSE(MFileStream::Exists(dir.Path().string()));  // a folder is not a file
     EXPECT_FALSE(MFileStream::Exists(dir.File("missing.bin")));
 
     const std::string name = dir.File("old.bin");
@@ -76,7 +76,7 @@ TEST(MStreamTest, FileErrorsAreFileErrors)
     ASSERT_TRUE(MFileStream::Exists(name));
     MFileStream::DeleteIfExists(name);
     EXPECT_FALSE(MFileStream::Exists(name));
-    MFileStream::DeleteIfExists(name); // nothing to delete is fine
+    MFileStream::DeleteIfExists(name);  // nothing to delete is fine
 }
 
 TEST(MStreamTest, AFullDiskIsAStreamErrorWhenTheFileIsClosed)
@@ -85,8 +85,8 @@ TEST(MStreamTest, AFullDiskIsAStreamErrorWhenTheFileIsClosed)
         GTEST_SKIP() << "/dev/full is not available";
     MFileStream file("/dev/full", MFileStream::Mode::Create);
     const std::uint8_t byte = 1;
-    file.Write(&byte, 1); // buffered: the refusal comes with the flush
+    file.Write(&byte, 1);  // buffered: the refusal comes with the flush
     EXPECT_THROW(file.Close(), MStreamError);
 }
 
-} // namespace
+}  // namespace

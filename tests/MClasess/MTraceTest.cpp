@@ -86,11 +86,12 @@ TEST(TraceValueTextTest, WritesNumbersPointersAndTextsInTheirForms)
         {"large", TraceValueText(1e20), "1e+20-Float"},
         {"null pointer", TraceValueText(static_cast<const void*>(nullptr)), "0x00000000-Void*"},
         {"short address", TraceValueText(reinterpret_cast<const void*>(0xABCDu)), "0x0000ABCD-Void*"},
-        {"64-bit address", TraceValueText(reinterpret_cast<const void*>(0x7FFFab12cd34ull)),
-         "0x7FFFAB12CD34-Void*"},
+        {"64-bit address", TraceValueText(reinterpret_cast<const void*>(0x7FFFab12cd34ull)), "0x7FFFAB12CD34-Void*"},
         {"text", TraceValueText("C"), "'C' -String"},
         {"empty text", TraceValueText(std::string()), "'' -String"},
-        {"UTF-16 text", TraceValueText(QString::fromUtf8("Åb")), "'\xC3\x85" "b' -String"},
+        {"UTF-16 text", TraceValueText(QString::fromUtf8("Åb")),
+         "'\xC3\x85"
+         "b' -String"},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -253,8 +254,7 @@ TEST_F(TraceChannelTest, PostsFromSeveralThreadsArriveWhole)
         const int t = records[r].expression[0] - '0';
         ASSERT_TRUE(t >= 0 && t < kThreads) << records[r].expression;
         const int i = postsSeen[static_cast<std::size_t>(t)]++;
-        EXPECT_EQ(records[r].expression,
-                  std::to_string(t) + "=" + std::string(100 + i, static_cast<char>('a' + t)));
+        EXPECT_EQ(records[r].expression, std::to_string(t) + "=" + std::string(100 + i, static_cast<char>('a' + t)));
         EXPECT_EQ(records[r].threadId, threadIds[static_cast<std::size_t>(t)]);
     }
 }

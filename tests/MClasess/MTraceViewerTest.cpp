@@ -10,8 +10,8 @@
 #include "TraceTestBlocks.h"
 
 #include <chrono>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -76,8 +76,8 @@ public:
                 buffered_.erase(0, end + 1);
                 return line;
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             pollfd readable{readEnd_, POLLIN, 0};
             if (left.count() <= 0 || poll(&readable, 1, static_cast<int>(left.count())) <= 0)
                 return std::nullopt;
@@ -107,10 +107,7 @@ private:
     std::string buffered_;
 };
 
-bool ExitedWith(int status, int code)
-{
-    return WIFEXITED(status) && WEXITSTATUS(status) == code;
-}
+bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
 
 std::vector<std::string> Fields(const std::string& line)
 {
@@ -199,13 +196,13 @@ TEST_F(TraceViewerTest, RefusesABlockItCannotServe)
     ViewerProcess first(blockName_);
     ASSERT_EQ(first.ReadLine(), "pelmora-trace: listening on " + blockName_);
     ViewerProcess second(blockName_);
-    EXPECT_EQ(second.ReadLine(), "pelmora-trace: another viewer (process " + std::to_string(first.Pid()) +
-                                     ") is registered on " + blockName_);
+    EXPECT_EQ(second.ReadLine(),
+              "pelmora-trace: another viewer (process " + std::to_string(first.Pid()) + ") is registered on "
+                  + blockName_);
     EXPECT_TRUE(ExitedWith(second.Stop(0), 1));
     first.Stop(SIGINT);
 
-    std::optional<TraceBlockMapping> older =
-        TraceBlockMapping::Open(blockName_, TraceBlockMapping::Mode::CreateOrOpen);
+    std::optional<TraceBlockMapping> older = TraceBlockMapping::Open(blockName_, TraceBlockMapping::Mode::CreateOrOpen);
     ASSERT_TRUE(older);
     older->Block().Version().store(140504);
     ViewerProcess third(blockName_);
@@ -253,7 +250,8 @@ TEST_F(TraceViewerTest, FreesAClaimThatNoWriterCompletes)
     const Case kCases[] = {
         {"writer killed holding its claim", [this](const TraceBlock&) { ClaimAndDie(blockName_); }},
         // A claim of a writer that names no thread is freed after a while.
-        {"a claim naming no writer", [](const TraceBlock& block) {
+        {"a claim naming no writer",
+         [](const TraceBlock& block) {
              block.Busy().store(TraceBusyClaimed);
              block.Writing().store(1);
          }},
@@ -363,7 +361,7 @@ TEST_F(TraceViewerTest, RefusesABlockItCannotTrustAndSaysWhy)
         const std::string name = channel_.NewBlockName();
         const std::string perUser = TracePerUserBlockName(name);
         const std::string refused[] = {name, perUser};
-        struct stat before[2] {};
+        struct stat before[2]{};
         for (std::size_t i = 0; i < 2; ++i) {
             ASSERT_TRUE(c.make(refused[i]));
             ASSERT_EQ(lstat(ShmPath(refused[i]).c_str(), &before[i]), 0);
@@ -392,7 +390,8 @@ TEST_F(TraceViewerTest, EndsWithAMessageWhenTheBlockIsCutShortUnderIt)
     ASSERT_EQ(ftruncate(fd, 0), 0);
     close(fd);
 
-    EXPECT_EQ(viewer.ReadLine(), "pelmora-trace: the block " + blockName_ + " was cut short to 0 bytes under the viewer");
+    EXPECT_EQ(viewer.ReadLine(),
+              "pelmora-trace: the block " + blockName_ + " was cut short to 0 bytes under the viewer");
     const int status = viewer.Stop(0);
     EXPECT_TRUE(ExitedWith(status, 1)) << "status " << status;
 }

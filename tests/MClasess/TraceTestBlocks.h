@@ -24,8 +24,8 @@ inline bool MakeBlock(const std::string& name, mode_t mode, off_t size, uid_t ow
     const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
     if (fd < 0)
         return false;
-    const bool made = ftruncate(fd, size) == 0 && fchmod(fd, mode) == 0 &&
-                      (owner == geteuid() || fchown(fd, owner, static_cast<gid_t>(-1)) == 0);
+    const bool made = ftruncate(fd, size) == 0 && fchmod(fd, mode) == 0
+        && (owner == geteuid() || fchown(fd, owner, static_cast<gid_t>(-1)) == 0);
     close(fd);
     return made;
 }

@@ -48,7 +48,7 @@ struct TakenRecord {
     std::int32_t threadId = 0;
     std::int32_t line = 0;
     std::string expression, sourceFile, objectName, componentName, extra1, extra2, method;
-    std::vector<std::byte> image; // the whole block as it was when the record was taken
+    std::vector<std::byte> image;  // the whole block as it was when the record was taken
 };
 
 // Plays the trace viewer on its own thread, with the same handshake as pelmora-trace: it maps

@@ -77,7 +77,8 @@ inline std::int32_t CountAt(const Bytes& bytes, std::size_t offset)
 
 // Whether a stream holds a whole list: a header, a count that is not negative and, with data,
 // every record.
-inline bool Loadable(const Bytes& bytes, std::size_t header, std::size_t countOffset, std::size_t recordSize, bool bData)
+inline bool Loadable(const Bytes& bytes, std::size_t header, std::size_t countOffset, std::size_t recordSize,
+                     bool bData)
 {
     if (bytes.size() < header)
         return false;

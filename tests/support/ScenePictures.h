@@ -60,8 +60,9 @@ inline QImage ScenePicture(int discCount, bool shade = false)
     for (const Disc& disc : SceneDiscs(discCount)) {
         for (int step = 0; step < steps; ++step) {
             const int light = step * 8;
-            const QRgb colour = qRgb(std::min(255, qRed(disc.colour) + light), std::min(255, qGreen(disc.colour) + light),
-                                     std::min(255, qBlue(disc.colour) + light));
+            const QRgb colour =
+                qRgb(std::min(255, qRed(disc.colour) + light), std::min(255, qGreen(disc.colour) + light),
+                     std::min(255, qBlue(disc.colour) + light));
             PaintDisc(scene, disc.x, disc.y, disc.radius * (steps - step) / steps, colour);
         }
     }

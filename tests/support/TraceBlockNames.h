@@ -22,10 +22,7 @@
 #include <unistd.h>
 
 // Where the system keeps the named blocks; tests put other kinds of files under a block's name.
-inline std::string ShmPath(const std::string& name)
-{
-    return "/dev/shm" + name;
-}
+inline std::string ShmPath(const std::string& name) { return "/dev/shm" + name; }
 
 inline bool BlockExists(const std::string& name)
 {

@@ -12,8 +12,8 @@
 //   quit    closes the window
 // It prints "ready" once every frame has painted its picture.
 
-#include "FrameBmp_.h"
 #include "FrameBmpPanel.h"
+#include "FrameBmp_.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -102,7 +102,8 @@ int main(int argc, char** argv)
     const QCommandLineOption reportOption(QStringLiteral("report"),
                                           QStringLiteral("Answer 'state' and 'quit' commands on standard input."));
     parser.addOption(reportOption);
-    parser.addPositionalArgument(QStringLiteral("IMAGE"), QStringLiteral("Picture files to show."), QStringLiteral("IMAGE..."));
+    parser.addPositionalArgument(QStringLiteral("IMAGE"), QStringLiteral("Picture files to show."),
+                                 QStringLiteral("IMAGE..."));
     parser.process(app);
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty()) {

@@ -40,10 +40,7 @@ constexpr std::chrono::milliseconds kClaimCheckInterval{20};
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-extern "C" void RequestStop(int)
-{
-    stopRequested = 1;
-}
+extern "C" void RequestStop(int) { stopRequested = 1; }
 
 // The size is looked at before every touch of the block, but another process of the user may
 // still cut it short in between: the fault that follows ends the viewer through this jump
@@ -112,10 +109,7 @@ void InstallSignalHandlers()
     sigaction(SIGBUS, &busError, nullptr);
 }
 
-bool ThreadExists(std::int32_t threadId)
-{
-    return kill(threadId, 0) == 0 || errno == EPERM;
-}
+bool ThreadExists(std::int32_t threadId) { return kill(threadId, 0) == 0 || errno == EPERM; }
 
 // Fails when another live viewer holds the block or the block has another layout version.
 // Without the viewer lock held elsewhere, a registered Receiver is stale (its viewer has gone,
@@ -124,14 +118,14 @@ bool Register(const TraceBlockMapping& mapping, const std::string& blockName)
 {
     const TraceBlock& block = mapping.Block();
     if (!mapping.LockAsViewer()) {
-        PrintError("another viewer (process " + std::to_string(block.Receiver().load()) + ") is registered on " +
-                   blockName);
+        PrintError("another viewer (process " + std::to_string(block.Receiver().load()) + ") is registered on "
+                   + blockName);
         return false;
     }
     const std::int32_t version = block.Version().load(std::memory_order_acquire);
     if (version != TraceBlockVersion) {
-        PrintError("block " + blockName + " has version " + std::to_string(version) + ", need " +
-                   std::to_string(TraceBlockVersion));
+        PrintError("block " + blockName + " has version " + std::to_string(version) + ", need "
+                   + std::to_string(TraceBlockVersion));
         return false;
     }
     // Whatever a dead viewer left pending is lost; writers wait for a free block.
@@ -173,8 +167,8 @@ std::string RecordLine(const TraceBlock& block)
     line += std::to_string(block.ReadInt32(TraceOffsetKind)) + '\t';
     line += std::to_string(block.ReadFlag()) + '\t';
     line += std::to_string(block.ReadInt32(TraceOffsetThreadId)) + '\t';
-    line += OneLine(block.ReadText(TraceOffsetSourceFile)) + ':' +
-            std::to_string(block.ReadInt32(TraceOffsetLine)) + '\t';
+    line +=
+        OneLine(block.ReadText(TraceOffsetSourceFile)) + ':' + std::to_string(block.ReadInt32(TraceOffsetLine)) + '\t';
     line += OneLine(block.ReadText(TraceOffsetObjectName)) + '\t';
     line += OneLine(block.ReadText(TraceOffsetMethod)) + '\t';
     line += OneLine(block.ReadText(TraceOffsetExpression)) + '\n';
@@ -225,8 +219,8 @@ void FreeClaim(const TraceBlock& block, std::int32_t claim)
 
 void PrintCutShort(const TraceBlockMapping& mapping, const std::string& blockName)
 {
-    PrintError("the block " + blockName + " was cut short to " + std::to_string(mapping.CurrentSize()) +
-               " bytes under the viewer");
+    PrintError("the block " + blockName + " was cut short to " + std::to_string(mapping.CurrentSize())
+               + " bytes under the viewer");
 }
 
 int Listen(const TraceBlockMapping& mapping, const std::string& blockName)

@@ -2,18 +2,18 @@
 // saved window state), wiring of their events to the frame's handlers, and the alignment of the
 // tool bar and the view panel inside the frame.
 
-#include "FrameBmp_.h"
 #include "FrameBmpGuard.h"
 #include "FrameBmpPanel.h"
+#include "FrameBmp_.h"
 #include "MSaveIniUpDown.h"
 
 #include <QAction>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QLinearGradient>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLinearGradient>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -168,16 +168,16 @@ void TFrameBmp::CreateToolBar()
     bar->setContentsMargins(0, 0, 0, 0);
     bar->setSpacing(0);
 
-    SpeedButtonSave = SpeedButton(PanelButton, "SpeedButtonSave", tr("Save the picture"),
-                                  tr("Save the picture to a file (BMP, PNG, JPEG or GIF), without marks"),
-                                  TGlyph::Save, false);
+    SpeedButtonSave =
+        SpeedButton(PanelButton, "SpeedButtonSave", tr("Save the picture"),
+                    tr("Save the picture to a file (BMP, PNG, JPEG or GIF), without marks"), TGlyph::Save, false);
     SpeedButtonPoint = SpeedButton(PanelButton, "SpeedButtonPoint", tr("Point marks"),
                                    tr("Point marks: a left click sets a numbered mark, a right click removes "
                                       "the nearest one"),
                                    TGlyph::Point, true);
-    SpeedButtonNet = SpeedButton(PanelButton, "SpeedButtonNet", tr("Pixel grid"),
-                                 tr("Pixel grid: lines between the picture's pixels from a zoom of 4 on"),
-                                 TGlyph::Grid, true);
+    SpeedButtonNet =
+        SpeedButton(PanelButton, "SpeedButtonNet", tr("Pixel grid"),
+                    tr("Pixel grid: lines between the picture's pixels from a zoom of 4 on"), TGlyph::Grid, true);
     SpeedButtonGray = SpeedButton(PanelButton, "SpeedButtonGray", tr("Smoothing"),
                                   tr("Smoothing: average the picture's pixels when shrinking, blend them when "
                                      "enlarging"),
@@ -214,9 +214,9 @@ void TFrameBmp::CreateToolBar()
     palette.setColor(QPalette::WindowText, Qt::red);
     LabelCoordinate->setPalette(palette);
 
-    for (QWidget* widget : {static_cast<QWidget*>(SpeedButtonSave), static_cast<QWidget*>(SpeedButtonPoint),
-                            static_cast<QWidget*>(SpeedButtonNet), static_cast<QWidget*>(SpeedButtonGray),
-                            PanelSyncGroup})
+    for (QWidget* widget :
+         {static_cast<QWidget*>(SpeedButtonSave), static_cast<QWidget*>(SpeedButtonPoint),
+          static_cast<QWidget*>(SpeedButtonNet), static_cast<QWidget*>(SpeedButtonGray), PanelSyncGroup})
         bar->addWidget(widget);
     bar->addStretch(1);
     bar->addWidget(LabelCoordinate);
@@ -271,20 +271,11 @@ void TFrameBmp::CreateOverview()
 
 namespace {
 
-TShiftState ShiftOf(const QMouseEvent& event)
-{
-    return {event.modifiers(), event.buttons()};
-}
+TShiftState ShiftOf(const QMouseEvent& event) { return {event.modifiers(), event.buttons()}; }
 
-int PixelX(const QMouseEvent& event)
-{
-    return framebmp::Trunc(event.position().x());
-}
+int PixelX(const QMouseEvent& event) { return framebmp::Trunc(event.position().x()); }
 
-int PixelY(const QMouseEvent& event)
-{
-    return framebmp::Trunc(event.position().y());
-}
+int PixelY(const QMouseEvent& event) { return framebmp::Trunc(event.position().y()); }
 
 }  // namespace
 
@@ -388,9 +379,8 @@ void TFrameBmp::wheelEvent(QWheelEvent* event)
 
 void TFrameBmp::mouseMoveEvent(QMouseEvent* event)
 {
-    RunGuarded(this, "TFrameBmp::FrameMouseMove", [&] {
-        FrameMouseMove(this, ShiftOf(*event), PixelX(*event), PixelY(*event));
-    });
+    RunGuarded(this, "TFrameBmp::FrameMouseMove",
+               [&] { FrameMouseMove(this, ShiftOf(*event), PixelX(*event), PixelY(*event)); });
 }
 
 bool TFrameBmp::eventFilter(QObject* watched, QEvent* event)

@@ -7,10 +7,7 @@ namespace framebmp {
 // releases a lock that an outer span still holds.
 class TFlagGuard {
 public:
-    explicit TFlagGuard(bool& flag, bool value = true) noexcept : FFlag(flag), FSaved(flag)
-    {
-        FFlag = value;
-    }
+    explicit TFlagGuard(bool& flag, bool value = true) noexcept : FFlag(flag), FSaved(flag) { FFlag = value; }
     ~TFlagGuard() { FFlag = FSaved; }
     TFlagGuard(const TFlagGuard&) = delete;
     TFlagGuard& operator=(const TFlagGuard&) = delete;

@@ -17,10 +17,7 @@ std::int32_t Trunc(double value) noexcept
     return static_cast<std::int32_t>(std::clamp(value, low, high));
 }
 
-std::int32_t RoundHalfAway(double value) noexcept
-{
-    return value > 0 ? Trunc(value + 0.5) : Trunc(value - 0.5);
-}
+std::int32_t RoundHalfAway(double value) noexcept { return value > 0 ? Trunc(value + 0.5) : Trunc(value - 0.5); }
 
 double ScaleFit(int pictureW, int pictureH, int paintW, int paintH) noexcept
 {
@@ -47,10 +44,7 @@ TZoomBarRange ZoomBarRangeFor(const TScaleLimits& limits) noexcept
     return range;
 }
 
-double ScaleOfZoomBarPosition(int position) noexcept
-{
-    return position / 100.0;
-}
+double ScaleOfZoomBarPosition(int position) noexcept { return position / 100.0; }
 
 int ZoomBarPosition(double scale) noexcept
 {
@@ -97,8 +91,8 @@ TSpan VisibleSpan(int pictureLength, int drawLength, double scale, double center
 
 }  // namespace
 
-TViewAreas ComputeViewAreas(int pictureW, int pictureH, int paintW, int paintH, double scale,
-                            double centerX, double centerY) noexcept
+TViewAreas ComputeViewAreas(int pictureW, int pictureH, int paintW, int paintH, double scale, double centerX,
+                            double centerY) noexcept
 {
     TViewAreas areas;
     const std::int32_t drawW = RoundHalfAway(pictureW * scale) + 1;
@@ -121,8 +115,8 @@ bool BmpToFrame(const TViewAreas& areas, double& x, double& y) noexcept
     const TArea& d = areas.Draw;
     if (v.W == 0 || v.H == 0)
         return false;
-    const bool inside = v.X <= x && x <= static_cast<double>(v.X) + v.W && v.Y <= y &&
-                        y <= static_cast<double>(v.Y) + v.H;
+    const bool inside =
+        v.X <= x && x <= static_cast<double>(v.X) + v.W && v.Y <= y && y <= static_cast<double>(v.Y) + v.H;
     x = d.W * (x - v.X) / v.W + d.X;
     y = d.H * (y - v.Y) / v.H + d.Y;
     return inside;
@@ -132,8 +126,8 @@ bool FrameToBmp(const TViewAreas& areas, double& x, double& y) noexcept
 {
     const TArea& v = areas.Visible;
     const TArea& d = areas.Draw;
-    const bool inside = d.X <= x && x <= static_cast<double>(d.X) + d.W && d.Y <= y &&
-                        y <= static_cast<double>(d.Y) + d.H && d.W != 0 && d.H != 0;
+    const bool inside = d.X <= x && x <= static_cast<double>(d.X) + d.W && d.Y <= y
+        && y <= static_cast<double>(d.Y) + d.H && d.W != 0 && d.H != 0;
     const double fx = d.W == 0 ? 0.0 : (x - d.X) / d.W;
     const double fy = d.H == 0 ? 0.0 : (y - d.Y) / d.H;
     x = v.W * fx + v.X;
@@ -141,8 +135,7 @@ bool FrameToBmp(const TViewAreas& areas, double& x, double& y) noexcept
     return inside;
 }
 
-TPanelSize OverviewPanelSize(int pictureW, int pictureH, int paintW, int paintH,
-                             double divider) noexcept
+TPanelSize OverviewPanelSize(int pictureW, int pictureH, int paintW, int paintH, double divider) noexcept
 {
     if (pictureW == 0 || pictureH == 0)
         return {};
@@ -171,14 +164,8 @@ int StepToward(int from, int to, int step) noexcept
     return to > from ? from + step : from - step;
 }
 
-int PanStep(int drawWidth) noexcept
-{
-    return std::max(drawWidth / 10, 1);
-}
+int PanStep(int drawWidth) noexcept { return std::max(drawWidth / 10, 1); }
 
-double Clamp01(double value) noexcept
-{
-    return std::clamp(value, 0.0, 1.0);
-}
+double Clamp01(double value) noexcept { return std::clamp(value, 0.0, 1.0); }
 
 }  // namespace framebmp

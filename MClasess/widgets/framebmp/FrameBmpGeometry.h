@@ -73,8 +73,8 @@ struct TViewAreas {
 // pixel in reserve when the rounded width would exceed the picture (W - 1, not W), so the
 // picture's first and last columns are not shown while the whole picture is in view; a picture
 // one pixel wide still shows its one column (likewise for the height).
-[[nodiscard]] TViewAreas ComputeViewAreas(int pictureW, int pictureH, int paintW, int paintH,
-                                          double scale, double centerX, double centerY) noexcept;
+[[nodiscard]] TViewAreas ComputeViewAreas(int pictureW, int pictureH, int paintW, int paintH, double scale,
+                                          double centerX, double centerY) noexcept;
 
 // Picture point to paint-box point, in place. Returns false and leaves the point when the
 // visible area is empty; otherwise converts (also outside, so callers may extrapolate) and
@@ -95,8 +95,7 @@ struct TPanelSize {
     friend bool operator==(const TPanelSize&, const TPanelSize&) = default;
 };
 inline constexpr int OverviewBevel = 8;  // the overview's paint box is this much smaller
-[[nodiscard]] TPanelSize OverviewPanelSize(int pictureW, int pictureH, int paintW, int paintH,
-                                           double divider) noexcept;
+[[nodiscard]] TPanelSize OverviewPanelSize(int pictureW, int pictureH, int paintW, int paintH, double divider) noexcept;
 
 // VisibleArea in overview pixels.
 [[nodiscard]] TArea OverviewRectangle(const TArea& visible, double overviewScale) noexcept;

@@ -2,8 +2,8 @@
 // viewers use, each going through the same path as the mouse or a scroll bar, so partners of a
 // sync group follow.
 
-#include "FrameBmp_.h"
 #include "FrameBmpGuard.h"
+#include "FrameBmp_.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>

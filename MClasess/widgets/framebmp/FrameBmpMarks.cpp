@@ -1,7 +1,7 @@
 // Point marks, the pixel grid, the save button and the form-state notifications.
 
-#include "FrameBmp_.h"
 #include "FrameBmpText.h"
+#include "FrameBmp_.h"
 #include "MBmpSaveLoad.h"
 #include "MFunction.h"
 
@@ -24,10 +24,7 @@ constexpr int kMarkRadius = 3;
 constexpr int kMarkFontPointSize = 8;
 constexpr int kCursorRadius = 2;
 
-QColor ColourOf(TColor colour)
-{
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
+QColor ColourOf(TColor colour) { return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF); }
 
 // The box from (left, top) to (right, bottom) with the right and bottom edges outside, as a
 // one-pixel pen strokes it in Qt.
@@ -163,10 +160,7 @@ void TFrameBmp::DrawSyncCursor(QPainter& painter)
     painter.setBrush(Qt::NoBrush);
 }
 
-void TFrameBmp::SpeedButtonNetClick()
-{
-    Redraw();
-}
+void TFrameBmp::SpeedButtonNetClick() { Redraw(); }
 
 void TFrameBmp::SpeedButtonSaveClick()
 {
@@ -174,18 +168,16 @@ void TFrameBmp::SpeedButtonSaveClick()
     dialog.setObjectName(QStringLiteral("SavePictureDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({QStringLiteral("All (*.bmp *.png *.jpg *.jpeg *.gif)"),
-                           QStringLiteral("Bitmaps (*.bmp)"),
+    dialog.setNameFilters({QStringLiteral("All (*.bmp *.png *.jpg *.jpeg *.gif)"), QStringLiteral("Bitmaps (*.bmp)"),
                            QStringLiteral("Portable Network Graphics (*.png)"),
-                           QStringLiteral("JPEG Image File (*.jpg *.jpeg)"),
-                           QStringLiteral("GIF Image (*.gif)")});
+                           QStringLiteral("JPEG Image File (*.jpg *.jpeg)"), QStringLiteral("GIF Image (*.gif)")});
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     std::string reason;
     if (BmpSaveToFile(Bmp, dialog.selectedFiles().constFirst(), reason))
         return;
-    QMessageBox message(QMessageBox::NoIcon, QCoreApplication::applicationName(),
-                        QString::fromUtf8("Не сохранено"), QMessageBox::Ok, this);
+    QMessageBox message(QMessageBox::NoIcon, QCoreApplication::applicationName(), QString::fromUtf8("Не сохранено"),
+                        QMessageBox::Ok, this);
     message.setObjectName(QStringLiteral("MessageNotSaved"));
     // The old file, if any, is untouched; the reason says what stood in the way.
     message.setInformativeText(QString::fromStdString(reason));
@@ -222,10 +214,7 @@ void TFrameBmp::FrameMouseMove(QObject* sender, TShiftState, int x, int y)
     }
 }
 
-void TFrameBmp::SaveIniNotify(int code)
-{
-    FrameMouseMove(nullptr, TShiftState{}, code, code);
-}
+void TFrameBmp::SaveIniNotify(int code) { FrameMouseMove(nullptr, TShiftState{}, code, code); }
 
 void TFrameBmp::LPointToListBox()
 {

@@ -1,10 +1,10 @@
 // Mouse and wheel over the main view: middle-button panning, wheel zoom, the hand cursor and the
 // cursor read-out.
 
-#include "FrameBmp_.h"
 #include "FrameBmpFlagGuard.h"
 #include "FrameBmpPanel.h"
 #include "FrameBmpText.h"
+#include "FrameBmp_.h"
 
 #include <QLabel>
 #include <QLocale>

@@ -56,8 +56,8 @@ void DarkenOutside(QImage& image, const TArea& rectangle)
     }
 }
 
-void TFrameBmpOverview::Render(QImage& target, const QImage* picture, QSize size, bool smooth,
-                               TReducedCopies& copies, const TArea& rectangle)
+void TFrameBmpOverview::Render(QImage& target, const QImage* picture, QSize size, bool smooth, TReducedCopies& copies,
+                               const TArea& rectangle)
 {
     if (picture == nullptr || picture->isNull() || size.isEmpty()) {
         target = QImage(size.expandedTo(QSize(0, 0)), QImage::Format_RGB32);

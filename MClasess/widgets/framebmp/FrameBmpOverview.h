@@ -22,8 +22,8 @@ public:
     // of it, then halves the colour bytes of every pixel outside `rectangle`. The stretched copy
     // is kept and reused until the picture's content, the size or the smoothing changes, so a
     // repaint costs one copy and one darkening pass.
-    void Render(QImage& target, const QImage* picture, QSize size, bool smooth,
-                TReducedCopies& copies, const TArea& rectangle);
+    void Render(QImage& target, const QImage* picture, QSize size, bool smooth, TReducedCopies& copies,
+                const TArea& rectangle);
 
     // Forgets the kept copy (the picture was reloaded).
     void Invalidate() noexcept;

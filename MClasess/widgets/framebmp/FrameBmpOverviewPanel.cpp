@@ -1,9 +1,9 @@
 // The frame's side of the overview: when it is sized, shown and hidden, and how dragging its
 // rectangle, double clicks and the corner button move the main view.
 
-#include "FrameBmp_.h"
 #include "FrameBmpFlagGuard.h"
 #include "FrameBmpPanel.h"
+#include "FrameBmp_.h"
 
 #include <QAction>
 #include <QPainter>
@@ -58,10 +58,7 @@ void TFrameBmp::PanelSHide()
         PanelS->hide();
 }
 
-void TFrameBmp::Timer1Timer()
-{
-    PanelSHide();
-}
+void TFrameBmp::Timer1Timer() { PanelSHide(); }
 
 void TFrameBmp::MenuItemPaintBoxSFixClick()
 {
@@ -159,12 +156,6 @@ void TFrameBmp::PaintBoxSDblClick(QPoint clientPos)
               static_cast<double>(PictureHeight() * clientPos.y()) / boxH);
 }
 
-void TFrameBmp::PanelMapMouseMove()
-{
-    PanelSShow();
-}
+void TFrameBmp::PanelMapMouseMove() { PanelSShow(); }
 
-void TFrameBmp::PanelMapDblClick()
-{
-    SetScale(-1);
-}
+void TFrameBmp::PanelMapDblClick() { SetScale(-1); }

@@ -7,10 +7,7 @@
 
 namespace framebmp {
 
-TFrameBmpPanel::TFrameBmpPanel(QWidget* parent) : QFrame(parent)
-{
-    setFrameStyle(QFrame::NoFrame);
-}
+TFrameBmpPanel::TFrameBmpPanel(QWidget* parent) : QFrame(parent) { setFrameStyle(QFrame::NoFrame); }
 
 void TFrameBmpPanel::Forward(const char* method, const std::function<void()>& call) noexcept
 {

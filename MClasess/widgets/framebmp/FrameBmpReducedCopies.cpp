@@ -14,8 +14,7 @@ namespace {
 
 // Average of four 32-bit pixels, each of the four bytes on its own, rounded to nearest. The
 // bytes are split into two sets of 16-bit lanes so the sums never carry into a neighbour.
-inline std::uint32_t Average4(std::uint32_t a, std::uint32_t b, std::uint32_t c,
-                              std::uint32_t d) noexcept
+inline std::uint32_t Average4(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) noexcept
 {
     constexpr std::uint32_t low = 0x00FF00FFu;
     const std::uint32_t even = ((a & low) + (b & low) + (c & low) + (d & low) + 0x00020002u) >> 2;
@@ -27,14 +26,12 @@ inline std::uint32_t Average4(std::uint32_t a, std::uint32_t b, std::uint32_t c,
 #if defined(__SSE2__)
 inline __m128i LeftPixels(__m128i first, __m128i second) noexcept
 {
-    return _mm_castps_si128(
-        _mm_shuffle_ps(_mm_castsi128_ps(first), _mm_castsi128_ps(second), _MM_SHUFFLE(2, 0, 2, 0)));
+    return _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(first), _mm_castsi128_ps(second), _MM_SHUFFLE(2, 0, 2, 0)));
 }
 
 inline __m128i RightPixels(__m128i first, __m128i second) noexcept
 {
-    return _mm_castps_si128(
-        _mm_shuffle_ps(_mm_castsi128_ps(first), _mm_castsi128_ps(second), _MM_SHUFFLE(3, 1, 3, 1)));
+    return _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(first), _mm_castsi128_ps(second), _MM_SHUFFLE(3, 1, 3, 1)));
 }
 
 // Four output pixels from eight pixels of each row, byte for byte what Average4 gives. Each pixel
@@ -55,14 +52,12 @@ inline void Halve8(const std::uint32_t* top, const std::uint32_t* bottom, std::u
     const __m128i left = LeftPixels(down0, down1);
     const __m128i right = RightPixels(down0, down1);
     const __m128i halfDropped = _mm_or_si128(LeftPixels(odd0, odd1), RightPixels(odd0, odd1));
-    const __m128i overshoot =
-        _mm_and_si128(_mm_and_si128(halfDropped, _mm_xor_si128(left, right)), _mm_set1_epi8(1));
+    const __m128i overshoot = _mm_and_si128(_mm_and_si128(halfDropped, _mm_xor_si128(left, right)), _mm_set1_epi8(1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_sub_epi8(_mm_avg_epu8(left, right), overshoot));
 }
 #endif
 
-void HalveRow(const std::uint32_t* top, const std::uint32_t* bottom, std::uint32_t* out,
-              int sourceWidth) noexcept
+void HalveRow(const std::uint32_t* top, const std::uint32_t* bottom, std::uint32_t* out, int sourceWidth) noexcept
 {
     const int pairs = sourceWidth / 2;
     int x = 0;
@@ -179,8 +174,8 @@ const QImage& TReducedCopies::Level(const QImage& picture, int level)
     return FLevels[level];
 }
 
-TReducedCopies::TSource TReducedCopies::SourceFor(const QImage* picture, const QRectF& pictureRect,
-                                                  double scaleX, double scaleY)
+TReducedCopies::TSource TReducedCopies::SourceFor(const QImage* picture, const QRectF& pictureRect, double scaleX,
+                                                  double scaleY)
 {
     TSource source{picture, pictureRect};
     if (picture == nullptr || picture->isNull())

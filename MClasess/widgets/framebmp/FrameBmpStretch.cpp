@@ -102,8 +102,8 @@ void AndBlock(std::uint32_t* merged, const std::uint32_t* const* rows, int rowCo
 
 bool IsReadableInPlace(QImage::Format format)
 {
-    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-           format == QImage::Format_ARGB32_Premultiplied;
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32
+        || format == QImage::Format_ARGB32_Premultiplied;
 }
 
 const std::uint32_t* PictureRow(const QImage& source, int y, int x)
@@ -153,8 +153,8 @@ void MergeColumns(std::uint32_t* line, int width, const TSpanMap& columns, std::
 
 void StretchBlackOnWhite(QImage& target, const QRect& targetRect, const QImage& source, const QRect& sourceRect)
 {
-    if (targetRect.isEmpty() || sourceRect.isEmpty() || !target.rect().contains(targetRect) ||
-        !source.rect().contains(sourceRect) || target.format() != QImage::Format_RGB32)
+    if (targetRect.isEmpty() || sourceRect.isEmpty() || !target.rect().contains(targetRect)
+        || !source.rect().contains(sourceRect) || target.format() != QImage::Format_RGB32)
         return;
     if (!IsReadableInPlace(source.format())) {
         const QImage part = source.copy(sourceRect).convertToFormat(QImage::Format_RGB32);

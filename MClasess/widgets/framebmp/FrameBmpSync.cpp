@@ -5,8 +5,8 @@
 // its list that is in S's group in step with S; the sender itself is always skipped, so a change
 // never echoes back. Each handler has a busy guard against the events its own copies raise.
 
-#include "FrameBmp_.h"
 #include "FrameBmpFlagGuard.h"
+#include "FrameBmp_.h"
 #include "MTrace.h"
 
 #include <QScrollBar>
@@ -21,10 +21,7 @@ enum TSyncKind { KindScale = 0, KindLPoint = 1, KindCursor = 2 };
 
 }  // namespace
 
-int TFrameBmp::SyncGroup() const
-{
-    return UpDownSyncGroup->value();
-}
+int TFrameBmp::SyncGroup() const { return UpDownSyncGroup->value(); }
 
 void TFrameBmp::ScaleCopyFrom(TFrameBmp* source)
 {
@@ -69,8 +66,8 @@ void TFrameBmp::OnAfterScaleChangeFrameSync(TFrameBmp* sender)
         TFrameBmp* leader = nullptr;
         for (int i = 0; i < partners.FCount && leader == nullptr; ++i) {
             TFrameBmp* frame = partners.Data[i];
-            if (frame != sender && frame->SyncGroup() == sender->SyncGroup() && frame->bSyncScaleReady &&
-                frame->Scale > 0)
+            if (frame != sender && frame->SyncGroup() == sender->SyncGroup() && frame->bSyncScaleReady
+                && frame->Scale > 0)
                 leader = frame;
         }
         if (leader != nullptr) {
@@ -225,20 +222,11 @@ bool TFrameBmp::DeleteSyncLink(MList<TFrameBmp*>* list, int index, int kind)
     return list->DeleteIndex(index);
 }
 
-bool TFrameBmp::DeleteSyncScale(int index)
-{
-    return DeleteSyncLink(LFrameBmpSyncScale.get(), index, KindScale);
-}
+bool TFrameBmp::DeleteSyncScale(int index) { return DeleteSyncLink(LFrameBmpSyncScale.get(), index, KindScale); }
 
-bool TFrameBmp::DeleteSyncLPoint(int index)
-{
-    return DeleteSyncLink(LFrameBmpSyncLPoint.get(), index, KindLPoint);
-}
+bool TFrameBmp::DeleteSyncLPoint(int index) { return DeleteSyncLink(LFrameBmpSyncLPoint.get(), index, KindLPoint); }
 
-bool TFrameBmp::DeleteSyncCursor(int index)
-{
-    return DeleteSyncLink(LFrameBmpSyncCursor.get(), index, KindCursor);
-}
+bool TFrameBmp::DeleteSyncCursor(int index) { return DeleteSyncLink(LFrameBmpSyncCursor.get(), index, KindCursor); }
 
 bool TFrameBmp::ClearSyncList(MList<TFrameBmp*>* list, int kind)
 {
@@ -251,20 +239,11 @@ bool TFrameBmp::ClearSyncList(MList<TFrameBmp*>* list, int kind)
     return true;
 }
 
-bool TFrameBmp::ClearSyncScale()
-{
-    return ClearSyncList(LFrameBmpSyncScale.get(), KindScale);
-}
+bool TFrameBmp::ClearSyncScale() { return ClearSyncList(LFrameBmpSyncScale.get(), KindScale); }
 
-bool TFrameBmp::ClearSyncLPoint()
-{
-    return ClearSyncList(LFrameBmpSyncLPoint.get(), KindLPoint);
-}
+bool TFrameBmp::ClearSyncLPoint() { return ClearSyncList(LFrameBmpSyncLPoint.get(), KindLPoint); }
 
-bool TFrameBmp::ClearSyncCursor()
-{
-    return ClearSyncList(LFrameBmpSyncCursor.get(), KindCursor);
-}
+bool TFrameBmp::ClearSyncCursor() { return ClearSyncList(LFrameBmpSyncCursor.get(), KindCursor); }
 
 void TFrameBmp::OnCloseFrameSync(TFrameBmp* closing)
 {

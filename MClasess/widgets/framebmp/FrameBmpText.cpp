@@ -26,8 +26,7 @@ std::string FormatOneDecimal(double value, std::string_view decimalMark)
         magnitude = (std::floor(magnitude * 10.0) + 1.0) / 10.0;
 
     char digits[400];
-    const auto [end, error] =
-        std::to_chars(digits, digits + sizeof digits, magnitude, std::chars_format::fixed, 1);
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, magnitude, std::chars_format::fixed, 1);
     if (error != std::errc())
         return "?";
     std::string text(digits, end);

@@ -24,8 +24,7 @@ inline constexpr std::string_view NoColourReadout = "---,---,---";
 // What an OnGetColor handler returns to let the frame form the colour text itself.
 inline constexpr std::string_view OwnColourRequest = "GetColor";
 
-[[nodiscard]] std::string ReadoutCaption(double x, double y, std::string_view colour,
-                                         std::string_view decimalMark);
+[[nodiscard]] std::string ReadoutCaption(double x, double y, std::string_view colour, std::string_view decimalMark);
 
 }  // namespace framebmp
 

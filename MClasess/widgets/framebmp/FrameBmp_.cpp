@@ -25,9 +25,7 @@ constexpr TColor kInitialMarkColours[] = {0xFAFA00, 0xFA00FA, 0x32FF, 0xFF32, 0x
 }  // namespace
 
 TFrameBmp::TFrameBmp(QWidget* owner)
-    : QFrame(owner),
-      LPoint(std::make_unique<MList<MPoint<float>>>()),
-      LColor(std::make_unique<MList<TColor>>())
+    : QFrame(owner), LPoint(std::make_unique<MList<MPoint<float>>>()), LColor(std::make_unique<MList<TColor>>())
 {
     CreateControls();
     ConnectControls();
@@ -64,15 +62,9 @@ void TFrameBmp::Mark(const char* label, const char* method) const
         TraceMark(objectName().toStdString(), label, method);
 }
 
-int TFrameBmp::PictureWidth() const
-{
-    return Bmp == nullptr ? 0 : Bmp->width();
-}
+int TFrameBmp::PictureWidth() const { return Bmp == nullptr ? 0 : Bmp->width(); }
 
-int TFrameBmp::PictureHeight() const
-{
-    return Bmp == nullptr ? 0 : Bmp->height();
-}
+int TFrameBmp::PictureHeight() const { return Bmp == nullptr ? 0 : Bmp->height(); }
 
 double TFrameBmp::GetScaleFit() const
 {
@@ -246,10 +238,7 @@ bool TFrameBmp::SetCenter(double x, double y)
     return true;
 }
 
-void TFrameBmp::ScrollBarXChange()
-{
-    FollowScrollBars(true);
-}
+void TFrameBmp::ScrollBarXChange() { FollowScrollBars(true); }
 
 void TFrameBmp::FollowScrollBars(bool zoomFromBar)
 {
@@ -269,10 +258,7 @@ void TFrameBmp::FollowScrollBars(bool zoomFromBar)
     Mark("1", "TFrameBmp::ScrollBarXChange");
 }
 
-bool TFrameBmp::IsSmoothing() const
-{
-    return SpeedButtonGray->isChecked();
-}
+bool TFrameBmp::IsSmoothing() const { return SpeedButtonGray->isChecked(); }
 
 void TFrameBmp::Redraw()
 {
@@ -311,8 +297,8 @@ void TFrameBmp::DrawPicture()
         return;
     const QRect target(DrawArea.X, DrawArea.Y, DrawArea.W, DrawArea.H);
     const QRect visible(VisibleArea.X, VisibleArea.Y, VisibleArea.W, VisibleArea.H);
-    const TViewPictureKey key{Bmp, Bmp->cacheKey(), visible, target.size(), IsSmoothing(),
-                              palette().color(QPalette::Window).rgb()};
+    const TViewPictureKey key{Bmp,           Bmp->cacheKey(), visible,
+                              target.size(), IsSmoothing(),   palette().color(QPalette::Window).rgb()};
     if (!(key == FViewPictureKey)) {
         StretchPicture(visible, target.size());
         FViewPictureKey = key;

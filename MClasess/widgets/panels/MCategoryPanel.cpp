@@ -16,15 +16,9 @@ MCategoryPanel::MCategoryPanel(const QString& caption, QWidget* parent)
     connect(header_, &QAbstractButton::clicked, this, [this] { SetCollapsed(!collapsed_); });
 }
 
-QString MCategoryPanel::Caption() const
-{
-    return header_->text();
-}
+QString MCategoryPanel::Caption() const { return header_->text(); }
 
-void MCategoryPanel::SetCaption(const QString& caption)
-{
-    header_->setText(caption);
-}
+void MCategoryPanel::SetCaption(const QString& caption) { header_->setText(caption); }
 
 void MCategoryPanel::SetCollapsed(bool collapsed)
 {
@@ -42,27 +36,12 @@ int MCategoryPanel::HeaderHeight() const
     return fixed < QWIDGETSIZE_MAX ? fixed : header_->sizeHint().height();
 }
 
-void MCategoryPanel::SetHeaderHeight(int height)
-{
-    header_->setFixedHeight(height);
-}
+void MCategoryPanel::SetHeaderHeight(int height) { header_->setFixedHeight(height); }
 
-QFont MCategoryPanel::HeaderFont() const
-{
-    return header_->font();
-}
+QFont MCategoryPanel::HeaderFont() const { return header_->font(); }
 
-void MCategoryPanel::SetHeaderFont(const QFont& font)
-{
-    header_->setFont(font);
-}
+void MCategoryPanel::SetHeaderFont(const QFont& font) { header_->setFont(font); }
 
-QColor MCategoryPanel::HeaderColor() const
-{
-    return header_->Color();
-}
+QColor MCategoryPanel::HeaderColor() const { return header_->Color(); }
 
-void MCategoryPanel::SetHeaderColor(const QColor& color)
-{
-    header_->SetColor(color);
-}
+void MCategoryPanel::SetHeaderColor(const QColor& color) { header_->SetColor(color); }

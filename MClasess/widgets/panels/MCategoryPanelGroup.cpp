@@ -3,8 +3,7 @@
 
 #include <QVBoxLayout>
 
-MCategoryPanelGroup::MCategoryPanelGroup(QWidget* parent)
-    : QScrollArea(parent)
+MCategoryPanelGroup::MCategoryPanelGroup(QWidget* parent) : QScrollArea(parent)
 {
     auto* content = new QWidget;
     column_ = new QVBoxLayout(content);

@@ -58,8 +58,8 @@ void MCategoryPanelHeader::paintEvent(QPaintEvent*)
 
     QStyleOption arrow;
     arrow.initFrom(this);
-    arrow.rect = QRect(area.right() - kTextIndent - kArrowSide, area.center().y() - kArrowSide / 2, kArrowSide,
-                       kArrowSide);
+    arrow.rect =
+        QRect(area.right() - kTextIndent - kArrowSide, area.center().y() - kArrowSide / 2, kArrowSide, kArrowSide);
     style()->drawPrimitive(open_ ? QStyle::PE_IndicatorArrowDown : QStyle::PE_IndicatorArrowRight, &arrow, &painter,
                            this);
 

@@ -34,10 +34,7 @@ QStringList MRadioGroup::Items() const
     return items;
 }
 
-int MRadioGroup::ItemIndex() const
-{
-    return itemIndex_;
-}
+int MRadioGroup::ItemIndex() const { return itemIndex_; }
 
 void MRadioGroup::SetItemIndex(int index)
 {

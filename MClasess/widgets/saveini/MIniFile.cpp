@@ -1,7 +1,7 @@
 #include "MIniFile.h"
-#include "MIniText.h"
 #include "MFileName.h"
 #include "MFileSave.h"
+#include "MIniText.h"
 #include "MMessageText.h"
 
 #include <QFile>
@@ -10,10 +10,7 @@
 
 namespace {
 
-bool IsComment(QStringView trimmedLine)
-{
-    return trimmedLine.startsWith(u';') || trimmedLine.startsWith(u'#');
-}
+bool IsComment(QStringView trimmedLine) { return trimmedLine.startsWith(u';') || trimmedLine.startsWith(u'#'); }
 
 bool IsSectionHeader(QStringView trimmedLine)
 {
@@ -163,10 +160,7 @@ void MIniFile::WriteBool(const QString& section, const QString& key, bool value)
     WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-bool MIniFile::SectionExists(const QString& section) const
-{
-    return FindSection(section) != nullptr;
-}
+bool MIniFile::SectionExists(const QString& section) const { return FindSection(section) != nullptr; }
 
 bool MIniFile::ValueExists(const QString& section, const QString& key) const
 {

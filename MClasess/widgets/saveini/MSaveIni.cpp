@@ -15,10 +15,7 @@ namespace {
 
 const char* const UnknownError = "Unknown error";
 
-void ReportUnknownError(const char* method)
-{
-    TraceError(TraceUnitText, UnknownError, method);
-}
+void ReportUnknownError(const char* method) { TraceError(TraceUnitText, UnknownError, method); }
 
 enum class TWalkResult { Done, Failed, Threw };
 
@@ -57,9 +54,8 @@ MFileSaveResult SaveWalks(std::span<QObject* const> owners, const QString& fileN
         ReportUnknownError("SaveToFileIni");
         return NotSaved(unreadable);  // writing would lose what the unreadable file holds
     }
-    const bool walked = WalkOwners(owners, [&](QObject* owner) {
-        return ForSaveToFileIni(owner, &ini, sectionPrefix);
-    }) == TWalkResult::Done;
+    const bool walked = WalkOwners(owners, [&](QObject* owner) { return ForSaveToFileIni(owner, &ini, sectionPrefix); })
+        == TWalkResult::Done;
     if (!walked)
         ReportUnknownError("SaveToFileIni");
     const std::string folderFailure = MakeFolderOf(fileName);
@@ -78,9 +74,8 @@ bool LoadWalks(std::span<QObject* const> owners, const QString& fileName, const 
         ReportUnknownError("LoadFromFileIni");
         return false;
     }
-    const TWalkResult result = WalkOwners(owners, [&](QObject* owner) {
-        return ForLoadFromFileIni(owner, &ini, sectionPrefix);
-    });
+    const TWalkResult result =
+        WalkOwners(owners, [&](QObject* owner) { return ForLoadFromFileIni(owner, &ini, sectionPrefix); });
     if (result == TWalkResult::Threw)
         ReportUnknownError("LoadFromFileIni");
     return result == TWalkResult::Done;

@@ -67,10 +67,7 @@ void BindCategoryPanel(QObject* component, const MSaveIniBinder& keys)
     keys.Key(u"->Collapsed", panel->Collapsed(), [panel](bool collapsed) { panel->SetCollapsed(collapsed); });
 }
 
-QObjectList CategoryPanelBody(QObject* component)
-{
-    return ContentOf({As<MCategoryPanel>(component)->Body()});
-}
+QObjectList CategoryPanelBody(QObject* component) { return ContentOf({As<MCategoryPanel>(component)->Body()}); }
 
 void BindRadioGroup(QObject* component, const MSaveIniBinder& keys)
 {
@@ -151,10 +148,7 @@ QFileSystemModel* FileSystemModelOf(const QObject* component)
     return view ? qobject_cast<QFileSystemModel*>(view->model()) : nullptr;
 }
 
-bool IsDirectoryList(const QObject* component)
-{
-    return FileSystemModelOf(component) != nullptr;
-}
+bool IsDirectoryList(const QObject* component) { return FileSystemModelOf(component) != nullptr; }
 
 void BindDirectory(QObject* component, const MSaveIniBinder& keys)
 {
@@ -168,10 +162,7 @@ void BindDirectory(QObject* component, const MSaveIniBinder& keys)
 }
 
 // The first key with its modifiers, as Qt's combined key code; 0 for none.
-int HotKeyCode(const QKeySequence& sequence)
-{
-    return sequence.isEmpty() ? 0 : sequence[0].toCombined();
-}
+int HotKeyCode(const QKeySequence& sequence) { return sequence.isEmpty() ? 0 : sequence[0].toCombined(); }
 
 void BindHotKey(QObject* component, const MSaveIniBinder& keys)
 {

@@ -27,10 +27,7 @@ bool IsComponent(const QObject* object)
     return !name.isEmpty() && !name.startsWith(QLatin1String("qt_"));
 }
 
-int TagOf(const QObject* component)
-{
-    return component->property(kTagProperty).toInt();
-}
+int TagOf(const QObject* component) { return component->property(kTagProperty).toInt(); }
 
 void SetTag(QObject* component, int tag)
 {

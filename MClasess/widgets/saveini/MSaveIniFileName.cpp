@@ -31,10 +31,7 @@ QString LevelPath(const QFileInfo& executable, int levels, const QString& extens
         + ChangeFileExt(executable.fileName(), extension);
 }
 
-void ReportUnknownError()
-{
-    TraceError(TraceUnitText, "Unknown error", "GetFileNameExt");
-}
+void ReportUnknownError() { TraceError(TraceUnitText, "Unknown error", "GetFileNameExt"); }
 
 std::optional<QString> PathOfNumberCode(const QString& code, const QString& extension, const QFileInfo& executable)
 {

@@ -66,8 +66,8 @@ void Select(QTableWidget* grid, const TSelection& selection)
         return;
     grid->clearSelection();
     grid->setCurrentCell(selection.top, selection.left);
-    grid->setRangeSelected(
-        QTableWidgetSelectionRange(selection.top, selection.left, selection.bottom, selection.right), true);
+    grid->setRangeSelected(QTableWidgetSelectionRange(selection.top, selection.left, selection.bottom, selection.right),
+                           true);
 }
 
 // The scroll value that shows a section first: its visual index when the view scrolls by whole

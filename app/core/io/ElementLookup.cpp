@@ -72,8 +72,7 @@ int ElementLookup::FindIgnoringCase(std::string_view symbol, int notFound) const
 int ElementLookup::FindByLeadingSymbol(std::string_view symbol, int notFound) const
 {
     // Only a true prefix: the whole symbol was looked up as written already.
-    for (std::size_t length = std::min(symbol.size() - (symbol.empty() ? 0 : 1), longestName_); length > 0;
-         --length) {
+    for (std::size_t length = std::min(symbol.size() - (symbol.empty() ? 0 : 1), longestName_); length > 0; --length) {
         const int index = FindAsWritten(symbol.substr(0, length), -1);
         if (index >= 0)
             return index;

@@ -20,9 +20,9 @@ inline constexpr const char* ElementTableFileName = "Atom.txt";
 inline constexpr std::size_t ElementTableLargestSize = std::size_t{1} << 20;
 
 struct ElementTableResult {
-    bool complete = true;     // false: no element lines, or reading stopped at one with fewer than four fields
-    std::string message;      // for the user when not complete
-    int line = -1;            // 0-based index of that line; -1 for a table without element lines
+    bool complete = true;  // false: no element lines, or reading stopped at one with fewer than four fields
+    std::string message;   // for the user when not complete
+    int line = -1;         // 0-based index of that line; -1 for a table without element lines
 };
 
 // Empties elements and appends one MAtom per line. A table of a header alone, or of nothing,

@@ -27,9 +27,8 @@ std::size_t SkipBlanks(std::string_view text, std::size_t at)
 bool EqualIgnoringCase(std::string_view a, std::string_view b)
 {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // One value after its '=' starting at `at`; returns where it ends.
@@ -181,8 +180,8 @@ XyzDeclaration<XyzPlaneLattice> PlaneLatticeDeclaredBy(std::string_view comment)
     }
     if (numbers[2] != 0 || numbers[5] != 0)
         return Ignored<XyzPlaneLattice>("its vectors a and b do not lie in the x-y plane");
-    return {XyzPlaneLattice{std::string(words[0]), std::string(words[1]), std::string(words[3]),
-                            std::string(words[4]), numbers[0], numbers[1], numbers[3], numbers[4]},
+    return {XyzPlaneLattice{std::string(words[0]), std::string(words[1]), std::string(words[3]), std::string(words[4]),
+                            numbers[0], numbers[1], numbers[3], numbers[4]},
             {}};
 }
 

@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <functional>
 #include <limits>
-#include <stdexcept>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 

@@ -14,7 +14,8 @@ std::size_t TextLines::EndOfLine(std::size_t position) const
         return text_.size();
     if (!hasCarriageReturn_) {
         const void* found = std::memchr(text_.data() + position, '\n', text_.size() - position);
-        return found == nullptr ? text_.size() : static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
+        return found == nullptr ? text_.size()
+                                : static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
     }
     for (std::size_t at = position; at < text_.size(); ++at)
         if (text_[at] == '\n' || text_[at] == '\r')

@@ -24,10 +24,7 @@ XyzDeclaration<XyzPlaneLattice> LatticeOfFirstFrame(const TextLines& lines, cons
 }  // namespace
 
 XyzDocument::XyzDocument(std::string text)
-    : text_(std::move(text)),
-      lines_(text_),
-      index_(IndexXyzFrames(lines_)),
-      delimiter_(DelimiterOf(lines_))
+    : text_(std::move(text)), lines_(text_), index_(IndexXyzFrames(lines_)), delimiter_(DelimiterOf(lines_))
 {
     XyzDeclaration<XyzPlaneLattice> lattice = LatticeOfFirstFrame(lines_, index_);
     lattice_ = std::move(lattice.value);
@@ -35,8 +32,7 @@ XyzDocument::XyzDocument(std::string text)
         notes_.push_back(IgnoredDeclarationNote(index_.Frames.front().Line + 1, "Lattice", lattice.ignored));
 }
 
-XyzReadResult XyzDocument::ReadFrame(int frame, const MListAdr<MAtom*>& elements,
-                                     MList<MPoint3DN<float>>& atoms) const
+XyzReadResult XyzDocument::ReadFrame(int frame, const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms) const
 {
     if (frame < 1 || frame > FrameCount())
         throw std::out_of_range("no frame " + std::to_string(frame) + " in a file of " + std::to_string(FrameCount()));

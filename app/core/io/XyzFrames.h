@@ -23,7 +23,6 @@ public:
     using std::out_of_range::out_of_range;
 };
 
-
 struct XyzFrame {
     std::size_t Start = 0;  // the offset in the text where the count line starts
     std::int64_t Line = 0;  // the count line's 0-based index in the file
@@ -49,10 +48,10 @@ private:
 };
 
 struct XyzFrameIndex {
-    XyzFrameList Frames;           // empty when the lines do not form frames
-    std::size_t End = 0;           // where the last frame ends (the blank tail, if any, starts)
-    std::int32_t FirstCount = 0;   // the first frame's count N
-    std::int64_t LineCount = 0;    // the file's lines; counted only when they do not form frames
+    XyzFrameList Frames;          // empty when the lines do not form frames
+    std::size_t End = 0;          // where the last frame ends (the blank tail, if any, starts)
+    std::int32_t FirstCount = 0;  // the first frame's count N
+    std::int64_t LineCount = 0;   // the file's lines; counted only when they do not form frames
 
     bool FormFrames() const { return !Frames.empty(); }
 };

@@ -15,8 +15,8 @@
 #include "MMessageText.h"
 #include "MTrace.h"
 #include "TextLines.h"
-#include "XyzAtomLine.h"
 #include "WorkerPool.h"
+#include "XyzAtomLine.h"
 #include "XyzFrames.h"
 
 namespace {
@@ -74,8 +74,7 @@ public:
     template <class Visit>
     void ForEach(Visit visit) const
     {
-        for (std::size_t start = from_; start < to_ && visit(text_->LineAt(start)); start = text_->NextLine(start)) {
-        }
+        for (std::size_t start = from_; start < to_ && visit(text_->LineAt(start)); start = text_->NextLine(start)) {}
     }
     std::vector<TextRange> Split(int parts) const
     {
@@ -169,7 +168,8 @@ void JoinSortedByDepth(const std::vector<RunResult>& runs, std::size_t runCount,
     mheap::HeapSort(keys.data(), static_cast<int>(total), mheap::MoreByUpperHalf{});
     for (std::size_t i = 0; i < total; ++i) {
         const std::size_t place = keys[i] & 0xFFFFFFFFu;
-        const std::size_t r = std::size_t(std::upper_bound(runStarts.begin(), runStarts.end(), place) - runStarts.begin()) - 1;
+        const std::size_t r =
+            std::size_t(std::upper_bound(runStarts.begin(), runStarts.end(), place) - runStarts.begin()) - 1;
         atoms.Data[i] = runs[r].atoms[place - runStarts[r]];
     }
 }

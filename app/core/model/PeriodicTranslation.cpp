@@ -5,16 +5,16 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <stdexcept>
 #include <span>
+#include <stdexcept>
 #include <vector>
 
+#include "LargeLists.h"
 #include "MFunction.h"
 #include "MSingle.h"
 #include "PointDistance.h"
 #include "SpatialGrid.h"
 #include "WorkerPool.h"
-#include "LargeLists.h"
 
 namespace {
 
@@ -75,20 +75,21 @@ std::vector<bool> SettleInOrder(std::span<const MPoint3DN<float>> all, const Spa
 // Whether the step of a copy carried a point of the cell beyond the single-precision range.
 bool CarriedAway(const MPoint3DN<float>& original, const MPoint3DN<float>& copy)
 {
-    return (std::isfinite(original.x) && !std::isfinite(copy.x)) || (std::isfinite(original.y) && !std::isfinite(copy.y));
+    return (std::isfinite(original.x) && !std::isfinite(copy.x))
+        || (std::isfinite(original.y) && !std::isfinite(copy.y));
 }
 
 }  // namespace
 
-int RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice,
-               MList<MPoint3DN<float>>& repeated)
+int RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice, MList<MPoint3DN<float>>& repeated)
 {
     repeated.Clear();
     const std::int64_t copies = std::int64_t{std::max(lattice.Nx, 0)} * std::max(lattice.Ny, 0);
     const std::int64_t total = copies * cell.FCount;
     if (total > std::numeric_limits<int>::max())
-        throw std::length_error("The repetition would make " + GroupedDigits(total) + " atoms, more than one scene holds ("
-                                + GroupedDigits(std::numeric_limits<int>::max()) + ")");
+        throw std::length_error("The repetition would make " + GroupedDigits(total)
+                                + " atoms, more than one scene holds (" + GroupedDigits(std::numeric_limits<int>::max())
+                                + ")");
     SetCountForWriting(repeated, static_cast<int>(total));
     std::atomic<bool> anyCarriedAway{false};
     WorkerPool::Shared().Run(copies, [&](std::int64_t copy) {

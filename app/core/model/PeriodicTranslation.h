@@ -24,8 +24,7 @@ inline constexpr double NearDuplicateDistance = 0.01;
 // be neither centred nor drawn, and its infinite place would take the centre of every other atom
 // with it. Returns how many copies were left out. Throws std::length_error when the copies are
 // more than a list holds, std::bad_alloc when they do not fit in memory.
-int RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice,
-               MList<MPoint3DN<float>>& repeated);
+int RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice, MList<MPoint3DN<float>>& repeated);
 
 // Removes every point that lies within NearDuplicateDistance of an earlier point that stays, so
 // of coinciding atoms the copy made first is kept; the order of the others is kept.

@@ -36,12 +36,18 @@ void GetMinMax(const MList<MPoint3DN<float>>& points, Point3& max, Point3& min)
     min = {MaxFloatStart, MaxFloatStart, MaxFloatStart};
     for (int i = 0; i < points.FCount; ++i) {
         const MPoint3DN<float>& p = points.Data[i];
-        if (p.x < min.x) min.x = p.x;
-        if (p.y < min.y) min.y = p.y;
-        if (p.z < min.z) min.z = p.z;
-        if (p.x > max.x) max.x = p.x;
-        if (p.y > max.y) max.y = p.y;
-        if (p.z > max.z) max.z = p.z;
+        if (p.x < min.x)
+            min.x = p.x;
+        if (p.y < min.y)
+            min.y = p.y;
+        if (p.z < min.z)
+            min.z = p.z;
+        if (p.x > max.x)
+            max.x = p.x;
+        if (p.y > max.y)
+            max.y = p.y;
+        if (p.z > max.z)
+            max.z = p.z;
     }
 }
 
@@ -52,8 +58,8 @@ float Max3(float a, float b, float c)
     return b > c ? b : c;
 }
 
-void CenterAndScale(MList<MPoint3DN<float>>& points, const MListAdr<MAtom*>& elements, float kRPoint,
-                    int bitmapWidth, float* scale)
+void CenterAndScale(MList<MPoint3DN<float>>& points, const MListAdr<MAtom*>& elements, float kRPoint, int bitmapWidth,
+                    float* scale)
 {
     Point3 max, min;
     GetMinMax(points, max, min);
@@ -83,8 +89,7 @@ void CenterAndScale(MList<MPoint3DN<float>>& points, const MListAdr<MAtom*>& ele
 
 float AngleOfPosition(int position, int maximum) { return ToSingle(Pi2 * position / maximum); }
 
-void RotatePoints(const MList<MPoint3DN<float>>& source, const ViewAngles& angles,
-                  MList<MPoint3DN<float>>& view)
+void RotatePoints(const MList<MPoint3DN<float>>& source, const ViewAngles& angles, MList<MPoint3DN<float>>& view)
 {
     const double aX = AngleOfPosition(angles.Ax), aY = AngleOfPosition(angles.Ay), aZ = AngleOfPosition(angles.Az);
     const double cosX = std::cos(aX), sinX = std::sin(aX);
@@ -109,14 +114,14 @@ void RotatePoints(const MList<MPoint3DN<float>>& source, const ViewAngles& angle
     });
 }
 
-MStickEnds CutStickEnds(const MStickAtoms& stick, const MList<MPoint3DN<float>>& view,
-                        const MListAdr<MAtom*>& elements, float kRPoint)
+MStickEnds CutStickEnds(const MStickAtoms& stick, const MList<MPoint3DN<float>>& view, const MListAdr<MAtom*>& elements,
+                        float kRPoint)
 {
     const MPoint3DN<float>& a = view.Data[stick.I1];
     const MPoint3DN<float>& b = view.Data[stick.I2];
-    const float length = ToSingle(std::sqrt((double(b.x) - a.x) * (double(b.x) - a.x)
-                                         + (double(b.y) - a.y) * (double(b.y) - a.y)
-                                         + (double(b.z) - a.z) * (double(b.z) - a.z)));
+    const float length =
+        ToSingle(std::sqrt((double(b.x) - a.x) * (double(b.x) - a.x) + (double(b.y) - a.y) * (double(b.y) - a.y)
+                           + (double(b.z) - a.z) * (double(b.z) - a.z)));
     const float e1 = ToSingle(double(kRPoint) * elements.Data[a.N]->Radius / length);
     const float e2 = ToSingle(double(kRPoint) * elements.Data[b.N]->Radius / length);
     MStickEnds cut;

@@ -32,20 +32,19 @@ float Max3(float a, float b, float c);
 // that fit the structure's balls into a bitmap of bitmapWidth. A structure without extent (one
 // atom, or atoms that all coincide) is scaled as if its half extent were one model unit; an
 // empty list gets a scale of zero, and a table without radii keeps the old scale.
-void CenterAndScale(MList<MPoint3DN<float>>& points, const MListAdr<MAtom*>& elements, float kRPoint,
-                    int bitmapWidth, float* scale);
+void CenterAndScale(MList<MPoint3DN<float>>& points, const MListAdr<MAtom*>& elements, float kRPoint, int bitmapWidth,
+                    float* scale);
 
 // The angle of a bar position in radians, rounded to single precision.
 float AngleOfPosition(int position, int maximum = AngleBarMaximum);
 
 // Rotates every point of source into view: about y, then z, then x. Both passes run on every core.
-void RotatePoints(const MList<MPoint3DN<float>>& source, const ViewAngles& angles,
-                  MList<MPoint3DN<float>>& view);
+void RotatePoints(const MList<MPoint3DN<float>>& source, const ViewAngles& angles, MList<MPoint3DN<float>>& view);
 
 // The ends of one stick cut back to the surfaces of its two balls in the rotated view: P2 on the
 // ball of atom I1, P1 on the ball of atom I2 (when balls overlap, the ends cross).
-MStickEnds CutStickEnds(const MStickAtoms& stick, const MList<MPoint3DN<float>>& view,
-                        const MListAdr<MAtom*>& elements, float kRPoint);
+MStickEnds CutStickEnds(const MStickAtoms& stick, const MList<MPoint3DN<float>>& view, const MListAdr<MAtom*>& elements,
+                        float kRPoint);
 
 // The cut ends of every stick, in the order of sticks.
 void CutStickEnds(const MList<MStickAtoms>& sticks, const MList<MPoint3DN<float>>& view,

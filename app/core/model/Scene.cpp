@@ -29,8 +29,9 @@ float Scene::UpdateSticks(const StickControls& controls)
     LStick.Clear();
     StickSearch = {};
     if (controls.DrawSticks)
-        StickSearch = BuildSticks(std::span<const MPoint3DN<float>>(LXyzTrans.Data, static_cast<std::size_t>(LXyzTrans.FCount)),
-                    std::span<MAtom* const>(LAtom.Data, static_cast<std::size_t>(LAtom.FCount)), kMin, LStick);
+        StickSearch =
+            BuildSticks(std::span<const MPoint3DN<float>>(LXyzTrans.Data, static_cast<std::size_t>(LXyzTrans.FCount)),
+                        std::span<MAtom* const>(LAtom.Data, static_cast<std::size_t>(LAtom.FCount)), kMin, LStick);
     return kMin;
 }
 

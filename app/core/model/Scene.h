@@ -51,8 +51,8 @@ public:
     MListAdr<MAtom*> LAtom;
     MList<MObj> LObj;
     MListAdr<MGroup*> LGroup;
-    float KRPoint = 0;   // ball-size factor
-    float ScaleXyz = 0;  // bitmap pixels per model unit
+    float KRPoint = 0;              // ball-size factor
+    float ScaleXyz = 0;             // bitmap pixels per model unit
     StickSearchResult StickSearch;  // of the last UpdateSticks
     int CopiesLeftOut = 0;          // by the last repeat: carried beyond the single-precision range
 };

@@ -9,10 +9,7 @@
 
 namespace {
 
-bool IsFinite(const MPoint3DN<float>& p)
-{
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
+bool IsFinite(const MPoint3DN<float>& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
 
 // A dense grid is worth it while it has about as many cells as points and no cell is crowded;
 // the sum of squared occupancies is about the number of pairs a full search tests.
@@ -26,8 +23,7 @@ constexpr std::int64_t LocatePart = 32768;
 
 }  // namespace
 
-SpatialGrid::SpatialGrid(std::span<const MPoint3DN<float>> points, double reach)
-    : cellSize_(0)
+SpatialGrid::SpatialGrid(std::span<const MPoint3DN<float>> points, double reach) : cellSize_(0)
 {
     std::size_t finiteCount = 0;
     for (const MPoint3DN<float>& p : points) {

@@ -85,12 +85,12 @@ private:
     double cellSize_;
     float minX_ = 0, minY_ = 0, minZ_ = 0, maxX_ = 0, maxY_ = 0, maxZ_ = 0;
     std::int64_t originX_ = 0, originY_ = 0, originZ_ = 0;  // cell of the smallest coordinates
-    std::int64_t sizeX_ = 0, sizeY_ = 0, sizeZ_ = 0;  // cells per axis
+    std::int64_t sizeX_ = 0, sizeY_ = 0, sizeZ_ = 0;        // cells per axis
     bool dense_ = true;
     std::vector<std::uint32_t> cellOfPoint_;  // per point: its cell, or NoCell
-    std::vector<std::uint32_t> cellStart_;  // order_[cellStart_[c] .. cellStart_[c+1]) is cell c
-    std::vector<std::uint32_t> order_;      // point indexes grouped by cell, ascending within one
-    std::vector<HashSlot> slots_;           // sparse mode only
+    std::vector<std::uint32_t> cellStart_;    // order_[cellStart_[c] .. cellStart_[c+1]) is cell c
+    std::vector<std::uint32_t> order_;        // point indexes grouped by cell, ascending within one
+    std::vector<HashSlot> slots_;             // sparse mode only
     std::size_t slotMask_ = 0;
 };
 
@@ -162,9 +162,8 @@ void SpatialGrid::ForEachNearCellIndex(const MPoint3DN<float>& point, Visit&& vi
 template <class Visit>
 void SpatialGrid::ForEachNearCell(const MPoint3DN<float>& point, Visit&& visit) const
 {
-    ForEachNearCellIndex(point, [&](std::uint32_t cell) {
-        visit(order_.data() + CellBegin(cell), order_.data() + CellEnd(cell));
-    });
+    ForEachNearCellIndex(
+        point, [&](std::uint32_t cell) { visit(order_.data() + CellBegin(cell), order_.data() + CellEnd(cell)); });
 }
 
 template <class Visit>

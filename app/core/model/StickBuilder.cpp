@@ -50,8 +50,8 @@ public:
     template <class Visit>
     void ForEachPoint(std::int64_t part, Visit&& visit) const
     {
-        const auto end = static_cast<std::uint32_t>(std::min<std::int64_t>(static_cast<std::int64_t>(points_),
-                                                                          (part + 1) * perPart_));
+        const auto end = static_cast<std::uint32_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(points_), (part + 1) * perPart_));
         for (auto i = static_cast<std::uint32_t>(part * perPart_); i < end; ++i)
             visit(i);
     }
@@ -110,7 +110,8 @@ private:
     void ForEachJoined(std::uint32_t i, Joined&& joined) const
     {
         for (std::uint32_t j = 0; j < points_.size(); ++j)
-            if (i != j && PointDistance(points_[i], points_[j]) <= StickThreshold(radiusLink_[i], radiusLink_[j], kMin_))
+            if (i != j
+                && PointDistance(points_[i], points_[j]) <= StickThreshold(radiusLink_[i], radiusLink_[j], kMin_))
                 joined(j);
     }
 
@@ -177,8 +178,8 @@ private:
 // The search over the grid, part by part.
 class GridSearch {
 public:
-    GridSearch(std::span<const MPoint3DN<float>> points, const std::vector<float>& radiusLink, float kMin,
-               float reach, const SpatialGrid& grid)
+    GridSearch(std::span<const MPoint3DN<float>> points, const std::vector<float>& radiusLink, float kMin, float reach,
+               const SpatialGrid& grid)
         : points_(points), radiusLink_(radiusLink), kMin_(kMin),
           farSquared_(double(reach) * (1 + FarMargin) * (double(reach) * (1 + FarMargin))), grid_(grid),
           parts_(points.size(), PointsPerPart)
@@ -190,9 +191,8 @@ public:
     // How many sticks the points of the part have (fewer once the tally passes its bound).
     std::size_t Count(std::int64_t part, const StickTally& tally) const
     {
-        return CountPart(parts_, part, tally, [&](std::uint32_t i, auto&& found) {
-            ForEachCandidate(i, found, [] {});
-        });
+        return CountPart(parts_, part, tally,
+                         [&](std::uint32_t i, auto&& found) { ForEachCandidate(i, found, [] {}); });
     }
 
     // Writes the part's sticks from out on, i ascending, then j ascending.
@@ -201,7 +201,8 @@ public:
         NeighbourRuns near;
         parts_.ForEachPoint(part, [&](std::uint32_t i) {
             near.Clear();
-            ForEachCandidate(i, [&](std::uint32_t j) { near.Add(j); }, [&] { near.EndRun(); });
+            ForEachCandidate(
+                i, [&](std::uint32_t j) { near.Add(j); }, [&] { near.EndRun(); });
             for (const std::uint32_t j : near.Ascending())
                 *out++ = MStickAtoms{static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)};
         });
@@ -269,7 +270,8 @@ StickSearchResult SearchParts(const Search& search, std::int64_t bound, MList<MS
         starts[p + 1] += starts[p];
     // The bound lies far below the list's largest count.
     SetCountForWriting(sticks, static_cast<int>(starts.back()));
-    pool.Run(parts, [&](std::int64_t part) { search.Write(part, sticks.Data + starts[static_cast<std::size_t>(part)]); });
+    pool.Run(parts,
+             [&](std::int64_t part) { search.Write(part, sticks.Data + starts[static_cast<std::size_t>(part)]); });
     return {true, bound};
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "MList.h"
-#include "MSingle.h"
 #include "MListAdr.h"
+#include "MSingle.h"
 #include "SceneRecords.h"
 
 // No structure has more bonds than a few dozen per atom; more sticks than this bound come from a

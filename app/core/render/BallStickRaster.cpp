@@ -117,8 +117,8 @@ void BallStickRaster::Span(std::int64_t y, std::int64_t x0, std::int64_t x1, QRg
         std::fill(first, end, color);
 }
 
-void BallStickRaster::Ellipse(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
-                              QRgb fill, QRgb outline)
+void BallStickRaster::Ellipse(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, QRgb fill,
+                              QRgb outline)
 {
     if (right < left)
         std::swap(left, right);
@@ -152,8 +152,8 @@ void BallStickRaster::Ellipse(std::int64_t left, std::int64_t top, std::int64_t 
     }
 }
 
-void BallStickRaster::Stick(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
-                            std::int64_t width, QRgb color)
+void BallStickRaster::Stick(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t width,
+                            QRgb color)
 {
     if (width <= 1) {
         ThinLine(x1, y1, x2, y2, color);

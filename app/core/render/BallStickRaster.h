@@ -48,8 +48,7 @@ public:
     // and bottom edges are not: it touches columns left .. right-1 and rows top .. bottom-1.
     // Its rim (every painted pixel with an unpainted pixel above, below, left or right of it)
     // takes the outline colour, the inside the fill colour. An empty box paints nothing.
-    void Ellipse(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, QRgb fill,
-                 QRgb outline);
+    void Ellipse(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, QRgb fill, QRgb outline);
 
     // The line from (x1, y1) to (x2, y2), both ends included. A width of 1 or less paints one
     // pixel per column (or per row, along a steep line), and nothing when both ends are one

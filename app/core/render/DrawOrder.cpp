@@ -80,7 +80,8 @@ DrawListState LayDrawListKeys(Scene& scene)
             SortEntries(scene);
             return DrawListState::Sorted;
         }
-        const std::uint32_t payload = static_cast<std::uint32_t>(i) | (std::signbit(depth) && depth == 0 ? NegativeZero : 0);
+        const std::uint32_t payload =
+            static_cast<std::uint32_t>(i) | (std::signbit(depth) && depth == 0 ? NegativeZero : 0);
         const std::uint64_t key = std::uint64_t{DepthKey(depth)} << KeyShift | payload;
         std::memcpy(bytes + 8 * static_cast<std::size_t>(i), &key, sizeof key);
     }

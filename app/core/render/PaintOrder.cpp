@@ -35,7 +35,7 @@ PaintOrder ChoosePaintOrder(const Scene& scene)
 {
     const int entries = scene.LXyzView.FCount + scene.LStickView.FCount;
     return entries >= NearToFarEntries && SampledDepths(scene) >= NearToFarDepths ? PaintOrder::NearToFar
-                                                                                 : PaintOrder::FarToNear;
+                                                                                  : PaintOrder::FarToNear;
 }
 
 PaintOrder PaintOrderFor(const Scene& scene)

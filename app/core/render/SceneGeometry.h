@@ -137,10 +137,7 @@ private:
         return {ToSingle(scale * stick.P1.x + halfWidth_), ToSingle(scale * stick.P1.y + halfHeight_),
                 ToSingle(scale * stick.P2.x + halfWidth_), ToSingle(scale * stick.P2.y + halfHeight_)};
     }
-    const MAtom* Element(int n) const
-    {
-        return n >= 0 && n < scene_.LAtom.FCount ? scene_.LAtom.Data[n] : nullptr;
-    }
+    const MAtom* Element(int n) const { return n >= 0 && n < scene_.LAtom.FCount ? scene_.LAtom.Data[n] : nullptr; }
     int ElementIndexOfAtom(int atom) const
     {
         return atom >= 0 && atom < scene_.LXyzView.FCount ? scene_.LXyzView.Data[atom].N : -1;

@@ -18,7 +18,6 @@ constexpr int CreditBaselineDivisor = 4;
 constexpr int CreditFontDivisor = 20;
 constexpr TColor CreditColor = 0x000000FF;  // pure red
 
-
 bool AllFinite(std::initializer_list<float> values)
 {
     for (const float value : values)
@@ -76,12 +75,23 @@ std::string XmlAttributeText(std::string_view text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         switch (c) {
-        case '&': escaped += "&amp;"; continue;
-        case '<': escaped += "&lt;"; continue;
-        case '>': escaped += "&gt;"; continue;
-        case '"': escaped += "&quot;"; continue;
-        case '\'': escaped += "&apos;"; continue;
-        default: break;
+        case '&':
+            escaped += "&amp;";
+            continue;
+        case '<':
+            escaped += "&lt;";
+            continue;
+        case '>':
+            escaped += "&gt;";
+            continue;
+        case '"':
+            escaped += "&quot;";
+            continue;
+        case '\'':
+            escaped += "&apos;";
+            continue;
+        default:
+            break;
         }
         if (static_cast<unsigned char>(c) < 0x20) {
             escaped += Utf8ReplacementCharacter;
@@ -100,17 +110,18 @@ void SvgBegin(SvgLines& svg, int width, int height)
 {
     svg.clear();
     svg.push_back(R"(<?xml version="1.0" encoding="utf-8"?>)");
-    svg.push_back(R"(<!DOCTYPE svg PUBLIC "-//W3C//DTD SVG 1.1//EN" "http://www.w3.org/Graphics/SVG/1.1/DTD/svg11.dtd">)");
+    svg.push_back(
+        R"(<!DOCTYPE svg PUBLIC "-//W3C//DTD SVG 1.1//EN" "http://www.w3.org/Graphics/SVG/1.1/DTD/svg11.dtd">)");
     svg.push_back(R"(<svg version="1.1" id="Layer1" xmlns="http://www.w3.org/2000/svg")"
-            R"( xmlns:xlink="http://www.w3.org/1999/xlink" x="0px" y="0px")");
+                  R"( xmlns:xlink="http://www.w3.org/1999/xlink" x="0px" y="0px")");
     svg.push_back("width=\"" + std::to_string(width) + "px\" height=\"" + std::to_string(height) + "px\">");
 }
 
 void SvgEnd(SvgLines& svg, int width, int height)
 {
     svg.push_back("<text transform=\"matrix(1 0 0 1 " + std::to_string(width / CreditLeftDivisor) + " "
-            + std::to_string(height / CreditBaselineDivisor) + ")\" fill=\"#" + ColorToHex(CreditColor)
-            + "\" font-size=\"" + std::to_string(height / CreditFontDivisor) + "\">" + SvgCreditText + "</text>");
+                  + std::to_string(height / CreditBaselineDivisor) + ")\" fill=\"#" + ColorToHex(CreditColor)
+                  + "\" font-size=\"" + std::to_string(height / CreditFontDivisor) + "\">" + SvgCreditText + "</text>");
     svg.push_back("</svg>");
 }
 
@@ -120,8 +131,7 @@ void SvgEllipse(SvgLines& svg, std::string_view name, TColor color, float cx, fl
         svg.push_back(std::move(line));
 }
 
-void SvgRect(SvgLines& svg, float x1, float y1, float x2, float y2, float halfWidth, TColor color,
-             std::string_view id)
+void SvgRect(SvgLines& svg, float x1, float y1, float x2, float y2, float halfWidth, TColor color, std::string_view id)
 {
     if (std::string line = SvgRectLine(x1, y1, x2, y2, halfWidth, color, id); !line.empty())
         svg.push_back(std::move(line));

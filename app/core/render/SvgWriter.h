@@ -41,8 +41,7 @@ void SvgEllipse(SvgLines& svg, std::string_view name, TColor color, float cx, fl
 // One stick half: a rectangle 2 x halfWidth high that starts horizontal at (x1, y1 - halfWidth)
 // and is turned about (x1, y1) so that it runs to (x2, y2). The ends are first put in order of
 // y, so the angle lies between 0 and 180 degrees.
-void SvgRect(SvgLines& svg, float x1, float y1, float x2, float y2, float halfWidth, TColor color,
-             std::string_view id);
+void SvgRect(SvgLines& svg, float x1, float y1, float x2, float y2, float halfWidth, TColor color, std::string_view id);
 
 // The lines SvgEllipse and SvgRect add, or an empty text where they add nothing; they depend on
 // their arguments alone, so the lines of a drawing can be made on several threads at once.

@@ -36,10 +36,7 @@ WorkerPool::~WorkerPool()
         helper.join();
 }
 
-void WorkerPool::SetThreadLimit(int threads)
-{
-    limit_ = std::clamp(threads, 1, static_cast<int>(helpers_.size()) + 1);
-}
+void WorkerPool::SetThreadLimit(int threads) { limit_ = std::clamp(threads, 1, static_cast<int>(helpers_.size()) + 1); }
 
 void WorkerPool::Run(std::int64_t parts, const std::function<void(std::int64_t)>& part)
 {

@@ -54,7 +54,7 @@ private:
     std::condition_variable done_;
     std::uint64_t generation_ = 0;
     bool stopping_ = false;
-    int helpersAsked_ = 0;   // helpers taking part in the current job
+    int helpersAsked_ = 0;  // helpers taking part in the current job
     int helpersBusy_ = 0;
     const std::function<void(std::int64_t)>* job_ = nullptr;
     std::int64_t parts_ = 0;

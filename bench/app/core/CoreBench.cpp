@@ -73,7 +73,12 @@ void SticksOnGrapheneSheet(benchmark::State& state)
     state.counters["sticks"] = sticks.FCount;
 }
 BENCHMARK(SticksOnGrapheneSheet)
-    ->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Clusters of `size` carbons within 0.02 of one spot, far apart, as many as make about three
 // million sticks (every atom of a cluster joins every other): the cost of a search that must
@@ -150,14 +155,10 @@ void NearDuplicatesOfAMillion(benchmark::State& state)
     }
     state.counters["kept"] = points.FCount;
 }
-BENCHMARK(NearDuplicatesOfAMillion)
-    ->ArgName("oneSpot")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(NearDuplicatesOfAMillion)->ArgName("oneSpot")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The plain loop over every pair, for comparison.
-void NearDuplicatesPairLoop(benchmark::State& state)
-{
-    RunNearDuplicateRemoval(state, RemoveNearDuplicatesPairLoop);
-}
+void NearDuplicatesPairLoop(benchmark::State& state) { RunNearDuplicateRemoval(state, RemoveNearDuplicatesPairLoop); }
 BENCHMARK(NearDuplicatesPairLoop)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 
 void RotateWithSticks(benchmark::State& state)

@@ -7,8 +7,8 @@
 
 #include "DrawOrder.h"
 #include "SceneDrawing.h"
-#include "WorkerPool.h"
 #include "SyntheticStructures.h"
+#include "WorkerPool.h"
 
 namespace {
 
@@ -45,14 +45,21 @@ void DrawSceneWithSticks(benchmark::State& state)
     }
     // The CPU time of every thread together: on a loaded machine the wall time says little about
     // what the threads share.
-    state.counters["all_threads_cpu_ms"] =
-        (ProcessCpuMilliseconds() - processStart) / static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
+    state.counters["all_threads_cpu_ms"] = (ProcessCpuMilliseconds() - processStart)
+        / static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
     state.counters["threads"] = WorkerPool::Shared().Threads();
     state.counters["atoms"] = scene.LXyzView.FCount;
     state.counters["sticks"] = scene.LStickView.FCount;
 }
 // 0 atoms: clearing the 3000 x 3000 bitmap alone.
-BENCHMARK(DrawSceneWithSticks)->Arg(0)->Arg(1000)->Arg(10000)->Arg(30000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(DrawSceneWithSticks)
+    ->Arg(0)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(30000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void DrawSceneWithSvg(benchmark::State& state)
 {

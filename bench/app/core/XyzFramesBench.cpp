@@ -121,14 +121,17 @@ void EveryFrameAsPng(benchmark::State& state)
     const int threads = pool.Threads();
     pool.SetThreadLimit(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        ForEachFrame(pipeline.Document(), elements, [&](ScenePipeline& scene, int frame) {
-            (void)scene.ReadFrame(frame);
-            scene.Rebuild(kSticks, OneCell(), kAngles);
-            const QImage& picture = scene.Picture(StickRadius);
-            const std::string name = (file.Folder() / ("out-" + std::to_string(frame) + ".png")).string();
-            if (!BmpSaveToFile(&picture, QString::fromStdString(name)))
-                std::abort();
-        }, [](int, std::exception_ptr) { std::abort(); });
+        ForEachFrame(
+            pipeline.Document(), elements,
+            [&](ScenePipeline& scene, int frame) {
+                (void)scene.ReadFrame(frame);
+                scene.Rebuild(kSticks, OneCell(), kAngles);
+                const QImage& picture = scene.Picture(StickRadius);
+                const std::string name = (file.Folder() / ("out-" + std::to_string(frame) + ".png")).string();
+                if (!BmpSaveToFile(&picture, QString::fromStdString(name)))
+                    std::abort();
+            },
+            [](int, std::exception_ptr) { std::abort(); });
     }
     pool.SetThreadLimit(threads);
     state.counters["frames"] = pipeline.FrameCount();

@@ -116,20 +116,27 @@ TEST_F(ExportCommandTest, UsageErrorsExitWithTwoAndWriteNothing)
         {"no file", {"--export", out}, "no FILE.xyz given"},
         {"two files", {"--export", out, pair, pair}, "give exactly one FILE.xyz"},
         {"empty output name", {"--export", "", pair}, "--export needs a file name"},
-        {"copies below the range", {"--export", out, "--nx", "0", pair},
+        {"copies below the range",
+         {"--export", out, "--nx", "0", pair},
          "--nx takes a whole number from 1 to 10, not '0'"},
         {"copies above the range", {"--export", out, "--ny", "11", pair}, "--ny takes a whole number from 1 to 10"},
-        {"angle above a full turn", {"--export", out, "--angle-x", "3601", pair},
+        {"angle above a full turn",
+         {"--export", out, "--angle-x", "3601", pair},
          "--angle-x takes a whole number from 0 to 3600"},
-        {"stick radius below the bar", {"--export", out, "--stick-radius", "0", pair},
+        {"stick radius below the bar",
+         {"--export", out, "--stick-radius", "0", pair},
          "--stick-radius takes a whole number from 1 to 1000"},
-        {"negative stick length", {"--export", out, "--stick-length", "-1", pair},
+        {"negative stick length",
+         {"--export", out, "--stick-length", "-1", pair},
          "--stick-length takes a whole number from 0 to 100"},
-        {"bar position not a number", {"--export", out, "--atom-radius", "5x", pair},
+        {"bar position not a number",
+         {"--export", out, "--atom-radius", "5x", pair},
          "--atom-radius takes a whole number"},
-        {"step not a number", {"--export", out, "--ax", "1.2.3", pair},
+        {"step not a number",
+         {"--export", out, "--ax", "1.2.3", pair},
          "--ax: '1.2.3' is not a valid floating point value"},
-        {"step beyond the range of coordinates", {"--export", out, "--ax", "1e39", pair},
+        {"step beyond the range of coordinates",
+         {"--export", out, "--ax", "1e39", pair},
          "--ax: '1e39' is not a valid floating point value"},
     };
     for (const Case& c : cases) {
@@ -169,8 +176,8 @@ TEST(ExportCommand, RejectedInputsExitWithOneAndTheWindowsMessage)
 {
     struct Case {
         const char* name;
-        const char* xyz;    // nullptr: the file does not exist
-        const char* table;  // nullptr: the table does not exist
+        const char* xyz;      // nullptr: the file does not exist
+        const char* table;    // nullptr: the table does not exist
         std::string message;  // "{dir}" stands for the folder of the files
     };
     const char* const pair = "2\n\nC 0 0 0\nC 1 0 0\n";
@@ -253,7 +260,7 @@ TEST_F(ExportCommandTest, InfoReportsTheBuiltSceneAndWritesNothing)
     EXPECT_EQ(info["atomsRead"].toInt(), 2);
     EXPECT_EQ(info["atomsAfterRepetition"].toInt(), 12);
     EXPECT_EQ(info["sticks"].toInt(), 18);
-    EXPECT_EQ(info["KRPoint"].toDouble(), 2.5);                  // bar 750 of 1000
+    EXPECT_EQ(info["KRPoint"].toDouble(), 2.5);                            // bar 750 of 1000
     EXPECT_EQ(static_cast<float>(info["stickFactor"].toDouble()), 1.24f);  // bar 54 of 100
     // Largest half extent 5 (y), K atom radius 2.5, largest radius of the table 0.76.
     EXPECT_NEAR(info["ScaleXyz"].toDouble(), kSide / 2.3 / (5 * 2.5 * 0.76 * std::sqrt(2.0)), 1e-3);
@@ -394,15 +401,19 @@ TEST(PelmoraProgram, ExportsTheExampleInEveryFormatWithoutADisplay)
         const char* format;  // as the content says
     };
     const Case cases[] = {
-        {"x.bmp", "x.bmp", "bmp"},     {"x.png", "x.png", "png"},         {"x.PNG", "x.PNG", "png"},
-        {"x.jpg", "x.jpg", "jpeg"},    {"x.jpeg", "x.jpeg", "jpeg"},      {"x.gif", "x.gif", "gif"},
+        {"x.bmp", "x.bmp", "bmp"},     {"x.png", "x.png", "png"},
+        {"x.PNG", "x.PNG", "png"},     {"x.jpg", "x.jpg", "jpeg"},
+        {"x.jpeg", "x.jpeg", "jpeg"},  {"x.gif", "x.gif", "gif"},
         {"x.tif", "x.tif.bmp", "bmp"}, {"noextension", "noextension.bmp", "bmp"},
     };
     const TempDir dir;
     const QString workingDirectory = QString::fromStdString(dir.Path().string());
     // The element table is the one installed beside the program by the build.
-    const QStringList options = {"--sticks", "--stick-length", "54", "--stick-radius", "100", "--atom-radius", "250",
-                                 "--angle-x", "300", PELMORA_EXAMPLES_DIR "/benzene.xyz"};
+    const QStringList options = {"--sticks", "--stick-length",
+                                 "54",       "--stick-radius",
+                                 "100",      "--atom-radius",
+                                 "250",      "--angle-x",
+                                 "300",      PELMORA_EXAMPLES_DIR "/benzene.xyz"};
     QImage reference;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.out);
@@ -446,8 +457,8 @@ TEST(PelmoraProgram, ExitStatusReachesTheCaller)
     const QString workingDirectory = QString::fromStdString(dir.Path().string());
     const QString example = PELMORA_EXAMPLES_DIR "/graphene-cell.xyz";
     // The bundled cell tiles without atoms landing on each other.
-    const Outcome tiled = RunProgram({"--info", "--nx", "10", "--ny", "10", "--ax", "2.459512", "--ay", "4.26", example},
-                                     workingDirectory);
+    const Outcome tiled = RunProgram(
+        {"--info", "--nx", "10", "--ny", "10", "--ax", "2.459512", "--ay", "4.26", example}, workingDirectory);
     EXPECT_EQ(tiled.status, ExitSuccess);
     EXPECT_NE(tiled.out.find("\"atomsAfterRepetition\":400,"), std::string::npos) << tiled.out;
     EXPECT_EQ(RunProgram({"--info", "missing.xyz"}, workingDirectory).status, ExitFailure);
@@ -473,7 +484,8 @@ std::string ReadBytes(const std::string& fileName)
 TEST_F(ExportCommandTest, AFrameOfATrajectoryDrawsAsAFileOfThatFrameAlone)
 {
     WriteText(File("frames.xyz"), std::string(kFrames[0]) + kFrames[1] + kFrames[2] + "\n");
-    const std::vector<std::string> options = {"--sticks", "--stick-length", "54", "--angle-x", "300", "--elements", table};
+    const std::vector<std::string> options = {"--sticks", "--stick-length", "54", "--angle-x",
+                                              "300",      "--elements",     table};
     for (const int frame : {1, 2}) {
         SCOPED_TRACE(frame);
         WriteText(File("alone.xyz"), kFrames[frame - 1]);
@@ -501,7 +513,8 @@ TEST_F(ExportCommandTest, AFrameOfATrajectoryDrawsAsAFileOfThatFrameAlone)
     for (const char* wrong : {"0", "-1", "x", "1.5", ""}) {
         const Outcome outcome = RunInProcess({"--info", "--frame", wrong, "--elements", table, pair});
         EXPECT_EQ(outcome.status, ExitUsage) << wrong;
-        EXPECT_TRUE(outcome.err.starts_with("pelmora: --frame takes a frame number from 1 or 'all', not '")) << outcome.err;
+        EXPECT_TRUE(outcome.err.starts_with("pelmora: --frame takes a frame number from 1 or 'all', not '"))
+            << outcome.err;
     }
 }
 
@@ -517,15 +530,17 @@ TEST_F(ExportCommandTest, EveryFrameIsWrittenWithItsNumberAndToldInFrameOrder)
     for (std::string line; std::getline(lines, line);)
         frames.push_back(ParseInfo(line + "\n")["frame"].toInt());
     EXPECT_EQ(frames, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"elements.txt", "frames.xyz", "out-0001.png", "out-0002.png",
-                                                      "out-0003.png", "pair.xyz"}));
+    EXPECT_EQ(FilesIn(dir),
+              (std::vector<std::string>{"elements.txt", "frames.xyz", "out-0001.png", "out-0002.png", "out-0003.png",
+                                        "pair.xyz"}));
     // Every frame told without --export writes nothing, in the working folder neither.
     const Outcome told = RunProgram({"--info", "--frame", "all", "--elements", "elements.txt", "frames.xyz"},
                                     QString::fromStdString(dir.Path().string()));
     EXPECT_EQ(told.status, ExitFailure);
     EXPECT_EQ(std::count(told.out.begin(), told.out.end(), '\n'), 3) << told.out;
-    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"elements.txt", "frames.xyz", "out-0001.png", "out-0002.png",
-                                                      "out-0003.png", "pair.xyz"}));
+    EXPECT_EQ(FilesIn(dir),
+              (std::vector<std::string>{"elements.txt", "frames.xyz", "out-0001.png", "out-0002.png", "out-0003.png",
+                                        "pair.xyz"}));
     // Each picture is the one a run for that frame alone writes, whichever worker drew it.
     for (const int frame : {1, 2, 3}) {
         SCOPED_TRACE(frame);
@@ -535,10 +550,10 @@ TEST_F(ExportCommandTest, EveryFrameIsWrittenWithItsNumberAndToldInFrameOrder)
         const QImage expected(QString::fromStdString(File("one.bmp")));
         ASSERT_FALSE(expected.isNull());
         // A scene picture is a palette PNG; its pixels are compared, not its format.
-        EXPECT_TRUE(QImage(QString::fromStdString(FrameOutFile(QString::fromStdString(File("out.png")), frame)
-                                                      .toStdString()))
-                        .convertToFormat(QImage::Format_RGB32)
-                    == expected.convertToFormat(QImage::Format_RGB32));
+        EXPECT_TRUE(
+            QImage(QString::fromStdString(FrameOutFile(QString::fromStdString(File("out.png")), frame).toStdString()))
+                .convertToFormat(QImage::Format_RGB32)
+            == expected.convertToFormat(QImage::Format_RGB32));
     }
 }
 
@@ -550,8 +565,10 @@ TEST(ExportCommand, FramesAreNumberedBeforeTheExtensionOfTheLastComponent)
         const char* written;
     };
     const Case cases[] = {
-        {"out.png", 1, "out-0001.png"},      {"a.b/out", 12, "a.b/out-0012"},
-        {"dir/out.tar.svg", 7, "dir/out.tar-0007.svg"}, {"out.png", 12345, "out-12345.png"},
+        {"out.png", 1, "out-0001.png"},
+        {"a.b/out", 12, "a.b/out-0012"},
+        {"dir/out.tar.svg", 7, "dir/out.tar-0007.svg"},
+        {"out.png", 12345, "out-12345.png"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FrameOutFile(c.out, c.frame).toStdString(), c.written);
@@ -563,7 +580,8 @@ TEST_F(ExportCommandTest, TheFilesCellGivesTheStepsTheCommandLineLeaves)
     const std::string atoms = "C 0 0 0\nC 1.42 0 0\n";
     WriteText(File("cell.xyz"), "2\nLattice=\"3 0.5 0 1 2 0 0 0 10\" Properties=species:S:1:pos:R:3\n" + atoms);
     const auto svgOf = [&](std::vector<std::string> arguments, const std::string& xyz) {
-        arguments.insert(arguments.begin(), {"--export", File("cell.svg"), "--nx", "3", "--ny", "2", "--elements", table});
+        arguments.insert(arguments.begin(),
+                         {"--export", File("cell.svg"), "--nx", "3", "--ny", "2", "--elements", table});
         arguments.push_back(xyz);
         EXPECT_EQ(RunInProcess(arguments).status, ExitSuccess);
         return ReadBytes(File("cell.svg"));

@@ -127,10 +127,7 @@ std::string ReadAll(const fs::path& file)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void WriteAll(const fs::path& file, const std::string& bytes)
-{
-    std::ofstream(file, std::ios::binary) << bytes;
-}
+void WriteAll(const fs::path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
 
 // Every entry below the folder, links not followed, with the content of regular files.
 std::map<std::string, std::string> Snapshot(const fs::path& folder)
@@ -213,9 +210,9 @@ struct HostileCase {
     std::vector<std::string> arguments;  // "{dir}" stands for the folder
     rlim_t fileSizeLimit;                // 0: none
     int status;
-    std::string err;                 // exactly; "{dir}" as above, "{denied}" the read-only folder's refusal
-    std::string creates = {};        // the one file the case writes, if any
-    std::string outContains = {};    // a part of standard output, if checked
+    std::string err;               // exactly; "{dir}" as above, "{denied}" the read-only folder's refusal
+    std::string creates = {};      // the one file the case writes, if any
+    std::string outContains = {};  // a part of standard output, if checked
 };
 
 // n x n x n carbons in a cube of the given edge.
@@ -226,8 +223,8 @@ std::string Cube(int n, double edge)
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
             for (int k = 0; k < n; ++k)
-                text += "C " + std::to_string(i * step) + " " + std::to_string(j * step) + " " + std::to_string(k * step)
-                    + "\n";
+                text += "C " + std::to_string(i * step) + " " + std::to_string(j * step) + " "
+                    + std::to_string(k * step) + "\n";
     return text;
 }
 
@@ -274,9 +271,13 @@ protected:
 TEST_F(ExportHostileTest, EveryFailureIsExplainedAndLeavesTheOldFilesAsTheyWere)
 {
     // Four hundred carbons with sticks: every format is far beyond the limit.
-    const std::vector<std::string> bigScene = {"--sticks", "--stick-length", "54", "--nx", "10", "--ny", "10",
-                                               "--ax", "2.459512", "--ay", "4.26", "--elements", "elements.txt",
-                                               PELMORA_EXAMPLES_DIR "/graphene-cell.xyz"};
+    const std::vector<std::string> bigScene = {"--sticks",     "--stick-length",
+                                               "54",           "--nx",
+                                               "10",           "--ny",
+                                               "10",           "--ax",
+                                               "2.459512",     "--ay",
+                                               "4.26",         "--elements",
+                                               "elements.txt", PELMORA_EXAMPLES_DIR "/graphene-cell.xyz"};
     const auto exportBig = [&](const std::string& out) {
         std::vector<std::string> arguments{"--export", out};
         arguments.insert(arguments.end(), bigScene.begin(), bigScene.end());
@@ -295,63 +296,134 @@ TEST_F(ExportHostileTest, EveryFailureIsExplainedAndLeavesTheOldFilesAsTheyWere)
          NotSaved + std::string("Cannot write file \"{dir}/keep.jpg\". File too large\n")},
         {"full disk: SVG", exportBig("{dir}/keep.svg"), Limit, 1,
          "pelmora: Cannot write file \"{dir}/keep.svg\". File too large\n"},
-        {"read-only folder: picture", {"--export", "{dir}/ro/keep.png", "--elements", "elements.txt", pair}, 0, 1,
+        {"read-only folder: picture",
+         {"--export", "{dir}/ro/keep.png", "--elements", "elements.txt", pair},
+         0,
+         1,
          NotSaved + std::string("Cannot create file \"{dir}/ro/keep.png\". {denied}\n")},
-        {"read-only folder: SVG", {"--export", "{dir}/ro/keep.svg", "--elements", "elements.txt", pair}, 0, 1,
+        {"read-only folder: SVG",
+         {"--export", "{dir}/ro/keep.svg", "--elements", "elements.txt", pair},
+         0,
+         1,
          "pelmora: Cannot create file \"{dir}/ro/keep.svg\". {denied}\n"},
-        {"read-only file: PNG", {"--export", "{dir}/locked.png", "--elements", "elements.txt", pair}, 0, 1,
+        {"read-only file: PNG",
+         {"--export", "{dir}/locked.png", "--elements", "elements.txt", pair},
+         0,
+         1,
          NotSaved + std::string("Cannot write file \"{dir}/locked.png\". It is read-only (not saved)\n")},
-        {"read-only file: BMP", {"--export", "{dir}/locked.bmp", "--elements", "elements.txt", pair}, 0, 1,
+        {"read-only file: BMP",
+         {"--export", "{dir}/locked.bmp", "--elements", "elements.txt", pair},
+         0,
+         1,
          NotSaved + std::string("Cannot write file \"{dir}/locked.bmp\". It is read-only (not saved)\n")},
-        {"read-only file: GIF", {"--export", "{dir}/locked.gif", "--elements", "elements.txt", pair}, 0, 1,
+        {"read-only file: GIF",
+         {"--export", "{dir}/locked.gif", "--elements", "elements.txt", pair},
+         0,
+         1,
          NotSaved + std::string("Cannot write file \"{dir}/locked.gif\". It is read-only (not saved)\n")},
-        {"read-only file: JPEG", {"--export", "{dir}/locked.jpg", "--elements", "elements.txt", pair}, 0, 1,
+        {"read-only file: JPEG",
+         {"--export", "{dir}/locked.jpg", "--elements", "elements.txt", pair},
+         0,
+         1,
          NotSaved + std::string("Cannot write file \"{dir}/locked.jpg\". It is read-only (not saved)\n")},
-        {"read-only file: SVG", {"--export", "{dir}/locked.svg", "--elements", "elements.txt", pair}, 0, 1,
+        {"read-only file: SVG",
+         {"--export", "{dir}/locked.svg", "--elements", "elements.txt", pair},
+         0,
+         1,
          "pelmora: Cannot write file \"{dir}/locked.svg\". It is read-only (not saved)\n"},
-        {"a file where a folder is expected", {"--export", "{dir}/keep.png/x.svg", "--elements", "elements.txt", pair},
-         0, 1, "pelmora: Cannot create file \"{dir}/keep.png/x.svg\". Not a directory\n"},
-        {"output is a FIFO without a reader", {"--export", "{dir}/fifo.png", "--elements", "elements.txt", pair}, 0, 1,
+        {"a file where a folder is expected",
+         {"--export", "{dir}/keep.png/x.svg", "--elements", "elements.txt", pair},
+         0,
+         1,
+         "pelmora: Cannot create file \"{dir}/keep.png/x.svg\". Not a directory\n"},
+        {"output is a FIFO without a reader",
+         {"--export", "{dir}/fifo.png", "--elements", "elements.txt", pair},
+         0,
+         1,
          NotSaved + std::string("Cannot write file \"{dir}/fifo.png\". It is not a regular file\n")},
-        {"input is a FIFO without a writer", {"--export", "{dir}/keep.png", "--elements", "elements.txt",
-                                              "{dir}/fifo.xyz"},
-         0, 1, "pelmora: Cannot open file \"{dir}/fifo.xyz\". It is not a regular file\n"},
-        {"input is a device that never ends", {"--export", "{dir}/keep.png", "--elements", "elements.txt", "/dev/zero"},
-         0, 1, "pelmora: Cannot open file \"/dev/zero\". It is not a regular file\n"},
-        {"element table is a FIFO", {"--export", "{dir}/keep.png", "--elements", "{dir}/fifo.txt", pair}, 0, 1,
+        {"input is a FIFO without a writer",
+         {"--export", "{dir}/keep.png", "--elements", "elements.txt", "{dir}/fifo.xyz"},
+         0,
+         1,
+         "pelmora: Cannot open file \"{dir}/fifo.xyz\". It is not a regular file\n"},
+        {"input is a device that never ends",
+         {"--export", "{dir}/keep.png", "--elements", "elements.txt", "/dev/zero"},
+         0,
+         1,
+         "pelmora: Cannot open file \"/dev/zero\". It is not a regular file\n"},
+        {"element table is a FIFO",
+         {"--export", "{dir}/keep.png", "--elements", "{dir}/fifo.txt", pair},
+         0,
+         1,
          "pelmora: Cannot open file \"{dir}/fifo.txt\". It is not a regular file\n"},
         {"control characters in the count line",
-         {"--export", "{dir}/keep.png", "--elements", "elements.txt", "{dir}/control.xyz"}, 0, 1,
+         {"--export", "{dir}/keep.png", "--elements", "elements.txt", "{dir}/control.xyz"},
+         0,
+         1,
          "pelmora: '\\x1b]0;title\\x07\\x1b[2J' is not a valid integer value\n"},
-        {"a count line of a megabyte", {"--export", "{dir}/keep.png", "--elements", "elements.txt", "{dir}/huge.xyz"},
-         0, 1, "pelmora: '" + std::string(80, '1') + "...' is not a valid integer value\n"},
-        {"control characters in an unknown symbol", {"--info", "--elements", "strict.txt", "{dir}/symbol.xyz"}, 0, 1,
+        {"a count line of a megabyte",
+         {"--export", "{dir}/keep.png", "--elements", "elements.txt", "{dir}/huge.xyz"},
+         0,
+         1,
+         "pelmora: '" + std::string(80, '1') + "...' is not a valid integer value\n"},
+        {"control characters in an unknown symbol",
+         {"--info", "--elements", "strict.txt", "{dir}/symbol.xyz"},
+         0,
+         1,
          "pelmora: Unknown element \"X\\x1b[2J\" in *.xyz file in line 2\n"},
-        {"control characters in an option", {"--export", "{dir}/keep.png", "--nx", "\x1b[2J", pair}, 0, 2,
+        {"control characters in an option",
+         {"--export", "{dir}/keep.png", "--nx", "\x1b[2J", pair},
+         0,
+         2,
          "pelmora: --nx takes a whole number from 1 to 10, not '\\x1b[2J'\n"
          "Try 'pelmora --help' for more information.\n"},
         {"names that are not UTF-8 are used as given",
-         {"--info", "--export", "{dir}/o\xff.png", "--elements", "elements.txt", "{dir}/bad\xff.xyz"}, 0, 0, "",
-         "o\xff.png", "{\"file\":\"{dir}/bad\\udcff.xyz\","},
-        {"a missing name that is not UTF-8 is shown escaped", {"--info", "{dir}/missing\xfe.xyz"}, 0, 1,
+         {"--info", "--export", "{dir}/o\xff.png", "--elements", "elements.txt", "{dir}/bad\xff.xyz"},
+         0,
+         0,
+         "",
+         "o\xff.png",
+         "{\"file\":\"{dir}/bad\\udcff.xyz\","},
+        {"a missing name that is not UTF-8 is shown escaped",
+         {"--info", "{dir}/missing\xfe.xyz"},
+         0,
+         1,
          "pelmora: Cannot open file \"{dir}/missing\\xfe.xyz\". No such file or directory\n"},
-        {"an output that is a device is no picture file", {"--export", "/dev/null", "--elements", "elements.txt", pair},
-         0, 1, NotSaved + std::string("Cannot write file \"/dev/null\". It is not a regular file\n")},
+        {"an output that is a device is no picture file",
+         {"--export", "/dev/null", "--elements", "elements.txt", pair},
+         0,
+         1,
+         NotSaved + std::string("Cannot write file \"/dev/null\". It is not a regular file\n")},
         {"more sticks than the bound are refused before they are made",
-         {"--info", "--sticks", "--stick-length", "100", "--elements", "elements.txt", "{dir}/cube.xyz"}, 0, 1,
-         "pelmora: More than 1,906,624 sticks would be drawn: lower the stick length\n", "",
+         {"--info", "--sticks", "--stick-length", "100", "--elements", "elements.txt", "{dir}/cube.xyz"},
+         0,
+         1,
+         "pelmora: More than 1,906,624 sticks would be drawn: lower the stick length\n",
+         "",
          "\"atomsAfterRepetition\":29791,\"sticks\":0,"},
         {"copies the repeat would place beyond the single-precision range are left out and told",
-         {"--info", "--nx", "10", "--elements", "elements.txt", "{dir}/far.xyz"}, 0, 1,
-         "pelmora: The repeat would place 12 atoms beyond the largest coordinate (3.4E38): they are left out\n", "",
+         {"--info", "--nx", "10", "--elements", "elements.txt", "{dir}/far.xyz"},
+         0,
+         1,
+         "pelmora: The repeat would place 12 atoms beyond the largest coordinate (3.4E38): they are left out\n",
+         "",
          "\"atomsAfterRepetition\":5,"},
         {"atoms too far apart to be drawn are told, not drawn empty",
-         {"--info", "--elements", "elements.txt", "{dir}/wide.xyz"}, 0, 1,
-         "pelmora: Nothing is drawn: the atoms lie too far apart to fit the picture\n", "", "\"ScaleXyz\":0,"},
-        {"a cell that is no number is told", {"--info", "--elements", "elements.txt", "{dir}/nan.xyz"}, 0, 0,
+         {"--info", "--elements", "elements.txt", "{dir}/wide.xyz"},
+         0,
+         1,
+         "pelmora: Nothing is drawn: the atoms lie too far apart to fit the picture\n",
+         "",
+         "\"ScaleXyz\":0,"},
+        {"a cell that is no number is told",
+         {"--info", "--elements", "elements.txt", "{dir}/nan.xyz"},
+         0,
+         0,
          "pelmora: Line 1: Lattice= ignored ('nan' is not a valid floating point value)\n"},
         {"control characters in the output's name",
-         {"--export", "{dir}/no\x1b[2J/x.png", "--elements", "elements.txt", pair}, 0, 1,
+         {"--export", "{dir}/no\x1b[2J/x.png", "--elements", "elements.txt", pair},
+         0,
+         1,
          NotSaved + std::string("Cannot create file \"{dir}/no\\x1b[2J/x.png\". No such file or directory\n")},
     };
     const std::string folder = dir.Path().string();
@@ -368,7 +440,8 @@ TEST_F(ExportHostileTest, EveryFailureIsExplainedAndLeavesTheOldFilesAsTheyWere)
             arguments.push_back(Replaced(argument, "{dir}", folder));
         const Outcome outcome = RunProgram(arguments, folder, c.fileSizeLimit, std::chrono::seconds(30));
         EXPECT_EQ(outcome.status, c.status);
-        EXPECT_EQ(outcome.err, Replaced(Replaced(c.err, "{dir}", folder), "{denied}", readOnly->Refusal().value_or("")));
+        EXPECT_EQ(outcome.err,
+                  Replaced(Replaced(c.err, "{dir}", folder), "{denied}", readOnly->Refusal().value_or("")));
         if (!c.outContains.empty()) {
             EXPECT_NE(outcome.out.find(Replaced(c.outContains, "{dir}", folder)), std::string::npos) << outcome.out;
         }
@@ -399,8 +472,8 @@ TEST_F(ExportHostileTest, AFrameOutOfMemoryIsToldAndTheOthersAreDrawn)
     frames += "2\nframe 3\nC 0 0 0\nC 1.42 0 0\n";
     WriteAll(dir.Path() / "frames.xyz", frames);
     constexpr rlim_t Gigabyte = rlim_t{1} << 30;
-    const Outcome outcome = RunProgram({"--frame", "all", "--nx", "10", "--ny", "10", "--export", "out.png", "--elements",
-                                        "elements.txt", "frames.xyz"},
+    const Outcome outcome = RunProgram({"--frame", "all", "--nx", "10", "--ny", "10", "--export", "out.png",
+                                        "--elements", "elements.txt", "frames.xyz"},
                                        dir.Path().string(), 0, std::chrono::seconds(120), Gigabyte);
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.err, "pelmora: frame 2: out of memory\n");

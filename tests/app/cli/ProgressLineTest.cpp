@@ -105,7 +105,8 @@ TEST(ProgressLine, MessagesWrittenMeanwhileStartOnACleanLine)
     }
     const std::string text = shared.Text();
     int messages = 0;
-    for (std::size_t at = text.find("pelmora: frame "); at != std::string::npos; at = text.find("pelmora: frame ", at + 1)) {
+    for (std::size_t at = text.find("pelmora: frame "); at != std::string::npos;
+         at = text.find("pelmora: frame ", at + 1)) {
         ++messages;
         ASSERT_GE(at, 4u);
         EXPECT_TRUE(text[at - 1] == '\n' || text.substr(at - 4, 4) == "\r\x1b[K") << text.substr(at - 40, 80);

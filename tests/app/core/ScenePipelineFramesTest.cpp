@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "ElementFixture.h"
 #include "MFunction.h"
 

@@ -116,8 +116,8 @@ void PrintBar(const char* name, const QWidget& window, const QScrollBar& bar)
 {
     const QStyleOptionSlider option = BarOption(bar);
     const QByteArray base(name);
-    for (auto [part, control] : {std::pair{".thumb", QStyle::SC_ScrollBarSlider},
-                                 std::pair{".groove", QStyle::SC_ScrollBarGroove}})
+    for (auto [part, control] :
+         {std::pair{".thumb", QStyle::SC_ScrollBarSlider}, std::pair{".groove", QStyle::SC_ScrollBarGroove}})
         Print((base + part).constData(), window, bar,
               bar.style()->subControlRect(QStyle::CC_ScrollBar, &option, control, &bar));
 }

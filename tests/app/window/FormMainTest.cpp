@@ -156,9 +156,9 @@ TEST_F(FormMainTest, ControlsCarryTheirNamesAndStartingValues)
         const char* name;
         int minimum, maximum, position;
     };
-    for (const Bar& b : {Bar{"ScrollBarStick", 0, 100, 0}, Bar{"ScrollBarRStick", 1, 1000, 500},
-                         Bar{"ScrollBarKRPoint", 1, 1000, 500}, Bar{"ScrollBarAx", 0, 3600, 0},
-                         Bar{"ScrollBarAz", 0, 3600, 0}, Bar{"ScrollBarAy", 0, 3600, 0}}) {
+    for (const Bar& b :
+         {Bar{"ScrollBarStick", 0, 100, 0}, Bar{"ScrollBarRStick", 1, 1000, 500}, Bar{"ScrollBarKRPoint", 1, 1000, 500},
+          Bar{"ScrollBarAx", 0, 3600, 0}, Bar{"ScrollBarAz", 0, 3600, 0}, Bar{"ScrollBarAy", 0, 3600, 0}}) {
         SCOPED_TRACE(b.name);
         auto* bar = w.findChild<QScrollBar*>(b.name);
         ASSERT_NE(bar, nullptr);
@@ -173,15 +173,15 @@ TEST_F(FormMainTest, ControlsCarryTheirNamesAndStartingValues)
         const char* name;
         const char* text;
     };
-    for (const Caption& c : {Caption{"Label1", "Nx="}, Caption{"Label2", "Ny="}, Caption{"Label3", "Ax="},
-                             Caption{"Label4", "Ay="}, Caption{"Label6", "dx="}, Caption{"Label5", "dy="},
-                             Caption{"LabelStickR", " Stick radius"}}) {
+    for (const Caption& c :
+         {Caption{"Label1", "Nx="}, Caption{"Label2", "Ny="}, Caption{"Label3", "Ax="}, Caption{"Label4", "Ay="},
+          Caption{"Label6", "dx="}, Caption{"Label5", "dy="}, Caption{"LabelStickR", " Stick radius"}}) {
         auto* label = w.findChild<QLabel*>(c.name);
         ASSERT_NE(label, nullptr) << c.name;
         EXPECT_EQ(label->text(), c.text);
     }
-    for (const Caption& c : {Caption{"EditAx", "10"}, Caption{"EditAy", "10"}, Caption{"EditDx", "0"},
-                             Caption{"EditDy", "0"}}) {
+    for (const Caption& c :
+         {Caption{"EditAx", "10"}, Caption{"EditAy", "10"}, Caption{"EditDx", "0"}, Caption{"EditDy", "0"}}) {
         auto* edit = w.findChild<QLineEdit*>(c.name);
         ASSERT_NE(edit, nullptr) << c.name;
         EXPECT_EQ(edit->text(), c.text);
@@ -284,8 +284,8 @@ TEST_F(FormMainTest, EachViewButtonTurnsTheSceneToItsView)
         std::vector<int> angles;  // Ax, Ay, Az
     };
     const View views[] = {
-        {1, {2700, 1800, 0}}, {2, {0, 0, 0}},    {3, {900, 0, 2700}}, {4, {900, 0, 900}},
-        {5, {1800, 0, 0}},    {9, {900, 0, 0}},
+        {1, {2700, 1800, 0}}, {2, {0, 0, 0}},    {3, {900, 0, 2700}},
+        {4, {900, 0, 900}},   {5, {1800, 0, 0}}, {9, {900, 0, 0}},
     };
     for (const View& v : views) {
         SCOPED_TRACE(v.button);
@@ -370,8 +370,8 @@ TEST_F(FormMainTest, QueuedBarMovesAreDrainedBeforeOneRebuild)
     const std::int64_t before = w.Pipeline().DrawCount();
     // Twenty moves of a dragged bar wait in the queue when the first one is handled.
     for (int position = 10; position < 210; position += 10)
-        QMetaObject::invokeMethod(w.ScrollBarAx, [bar = w.ScrollBarAx, position] { bar->setValue(position); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            w.ScrollBarAx, [bar = w.ScrollBarAx, position] { bar->setValue(position); }, Qt::QueuedConnection);
     w.ScrollBarAx->setValue(5);
     EXPECT_EQ(w.ScrollBarAx->value(), 200);
     EXPECT_EQ(w.Pipeline().DrawCount() - before, 1);
@@ -404,9 +404,8 @@ TEST_F(FormMainTest, TheSavedSvgIsTheExportsByteForByte)
     };
     for (const Settings& s : cases) {
         SCOPED_TRACE(s.name);
-        const QString xyz = std::string_view(s.file) == "methane.xyz"
-                                ? Path(s.file)
-                                : QString(PELMORA_EXAMPLES_DIR) + "/" + s.file;
+        const QString xyz =
+            std::string_view(s.file) == "methane.xyz" ? Path(s.file) : QString(PELMORA_EXAMPLES_DIR) + "/" + s.file;
         w.SpinEditNx->setValue(s.nx);
         w.SpinEditNy->setValue(s.ny);
         w.EditAx->setText(s.stepX);
@@ -428,8 +427,8 @@ TEST_F(FormMainTest, TheSavedSvgIsTheExportsByteForByte)
         if (s.sticks)
             arguments << "--sticks";
         arguments << "--stick-length" << QString::number(s.stickLength) << "--atom-radius"
-                  << QString::number(s.atomRadius) << "--stick-radius" << QString::number(s.stickRadius)
-                  << "--angle-x" << QString::number(s.ax) << "--angle-y" << QString::number(s.ay) << "--angle-z"
+                  << QString::number(s.atomRadius) << "--stick-radius" << QString::number(s.stickRadius) << "--angle-x"
+                  << QString::number(s.ax) << "--angle-y" << QString::number(s.ay) << "--angle-z"
                   << QString::number(s.az) << "--nx" << QString::number(s.nx) << "--ny" << QString::number(s.ny)
                   << "--ax" << s.stepX << "--ay" << s.stepY << xyz;
         std::string err;
@@ -711,8 +710,9 @@ TEST_F(FormMainTest, TheCellAFileDeclaresFillsTheTranslatePanel)
 TEST_F(FormMainTest, TheCellEditsShowTheirStartAndACellNotTakenIsTold)
 {
     TFormMain& w = Make();
-    WriteText(dir.Path() / "long.xyz", "1\nLattice=\"4.274290845193297 0 0 -2.1371454225966486 3.701646467541893 0 0 0 "
-                                       "23.123456789\"\nC 0 0 0\n");
+    WriteText(dir.Path() / "long.xyz",
+              "1\nLattice=\"4.274290845193297 0 0 -2.1371454225966486 3.701646467541893 0 0 0 "
+              "23.123456789\"\nC 0 0 0\n");
     WriteText(dir.Path() / "nan.xyz", "1\nLattice=\"nan 0 0 0 1 0 0 0 1\"\nC 0 0 0\n");
     w.OpenFile(Path("long.xyz"));
     for (QLineEdit* edit : {w.EditAx, w.EditAy, w.EditDx, w.EditDy}) {

@@ -127,11 +127,8 @@ TEST(FrameBmpGeometry, OverviewSizeKeepsThePictureShape)
         TPanelSize size;
     };
     const Case cases[] = {
-        {"square", 3000, 3000, {133, 133}},
-        {"wide small", 100, 50, {183, 95}},
-        {"wide large", 3000, 1000, {183, 66}},
-        {"tall", 1000, 3000, {49, 133}},
-        {"zero side", 0, 3000, {0, 0}},
+        {"square", 3000, 3000, {133, 133}}, {"wide small", 100, 50, {183, 95}}, {"wide large", 3000, 1000, {183, 66}},
+        {"tall", 1000, 3000, {49, 133}},    {"zero side", 0, 3000, {0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -204,7 +201,7 @@ TEST(FrameBmpReducedCopies, HalvingAveragesBlocksAndKeepsOddEdges)
     image.setPixel(2, 2, qRgb(255, 255, 255));
     const QImage half = HalveImage(image);
     ASSERT_EQ(half.size(), QSize(2, 2));
-    EXPECT_EQ(half.pixel(0, 0), qRgb(75, 38, 10));  // (200 + 100 + 2) / 4, (100 + 50 + 2) / 4, (40 + 2) / 4
+    EXPECT_EQ(half.pixel(0, 0), qRgb(75, 38, 10));     // (200 + 100 + 2) / 4, (100 + 50 + 2) / 4, (40 + 2) / 4
     EXPECT_EQ(half.pixel(1, 1), qRgb(255, 255, 255));  // the odd corner averaged with itself
     EXPECT_EQ(half.pixel(1, 0), qRgb(0, 0, 0));
 }
@@ -234,8 +231,8 @@ TEST(FrameBmpReducedCopies, HalvingInWideRowsMatchesThePlainAverage)
         for (int x = 0; x < half.width(); ++x) {
             std::uint32_t expected = 0;
             for (int shift = 0; shift < 32; shift += 8) {
-                const std::uint32_t sum = byteAt(2 * x, 2 * y, shift) + byteAt(2 * x + 1, 2 * y, shift) +
-                                          byteAt(2 * x, 2 * y + 1, shift) + byteAt(2 * x + 1, 2 * y + 1, shift);
+                const std::uint32_t sum = byteAt(2 * x, 2 * y, shift) + byteAt(2 * x + 1, 2 * y, shift)
+                    + byteAt(2 * x, 2 * y + 1, shift) + byteAt(2 * x + 1, 2 * y + 1, shift);
                 expected |= ((sum + 2) / 4) << shift;
             }
             const std::uint32_t actual = reinterpret_cast<const std::uint32_t*>(half.constScanLine(y))[x];
@@ -254,9 +251,9 @@ TEST(FrameBmpReducedCopies, AViewDrawsFromTheSmallestLevelNotSmallerThanItself)
         int level;
     };
     const Case cases[] = {
-        {{3000, 3000}, 1.0, 1.0, 0},          {{3000, 3000}, 0.51, 0.51, 0},   {{3000, 3000}, 0.5, 0.5, 1},
-        {{3000, 3000}, 0.2500001, 0.25, 1},   {{3000, 3000}, 0.25, 0.25, 2},   {{3000, 3000}, 0.16, 0.16, 2},
-        {{3000, 3000}, 0.1, 0.3, 1},          {{3000, 3000}, 1e-9, 1e-9, 12},  {{1, 1}, 0.001, 0.001, 0},
+        {{3000, 3000}, 1.0, 1.0, 0},        {{3000, 3000}, 0.51, 0.51, 0},  {{3000, 3000}, 0.5, 0.5, 1},
+        {{3000, 3000}, 0.2500001, 0.25, 1}, {{3000, 3000}, 0.25, 0.25, 2},  {{3000, 3000}, 0.16, 0.16, 2},
+        {{3000, 3000}, 0.1, 0.3, 1},        {{3000, 3000}, 1e-9, 1e-9, 12}, {{1, 1}, 0.001, 0.001, 0},
         {{3000, 3000}, 8.0, 8.0, 0},
     };
     for (const Case& c : cases) {
@@ -307,9 +304,13 @@ TEST(FrameBmpStretch, PlainStretchRepeatsWhenEnlargingAndAndsWhenShrinking)
         {"a dark pixel survives the merge", {W, W, B, W, W, W}, 2, {B, W}},
         {"colours are ANDed", {0xFFC0C0C0, 0xFF8080FF}, 1, {0xFF8080C0}},
         // Centres 0.3, 0.9 | 1.5 | 2.1, 2.7 of three view pixels.
-        {"uneven merge", {0xFF000001, 0xFF000003, 0xFF000004, 0xFF000018, 0xFF000038}, 3,
+        {"uneven merge",
+         {0xFF000001, 0xFF000003, 0xFF000004, 0xFF000018, 0xFF000038},
+         3,
          {0xFF000001, 0xFF000004, 0xFF000018}},
-        {"enlarging repeats", {0xFF112233, 0xFF445566}, 6,
+        {"enlarging repeats",
+         {0xFF112233, 0xFF445566},
+         6,
          {0xFF112233, 0xFF112233, 0xFF112233, 0xFF445566, 0xFF445566, 0xFF445566}},
         {"same size copies", {0xFF010203, B, W}, 3, {0xFF010203, B, W}},
         {"alpha is dropped", {0x80102030}, 2, {0xFF102030, 0xFF102030}},
@@ -379,8 +380,8 @@ TEST(FrameBmpText, ReadoutTexts)
         std::string_view mark, text;
     };
     const Case cases[] = {
-        {0.25, ".", "0.3"}, {-0.25, ".", "-0.3"}, {2.75, ",", "2,8"}, {-0.04, ".", "0.0"},
-        {1499.96, ".", "1500.0"}, {0.05, ".", "0.1"},
+        {0.25, ".", "0.3"},  {-0.25, ".", "-0.3"},     {2.75, ",", "2,8"},
+        {-0.04, ".", "0.0"}, {1499.96, ".", "1500.0"}, {0.05, ".", "0.1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
@@ -397,8 +398,8 @@ TEST(FrameBmpGeometry, ZoomBarPositionAndZoomRoundTripExactly)
     for (int position = 0; position <= 1000000; ++position) {
         const double scale = ScaleOfZoomBarPosition(position);
         const double below = std::nextafter(scale, 0.0);
-        if (std::bit_cast<std::uint64_t>(scale) != std::bit_cast<std::uint64_t>(position / 100.0) ||
-            ZoomBarPosition(scale) != position || (position > 0 && ZoomBarPosition(below) != position - 1))
+        if (std::bit_cast<std::uint64_t>(scale) != std::bit_cast<std::uint64_t>(position / 100.0)
+            || ZoomBarPosition(scale) != position || (position > 0 && ZoomBarPosition(below) != position - 1))
             failed.push_back(position);
     }
     EXPECT_TRUE(failed.empty()) << failed.size() << " positions, the first " << failed.front();

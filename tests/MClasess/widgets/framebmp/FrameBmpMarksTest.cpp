@@ -22,10 +22,7 @@ namespace {
 
 constexpr QRgb kSkyBlue = 0xFFA6CAF0;
 
-QColor ColourOf(TColor colour)
-{
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
+QColor ColourOf(TColor colour) { return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF); }
 
 // A frame at zoom 1 whose paint-box point (350, 250) is picture point (750, 1500).
 struct MarkFrame {
@@ -253,8 +250,7 @@ TEST(FrameBmpMarks, ShrinkingWithoutSmoothingKeepsThinDarkLines)
     EXPECT_EQ(CountPixels(frame->BmpMain.copy(d.X, 100, d.W, 1), black), kLines);
     EXPECT_EQ(CountPixels(frame->BmpMain.copy(200, d.Y, 1, d.H), black), kLines);
     // Everything else stays white: merging keeps a dark pixel, it does not spread it.
-    EXPECT_EQ(CountPixels(frame->BmpMain.copy(d.X, 100, d.W, 1), [](QRgb p) { return p == 0xFFFFFFFF; }),
-              d.W - kLines);
+    EXPECT_EQ(CountPixels(frame->BmpMain.copy(d.X, 100, d.W, 1), [](QRgb p) { return p == 0xFFFFFFFF; }), d.W - kLines);
     // The overview merges the same way.
     EXPECT_EQ(CountPixels(frame->BmpS.copy(1, 4, 123, 1), black), kLines);
 }

@@ -224,11 +224,19 @@ TEST(FrameBmpMouse, KeysZoomPanAndFitOnceTheFrameHasTheFocus)
 TEST(FrameBmpMouse, EveryControlExplainsItselfInATooltip)
 {
     Loaded f;
-    const QWidget* controls[] = {f.frame->SpeedButtonSave,  f.frame->SpeedButtonPoint, f.frame->SpeedButtonNet,
-                                 f.frame->SpeedButtonGray,  f.frame->SpeedButtonShowSyncCursor,
-                                 f.frame->UpDownSyncGroup,  f.frame->EditSyncGroup,    f.frame->LabelCoordinate,
-                                 f.frame->ScrollBarScale,   f.frame->ScrollBarX,       f.frame->ScrollBarY,
-                                 f.frame->PanelMap,         f.frame->PaintBoxS};
+    const QWidget* controls[] = {f.frame->SpeedButtonSave,
+                                 f.frame->SpeedButtonPoint,
+                                 f.frame->SpeedButtonNet,
+                                 f.frame->SpeedButtonGray,
+                                 f.frame->SpeedButtonShowSyncCursor,
+                                 f.frame->UpDownSyncGroup,
+                                 f.frame->EditSyncGroup,
+                                 f.frame->LabelCoordinate,
+                                 f.frame->ScrollBarScale,
+                                 f.frame->ScrollBarX,
+                                 f.frame->ScrollBarY,
+                                 f.frame->PanelMap,
+                                 f.frame->PaintBoxS};
     for (const QWidget* control : controls) {
         SCOPED_TRACE(control->objectName().toStdString());
         EXPECT_FALSE(control->toolTip().isEmpty());

@@ -40,15 +40,15 @@ bool HoldsObject(const List& list, const void* object)
 
 bool RefersTo(TFrameBmp& frame, TFrameBmp* other)
 {
-    for (const auto* list : {frame.LFrameBmpSyncScale.get(), frame.LFrameBmpSyncLPoint.get(),
-                             frame.LFrameBmpSyncCursor.get()})
+    for (const auto* list :
+         {frame.LFrameBmpSyncScale.get(), frame.LFrameBmpSyncLPoint.get(), frame.LFrameBmpSyncCursor.get()})
         if (list != nullptr)
             for (int i = 0; i < list->FCount; ++i)
                 if (list->Data[i] == other)
                     return true;
-    return HoldsObject(frame.LOnClose, other) || HoldsObject(frame.LOnAfterScaleChange, other) ||
-           HoldsObject(frame.LOnAfterLPointChange, other) || HoldsObject(frame.LOnMouseMove, other) ||
-           HoldsObject(frame.LOnMouseDown, other);
+    return HoldsObject(frame.LOnClose, other) || HoldsObject(frame.LOnAfterScaleChange, other)
+        || HoldsObject(frame.LOnAfterLPointChange, other) || HoldsObject(frame.LOnMouseMove, other)
+        || HoldsObject(frame.LOnMouseDown, other);
 }
 
 struct CloseCounter {
@@ -120,7 +120,8 @@ TEST(FrameBmpSync, CommonCursorFollowsTheMouse)
     int cursorPixels = 0;
     for (int y = 246; y <= 254; ++y)
         for (int x = 346; x <= 354; ++x)
-            cursorPixels += f.b->BmpMain.pixel(x, y) == qRgb(0, 0, 255) || f.b->BmpMain.pixel(x, y) == qRgb(255, 255, 0);
+            cursorPixels +=
+                f.b->BmpMain.pixel(x, y) == qRgb(0, 0, 255) || f.b->BmpMain.pixel(x, y) == qRgb(255, 255, 0);
     EXPECT_GE(cursorPixels, 8);
     f.b->SpeedButtonShowSyncCursor->setChecked(false);
     f.b->Redraw();
@@ -212,10 +213,7 @@ TEST(FrameBmpSync, CloseHandlersAreEachCalledOnceWhileTheyUnhook)
 
 namespace {
 
-std::uint64_t Bits(double value)
-{
-    return std::bit_cast<std::uint64_t>(value);
-}
+std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
 
 }  // namespace
 

@@ -15,11 +15,29 @@ using namespace framebmp_test;
 TEST(FrameBmp, EveryControlCarriesItsObjectName)
 {
     TFrameBmp frame;
-    const char* names[] = {"PanelButton", "SpeedButtonSave", "SpeedButtonPoint", "SpeedButtonNet",
-                           "SpeedButtonGray", "PanelSyncGroup", "EditSyncGroup", "UpDownSyncGroup",
-                           "SpeedButtonShowSyncCursor", "LabelCoordinate", "PanelPic", "PaintBoxMain",
-                           "ScrollBarScale", "ScrollBarX", "ScrollBarY", "PanelMap", "Image2", "PanelS",
-                           "PaintBoxS", "ListBoxLPointX", "ListBoxLPointY", "Timer1", "PopupMenuPaintBoxS",
+    const char* names[] = {"PanelButton",
+                           "SpeedButtonSave",
+                           "SpeedButtonPoint",
+                           "SpeedButtonNet",
+                           "SpeedButtonGray",
+                           "PanelSyncGroup",
+                           "EditSyncGroup",
+                           "UpDownSyncGroup",
+                           "SpeedButtonShowSyncCursor",
+                           "LabelCoordinate",
+                           "PanelPic",
+                           "PaintBoxMain",
+                           "ScrollBarScale",
+                           "ScrollBarX",
+                           "ScrollBarY",
+                           "PanelMap",
+                           "Image2",
+                           "PanelS",
+                           "PaintBoxS",
+                           "ListBoxLPointX",
+                           "ListBoxLPointY",
+                           "Timer1",
+                           "PopupMenuPaintBoxS",
                            "MenuItemPaintBoxSFix"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
@@ -235,10 +253,7 @@ TEST(FrameBmp, LocksHeldOutsideSurviveNestedSpans)
 
 namespace {
 
-std::uint64_t Bits(double value)
-{
-    return std::bit_cast<std::uint64_t>(value);
-}
+std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
 
 }  // namespace
 

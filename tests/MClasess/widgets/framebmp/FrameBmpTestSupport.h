@@ -5,8 +5,8 @@
 // chosen size, small pictures whose halves differ in colour, and a listener that records what
 // the frame raises.
 
-#include "FrameBmp_.h"
 #include "FrameBmpPanel.h"
+#include "FrameBmp_.h"
 
 #include <QApplication>
 #include <QImage>
@@ -65,8 +65,8 @@ inline void Wheel(TFrameBmp& frame, int notches)
 // offscreen platform does not turn into an event).
 inline void HoverMove(QWidget* widget, QPoint pos, Qt::KeyboardModifiers keys = Qt::NoModifier)
 {
-    QMouseEvent event(QEvent::MouseMove, QPointF(pos), widget->mapToGlobal(QPointF(pos)), Qt::NoButton,
-                      Qt::NoButton, keys);
+    QMouseEvent event(QEvent::MouseMove, QPointF(pos), widget->mapToGlobal(QPointF(pos)), Qt::NoButton, Qt::NoButton,
+                      keys);
     QApplication::sendEvent(widget, &event);
 }
 

@@ -20,10 +20,7 @@ void SettleLayouts()
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 }
 
-QAbstractButton* HeaderOf(MCategoryPanel& panel)
-{
-    return panel.findChild<QAbstractButton*>();
-}
+QAbstractButton* HeaderOf(MCategoryPanel& panel) { return panel.findChild<QAbstractButton*>(); }
 
 TEST(MCategoryPanelTest, CollapsingShrinksThePanelToItsHeaderAndOpeningBringsTheBodyBack)
 {

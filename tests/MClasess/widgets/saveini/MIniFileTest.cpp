@@ -6,13 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
 #include "SaveIniTestSupport.h"
+#include "TempDir.h"
 
 #include <QFile>
 
 #include <filesystem>
-
 
 namespace {
 
@@ -32,20 +31,21 @@ TEST(MIniFileTest, KeepsWhatAWriteDoesNotTouchInItsOrder)
     ini.WriteInteger(QStringLiteral("FormMain"), QStringLiteral("New"), -7);
     ini.WriteBool(QStringLiteral("Added"), QStringLiteral("Flag"), true);
 
-    EXPECT_EQ(ini.ToText(), QStringLiteral("; written by hand\n"
-                                           "[Other]\n"
-                                           "Zeta=1\n"
-                                           "# a comment inside\n"
-                                           "Alpha= spaced value \n"
-                                           "\n"
-                                           "[FormMain]\n"
-                                           "EditAx->Text=3\n"
-                                           "Unknown=kept\n"
-                                           "New=-7\n"
-                                           "\n"
-                                           "[Added]\n"
-                                           "Flag=1\n"
-                                           "\n"));
+    EXPECT_EQ(ini.ToText(),
+              QStringLiteral("; written by hand\n"
+                             "[Other]\n"
+                             "Zeta=1\n"
+                             "# a comment inside\n"
+                             "Alpha= spaced value \n"
+                             "\n"
+                             "[FormMain]\n"
+                             "EditAx->Text=3\n"
+                             "Unknown=kept\n"
+                             "New=-7\n"
+                             "\n"
+                             "[Added]\n"
+                             "Flag=1\n"
+                             "\n"));
 }
 
 TEST(MIniFileTest, MatchesSectionAndKeyNamesWithoutRegardToCase)
@@ -76,13 +76,12 @@ TEST(MIniFileTest, ReadsValuesWithTheirDefaults)
     const QString s = QStringLiteral("S");
     struct Case {
         const char* key;
-        int integer;     // read with the default 99
-        bool boolean;    // read with the default true
+        int integer;   // read with the default 99
+        bool boolean;  // read with the default true
     };
     const Case cases[] = {
-        {"Int", 42, true},  {"Negative", -3, true}, {"Word", 99, true}, {"Fraction", 99, true},
-        {"Empty", 99, true}, {"True", 1, true},     {"Two", 2, true},   {"False", 0, false},
-        {"Missing", 99, true},
+        {"Int", 42, true}, {"Negative", -3, true}, {"Word", 99, true},  {"Fraction", 99, true}, {"Empty", 99, true},
+        {"True", 1, true}, {"Two", 2, true},       {"False", 0, false}, {"Missing", 99, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
@@ -145,7 +144,8 @@ TEST(MIniFileTest, WritesUtf8WithoutAMarkAndReadsItBack)
 
     MIniFile again;
     ASSERT_TRUE(again.LoadFromFile(QString::fromStdString(fileName)));
-    EXPECT_EQ(again.ReadString(QStringLiteral("fenêtre"), QStringLiteral("EditAx->Text"), {}), QStringLiteral("Å 1,5 €"));
+    EXPECT_EQ(again.ReadString(QStringLiteral("fenêtre"), QStringLiteral("EditAx->Text"), {}),
+              QStringLiteral("Å 1,5 €"));
 }
 
 TEST(MIniFileTest, DecodesMarkedUtf8AndUtf16AndFallsBackToWindows1252)

@@ -1,12 +1,11 @@
 // One binding of keys run as a save and as a load: what a save writes and in which order, what
 // a load puts back, and what it does with keys the file lacks.
 
-#include "MIniFile.h"
 #include "MSaveIniBinder.h"
+#include "MIniFile.h"
 #include "SaveIniTestSupport.h"
 
 #include <gtest/gtest.h>
-
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
 #include "SaveIniTestSupport.h"
+#include "TempDir.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,8 +26,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
-#include <QSignalSpy>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QSplitter>
 #include <QTabWidget>
@@ -37,7 +37,6 @@
 
 #include <filesystem>
 #include <functional>
-
 
 namespace {
 
@@ -110,21 +109,21 @@ std::vector<ClassCase> Cases()
                      [](QObject* o) { return GridView(static_cast<QTableWidget*>(o)); },
                      QStringLiteral("FormMain_>StringGrid2"), QStringLiteral("StringGrid2->Selection->Bottom"),
                      Text(QStringLiteral("5"))});
-    cases.push_back({"splitter",
-                     [](QWidget* form, const TempDir&) {
-                         auto* splitter = Named(new QSplitter(form), "Splitter1");
-                         splitter->addWidget(NamedPane("PanelLeft"));
-                         splitter->addWidget(NamedPane("PanelRight"));
-                         splitter->setGeometry(0, 0, 300, 100);
-                         splitter->setSizes({150, 145});
-                         return splitter;
-                     },
-                     [](QObject* o) { static_cast<QSplitter*>(o)->setSizes({60, 235}); },
-                     [](QObject* o) { return Sizes(static_cast<QSplitter*>(o)); }, kForm,
-                     QStringLiteral("Splitter1->Left"),
-                     [](QObject* o, const TempDir&) {
-                         return QString::number(static_cast<QSplitter*>(o)->handle(1)->x());
-                     }});
+    cases.push_back(
+        {"splitter",
+         [](QWidget* form, const TempDir&) {
+             auto* splitter = Named(new QSplitter(form), "Splitter1");
+             splitter->addWidget(NamedPane("PanelLeft"));
+             splitter->addWidget(NamedPane("PanelRight"));
+             splitter->setGeometry(0, 0, 300, 100);
+             splitter->setSizes({150, 145});
+             return splitter;
+         },
+         [](QObject* o) {
+             static_cast<QSplitter*>(o)->setSizes({60, 235});
+         },
+         [](QObject* o) { return Sizes(static_cast<QSplitter*>(o)); }, kForm, QStringLiteral("Splitter1->Left"),
+         [](QObject* o, const TempDir&) { return QString::number(static_cast<QSplitter*>(o)->handle(1)->x()); }});
     cases.push_back({"menu item",
                      [](QWidget* form, const TempDir&) {
                          auto* menu = Named(new QMenu(form), "PopupMenu1");

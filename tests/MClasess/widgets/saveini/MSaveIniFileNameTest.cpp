@@ -4,15 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
 #include "SaveIniTestSupport.h"
+#include "TempDir.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 #include <filesystem>
-
 
 namespace {
 

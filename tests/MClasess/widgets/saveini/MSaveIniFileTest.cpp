@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "PrivateTraceChannel.h"
-#include "TempDir.h"
 #include "SaveIniTestSupport.h"
+#include "TempDir.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,7 +22,6 @@
 #include <stdexcept>
 
 #include <sys/resource.h>
-
 
 namespace {
 
@@ -47,26 +46,28 @@ protected:
 
 TEST_F(MSaveIniFileTest, ASaveKeepsWhatItDoesNotTouchAndMatchesNamesWithoutRegardToCase)
 {
-    WriteBytes(FileName(), "; hand-made\n"
-                           "[formmain]\n"
-                           "EDITAX->TEXT=old\n"
-                           "ScrollBarGone->Position=5\n"
-                           "[FormOther]\n"
-                           "x=1\n");
+    WriteBytes(FileName(),
+               "; hand-made\n"
+               "[formmain]\n"
+               "EDITAX->TEXT=old\n"
+               "ScrollBarGone->Position=5\n"
+               "[FormOther]\n"
+               "x=1\n");
     ASSERT_TRUE(SaveToFileIni(&form_, Code()));
-    EXPECT_EQ(ReadBytes(FileName()), QByteArray("; hand-made\n"
-                                                "[formmain]\n"
-                                                "EDITAX->TEXT=new\n"
-                                                "ScrollBarGone->Position=5\n"
-                                                "FormMain->WindowState=0\n"
-                                                "FormMain->Top=20\n"
-                                                "FormMain->Left=10\n"
-                                                "FormMain->Height=200\n"
-                                                "FormMain->Width=300\n"
-                                                "\n"
-                                                "[FormOther]\n"
-                                                "x=1\n"
-                                                "\n"));
+    EXPECT_EQ(ReadBytes(FileName()),
+              QByteArray("; hand-made\n"
+                         "[formmain]\n"
+                         "EDITAX->TEXT=new\n"
+                         "ScrollBarGone->Position=5\n"
+                         "FormMain->WindowState=0\n"
+                         "FormMain->Top=20\n"
+                         "FormMain->Left=10\n"
+                         "FormMain->Height=200\n"
+                         "FormMain->Width=300\n"
+                         "\n"
+                         "[FormOther]\n"
+                         "x=1\n"
+                         "\n"));
 }
 
 TEST_F(MSaveIniFileTest, LoadingWithoutAFileChangesNothingAndMakesNoFile)

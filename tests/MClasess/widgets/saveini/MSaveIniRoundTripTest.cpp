@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
 #include "SaveIniTestSupport.h"
+#include "TempDir.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -42,13 +42,9 @@
 #include <memory>
 #include <vector>
 
-
 namespace {
 
-QString Number(int value)
-{
-    return QString::number(value);
-}
+QString Number(int value) { return QString::number(value); }
 
 QString ComboState(QObject* control)
 {
@@ -59,10 +55,7 @@ QString ComboState(QObject* control)
     return Joined(state);
 }
 
-QString Checked(QObject* control)
-{
-    return Number(As<QAbstractButton>(control)->isChecked());
-}
+QString Checked(QObject* control) { return Number(As<QAbstractButton>(control)->isChecked()); }
 
 // One row of the table: the control as a fresh window makes it, the values a save is to store
 // (set once the window is shown, as scroll ranges need its layout), and everything the row stores.
@@ -119,7 +112,9 @@ std::vector<RowCase> Rows()
                         splitter->setGeometry(220, 0, 300, 60);
                         return splitter;
                     },
-                    [](QObject* control, const TempDir&) { As<QSplitter>(control)->setSizes({40, 150, 100}); },
+                    [](QObject* control, const TempDir&) {
+                        As<QSplitter>(control)->setSizes({40, 150, 100});
+                    },
                     [](QObject* control) {
                         QStringList sizes;
                         for (const int size : As<QSplitter>(control)->sizes())
@@ -203,8 +198,7 @@ std::vector<RowCase> Rows()
                     },
                     [](QObject* control, const TempDir&) { As<QScrollBar>(control)->setValue(1234); },
                     [](QObject* control) { return Number(As<QScrollBar>(control)->value()); }});
-    rows.push_back({"spin edit",
-                    [](QWidget* form, const TempDir&) { return Named(new QSpinBox(form), "SpinEdit1"); },
+    rows.push_back({"spin edit", [](QWidget* form, const TempDir&) { return Named(new QSpinBox(form), "SpinEdit1"); },
                     [](QObject* control, const TempDir&) { As<QSpinBox>(control)->setValue(12); },
                     [](QObject* control) { return Number(As<QSpinBox>(control)->value()); }});
     rows.push_back({"combo box, an item added",
@@ -396,17 +390,31 @@ TEST(MSaveIniRoundTripTest, AFreshWindowLoadedFromTheFileShowsEveryValueAndSaves
     const QByteArray savedText = ReadBytes(savedCode + QStringLiteral(".ini"));
     EXPECT_EQ(ReadBytes(againCode + QStringLiteral(".ini")).toStdString(), savedText.toStdString());
     // The file holds a key of every row (names as the rows make them).
-    for (const char* name : {"StringGridCells->Cells[2][1]=c21", "StringGridView->Selection->Bottom=5",
-                             "Splitter1->Handles[2]->Left=", "MenuItemFix->Checked=1",
-                             "CategoryPanelGroup1->HorzScrollBar->Position=40", "CategoryPanelAlone->Collapsed=1",
-                             "RadioGroupMode->ItemIndex=1", "EditAx->Tag=7", "TrackBar1->Position=-37",
-                             "UpDownSyncGroup->Position=7", "ScrollBarAx->Position=1234", "SpinEdit1->Value=12",
-                             "ComboBox1->Strings[3]=four", "ComboBoxTyped->Text=typed",
-                             "ScrollBox1->VertScrollBar->Position=80", "PageControl1->TabIndex=2",
-                             "ListBoxLPointX->Count=3", "Memo1->HorzScrollBarPosition=30",
-                             "CheckBoxDrawLink->Checked=1", "RadioButton1->Checked=1", "SpeedButtonPoint->Down=1",
+    for (const char* name : {"StringGridCells->Cells[2][1]=c21",
+                             "StringGridView->Selection->Bottom=5",
+                             "Splitter1->Handles[2]->Left=",
+                             "MenuItemFix->Checked=1",
+                             "CategoryPanelGroup1->HorzScrollBar->Position=40",
+                             "CategoryPanelAlone->Collapsed=1",
+                             "RadioGroupMode->ItemIndex=1",
+                             "EditAx->Tag=7",
+                             "TrackBar1->Position=-37",
+                             "UpDownSyncGroup->Position=7",
+                             "ScrollBarAx->Position=1234",
+                             "SpinEdit1->Value=12",
+                             "ComboBox1->Strings[3]=four",
+                             "ComboBoxTyped->Text=typed",
+                             "ScrollBox1->VertScrollBar->Position=80",
+                             "PageControl1->TabIndex=2",
+                             "ListBoxLPointX->Count=3",
+                             "Memo1->HorzScrollBarPosition=30",
+                             "CheckBoxDrawLink->Checked=1",
+                             "RadioButton1->Checked=1",
+                             "SpeedButtonPoint->Down=1",
                              "SpeedButton1->Down=1",
-                             "DirectoryListBox1->Directory=", "HotKey1->HotKey=", "FormMain->Left=60"}) {
+                             "DirectoryListBox1->Directory=",
+                             "HotKey1->HotKey=",
+                             "FormMain->Left=60"}) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(savedText.contains(name));
     }

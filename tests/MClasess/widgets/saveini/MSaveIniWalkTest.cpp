@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
 #include "SaveIniTestSupport.h"
+#include "TempDir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,7 +27,6 @@
 
 #include <string>
 #include <vector>
-
 
 namespace {
 
@@ -141,29 +140,30 @@ TEST_F(MSaveIniWalkTest, WritesTheSectionsAndKeysOfAFormAndItsFrameInWalkOrder)
     Named(upDown->findChild<QLineEdit*>(), "EditOfTheUpDown");
 
     ASSERT_TRUE(SaveToFileIni(&form, Code()));
-    EXPECT_EQ(ReadText(FileName()), QStringLiteral("[FormMain]\n"
-                                                   "FormMain->WindowState=0\n"
-                                                   "FormMain->Top=20\n"
-                                                   "FormMain->Left=10\n"
-                                                   "FormMain->Height=200\n"
-                                                   "FormMain->Width=300\n"
-                                                   "EditAx->Text=1.5\n"
-                                                   "CheckBoxDrawLink->Checked=0\n"
-                                                   "EditTagged->Tag=7\n"
-                                                   "EditTagged->Text=t\n"
-                                                   "UpDownSyncGroup->Position=3\n"
-                                                   "\n"
-                                                   "[FormMain->FrameBmp1]\n"
-                                                   "EditSyncGroup->Text=2\n"
-                                                   "ListBoxLPointX->Count=1\n"
-                                                   "ListBoxLPointX->Strings[0]=12.5\n"
-                                                   "Grid->Tag=-101\n"
-                                                   "\n"
-                                                   "[FormMain->FrameBmp1_>Grid]\n"
-                                                   "Grid->ColCount=2\n"
-                                                   "Grid->RowCount=1\n"
-                                                   "Grid->Cells[1][0]=g\n"
-                                                   "\n"));
+    EXPECT_EQ(ReadText(FileName()),
+              QStringLiteral("[FormMain]\n"
+                             "FormMain->WindowState=0\n"
+                             "FormMain->Top=20\n"
+                             "FormMain->Left=10\n"
+                             "FormMain->Height=200\n"
+                             "FormMain->Width=300\n"
+                             "EditAx->Text=1.5\n"
+                             "CheckBoxDrawLink->Checked=0\n"
+                             "EditTagged->Tag=7\n"
+                             "EditTagged->Text=t\n"
+                             "UpDownSyncGroup->Position=3\n"
+                             "\n"
+                             "[FormMain->FrameBmp1]\n"
+                             "EditSyncGroup->Text=2\n"
+                             "ListBoxLPointX->Count=1\n"
+                             "ListBoxLPointX->Strings[0]=12.5\n"
+                             "Grid->Tag=-101\n"
+                             "\n"
+                             "[FormMain->FrameBmp1_>Grid]\n"
+                             "Grid->ColCount=2\n"
+                             "Grid->RowCount=1\n"
+                             "Grid->Cells[1][0]=g\n"
+                             "\n"));
 }
 
 TEST_F(MSaveIniWalkTest, ASectionPrefixGoesBeforeTheFormsName)
@@ -175,7 +175,8 @@ TEST_F(MSaveIniWalkTest, ASectionPrefixGoesBeforeTheFormsName)
     MIniFile ini;
     ASSERT_TRUE(ini.LoadFromFile(FileName()));
     EXPECT_EQ(ini.Sections(), QStringList{QStringLiteral("Second->FormMain")});
-    EXPECT_EQ(ini.ReadString(QStringLiteral("Second->FormMain"), QStringLiteral("EditAx->Text"), {}), QStringLiteral("7"));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Second->FormMain"), QStringLiteral("EditAx->Text"), {}),
+              QStringLiteral("7"));
 }
 
 TEST_F(MSaveIniWalkTest, TagMinus105KeepsTheBuiltValueOfAControlAndAllItOwns)
@@ -221,8 +222,9 @@ TEST_F(MSaveIniWalkTest, FormsAndFramesAreToldInOrderAroundTheirContents)
     frame->Marks = {QStringLiteral("1"), QStringLiteral("2")};
 
     ASSERT_TRUE(SaveToFileIni(&form, Code()));
-    EXPECT_EQ(log, Log({"form -103 left 10 maximised 1", "frame -103 tag 0 edit saved",
-                        "frame -104 tag 0 edit saved", "form -104 left 10 maximised 0"}));
+    EXPECT_EQ(log,
+              Log({"form -103 left 10 maximised 1", "frame -103 tag 0 edit saved", "frame -104 tag 0 edit saved",
+                   "form -104 left 10 maximised 0"}));
 
     log.clear();
     MIniFile ini;
@@ -233,8 +235,9 @@ TEST_F(MSaveIniWalkTest, FormsAndFramesAreToldInOrderAroundTheirContents)
     frame->Edit->setText(QStringLiteral("changed"));
     frame->Marks.clear();
     ASSERT_TRUE(LoadFromFileIni(&form, Code()));
-    EXPECT_EQ(log, Log({"form -101 left 10 maximised 0", "frame -101 tag 5 edit changed",
-                        "frame -102 tag 5 edit saved", "form -102 left 40 maximised 1"}));
+    EXPECT_EQ(log,
+              Log({"form -101 left 10 maximised 0", "frame -101 tag 5 edit changed", "frame -102 tag 5 edit saved",
+                   "form -102 left 40 maximised 1"}));
     EXPECT_EQ(frame->Marks, QStringList({QStringLiteral("1"), QStringLiteral("2")}));
 }
 
@@ -305,18 +308,20 @@ TEST_F(MSaveIniWalkTest, ListsReplaceTheSavedItemsAndKeepTheRest)
     ASSERT_TRUE(SaveToFileIni(&form, Code()));
 
     list->clear();
-    list->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
-                    QStringLiteral("5")});
+    list->addItems(
+        {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")});
     longer->clear();
-    longer->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
-                      QStringLiteral("5")});
+    longer->addItems(
+        {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")});
     shorter->clear();
     shorter->addItem(QStringLiteral("1"));
     ASSERT_TRUE(LoadFromFileIni(&form, Code()));
-    EXPECT_EQ(Items(list), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
-                                        QStringLiteral("4"), QStringLiteral("5")}));
-    EXPECT_EQ(Items(longer), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
-                                          QStringLiteral("4"), QStringLiteral("5")}));
+    EXPECT_EQ(Items(list),
+              QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("4"),
+                           QStringLiteral("5")}));
+    EXPECT_EQ(Items(longer),
+              QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("4"),
+                           QStringLiteral("5")}));
     EXPECT_EQ(Items(shorter), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
 }
 

@@ -1,20 +1,19 @@
 // A form's bounds and window state: what a save writes and sets, what a load restores, and
 // bounds that would leave the window where no screen shows it.
 
+#include "MSaveIniWindow.h"
 #include "MIniFile.h"
 #include "MSaveIni.h"
-#include "MSaveIniWindow.h"
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
 #include "SaveIniTestSupport.h"
+#include "TempDir.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
-
 
 namespace {
 
@@ -79,7 +78,7 @@ TEST_F(MSaveIniWindowTest, WindowStatesRestoreAndAMinimisedOneComesBackNormal)
         Qt::WindowStates restored;
     };
     const Case cases[] = {
-        {0, Qt::WindowNoState},  {1, Qt::WindowNoState}, {2, Qt::WindowMaximized},
+        {0, Qt::WindowNoState},    {1, Qt::WindowNoState}, {2, Qt::WindowMaximized},
         {3, Qt::WindowFullScreen}, {7, Qt::WindowNoState},
     };
     for (const Case& c : cases) {
@@ -95,9 +94,10 @@ TEST_F(MSaveIniWindowTest, BoundsOffEveryScreenAreMovedOntoOne)
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     form_.setGeometry(10, 10, 50, 50);
-    WriteFile(QStringLiteral("[FormMain]\nFormMain->Left=%1\nFormMain->Top=%2\nFormMain->Width=200\nFormMain->Height=150\n")
-                  .arg(screen.right() + 3000)
-                  .arg(screen.top() - 5000));
+    WriteFile(
+        QStringLiteral("[FormMain]\nFormMain->Left=%1\nFormMain->Top=%2\nFormMain->Width=200\nFormMain->Height=150\n")
+            .arg(screen.right() + 3000)
+            .arg(screen.top() - 5000));
     ASSERT_TRUE(LoadFromFileIni(&form_, Code()));
     EXPECT_EQ(form_.geometry(), QRect(screen.right() + 1 - 200, screen.top(), 200, 150));
 }

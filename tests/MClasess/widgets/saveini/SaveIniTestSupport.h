@@ -20,10 +20,7 @@
 #include <string>
 
 // Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 // The object name keys the control's state in the file.
 template <class Widget>
@@ -46,15 +43,12 @@ inline void ShowNow(QWidget* form)
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form));
 }
 
-inline QString Joined(const QStringList& parts)
-{
-    return parts.join(u'|');
-}
+inline QString Joined(const QStringList& parts) { return parts.join(u'|'); }
 
 inline QString ScrollPositions(QAbstractScrollArea* area)
 {
-    return Joined({QString::number(area->verticalScrollBar()->value()),
-                   QString::number(area->horizontalScrollBar()->value())});
+    return Joined(
+        {QString::number(area->verticalScrollBar()->value()), QString::number(area->horizontalScrollBar()->value())});
 }
 
 // A grid whose every cell tells its column and row ("c12").

@@ -49,8 +49,8 @@ TEST(ExtendedXyzCommentTest, PropertiesGiveTheColumnsOfSpeciesAndPositions)
 
 TEST(ExtendedXyzCommentTest, ALatticeInThePlaneGivesTheStepsOfTheRepeatAsWritten)
 {
-    const std::optional<XyzPlaneLattice> cell =
-        PlaneLatticeOf("Lattice=\"3.1840664646845926 0.0 0.0 -1.5920332323422963 2,757 0.0 0.0 0.0 18.1\" pbc=\"T T F\"");
+    const std::optional<XyzPlaneLattice> cell = PlaneLatticeOf(
+        "Lattice=\"3.1840664646845926 0.0 0.0 -1.5920332323422963 2,757 0.0 0.0 0.0 18.1\" pbc=\"T T F\"");
     ASSERT_TRUE(cell);
     EXPECT_EQ(cell->A1, "3.1840664646845926");
     EXPECT_EQ(cell->A2, "0.0");
@@ -62,7 +62,7 @@ TEST(ExtendedXyzCommentTest, ALatticeInThePlaneGivesTheStepsOfTheRepeatAsWritten
     EXPECT_EQ(cell->Ay, 2.757);
 
     for (const char* refused : {
-             "Lattice=\"1 0 0.5 0 1 0 0 0 1\"",  // a leaves the plane
+             "Lattice=\"1 0 0.5 0 1 0 0 0 1\"",   // a leaves the plane
              "Lattice=\"1 0 0 0 1 1e-9 0 0 1\"",  // so does b, however little
              "Lattice=\"1 0 0 0 1 0 0 0\"",       // eight numbers
              "Lattice=\"1 0 0 0 1 0 0 0 1 1\"",   // ten

@@ -45,8 +45,8 @@ inline char Delimiter(const std::vector<std::string>& lines)
     if (at >= line.size() || length(line[at]) != 1)
         return ' ';
     const char c = line[at];
-    const bool inSymbolOrNumber = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
-        || c == '+' || c == '-' || c == '.';
+    const bool inSymbolOrNumber =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
     return inSymbolOrNumber ? ' ' : c;
 }
 
@@ -74,15 +74,20 @@ inline XyzReadResult Read(const std::vector<std::string>& lines, const MListAdr<
         }
         MPoint3DN<float> atom{StrToSingle(fields[1]), StrToSingle(fields[2]), StrToSingle(fields[3]), fallback, -1};
         std::string symbol = fields[0];
-        symbol.erase(0, symbol.find_first_not_of(std::string(1, '\0') + "\x01\x02\x03\x04\x05\x06\x07\x08\t\n\v\f\r"
-                                                 "\x0e\x0f\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f "));
+        symbol.erase(
+            0,
+            symbol.find_first_not_of(std::string(1, '\0')
+                                     + "\x01\x02\x03\x04\x05\x06\x07\x08\t\n\v\f\r"
+                                       "\x0e\x0f\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f "));
         while (!symbol.empty() && static_cast<unsigned char>(symbol.back()) <= 32)
             symbol.pop_back();
         if (const auto found = index.find(symbol); found != index.end())
             atom.N = found->second;
         if (atom.N >= elements.FCount) {
             result = {XyzReadOutcome::UnknownElement,
-                      "Unknown element \"" + symbol + "\" in *.xyz file in line " + std::to_string(j), int(j), {}};
+                      "Unknown element \"" + symbol + "\" in *.xyz file in line " + std::to_string(j),
+                      int(j),
+                      {}};
             break;
         }
         atoms.Add(atom);

@@ -10,11 +10,8 @@
 inline const std::vector<std::string>& SmallElementLines()
 {
     static const std::vector<std::string> lines = {
-        "Symbol\tRadius\tColor\tRadiusVdW",
-        "C\t0.76\t0x00909090\t1.70",
-        "H\t0.31\t0x00FFFFFF\t1.20",
-        "Cl\t1.02\t0x001FF01F\t1.75",
-        "-\t0.70\t0x00FF00FF\t2.00",
+        "Symbol\tRadius\tColor\tRadiusVdW", "C\t0.76\t0x00909090\t1.70", "H\t0.31\t0x00FFFFFF\t1.20",
+        "Cl\t1.02\t0x001FF01F\t1.75",       "-\t0.70\t0x00FF00FF\t2.00",
     };
     return lines;
 }

@@ -29,8 +29,8 @@ TEST(SaveSvg, AddsTheExtensionOnlyToANameWithoutOne)
         const char* written;
     };
     const Case cases[] = {
-        {"x", "x.svg"},           {"x.txt", "x.txt"},     {"x.", "x."},
-        {"X.SVG", "X.SVG"},       {"dir.d/x", "dir.d/x.svg"}, {".hidden", ".hidden"},
+        {"x", "x.svg"},     {"x.txt", "x.txt"},         {"x.", "x."},
+        {"X.SVG", "X.SVG"}, {"dir.d/x", "dir.d/x.svg"}, {".hidden", ".hidden"},
     };
     const TempDir dir;
     std::filesystem::create_directory(dir.Path() / "dir.d");

@@ -57,10 +57,14 @@ TEST(TextBufferEncoding, ByteOrderMarksAndFallbackToWindows1252)
     const Case cases[] = {
         {"plain UTF-8", {'C', 0xC3, 0xA9, '\n'}, TextEncoding::Utf8, {"C\xC3\xA9"}},
         {"UTF-8 mark is dropped", {0xEF, 0xBB, 0xBF, 'H', '\n', 'O'}, TextEncoding::Utf8WithMark, {"H", "O"}},
-        {"UTF-16 LE with a surrogate pair", {0xFF, 0xFE, 'H', 0, '\r', 0, '\n', 0, 0x3D, 0xD8, 0x00, 0xDE},
-         TextEncoding::Utf16LE, {"H", "\xF0\x9F\x98\x80"}},
+        {"UTF-16 LE with a surrogate pair",
+         {0xFF, 0xFE, 'H', 0, '\r', 0, '\n', 0, 0x3D, 0xD8, 0x00, 0xDE},
+         TextEncoding::Utf16LE,
+         {"H", "\xF0\x9F\x98\x80"}},
         {"UTF-16 BE", {0xFE, 0xFF, 0, 'N', 0, '\n', 0, 'a'}, TextEncoding::Utf16BE, {"N", "a"}},
-        {"invalid UTF-8 is Windows-1252", {0x80, ' ', 0xE9, '\n'}, TextEncoding::Windows1252,
+        {"invalid UTF-8 is Windows-1252",
+         {0x80, ' ', 0xE9, '\n'},
+         TextEncoding::Windows1252,
          {"\xE2\x82\xAC \xC3\xA9"}},
         {"overlong form is not UTF-8", {0xC0, 0xAF}, TextEncoding::Windows1252, {"\xC3\x80\xC2\xAF"}},
     };

@@ -81,7 +81,8 @@ TEST_F(XyzDocumentTest, TheFirstFramesCellInThePlaneIsKept)
     EXPECT_EQ(document.Lattice()->A1, "2.5");
     EXPECT_EQ(document.Lattice()->B1, "1.25");
     EXPECT_EQ(document.Lattice()->B2, "2");
-    EXPECT_FALSE(XyzDocument("1\nLattice=\"1 0 0 0 1 0 0 0 1\"\nC 0 0 0\n1\nLattice=\"1 0 0 0 1 0 0 0 1\"\n").Lattice());
+    EXPECT_FALSE(
+        XyzDocument("1\nLattice=\"1 0 0 0 1 0 0 0 1\"\nC 0 0 0\n1\nLattice=\"1 0 0 0 1 0 0 0 1\"\n").Lattice());
     EXPECT_FALSE(XyzDocument("1\nno cell\nC 0 0 0\n").Lattice());
 }
 
@@ -120,30 +121,96 @@ TEST_F(XyzDocumentTest, TheFirstFrameReadsWithItsOutcomeMessageLineAndAtoms)
     };
     const std::string none;  // no message
     const Case cases[] = {
-        {"a trajectory with declared columns", kTrajectory, Tables::Both, XyzReadOutcome::Read, none, -1, {0, 1},
+        {"a trajectory with declared columns",
+         kTrajectory,
+         Tables::Both,
+         XyzReadOutcome::Read,
+         none,
+         -1,
+         {0, 1},
          {CarbonIndex, HydrogenIndex}},
         {"tabs, a comma, CR LF and a blank tail",
-         "3\r\n\r\nC\t0.5\t1.5\t-2.5\r\nCl\t-1.25\t0,05\t3\r\nH 1 1 1\r\n\r\n", Tables::Both, XyzReadOutcome::Read,
-         none, -1, {0.5f, 1, -1.25f}, {CarbonIndex, HydrogenIndex, ChlorineIndex}},
-        {"commas after two-letter symbols", "2\n\nCl,1,2,3\nCl,4,,6\n", Tables::Both, XyzReadOutcome::Read, none, -1,
-         {1, 4}, {ChlorineIndex, ChlorineIndex}},
-        {"one atom without a final line end", "1\nlonely\nH 0.25 0 0", Tables::Both, XyzReadOutcome::Read, none, -1,
-         {0.25f}, {HydrogenIndex}},
-        {"a line of three fields", "2\n\nC 5 0 3\nH 1 0\n", Tables::Both, XyzReadOutcome::BadAtomLine,
-         "Error in *.xyz file in line 3", 3, {5}, {CarbonIndex}},
-        {"a coordinate that is a word: the atoms before it, unsorted", "4\n\nC 5 0 5\nC 1 0 1\nC 0 x 0\nC 0 0 0\n",
-         Tables::Both, XyzReadOutcome::Read, none, -1, {5, 1}, {CarbonIndex, CarbonIndex},
+         "3\r\n\r\nC\t0.5\t1.5\t-2.5\r\nCl\t-1.25\t0,05\t3\r\nH 1 1 1\r\n\r\n",
+         Tables::Both,
+         XyzReadOutcome::Read,
+         none,
+         -1,
+         {0.5f, 1, -1.25f},
+         {CarbonIndex, HydrogenIndex, ChlorineIndex}},
+        {"commas after two-letter symbols",
+         "2\n\nCl,1,2,3\nCl,4,,6\n",
+         Tables::Both,
+         XyzReadOutcome::Read,
+         none,
+         -1,
+         {1, 4},
+         {ChlorineIndex, ChlorineIndex}},
+        {"one atom without a final line end",
+         "1\nlonely\nH 0.25 0 0",
+         Tables::Both,
+         XyzReadOutcome::Read,
+         none,
+         -1,
+         {0.25f},
+         {HydrogenIndex}},
+        {"a line of three fields",
+         "2\n\nC 5 0 3\nH 1 0\n",
+         Tables::Both,
+         XyzReadOutcome::BadAtomLine,
+         "Error in *.xyz file in line 3",
+         3,
+         {5},
+         {CarbonIndex}},
+        {"a coordinate that is a word: the atoms before it, unsorted",
+         "4\n\nC 5 0 5\nC 1 0 1\nC 0 x 0\nC 0 0 0\n",
+         Tables::Both,
+         XyzReadOutcome::Read,
+         none,
+         -1,
+         {5, 1},
+         {CarbonIndex, CarbonIndex},
          "'x' is not a valid floating point value"},
-        {"a coordinate beyond single precision", "2\n\nC 1 0 0\nH 1e39 0 1\n", Tables::Both, XyzReadOutcome::Read,
-         none, -1, {1}, {CarbonIndex}, "'1e39' is not a valid floating point value"},
-        {"an unknown symbol drawn as the fallback", "3\n\nC 0 0 1\nQq 0 0 2\nH 0 0 0\n", Tables::WithFallback,
-         XyzReadOutcome::Read, none, -1, {0, 0, 0}, {HydrogenIndex, CarbonIndex, FallbackIndex}},
-        {"an unknown symbol without a fallback", "3\n\nC 0 0 1\nQq 0 0 2\nH 0 0 0\n", Tables::WithoutFallback,
-         XyzReadOutcome::UnknownElement, "Unknown element \"Qq\" in *.xyz file in line 3", 3, {0}, {CarbonIndex}},
-        {"a residue name after the coordinates", "2\n\nC 1 0 0 MOL\nH 2 0 1 MOL\n", Tables::Both,
-         XyzReadOutcome::Read, none, -1, {1, 2}, {CarbonIndex, HydrogenIndex}},
-        {"an atom line too many: nothing changes", "1\nc\nH 0 0 0\nH 1 0 0\n", Tables::Both,
-         XyzReadOutcome::CountMismatch, "Error count of lines in file", 0, {7}, {CarbonIndex}},
+        {"a coordinate beyond single precision",
+         "2\n\nC 1 0 0\nH 1e39 0 1\n",
+         Tables::Both,
+         XyzReadOutcome::Read,
+         none,
+         -1,
+         {1},
+         {CarbonIndex},
+         "'1e39' is not a valid floating point value"},
+        {"an unknown symbol drawn as the fallback",
+         "3\n\nC 0 0 1\nQq 0 0 2\nH 0 0 0\n",
+         Tables::WithFallback,
+         XyzReadOutcome::Read,
+         none,
+         -1,
+         {0, 0, 0},
+         {HydrogenIndex, CarbonIndex, FallbackIndex}},
+        {"an unknown symbol without a fallback",
+         "3\n\nC 0 0 1\nQq 0 0 2\nH 0 0 0\n",
+         Tables::WithoutFallback,
+         XyzReadOutcome::UnknownElement,
+         "Unknown element \"Qq\" in *.xyz file in line 3",
+         3,
+         {0},
+         {CarbonIndex}},
+        {"a residue name after the coordinates",
+         "2\n\nC 1 0 0 MOL\nH 2 0 1 MOL\n",
+         Tables::Both,
+         XyzReadOutcome::Read,
+         none,
+         -1,
+         {1, 2},
+         {CarbonIndex, HydrogenIndex}},
+        {"an atom line too many: nothing changes",
+         "1\nc\nH 0 0 0\nH 1 0 0\n",
+         Tables::Both,
+         XyzReadOutcome::CountMismatch,
+         "Error count of lines in file",
+         0,
+         {7},
+         {CarbonIndex}},
         {"no atoms", "0\n\n", Tables::Both, XyzReadOutcome::Read, none, -1, {}, {}},
     };
     MListAdr<MAtom*> withoutFallback;
@@ -180,9 +247,12 @@ TEST(TextFileTest, ReadsAndDecodesAsTheTextBufferDoes)
     TempDir dir;
     const std::string samples[] = {
         "2\r\n\r\nC 0 0 0\r\nH 1 0 0",
-        "\xEF\xBB\xBF" "1\n\xC3\x85l\n",            // UTF-8 with a byte-order mark
-        std::string("\xFF\xFE" "1\0\n\0", 6),        // UTF-16 LE
-        "1\n\xC5l 0 0 0\n",                          // not UTF-8: Windows-1252
+        "\xEF\xBB\xBF"
+        "1\n\xC3\x85l\n",  // UTF-8 with a byte-order mark
+        std::string("\xFF\xFE"
+                    "1\0\n\0",
+                    6),      // UTF-16 LE
+        "1\n\xC5l 0 0 0\n",  // not UTF-8: Windows-1252
         "",
     };
     for (const std::string& bytes : samples) {
@@ -192,7 +262,8 @@ TEST(TextFileTest, ReadsAndDecodesAsTheTextBufferDoes)
         buffer.LoadFromFile(name);
         EXPECT_EQ(SplitLines(LoadTextFile(name)), buffer.Lines());
     }
-    for (const std::string& name : {(dir.Path() / "missing.xyz").string(), std::string("/dev/null"), dir.Path().string()}) {
+    for (const std::string& name :
+         {(dir.Path() / "missing.xyz").string(), std::string("/dev/null"), dir.Path().string()}) {
         std::string expected;
         try {
             TextBuffer().LoadFromFile(name);
@@ -270,9 +341,12 @@ TEST(XyzTextFileTest, AFirstLineThatCannotBeACountStopsTheReadWithTheMessageOfTh
          NotAnInteger(ones80 + "...")},
         {"a count beyond 32 bits, cut", "0x100000000" + std::string(100000, '0') + "\n" + kFramesAfter,
          NotAnInteger("0x100000000" + std::string(69, '0') + "...")},
-        {"control characters", "\x1b]0;title\x07\x1b[2J\n" + kFramesAfter,
-         NotAnInteger("\\x1b]0;title\\x07\\x1b[2J")},
-        {"a UTF-8 mark and letters", "\xEF\xBB\xBF" "abc\r\n" + kFramesAfter, NotAnInteger("abc")},
+        {"control characters", "\x1b]0;title\x07\x1b[2J\n" + kFramesAfter, NotAnInteger("\\x1b]0;title\\x07\\x1b[2J")},
+        {"a UTF-8 mark and letters",
+         "\xEF\xBB\xBF"
+         "abc\r\n"
+             + kFramesAfter,
+         NotAnInteger("abc")},
         {"UTF-16 letters", Utf16("abc\n" + kFramesAfter), NotAnInteger("abc")},
         {"UTF-16 letters beyond the bytes read", Utf16(std::string(50000, 'a') + "\n" + kFramesAfter),
          NotAnInteger(std::string(80, 'a') + "...")},
@@ -306,7 +380,7 @@ TEST(XyzTextFileTest, AFirstLineOfOtherLettersIsDecodedAsTheWholeFileIs)
         std::string bytes;
         std::string message;
     };
-    const std::string e = "\xC3\xA9";  // é in UTF-8; "Ã©" when the file is read as Windows-1252
+    const std::string e = "\xC3\xA9";                       // é in UTF-8; "Ã©" when the file is read as Windows-1252
     const std::string longLine = "a" + Repeated(e, 40000);  // the bytes read end in the middle of an é
     const Case cases[] = {
         {"UTF-8", e + "\n" + kFramesAfter, NotAnInteger(e)},
@@ -379,13 +453,17 @@ TEST(XyzTextFileTest, ACutLineCouldBeACountWhileADigitMoreConverts)
         bool could;
     };
     const Case cases[] = {
-        {"3", false, true},           {" 3", false, true},          {"", false, false},
-        {" ", false, false},          {" ", true, true},            {"-", true, true},
-        {"+", true, true},            {"0x", true, true},           {"$", true, true},
-        {"x", true, true},            {"0x", false, false},         {"2147483647", true, true},
-        {"2147483648", true, false},  {"214748364", true, true},    {"-2147483648", true, true},
-        {"-2147483649", true, false}, {"0xFFFFFFFF", true, true},   {"0x100000000", true, false},
-        {"3 ", true, false},          {"+-3", true, false},         {"\xC3\xA9", true, false},
+        {"3", false, true},          {" 3", false, true},
+        {"", false, false},          {" ", false, false},
+        {" ", true, true},           {"-", true, true},
+        {"+", true, true},           {"0x", true, true},
+        {"$", true, true},           {"x", true, true},
+        {"0x", false, false},        {"2147483647", true, true},
+        {"2147483648", true, false}, {"214748364", true, true},
+        {"-2147483648", true, true}, {"-2147483649", true, false},
+        {"0xFFFFFFFF", true, true},  {"0x100000000", true, false},
+        {"3 ", true, false},         {"+-3", true, false},
+        {"\xC3\xA9", true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("'" + c.text + (c.cut ? "', cut" : "'"));

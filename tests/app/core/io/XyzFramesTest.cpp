@@ -33,7 +33,8 @@ Indexed IndexOf(const std::string& text)
     for (std::size_t i = 0; i < index.Frames.size(); ++i) {
         EXPECT_EQ(SplitLines(text.substr(0, index.Frames[i].Start)).size(), std::size_t(index.Frames[i].Line));
         EXPECT_TRUE(text.compare(index.Frames[i].Start, lines.at(std::size_t(index.Frames[i].Line)).size(),
-                                 lines.at(std::size_t(index.Frames[i].Line))) == 0);
+                                 lines.at(std::size_t(index.Frames[i].Line)))
+                    == 0);
     }
     return Summary(index);
 }

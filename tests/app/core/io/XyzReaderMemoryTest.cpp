@@ -26,8 +26,7 @@ void* Counted(void* block)
         throw std::bad_alloc();
     const std::int64_t live = liveBytes += std::int64_t(malloc_usable_size(block));
     std::int64_t peak = peakBytes.load();
-    while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
-    }
+    while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {}
     return block;
 }
 
@@ -91,13 +90,15 @@ TEST(XyzReaderMemoryTest, NoFileMakesTheReaderTakeMoreThanAFewTimesItsSize)
         {"a long first frame, then frames of nothing", longFrame + Repeated("0\n\n", Lines)},
         {"a count as large as the lines, all empty", std::to_string(Lines) + "\n\n" + Repeated("\n", Lines)},
         {"the shortest atom lines", std::to_string(Lines) + "\n\n" + Repeated("C 0 0 0\n", Lines)},
-        {"the shortest atom lines without line ends but CR", std::to_string(Lines) + "\r\r" + Repeated("C 0 0 0\r", Lines)},
+        {"the shortest atom lines without line ends but CR",
+         std::to_string(Lines) + "\r\r" + Repeated("C 0 0 0\r", Lines)},
         {"the largest count", "2147483647\n\n" + Repeated("C 0 0 0\n", Lines)},
         {"a declaration of a million columns",
          "1\nProperties=" + Repeated("a:R:1:", Lines) + "species:S:1:pos:R:3\nC 0 0 0\n"},
         {"a declaration of colons", "1\nProperties=" + Repeated(":", Lines) + "\nC 0 0 0\n"},
         {"a cell of many numbers", "1\nLattice=\"" + Repeated("1 ", Lines) + "\"\nC 0 0 0\n"},
-        {"every frame declares its columns", Repeated("1\nProperties=species:S:1:pos:R:3:q:R:1\nC 0 0 0 1\n", Lines / 8)},
+        {"every frame declares its columns",
+         Repeated("1\nProperties=species:S:1:pos:R:3:q:R:1\nC 0 0 0 1\n", Lines / 8)},
         {"a line of a million fields", "2\n\nC 0 0 0\nC" + Repeated(" 0", Lines) + "\n"},
         {"a blank tail of a million blanks", "1\n\nC 0 0 0\n" + Repeated(" \t\n", Lines)},
     };

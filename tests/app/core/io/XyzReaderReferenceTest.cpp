@@ -120,20 +120,19 @@ TEST(XyzReaderReferenceTest, AnySplitIntoRunsReadsAsTheLoopEvenWithAFaultInALate
         const char* line;
     };
     const Fault faults[] = {
-        {"nothing wrong", nullptr},
-        {"three fields", "C 1 2"},
-        {"a coordinate that is no number", "C 1 x 2"},
-        {"an unknown symbol", "Qq 1 2 3"},
-        {"a blank line", ""},
+        {"nothing wrong", nullptr},        {"three fields", "C 1 2"}, {"a coordinate that is no number", "C 1 x 2"},
+        {"an unknown symbol", "Qq 1 2 3"}, {"a blank line", ""},
     };
     for (const Fault& fault : faults) {
         for (const int at : {0, Atoms / 2, Atoms - 1}) {
             for (const char* end : {"\n", "\r\n"}) {
                 std::string text = std::to_string(Atoms) + end + end;
                 for (int i = 0; i < Atoms; ++i)
-                    text += (fault.line != nullptr && i == at ? std::string(fault.line) : atomLines[std::size_t(i)]) + end;
+                    text +=
+                        (fault.line != nullptr && i == at ? std::string(fault.line) : atomLines[std::size_t(i)]) + end;
                 for (const MListAdr<MAtom*>* table : {&elements, &withoutFallback}) {
-                    SCOPED_TRACE(std::string(fault.name) + " at atom " + std::to_string(at) + (*end == '\r' ? ", CR LF" : ""));
+                    SCOPED_TRACE(std::string(fault.name) + " at atom " + std::to_string(at)
+                                 + (*end == '\r' ? ", CR LF" : ""));
                     const Reading before = ByPlainLoop(text, *table);
                     for (const int runs : {0, 1, 2, 3, 8}) {
                         SCOPED_TRACE(std::to_string(runs) + " runs");
@@ -174,10 +173,10 @@ TEST(XyzReaderReferenceTest, EquallyDeepAtomsEndWhereTheListsOwnSortPutsThem)
 // The element each symbol of the corpus stands for, where it is not a symbol of the table as
 // written: atomic numbers, lower case, labels; "-" where the symbol names no element.
 const std::map<std::string, std::string, std::less<>> kMeantElements = {
-    {"1", "H"},   {"2", "He"},  {"3", "Li"},  {"4", "Be"},  {"5", "B"},  {"6", "C"},   {"7", "N"},
-    {"8", "O"},   {"9", "F"},   {"10", "Ne"}, {"11", "Na"}, {"26", "Fe"}, {"b", "B"},   {"c", "C"},
-    {"h", "H"},   {"o", "O"},   {"Cu1", "Cu"}, {"Cu2", "Cu"}, {"Cl1", "Cl"}, {"Cl2", "Cl"}, {"ClZ", "Cl"},
-    {"KZ", "K"},  {"CA", "Ca"}, {"A", "-"},   {"pNe", "-"},
+    {"1", "H"},  {"2", "He"},  {"3", "Li"},   {"4", "Be"},   {"5", "B"},    {"6", "C"},    {"7", "N"},
+    {"8", "O"},  {"9", "F"},   {"10", "Ne"},  {"11", "Na"},  {"26", "Fe"},  {"b", "B"},    {"c", "C"},
+    {"h", "H"},  {"o", "O"},   {"Cu1", "Cu"}, {"Cu2", "Cu"}, {"Cl1", "Cl"}, {"Cl2", "Cl"}, {"ClZ", "Cl"},
+    {"KZ", "K"}, {"CA", "Ca"}, {"A", "-"},    {"pNe", "-"},
 };
 
 // The elements the first frame should show, by the test's own reading: a count, then symbols in

@@ -68,7 +68,7 @@ TEST(ExactRounding, RotationOfRandomPointsAtRandomAngles)
             const MPoint3DN<float>& p = source.Data[i];
             const Point expected = PlainRotation({p.x, p.y, p.z}, angle.Ax, angle.Ay, angle.Az);
             differing += Bits(view.Data[i].x) != Bits(expected.x) || Bits(view.Data[i].y) != Bits(expected.y)
-                         || Bits(view.Data[i].z) != Bits(expected.z);
+                || Bits(view.Data[i].z) != Bits(expected.z);
         }
         EXPECT_EQ(differing, 0);
     }
@@ -138,7 +138,7 @@ TEST(ExactRounding, StickEndsOfRandomSticks)
                        Rounded(b.z + (double(a.z) - b.z) * e2)};
         const MStickEnds& c = cut.Data[s];
         differing += Bits(c.P2.x) != Bits(p2.x) || Bits(c.P2.y) != Bits(p2.y) || Bits(c.P2.z) != Bits(p2.z)
-                     || Bits(c.P1.x) != Bits(p1.x) || Bits(c.P1.y) != Bits(p1.y) || Bits(c.P1.z) != Bits(p1.z);
+            || Bits(c.P1.x) != Bits(p1.x) || Bits(c.P1.y) != Bits(p1.y) || Bits(c.P1.z) != Bits(p1.z);
     }
     EXPECT_EQ(differing, 0);
 }
@@ -158,7 +158,7 @@ TEST(ExactRounding, TranslationOfRandomCells)
             for (int k = 0; k < cell.FCount; ++k, ++at) {
                 const MPoint3DN<float>& p = cell.Data[k];
                 differing += Bits(repeated.Data[at].x) != Bits(Rounded(double(p.x) + i * lattice.Ax + j * lattice.Dx))
-                             || Bits(repeated.Data[at].y) != Bits(Rounded(double(p.y) + j * lattice.Ay + i * lattice.Dy));
+                    || Bits(repeated.Data[at].y) != Bits(Rounded(double(p.y) + j * lattice.Ay + i * lattice.Dy));
             }
     EXPECT_EQ(differing, 0);
 }

@@ -51,14 +51,21 @@ TEST(ModelListStreamTest, ExactBytes)
         {"two atoms, header only", [&] { return Saved(atoms, false); }, {0, 1, 2, 0, 0, 0}},
         {"a stick, 48 bytes", [&] { return Saved(sticks, true); },
          Concat({{0, 1, 1, 0, 0, 0}, ImageOf(sticks.Data[0])})},
-        {"a stick's atoms, 8 bytes", [&] { return Saved(stickAtoms, true); },
+        {"a stick's atoms, 8 bytes",
+         [&] { return Saved(stickAtoms, true); },
          {0, 1, 1, 0, 0, 0, 3, 0, 0, 0, 4, 3, 2, 1}},
         {"a stick's ends, 24 bytes", [&] { return Saved(stickEnds, true); },
-         Concat({{0, 1, 1, 0, 0, 0}, ImageOf(1.0f), ImageOf(2.0f), ImageOf(3.0f), ImageOf(4.0f), ImageOf(5.0f),
+         Concat({{0, 1, 1, 0, 0, 0},
+                 ImageOf(1.0f),
+                 ImageOf(2.0f),
+                 ImageOf(3.0f),
+                 ImageOf(4.0f),
+                 ImageOf(5.0f),
                  ImageOf(6.0f)})},
         {"a draw entry, 12 bytes", [&] { return Saved(draws, true); },
          Concat({{0, 1, 1, 0, 0, 0}, ImageOf(0.5f), {0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0}})},
-        {"a group's pointer: its low 32 bits", [&] { return Saved(groups, true); },
+        {"a group's pointer: its low 32 bits",
+         [&] { return Saved(groups, true); },
          {0, 1, 1, 0, 0, 0, 0x88, 0x77, 0x66, 0x55}},
     };
     for (const Case& c : cases) {
@@ -97,11 +104,31 @@ TEST(ModelListStreamTest, SavedAtomsLoadBack)
 const std::vector<std::function<void(const Bytes&, bool)>>& ModelLoaders()
 {
     static const std::vector<std::function<void(const Bytes&, bool)>> loaders = {
-        [](const Bytes& b, bool d) { MList<MPoint3DN<float>> l; Preload(l, 2); LoadListForm(l, b, d); },
-        [](const Bytes& b, bool d) { MList<MStick<float>> l; Preload(l, 1); LoadListForm(l, b, d); },
-        [](const Bytes& b, bool d) { MList<MStickAtoms> l; Preload(l, 3); LoadListForm(l, b, d); },
-        [](const Bytes& b, bool d) { MList<MStickEnds> l; Preload(l, 2); LoadListForm(l, b, d); },
-        [](const Bytes& b, bool d) { MList<MObj> l; Preload(l, 4); LoadListForm(l, b, d); },
+        [](const Bytes& b, bool d) {
+            MList<MPoint3DN<float>> l;
+            Preload(l, 2);
+            LoadListForm(l, b, d);
+        },
+        [](const Bytes& b, bool d) {
+            MList<MStick<float>> l;
+            Preload(l, 1);
+            LoadListForm(l, b, d);
+        },
+        [](const Bytes& b, bool d) {
+            MList<MStickAtoms> l;
+            Preload(l, 3);
+            LoadListForm(l, b, d);
+        },
+        [](const Bytes& b, bool d) {
+            MList<MStickEnds> l;
+            Preload(l, 2);
+            LoadListForm(l, b, d);
+        },
+        [](const Bytes& b, bool d) {
+            MList<MObj> l;
+            Preload(l, 4);
+            LoadListForm(l, b, d);
+        },
     };
     return loaders;
 }

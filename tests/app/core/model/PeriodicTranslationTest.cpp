@@ -51,11 +51,17 @@ TEST(RepeatCell, CopiesCarriedBeyondTheSingleRangeAreLeftOut)
     cell.Add(Atom(3e38f, 0, 1));
     cell.Add(Atom(inf, 0, 2));
     EXPECT_EQ(RepeatCell(cell, TranslationCell{2, 2, 1e38, 3e38, 0, 0}, repeated), 2);
-    EXPECT_EQ(Coordinates(repeated), (std::vector<std::array<float, 3>>{
-                                         {0, 0, 0}, {3e38f, 0, 1}, {inf, 0, 2},             // copy (0, 0)
-                                         {0, 3e38f, 0}, {3e38f, 3e38f, 1}, {inf, 3e38f, 2},  // (0, 1)
-                                         {1e38f, 0, 0}, {inf, 0, 2},                        // (1, 0)
-                                         {1e38f, 3e38f, 0}, {inf, 3e38f, 2}}));             // (1, 1)
+    EXPECT_EQ(Coordinates(repeated),
+              (std::vector<std::array<float, 3>>{{0, 0, 0},
+                                                 {3e38f, 0, 1},
+                                                 {inf, 0, 2},  // copy (0, 0)
+                                                 {0, 3e38f, 0},
+                                                 {3e38f, 3e38f, 1},
+                                                 {inf, 3e38f, 2},  // (0, 1)
+                                                 {1e38f, 0, 0},
+                                                 {inf, 0, 2},  // (1, 0)
+                                                 {1e38f, 3e38f, 0},
+                                                 {inf, 3e38f, 2}}));  // (1, 1)
     EXPECT_EQ(RepeatCell(cell, TranslationCell{2, 2, 10, 10, 0, 0}, repeated), 0);
     EXPECT_EQ(repeated.FCount, 12);
 }
@@ -69,13 +75,18 @@ TEST(RemoveNearDuplicates, KeepsTheFirstCopyOfCoincidingAtoms)
     };
     const Case cases[] = {
         {"empty", {}, {}},
-        {"closer than 0.01 merge into the first", {Atom(0, 0, 0), Atom(0.005f, 0, 0), Atom(1, 0, 0)},
+        {"closer than 0.01 merge into the first",
+         {Atom(0, 0, 0), Atom(0.005f, 0, 0), Atom(1, 0, 0)},
          {{0, 0, 0}, {1, 0, 0}}},
         {"0.01f lies just under 0.01 and merges", {Atom(0, 0, 0), Atom(0, 0.01f, 0)}, {{0, 0, 0}}},
-        {"the next float above 0.01 stays", {Atom(0, 0, 0), Atom(0, 0.0100000007f, 0)}, {{0, 0, 0}, {0, 0.0100000007f, 0}}},
+        {"the next float above 0.01 stays",
+         {Atom(0, 0, 0), Atom(0, 0.0100000007f, 0)},
+         {{0, 0, 0}, {0, 0.0100000007f, 0}}},
         {"a chain merges greedily, not transitively",
-         {Atom(0, 0, 0), Atom(0.006f, 0, 0), Atom(0.012f, 0, 0)}, {{0, 0, 0}, {0.012f, 0, 0}}},
-        {"a later atom removes nothing before it", {Atom(5, 5, 5), Atom(0, 0, 0), Atom(5.001f, 5, 5)},
+         {Atom(0, 0, 0), Atom(0.006f, 0, 0), Atom(0.012f, 0, 0)},
+         {{0, 0, 0}, {0.012f, 0, 0}}},
+        {"a later atom removes nothing before it",
+         {Atom(5, 5, 5), Atom(0, 0, 0), Atom(5.001f, 5, 5)},
          {{5, 5, 5}, {0, 0, 0}}},
     };
     for (const Case& c : cases) {
@@ -133,8 +144,7 @@ TEST(RemoveNearDuplicates, CrowdedCloudsKeepWhatThePairLoopKeeps)
     const Case cases[] = {
         {"all on one spot", [](int) { return Atom(1.25f, -3, 7); }, 1500},
         {"within 0.005 of one spot", [&](int) { return Atom(jitter(random), jitter(random), jitter(random)); }, 1500},
-        {"two spots 0.015 apart, one after the other",
-         [](int i) { return Atom(i < 700 ? 0.0f : 0.015f, 0, 0); }, 1400},
+        {"two spots 0.015 apart, one after the other", [](int i) { return Atom(i < 700 ? 0.0f : 0.015f, 0, 0); }, 1400},
         {"two spots 0.015 apart, taking turns", [](int i) { return Atom(i % 2 ? 0.0f : 0.015f, 0, 0); }, 1400},
         {"a chain 0.004 apart", [](int i) { return Atom(0.004f * float(i), 0, 0); }, 1200},
         {"a pile and far points",

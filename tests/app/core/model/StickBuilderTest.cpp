@@ -105,14 +105,22 @@ TEST_F(StickBuilderTest, EdgeCases)
         {"one atom", {{0, 0, 0, CarbonIndex, -1}}, 0},
         {"coincident atoms join both ways", {{1, 1, 1, CarbonIndex, -1}, {1, 1, 1, HydrogenIndex, -1}}, 2},
         {"an infinite coordinate joins nothing",
-         {{0, 0, 0, CarbonIndex, -1}, {inf, 0, 0, CarbonIndex, -1}, {inf, 0, 0, CarbonIndex, -1}, {0.5f, 0, 0, CarbonIndex, -1}},
+         {{0, 0, 0, CarbonIndex, -1},
+          {inf, 0, 0, CarbonIndex, -1},
+          {inf, 0, 0, CarbonIndex, -1},
+          {0.5f, 0, 0, CarbonIndex, -1}},
          2},
         {"a far outlier does not hide near pairs",
-         {{0, 0, 0, CarbonIndex, -1}, {1e30f, 0, 0, CarbonIndex, -1}, {0.5f, 0, 0, CarbonIndex, -1},
-          {-3e38f, 1e20f, 0, CarbonIndex, -1}, {0.25f, 0.25f, 0, HydrogenIndex, -1}},
+         {{0, 0, 0, CarbonIndex, -1},
+          {1e30f, 0, 0, CarbonIndex, -1},
+          {0.5f, 0, 0, CarbonIndex, -1},
+          {-3e38f, 1e20f, 0, CarbonIndex, -1},
+          {0.25f, 0.25f, 0, HydrogenIndex, -1}},
          6},
         {"neighbours across a power-of-two cell border",
-         {{-0.001f, 0, 0, CarbonIndex, -1}, {0.001f, 0, 0, CarbonIndex, -1}, {2.0f, 0, 0, CarbonIndex, -1},
+         {{-0.001f, 0, 0, CarbonIndex, -1},
+          {0.001f, 0, 0, CarbonIndex, -1},
+          {2.0f, 0, 0, CarbonIndex, -1},
           {3.52f, 0, 0, CarbonIndex, -1}},
          4},
     };
@@ -150,7 +158,8 @@ TEST_F(StickBuilderTest, DenseClustersMatchThePairLoop)
         float x, y, z;
         int atoms;
         bool onOneSpot;
-    } clusters[] = {{0, 0, 0, 70, true}, {0.99f, 1.01f, 0.98f, 60, false}, {5, 5, 5, 50, false}, {1e4f, 0, 0, 40, true}};
+    } clusters[] = {
+        {0, 0, 0, 70, true}, {0.99f, 1.01f, 0.98f, 60, false}, {5, 5, 5, 50, false}, {1e4f, 0, 0, 40, true}};
     int joinedPairs = 0;
     for (const auto& cluster : clusters) {
         for (int i = 0; i < cluster.atoms; ++i) {

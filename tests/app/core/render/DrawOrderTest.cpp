@@ -10,7 +10,8 @@
 namespace {
 
 // A scene whose balls and stick ends have the given depths; nothing else is read.
-void SetDepths(Scene& scene, const std::vector<float>& ballDepths, const std::vector<std::pair<float, float>>& stickEnds)
+void SetDepths(Scene& scene, const std::vector<float>& ballDepths,
+               const std::vector<std::pair<float, float>>& stickEnds)
 {
     for (const float z : ballDepths)
         scene.LXyzView.Add(MPoint3DN<float>{0, 0, z, 0, -1});
@@ -53,8 +54,12 @@ TEST(DrawOrder, EqualsTheListsHeapSortEntryForEntry)
         int balls, sticks, distinctDepths;
     };
     const Case cases[] = {
-        {"empty", 0, 0, 1},           {"one ball", 1, 0, 1},          {"two equal balls", 2, 0, 1},
-        {"all equally deep", 300, 500, 1}, {"three depths", 257, 300, 3}, {"many ties", 2000, 3000, 40},
+        {"empty", 0, 0, 1},
+        {"one ball", 1, 0, 1},
+        {"two equal balls", 2, 0, 1},
+        {"all equally deep", 300, 500, 1},
+        {"three depths", 257, 300, 3},
+        {"many ties", 2000, 3000, 40},
         {"nearly all different", 4000, 1000, 1 << 30},
     };
     std::mt19937 random(1207);

@@ -89,8 +89,11 @@ TEST(DrawScene, SticksAreBlackBandsOfTheStickRadiusBarsWidthWithRoundEnds)
         int width;  // trunc(Position / 1000 * 2 * ScaleXyz) at scale 10, at least one pixel
     };
     const Case cases[] = {
-        {"default half-width 0.5 units", 500, 10}, {"odd width", 250, 5},   {"just under three", 149, 2},
-        {"one pixel", 50, 1},                     {"zero is one pixel", 10, 1},
+        {"default half-width 0.5 units", 500, 10},
+        {"odd width", 250, 5},
+        {"just under three", 149, 2},
+        {"one pixel", 50, 1},
+        {"zero is one pixel", 10, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -320,19 +323,21 @@ TEST(DrawScene, BandsOnEveryCoreGiveThePictureOfOneObjectAfterAnother)
         BuildRandomScene(scene, c.atoms, c.flat, 17, c.angles);
         ASSERT_GT(scene.LStickView.FCount, 0);
         const OneObjectAfterAnother expected(scene, c.size, c.stickRadius);
-        for (const int limit : {1, 2, 3}) for (const bool nearToFar : {false, true}) {
-            SCOPED_TRACE(testing::Message() << limit << " threads" << (nearToFar ? ", near to far" : ""));
-            pool.SetThreadLimit(limit);
-            SetPaintOrder(nearToFar ? PaintOrder::NearToFar : PaintOrder::FarToNear);
-            QImage picture(c.size, QImage::Format_RGB32);
-            picture.fill(Qt::black);
-            SvgLines svg;
-            DrawScene(scene, picture, c.stickRadius, &svg);
-            EXPECT_TRUE(picture == expected.picture);
-            EXPECT_EQ(svg, expected.svg);
-            ASSERT_EQ(scene.LObj.FCount, expected.list.FCount);
-            EXPECT_EQ(std::memcmp(scene.LObj.Data, expected.list.Data, sizeof(MObj) * std::size_t(scene.LObj.FCount)), 0);
-        }
+        for (const int limit : {1, 2, 3})
+            for (const bool nearToFar : {false, true}) {
+                SCOPED_TRACE(testing::Message() << limit << " threads" << (nearToFar ? ", near to far" : ""));
+                pool.SetThreadLimit(limit);
+                SetPaintOrder(nearToFar ? PaintOrder::NearToFar : PaintOrder::FarToNear);
+                QImage picture(c.size, QImage::Format_RGB32);
+                picture.fill(Qt::black);
+                SvgLines svg;
+                DrawScene(scene, picture, c.stickRadius, &svg);
+                EXPECT_TRUE(picture == expected.picture);
+                EXPECT_EQ(svg, expected.svg);
+                ASSERT_EQ(scene.LObj.FCount, expected.list.FCount);
+                EXPECT_EQ(
+                    std::memcmp(scene.LObj.Data, expected.list.Data, sizeof(MObj) * std::size_t(scene.LObj.FCount)), 0);
+            }
         pool.SetThreadLimit(threads);
         SetPaintOrder(PaintOrder::Chosen);
     }

@@ -75,36 +75,37 @@ TEST(SvgDocument, BallsAndSticksInDrawingOrder)
     const int c0 = hand.Atom(-1, 0, -3, GreyCarbonIndex);
     const int c1 = hand.Atom(1, 0, -2, GreyCarbonIndex);
     const int h2 = hand.Atom(1, 2, -1, PaleHydrogenIndex);
-    hand.Stick(c0, c1, {0.5f, 0, 1, 0, -1}, {-0.5f, 0, 1, 0, -1});    // drawn right to left
-    hand.Stick(c1, c0, {-0.5f, 0, 2, 0, -1}, {0.5f, 0, 2, 0, -1});    // left to right
-    hand.Stick(c1, h2, {1, 1.75f, 3, 0, -1}, {1, 0.5f, 3, 0, -1});    // upwards
-    hand.Stick(h2, c1, {1, 0.5f, 4, 0, -1}, {1, 1.75f, 4, 0, -1});    // downwards
+    hand.Stick(c0, c1, {0.5f, 0, 1, 0, -1}, {-0.5f, 0, 1, 0, -1});  // drawn right to left
+    hand.Stick(c1, c0, {-0.5f, 0, 2, 0, -1}, {0.5f, 0, 2, 0, -1});  // left to right
+    hand.Stick(c1, h2, {1, 1.75f, 3, 0, -1}, {1, 0.5f, 3, 0, -1});  // upwards
+    hand.Stick(h2, c1, {1, 0.5f, 4, 0, -1}, {1, 1.75f, 4, 0, -1});  // downwards
     QImage bitmap = MakeSceneBitmap();
     SvgLines svg;
     DrawScene(hand.scene, bitmap, 500, &svg);
 
     const std::string stroke = R"~(stroke="#000000" stroke-width="1")~";
-    EXPECT_EQ(svg, Document({
-        R"~(<ellipse id="C" fill="#302010" )~" + stroke + R"~( cx="1400" cy="1500" rx="50" ry="50"/>)~",
-        R"~(<ellipse id="C" fill="#302010" )~" + stroke + R"~( cx="1600" cy="1500" rx="50" ry="50"/>)~",
-        R"~(<ellipse id="H" fill="#A0B0C0" )~" + stroke + R"~( cx="1600" cy="1700" rx="25" ry="25"/>)~",
-        // From x 1550 back to 1450: turned by 180 degrees about its start.
-        R"~(<rect id="C-C" x="1550" y="1450" transform="rotate(180,1550,1500)" fill="#302010" )~" + stroke
-            + R"~( width="100" height="100"/>)~",
-        R"~(<rect id="C-C" x="1450" y="1450" transform="rotate(0,1450,1500)" fill="#302010" )~" + stroke
-            + R"~( width="100" height="100"/>)~",
-        // Carbon to hydrogen: the half at the hydrogen ball (y 1675) in hydrogen colour, named
-        // after the carbon; the half at the carbon ball in carbon colour, named after the
-        // hydrogen. Vertical halves are turned by 90 degrees about their upper end.
-        R"~(<rect id="C-0" x="1600" y="1562.5" transform="rotate(90,1600,1612.5)" fill="#A0B0C0" )~" + stroke
-            + R"~( width="62.5" height="100"/>)~",
-        R"~(<rect id="H-0" x="1600" y="1500" transform="rotate(90,1600,1550)" fill="#302010" )~" + stroke
-            + R"~( width="62.5" height="100"/>)~",
-        R"~(<rect id="H-0" x="1600" y="1500" transform="rotate(90,1600,1550)" fill="#302010" )~" + stroke
-            + R"~( width="62.5" height="100"/>)~",
-        R"~(<rect id="C-0" x="1600" y="1562.5" transform="rotate(90,1600,1612.5)" fill="#A0B0C0" )~" + stroke
-            + R"~( width="62.5" height="100"/>)~",
-    }));
+    EXPECT_EQ(svg,
+              Document({
+                  R"~(<ellipse id="C" fill="#302010" )~" + stroke + R"~( cx="1400" cy="1500" rx="50" ry="50"/>)~",
+                  R"~(<ellipse id="C" fill="#302010" )~" + stroke + R"~( cx="1600" cy="1500" rx="50" ry="50"/>)~",
+                  R"~(<ellipse id="H" fill="#A0B0C0" )~" + stroke + R"~( cx="1600" cy="1700" rx="25" ry="25"/>)~",
+                  // From x 1550 back to 1450: turned by 180 degrees about its start.
+                  R"~(<rect id="C-C" x="1550" y="1450" transform="rotate(180,1550,1500)" fill="#302010" )~" + stroke
+                      + R"~( width="100" height="100"/>)~",
+                  R"~(<rect id="C-C" x="1450" y="1450" transform="rotate(0,1450,1500)" fill="#302010" )~" + stroke
+                      + R"~( width="100" height="100"/>)~",
+                  // Carbon to hydrogen: the half at the hydrogen ball (y 1675) in hydrogen colour, named
+                  // after the carbon; the half at the carbon ball in carbon colour, named after the
+                  // hydrogen. Vertical halves are turned by 90 degrees about their upper end.
+                  R"~(<rect id="C-0" x="1600" y="1562.5" transform="rotate(90,1600,1612.5)" fill="#A0B0C0" )~" + stroke
+                      + R"~( width="62.5" height="100"/>)~",
+                  R"~(<rect id="H-0" x="1600" y="1500" transform="rotate(90,1600,1550)" fill="#302010" )~" + stroke
+                      + R"~( width="62.5" height="100"/>)~",
+                  R"~(<rect id="H-0" x="1600" y="1500" transform="rotate(90,1600,1550)" fill="#302010" )~" + stroke
+                      + R"~( width="62.5" height="100"/>)~",
+                  R"~(<rect id="C-0" x="1600" y="1562.5" transform="rotate(90,1600,1612.5)" fill="#A0B0C0" )~" + stroke
+                      + R"~( width="62.5" height="100"/>)~",
+              }));
 }
 
 TEST(SvgRect, SlantedSticksAreTurnedAboutTheirUpperEnd)
