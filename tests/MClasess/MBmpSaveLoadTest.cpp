@@ -450,8 +450,8 @@ TEST(BmpSaveToFile, FailuresReturnFalseCreateNothingAndSayWhy)
     EXPECT_EQ(reason, "No file name given");
 }
 
-// The picture is encoded before the file is touched: a picture the encoder refuses used to
-// leave an emptied file behind.
+// The picture is encoded before the file is touched, so a picture the encoder refuses leaves
+// the old file whole, not emptied.
 TEST(BmpSaveToFile, FailedSaveLeavesTheOldFileAsItWas)
 {
     QTemporaryDir folder;

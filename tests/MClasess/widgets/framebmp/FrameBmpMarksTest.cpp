@@ -127,7 +127,7 @@ TEST(FrameBmpMarks, RightClickRemovesTheNearestAndRenumbers)
     EXPECT_EQ(after[0], before[0]);
     EXPECT_EQ(after[1], before[2]);
     EXPECT_EQ(f.recorder.markChanges, 4);
-    // Mark 2 (formerly 3) is drawn in the third colour.
+    // The mark now second (the third before the removal) is drawn in the third colour.
     EXPECT_EQ(f.frame->BmpMain.pixel(500, 100), ColourOf(before[2]).rgb());
 }
 
