@@ -29,7 +29,8 @@ inline void PrefetchElements(const T* first, int count)
     const std::size_t size = static_cast<std::size_t>(count) * sizeof(T);
     for (std::size_t offset = 0; offset < size; offset += cacheLine)
         __builtin_prefetch(bytes + offset);
-    __builtin_prefetch(bytes + size - 1);
+    if (size % cacheLine != 0)
+        __builtin_prefetch(bytes + size - 1);
 }
 
 // Moves A[a] down the heap A[0 .. b] to where it belongs.
@@ -43,8 +44,10 @@ void SiftDown(T* A, int a, int b, More& more)
         // ahead for the great-grandchildren 8a .. 8a + 7 hides most of that wait.
         if (8LL * a + 7 <= b)
             PrefetchElements(A + 8 * a, 8);
-        if (c < b && more(A[c + 1], A[c]))
-            ++c;
+        // The greater child, chosen by arithmetic rather than a jump: which child wins is as good
+        // as random, and a mispredicted jump costs more than the sum.
+        if (c < b)
+            c += static_cast<int>(more(A[c + 1], A[c]));
         // c == a only at the root, whose slot still holds t: stop there even for an order
         // that calls an element greater than itself, which would otherwise never end.
         if (c == a || !more(A[c], t))
