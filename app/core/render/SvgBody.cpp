@@ -25,6 +25,10 @@ void WriteSvgBody(const Scene& scene, const SceneGeometry& geometry, std::int64_
             }
         }
     });
+    std::size_t total = svg.size();
+    for (const std::vector<std::string>& part : lines)
+        total += part.size();
+    svg.reserve(total);
     for (std::vector<std::string>& part : lines)
         for (std::string& line : part)
             svg.push_back(std::move(line));
