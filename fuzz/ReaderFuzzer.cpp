@@ -127,15 +127,6 @@ void TrapUnlessSame(const Reading& a, const MList<MPoint3DN<float>>& atomsA, con
         __builtin_trap();
 }
 
-// The delimiter of the text's atom lines: the one of its line 3, when it has one.
-char DelimiterOf(const TextLines& text)
-{
-    std::size_t start = 0;
-    if (!text.Skip(start, 3) || start >= text.Size())
-        return XyzDelimiterOfLine3({});
-    return XyzDelimiterOfLine3(text.LineAt(start));
-}
-
 // The first frame of the text with its atom lines read in `runs` runs.
 Reading ReadFirstFrameInRuns(const std::string& text, const MListAdr<MAtom*>& elements, int runs,
                              MList<MPoint3DN<float>>& atoms)
@@ -145,7 +136,7 @@ Reading ReadFirstFrameInRuns(const std::string& text, const MListAdr<MAtom*>& el
         const XyzFrameIndex index = IndexXyzFrames(lines);
         if (!index.FormFrames())
             return XyzCountMismatch(index);
-        return ReadXyzFrameInRuns(lines, index, 0, DelimiterOf(lines), elements, atoms, runs);
+        return ReadXyzFrameInRuns(lines, index, 0, XyzDelimiterOfText(lines), elements, atoms, runs);
     });
 }
 

@@ -4,16 +4,6 @@
 
 namespace {
 
-constexpr std::int64_t DelimiterLine = 3;
-
-char DelimiterOf(const TextLines& lines)
-{
-    std::size_t start = 0;
-    if (!lines.Skip(start, DelimiterLine) || start >= lines.Size())
-        return XyzDelimiterOfLine3({});
-    return XyzDelimiterOfLine3(lines.LineAt(start));
-}
-
 XyzDeclaration<XyzPlaneLattice> LatticeOfFirstFrame(const TextLines& lines, const XyzFrameIndex& index)
 {
     if (!index.FormFrames())
@@ -24,7 +14,7 @@ XyzDeclaration<XyzPlaneLattice> LatticeOfFirstFrame(const TextLines& lines, cons
 }  // namespace
 
 XyzDocument::XyzDocument(std::string text)
-    : text_(std::move(text)), lines_(text_), index_(IndexXyzFrames(lines_)), delimiter_(DelimiterOf(lines_))
+    : text_(std::move(text)), lines_(text_), index_(IndexXyzFrames(lines_)), delimiter_(XyzDelimiterOfText(lines_))
 {
     XyzDeclaration<XyzPlaneLattice> lattice = LatticeOfFirstFrame(lines_, index_);
     lattice_ = std::move(lattice.value);

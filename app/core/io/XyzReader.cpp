@@ -24,6 +24,8 @@ namespace {
 constexpr const char* Method = "TFormMain::SpeedButtonOpenFileClick";
 constexpr const char* ObjectName = "FormMain";
 constexpr const char* FallbackElementName = "-";
+// The line whose third character is the delimiter: the second atom line.
+constexpr std::int64_t DelimiterLine = 3;
 // Fewer lines than this per processor are read faster on one than split.
 constexpr std::int64_t LinesPerWorker = 4096;
 constexpr std::size_t ShortestAtomLine = 8;
@@ -230,9 +232,7 @@ XyzReadResult ReadFrameLines(const TextRange& atomLines, std::int64_t firstLine,
     return result;
 }
 
-}  // namespace
-
-char XyzDelimiterOfLine3(std::string_view line)
+char DelimiterOfLine3(std::string_view line)
 {
     // The lines are UTF-8: the third character may start at any byte, and a character of more
     // than one byte is a letter of a symbol, never a delimiter.
@@ -243,6 +243,16 @@ char XyzDelimiterOfLine3(std::string_view line)
         return ' ';
     const char third = line[at];
     return CanBelongToSymbolOrNumber(third) ? ' ' : third;
+}
+
+}  // namespace
+
+char XyzDelimiterOfText(const TextLines& text)
+{
+    std::size_t start = 0;
+    if (!text.Skip(start, DelimiterLine) || start >= text.Size())
+        return DelimiterOfLine3({});
+    return DelimiterOfLine3(text.LineAt(start));
 }
 
 XyzReadResult XyzCountMismatch(const XyzFrameIndex& index)

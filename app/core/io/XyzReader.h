@@ -20,7 +20,6 @@
 
 #include <cstddef>
 #include <string>
-#include <string_view>
 
 #include "MList.h"
 #include "MListAdr.h"
@@ -49,9 +48,9 @@ struct XyzReadResult {
     bool Rebuild() const { return outcome != XyzReadOutcome::CountMismatch; }
 };
 
-// The delimiter the reader uses for a file whose line 3 is this one (an empty line for a file
-// without one).
-char XyzDelimiterOfLine3(std::string_view line3);
+// The delimiter of a text's atom lines, for every frame: decided by its line 3 (see above), a
+// space for a text without one.
+char XyzDelimiterOfText(const TextLines& text);
 
 // The result of lines that do not form frames, with the error posts of a count mismatch made.
 XyzReadResult XyzCountMismatch(const XyzFrameIndex& index);

@@ -34,15 +34,6 @@ inline XyzReadResult ReadFirstFrame(std::string text, const MListAdr<MAtom*>& el
     return document.FormsFrames() ? document.ReadFrame(1, elements, atoms) : document.CountMismatch();
 }
 
-// The delimiter of a text's atom lines: the one of its line 3, when it has one.
-inline char DelimiterOfText(const TextLines& text)
-{
-    std::size_t start = 0;
-    if (!text.Skip(start, 3) || start >= text.Size())
-        return XyzDelimiterOfLine3({});
-    return XyzDelimiterOfLine3(text.LineAt(start));
-}
-
 // ReadFirstFrame with the atom lines read in `runs` runs at once (0: as many as the lines and
 // processors call for).
 inline XyzReadResult ReadFirstFrameInRuns(const std::string& text, const MListAdr<MAtom*>& elements,
@@ -52,7 +43,7 @@ inline XyzReadResult ReadFirstFrameInRuns(const std::string& text, const MListAd
     const XyzFrameIndex index = IndexXyzFrames(lines);
     if (!index.FormFrames())
         return XyzCountMismatch(index);
-    return ReadXyzFrameInRuns(lines, index, 0, DelimiterOfText(lines), elements, atoms, runs);
+    return ReadXyzFrameInRuns(lines, index, 0, XyzDelimiterOfText(lines), elements, atoms, runs);
 }
 
 #endif

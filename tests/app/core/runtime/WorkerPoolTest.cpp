@@ -51,14 +51,14 @@ TEST(WorkerPool, ARunInsideAPartRunsOnItsThread)
     EXPECT_EQ(inner, 18);
 }
 
-// Runs jobs of 1 to 9 parts, some of whose parts run jobs of their own, on the pool; returns
-// how many parts did not run exactly once.
-int RunJobs(WorkerPool& pool, int jobs, int seed)
+// Runs jobs of 1 to 9 parts, some of whose parts run jobs of their own, on the pool (variant shifts
+// which jobs are which); returns how many parts did not run exactly once.
+int RunJobs(WorkerPool& pool, int jobs, int variant)
 {
     int wrong = 0;
     for (int job = 0; job < jobs; ++job) {
-        const auto parts = static_cast<std::size_t>(1 + (job * 7 + seed) % 9);
-        const bool nested = (job + seed) % 5 == 0;
+        const auto parts = static_cast<std::size_t>(1 + (job * 7 + variant) % 9);
+        const bool nested = (job + variant) % 5 == 0;
         std::vector<std::atomic<int>> runs(parts);
         pool.Run(static_cast<std::int64_t>(parts), [&](std::int64_t part) {
             if (!nested) {
