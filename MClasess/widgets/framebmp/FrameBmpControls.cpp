@@ -44,13 +44,25 @@ Widget* Named(Widget* widget, const char* name)
     return widget;
 }
 
+// The small pictures are drawn at this many device pixels per logical pixel, so that they stay
+// sharp on screens scaled up to it.
+constexpr int kGlyphPixelRatio = 4;
+
+// An empty picture of the logical size given, drawn at kGlyphPixelRatio.
+QPixmap SharpPixmap(int width, int height)
+{
+    QPixmap pixmap(width * kGlyphPixelRatio, height * kGlyphPixelRatio);
+    pixmap.setDevicePixelRatio(kGlyphPixelRatio);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
 // The tool bar's small glyphs, drawn here so the frame needs no picture files.
 enum class TGlyph { Save, Point, Grid, Smooth, Cursor };
 
 QIcon Glyph(TGlyph kind)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = SharpPixmap(16, 16);
     QPainter painter(&pixmap);
     switch (kind) {
     case TGlyph::Save:
@@ -120,7 +132,7 @@ QScrollBar* CentreBar(QWidget* parent, const char* name, Qt::Orientation orienta
 // The overview button's icon: a small picture with the shown part framed.
 QPixmap OverviewIcon()
 {
-    QPixmap icon(14, 11);
+    QPixmap icon = SharpPixmap(14, 11);
     icon.fill(QColor(0x80, 0x80, 0x80));
     QPainter painter(&icon);
     painter.setPen(QColor(0x00, 0x80, 0x00));
@@ -281,6 +293,12 @@ int PixelY(const QMouseEvent& event) { return framebmp::Trunc(event.position().y
 
 void TFrameBmp::ConnectControls()
 {
+    // The zoom bar moved by anything but the frame's own zoom law (the wheel, keys, the user, a
+    // restored state) is a zoom chosen: the fit is no longer followed.
+    connect(ScrollBarScale, &QScrollBar::valueChanged, this, [this] {
+        if (!bLockScale && !FLayoutRunning)
+            bFollowFit = false;
+    });
     for (QScrollBar* bar : {ScrollBarScale, ScrollBarX, ScrollBarY})
         connect(bar, &QScrollBar::valueChanged, this,
                 [this] { RunGuarded(this, "TFrameBmp::ScrollBarXChange", [this] { ScrollBarXChange(); }); });
@@ -318,7 +336,9 @@ void TFrameBmp::ConnectControls()
     PaintBoxMain->OnMouseMove = [this](QMouseEvent& e) {
         PaintBoxMainMouseMove(PaintBoxMain, ShiftOf(e), PixelX(e), PixelY(e));
     };
-    PaintBoxMain->OnMouseUp = [this](QMouseEvent&) { PaintBoxMainMouseUp(); };
+    PaintBoxMain->OnMouseUp = [this](QMouseEvent& e) {
+        PaintBoxMainMouseUp(PaintBoxMain, e.button(), ShiftOf(e), PixelX(e), PixelY(e));
+    };
     PaintBoxMain->OnEnter = [this] { PaintBoxMainMouseEnter(); };
 
     PaintBoxS->OnPaint = [this](QPainter& canvas) { PaintBoxSShow(canvas); };

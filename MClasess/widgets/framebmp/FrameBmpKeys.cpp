@@ -34,10 +34,7 @@ bool TFrameBmp::FrameKeyDown(int key)
         MoveViewByATenth(0, 1);
         return true;
     case Qt::Key_Home:
-        // The fit as the zoom bar carries it, as a new picture is shown, and the view redrawn even
-        // when the bar was already there.
-        SetScale(-1);
-        ScrollBarXChange();
+        ShowWhole();
         return true;
     default:
         return false;

@@ -1,5 +1,5 @@
-// Mouse and wheel over the main view: middle-button panning, wheel zoom, the hand cursor and the
-// cursor read-out.
+// Mouse and wheel over the main view: middle-button panning, wheel zoom, the hand cursor, the
+// cursor read-out, and the picture-point events of moves, left drags and left clicks.
 
 #include "FrameBmpFlagGuard.h"
 #include "FrameBmpPanel.h"
@@ -31,6 +31,11 @@ void TFrameBmp::PaintBoxMainMouseDown(QObject*, Qt::MouseButton button, TShiftSt
     FCenterAtPressY = CenterY;
     FDrag = FPress;
     setFocus(Qt::MouseFocusReason);
+    FLeftPressed = button == Qt::LeftButton && !SpeedButtonPoint->isChecked();
+    FLeftDragging = false;
+    FLeftPress = FPress;
+    FLeftLast = FPress;
+    FLeftPressShift = shift;
 
     if (button == Qt::LeftButton && SpeedButtonPoint->isChecked())
         AddPointMark(x, y);
@@ -63,6 +68,9 @@ void TFrameBmp::PaintBoxMainMouseMove(QObject*, TShiftState shift, int x, int y)
         double by = y;
         CoordinateFrameToBmp(bx, by);
         ShowCoordinate(bx, by);
+        if (OnPictureMouseMove)
+            OnPictureMouseMove(this, shift, bx, by);
+        FollowLeftDrag(shift, x, y);
 
         const bool middle = shift.Has(Qt::MiddleButton);
         if (!middle && PaintBoxMain->cursor().shape() == kHandCursor)
@@ -96,6 +104,41 @@ void TFrameBmp::PaintBoxMainMouseMove(QObject*, TShiftState shift, int x, int y)
     } catch (...) {
         // A failed move is dropped; the next move is handled afresh.
     }
+}
+
+void TFrameBmp::FollowLeftDrag(TShiftState shift, int x, int y)
+{
+    if (!FLeftPressed || !shift.Has(Qt::LeftButton) || SpeedButtonPoint->isChecked()) {
+        FLeftPressed = false;
+        return;
+    }
+    const QPoint mouse(x, y);
+    if (!FLeftDragging && (mouse - FLeftPress).manhattanLength() <= ClickSlop)
+        return;  // still a click
+    FLeftDragging = true;
+    // The move in picture pixels, by the factor the view is drawn at (not Scale, which the
+    // rounding of the areas makes differ slightly).
+    if (DrawArea.W <= 0 || DrawArea.H <= 0 || mouse == FLeftLast)
+        return;
+    const double dx = static_cast<double>(x - FLeftLast.x()) * VisibleArea.W / DrawArea.W;
+    const double dy = static_cast<double>(y - FLeftLast.y()) * VisibleArea.H / DrawArea.H;
+    FLeftLast = mouse;
+    if (OnPictureDrag)
+        OnPictureDrag(this, shift, dx, dy);
+}
+
+void TFrameBmp::PaintBoxMainMouseUp(QObject*, Qt::MouseButton button, TShiftState, int x, int y)
+{
+    const bool click = button == Qt::LeftButton && FLeftPressed && !FLeftDragging
+                       && (QPoint(x, y) - FLeftPress).manhattanLength() <= ClickSlop;
+    FLeftPressed = false;
+    FLeftDragging = false;
+    if (!click || Bmp == nullptr || !OnPictureClick)
+        return;
+    double bx = FLeftPress.x();
+    double by = FLeftPress.y();
+    CoordinateFrameToBmp(bx, by);
+    OnPictureClick(this, Qt::LeftButton, FLeftPressShift, bx, by);
 }
 
 void TFrameBmp::FrameMouseWheelDown(QObject*, TShiftState, QPoint, bool&)

@@ -154,10 +154,11 @@ void TFrameBmp::FrameResize()
 
         UpdateZoomBarRange();
     }
-    SetScale(Scale == 0 ? GetScaleFit() : Scale);
+    SetScale(Scale == 0 || bFollowFit ? GetScaleFit() : Scale);
     paintLock.Restore();
-    // The first layout of a picture takes the fit as the zoom bar quantises it.
-    FollowScrollBars(scaleBefore == 0);
+    // The first layout of a picture, and every layout while the zoom follows the fit, takes the
+    // fit as the zoom bar quantises it.
+    FollowScrollBars(scaleBefore == 0 || bFollowFit);
     PanelSResize();
 }
 
@@ -174,9 +175,9 @@ bool TFrameBmp::Load(const QImage* picture, bool reset, bool showOverview)
         {
             TFlagGuard scaleLock(bLockScale);
             TFlagGuard scrollLock(bLockScroll);
-            if (reset)
-                Scale = 0;
             if (reset) {
+                Scale = 0;
+                bFollowFit = true;
                 const int w = PictureWidth();
                 const int h = PictureHeight();
                 for (auto [bar, length] : {std::pair{ScrollBarX, w}, std::pair{ScrollBarY, h}}) {
@@ -201,6 +202,9 @@ bool TFrameBmp::SetScale(double scale)
         return false;
     {
         TFlagGuard scaleLock(bLockScale);
+        // A zoom of the caller's own is a choice; the fit and the bar's position are not.
+        if (scale > 0 && !FLayoutRunning)
+            bFollowFit = false;
         if (scale == -1)
             Scale = GetScaleFit();
         else if (scale != 0)
@@ -239,6 +243,21 @@ bool TFrameBmp::SetCenter(double x, double y)
 }
 
 void TFrameBmp::ScrollBarXChange() { FollowScrollBars(true); }
+
+void TFrameBmp::ShowWhole()
+{
+    if (Bmp == nullptr)
+        return;
+    {
+        TFlagGuard scrollLock(bLockScroll);
+        ScrollBarX->setValue(PictureWidth() / 2);
+        ScrollBarY->setValue(PictureHeight() / 2);
+    }
+    SetScale(-1);
+    bFollowFit = true;
+    // The view is redrawn even when the bars were already there.
+    ScrollBarXChange();
+}
 
 void TFrameBmp::FollowScrollBars(bool zoomFromBar)
 {
@@ -333,6 +352,8 @@ void TFrameBmp::PaintBoxMainPaint(QPainter& canvas)
     canvas.drawImage(0, 0, BmpMain);
     if (OnDrawCanvas)
         OnDrawCanvas(this, &canvas);
+    if (!FHintText.isEmpty())
+        DrawHint(canvas);
 }
 
 void TFrameBmp::RaiseAfterScaleChange()

@@ -67,6 +67,9 @@ using TFrameMouseDown = MMethod<void(TFrameBmp*, Qt::MouseButton, TShiftState, i
 using TFrameDrawBmp = MMethod<void(TFrameBmp*, QImage*)>;
 using TFrameDrawCanvas = MMethod<void(TFrameBmp*, QPainter*)>;
 using TFrameGetColor = MMethod<std::string(TFrameBmp*, int, int)>;
+// A point of the picture (picture pixels, fractions kept) or a move across it.
+using TFramePicturePoint = MMethod<void(TFrameBmp*, TShiftState, double, double)>;
+using TFramePictureClick = MMethod<void(TFrameBmp*, Qt::MouseButton, TShiftState, double, double)>;
 
 class TFrameBmp : public QFrame, public MSaveIniFrame, public MSaveIniNotified {
     Q_OBJECT
@@ -98,6 +101,16 @@ public:
     // Takes another frame's zoom and centre, relative to each frame's picture.
     void ScaleCopyFrom(TFrameBmp* source);
 
+    // Shows the whole picture, centred, and keeps fitting it to the view through resizes until a
+    // zoom is chosen (wheel, keys, zoom bar, SetScale with a zoom of its own, a restored state).
+    void ShowWhole();
+    // Paints the view again from its buffer, so that OnDrawCanvas draws what lies over the picture
+    // anew without the picture being stretched again.
+    void UpdateOverlay();
+    // A one-line hint drawn in the middle of the view while it is not empty.
+    void SetHintText(const QString& text);
+    [[nodiscard]] const QString& HintText() const { return FHintText; }
+
     // Frame size that gives the paint box `paintBox` (the tool bar counted while it is shown).
     [[nodiscard]] QSize FrameSizeForPaintBox(QSize paintBox) const;
 
@@ -109,12 +122,14 @@ public:
     void PaintBoxMainMouseDown(QObject* sender, Qt::MouseButton button, TShiftState shift, int x, int y);
     void PaintBoxMainMouseMove(QObject* sender, TShiftState shift, int x, int y);
     void PaintBoxMainMouseUp() {}
+    // A left release close to its press (point-mark mode off) raises OnPictureClick.
+    void PaintBoxMainMouseUp(QObject* sender, Qt::MouseButton button, TShiftState shift, int x, int y);
     void PaintBoxMainMouseEnter() {}
     void FrameMouseWheelDown(QObject* sender, TShiftState shift, QPoint mousePos, bool& handled);
     void FrameMouseWheelUp(QObject* sender, TShiftState shift, QPoint mousePos, bool& handled);
     void ShowCoordinate(double x, double y);
     // Keys while the frame has the focus: + and - zoom one wheel step, the arrows move the view
-    // by a tenth of the part shown, Home shows the whole picture. False for any other key.
+    // by a tenth of the part shown, Home shows the whole picture (ShowWhole). False for any other key.
     bool FrameKeyDown(int key);
 
     void PanelSResize();
@@ -191,6 +206,9 @@ public:
     bool bHideMap = false;
     bool bMapResizePending = false;
     bool bInvertY = true;
+    // The zoom follows the fit through resizes: set by Load with reset and by ShowWhole, cleared
+    // when a zoom is chosen.
+    bool bFollowFit = false;
     Qt::CursorShape CursorMain = Qt::ArrowCursor;
 
     std::unique_ptr<MList<MPoint<float>>> LPoint;
@@ -224,6 +242,15 @@ public:
     TFrameDrawBmp OnDrawBmpS;
     TFrameDrawCanvas OnDrawCanvas;
     TFrameGetColor OnGetColor;
+    // Every handled move over the view, at the picture point under the mouse (also outside it).
+    TFramePicturePoint OnPictureMouseMove;
+    // A left-button drag in the view (point-mark mode off): the move since the last one, in
+    // picture pixels (x to the right, y down). It starts once the mouse has left the press by
+    // more than ClickSlop pixels, and the first move counts from the press.
+    TFramePicturePoint OnPictureDrag;
+    // A left press released within ClickSlop pixels of it (point-mark mode off), at the picture
+    // point of the press, with the keys held at the press.
+    TFramePictureClick OnPictureClick;
 
     // ---- Child controls (objectName = member name) ----------------------------------------------
 
@@ -255,6 +282,7 @@ public:
     static constexpr int ScrollBarThickness = 17;
     static constexpr int ToolBarHeight = 24;
     static constexpr int OverviewHideMs = 3000;
+    static constexpr int ClickSlop = 3;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -274,6 +302,8 @@ private:
     // The bars' change handler; without `zoomFromBar` the zoom is left as it is.
     void FollowScrollBars(bool zoomFromBar);
     void MoveViewByATenth(int dx, int dy);
+    void FollowLeftDrag(TShiftState shift, int x, int y);
+    void DrawHint(QPainter& canvas) const;
 
     [[nodiscard]] int PictureWidth() const;
     [[nodiscard]] int PictureHeight() const;
@@ -311,6 +341,13 @@ private:
     QPoint FLastMoveS;
     TShiftState FLastMoveShiftS{};
     int FWheelRemainder = 0;
+    // The left-button press of a click or a drag in the view.
+    bool FLeftPressed = false;
+    bool FLeftDragging = false;
+    QPoint FLeftPress;
+    QPoint FLeftLast;
+    TShiftState FLeftPressShift{};
+    QString FHintText;
 
     // While FrameResize runs, SetScale announces only a zoom other than the one before the layout.
     bool FLayoutRunning = false;
