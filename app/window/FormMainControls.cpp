@@ -4,12 +4,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -23,6 +25,7 @@
 #include "MCategoryPanel.h"
 #include "MCategoryPanelGroup.h"
 #include "MSaveIniComponent.h"
+#include "StatusLine.h"
 #include "ViewButtons.h"
 
 namespace {
@@ -99,9 +102,13 @@ void TFormMain::BuildControls()
     resize(Dp(ClientWidth), Dp(ClientHeight));
     setAcceptDrops(true);
 
-    auto* layout = new QHBoxLayout(this);
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    auto* layout = new QHBoxLayout;
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    rows->addLayout(layout, 1);
 
     Panel2 = new QWidget(this);
     Panel2->setObjectName("Panel2");
@@ -126,6 +133,9 @@ void TFormMain::BuildControls()
     FrameBmp1->PanelButton->hide();
     layout->addWidget(FrameBmp1, 1);
 
+    StatusLine1 = new TStatusLine(this);
+    rows->addWidget(StatusLine1);
+
     BuildActions();
 }
 
@@ -138,6 +148,25 @@ void TFormMain::BuildFilePanel()
         MakeButton(body, "SpeedButtonOpenFile", "open", {Dp(73), Dp(79)}, "Open an XYZ file (Ctrl+O)");
     SpeedButtonSaveFile =
         MakeButton(body, "SpeedButtonSaveFile", "save", {Dp(78), Dp(79)}, "Save the scene as an SVG drawing (Ctrl+S)");
+    SpeedButtonSavePicture = MakeButton(body, "SpeedButtonSavePicture", "save-picture", {Dp(78), Dp(79)},
+                                        "Save the picture as PNG, JPEG, BMP or GIF (Ctrl+Shift+S)");
+    ComboBoxRecent = new QComboBox(body);
+    ComboBoxRecent->setObjectName("ComboBoxRecent");
+    // The list shows names; the whole paths are kept (and saved) in ListBoxRecentFiles.
+    saveini::SetTag(ComboBoxRecent, SaveIniTagSkip);
+    ComboBoxRecent->setPlaceholderText("Recent files");
+    // The column's width, not the longest name, sets the list's width.
+    ComboBoxRecent->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBoxRecent->setMinimumContentsLength(8);
+    ComboBoxRecent->setToolTip("Open one of the files opened last");
+    ListBoxRecentFiles = new QListWidget(body);
+    ListBoxRecentFiles->setObjectName("ListBoxRecentFiles");
+    ListBoxRecentFiles->setVisible(false);
+    for (auto [edit, name] : {std::pair{&EditOpenFolder, "EditOpenFolder"}, std::pair{&EditSaveFolder, "EditSaveFolder"}}) {
+        *edit = new QLineEdit(body);
+        (*edit)->setObjectName(name);
+        (*edit)->setVisible(false);
+    }
     Memo1 = new QPlainTextEdit(body);
     Memo1->setObjectName("Memo1");
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -150,9 +179,11 @@ void TFormMain::BuildFilePanel()
     auto* row = new QHBoxLayout;
     row->addWidget(SpeedButtonOpenFile);
     row->addWidget(SpeedButtonSaveFile);
+    row->addWidget(SpeedButtonSavePicture);
     row->addStretch(1);
     row->addWidget(Memo1);
     column->addLayout(row);
+    column->addWidget(ComboBoxRecent);
     column->addWidget(PanelFrame);
 }
 
@@ -160,20 +191,22 @@ void TFormMain::BuildFrameControl(QWidget* body)
 {
     PanelFrame = new QWidget(body);
     PanelFrame->setObjectName("PanelFrame");
-    // Never saved: every file opens at its first frame.
-    saveini::SetTag(PanelFrame, SaveIniTagSkip);
     PanelFrame->setVisible(false);
     LabelFrame = MakeLabel(PanelFrame, "LabelFrame", "Frame");
     SpinEditFrame = new QSpinBox(PanelFrame);
     SpinEditFrame->setObjectName("SpinEditFrame");
     SpinEditFrame->setRange(1, 1);
     SpinEditFrame->setToolTip("The frame of the trajectory shown");
+    // Never saved: every file opens at its first frame.
+    saveini::SetTag(SpinEditFrame, SaveIniTagSkip);
     LabelFrameCount = MakeLabel(PanelFrame, "LabelFrameCount", "of 1");
     TrackBarFrame = new QSlider(Qt::Horizontal, PanelFrame);
     TrackBarFrame->setObjectName("TrackBarFrame");
     TrackBarFrame->setRange(1, 1);
     TrackBarFrame->setFocusPolicy(Qt::NoFocus);
     TrackBarFrame->setToolTip("Step through the frames of the trajectory");
+    saveini::SetTag(TrackBarFrame, SaveIniTagSkip);
+    BuildPlayControls(PanelFrame);
 
     auto* row = new QHBoxLayout(PanelFrame);
     row->setContentsMargins(0, 2, 0, 0);
@@ -181,6 +214,23 @@ void TFormMain::BuildFrameControl(QWidget* body)
     row->addWidget(SpinEditFrame);
     row->addWidget(LabelFrameCount);
     row->addWidget(TrackBarFrame, 1);
+    row->addWidget(SpeedButtonPlay);
+    row->addWidget(SpinEditRate);
+}
+
+void TFormMain::BuildPlayControls(QWidget* parent)
+{
+    SpeedButtonPlay = MakeButton(parent, "SpeedButtonPlay", "play", {Dp(36), Dp(36)},
+                                 "Play the frames, looping (Space while the picture has the focus)");
+    SpeedButtonPlay->setCheckable(true);
+    // Playing is never restored: a trajectory opens standing still.
+    saveini::SetTag(SpeedButtonPlay, SaveIniTagSkip);
+    SpinEditRate = new QSpinBox(parent);
+    SpinEditRate->setObjectName("SpinEditRate");
+    SpinEditRate->setRange(1, 60);
+    SpinEditRate->setValue(10);
+    SpinEditRate->setSuffix(" fps");
+    SpinEditRate->setToolTip("Frames a second while playing; slower drawing skips frames");
 }
 
 void TFormMain::BuildAtomsPanel()
@@ -316,9 +366,11 @@ void TFormMain::BuildActions()
     ActionOpen->setShortcut(QKeySequence::Open);
     ActionSave = new QAction("Save SVG...", this);
     ActionSave->setShortcut(QKeySequence::Save);
+    ActionSavePicture = new QAction("Save picture...", this);
+    ActionSavePicture->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     ActionQuit = new QAction("Quit", this);
     ActionQuit->setShortcut(QKeySequence::Quit);
-    for (QAction* action : {ActionOpen, ActionSave, ActionQuit}) {
+    for (QAction* action : {ActionOpen, ActionSave, ActionSavePicture, ActionQuit}) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }

@@ -8,14 +8,18 @@
 TFormMainDialogs TFormMainDialogs::Standard()
 {
     TFormMainDialogs dialogs;
-    dialogs.AskOpenFileName = [](QWidget* parent) {
-        return QFileDialog::getOpenFileName(parent, QCoreApplication::translate("TFormMain", "Open"), {},
+    dialogs.AskOpenFileName = [](QWidget* parent, const QString& start) {
+        return QFileDialog::getOpenFileName(parent, QCoreApplication::translate("TFormMain", "Open"), start,
                                             OpenDialogFilter);
     };
-    dialogs.AskSaveFileName = [](QWidget* parent) {
+    dialogs.AskSaveFileName = [](QWidget* parent, const QString& start) {
         // The extension is added by the save step when the name has none, so the dialog adds none.
-        return QFileDialog::getSaveFileName(parent, QCoreApplication::translate("TFormMain", "Save SVG"), {},
+        return QFileDialog::getSaveFileName(parent, QCoreApplication::translate("TFormMain", "Save SVG"), start,
                                             SaveDialogFilter);
+    };
+    dialogs.AskSavePictureName = [](QWidget* parent, const QString& start) {
+        return QFileDialog::getSaveFileName(parent, QCoreApplication::translate("TFormMain", "Save picture"), start,
+                                            SavePictureDialogFilter);
     };
     dialogs.ShowMessage = [](QWidget* parent, const QString& text) {
         QMessageBox::information(parent, QGuiApplication::applicationDisplayName(), text);

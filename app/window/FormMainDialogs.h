@@ -12,9 +12,12 @@
 class QWidget;
 
 struct TFormMainDialogs {
-    // The file to open or to save to; an empty text when the user cancels.
-    std::function<QString(QWidget* parent)> AskOpenFileName;
-    std::function<QString(QWidget* parent)> AskSaveFileName;
+    // The file to open or to save to; an empty text when the user cancels. The open dialog starts
+    // in `start` (a folder); the save dialogs suggest `start` (a folder, or a file name in one).
+    std::function<QString(QWidget* parent, const QString& start)> AskOpenFileName;
+    std::function<QString(QWidget* parent, const QString& start)> AskSaveFileName;
+    // A picture file: PNG, JPEG, BMP or GIF by its extension.
+    std::function<QString(QWidget* parent, const QString& start)> AskSavePictureName;
     // A plain message box with an OK button: the messages about input files.
     std::function<void(QWidget* parent, const QString& text)> ShowMessage;
     // A critical message box: the platform's errors (a missing file, a number that does not
@@ -24,8 +27,10 @@ struct TFormMainDialogs {
     static TFormMainDialogs Standard();
 };
 
-// The filters of the two dialogs: XYZ files or SVG drawings, or any file.
+// The filters of the dialogs: XYZ files, SVG drawings or pictures, or any file.
 inline constexpr const char* OpenDialogFilter = "*.xyz (*.xyz);;*.* (*)";
 inline constexpr const char* SaveDialogFilter = "*.svg (*.svg);;*.* (*)";
+inline constexpr const char* SavePictureDialogFilter =
+    "PNG (*.png);;JPEG (*.jpg *.jpeg);;BMP (*.bmp);;GIF (*.gif);;*.* (*)";
 
 #endif

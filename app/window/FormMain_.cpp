@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -9,12 +10,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -25,20 +31,27 @@
 #include <algorithm>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "ElementTableLocation.h"
+#include "FileDialogPlaces.h"
 #include "FrameBmp_.h"
 #include "KFactor.h"
 #include "LocalFileName.h"
+#include "MBmpSaveLoad.h"
+#include "MCategoryPanelGroup.h"
 #include "MFileName.h"
 #include "MFunction.h"
 #include "MSaveIni.h"
 #include "MSingle.h"
+#include "RecentFiles.h"
+#include "StatusLine.h"
 #include "SvgFile.h"
+#include "TrajectoryPlayer.h"
 #include "ViewButtons.h"
 
 namespace {
@@ -70,12 +83,14 @@ QString FactorText(double value)
     return QString::fromStdString(FloatToText(value, QLocale().decimalPoint().toStdString()));
 }
 
-// While a handler's work runs: the wait cursor and, once a second has passed, the step under way
-// in the frame's read-out label, painted at once since no events are handled meanwhile. Handlers
-// run inside one another; the outermost one shows.
+// While a handler's work runs: the wait cursor and, once it has taken a moment, the step under way
+// with the seconds so far in the status line, painted at once since no events are handled
+// meanwhile; when it ends, how long it took. Handlers run inside one another; the outermost one
+// shows.
 class BusyIndicator {
 public:
-    BusyIndicator(ScenePipeline& pipeline, QLabel* label) : pipeline_(pipeline), label_(label)
+    BusyIndicator(ScenePipeline& pipeline, TStatusLine* status, const char* work)
+        : pipeline_(pipeline), status_(status), work_(QString::fromLatin1(work))
     {
         if (depth_++ > 0)
             return;
@@ -90,36 +105,38 @@ public:
         if (!outermost_)
             return;
         pipeline_.SetProgress(nullptr);
-        if (shown_)
-            label_->setText(savedText_);
+        if (shown_ || started_.elapsed() >= QuietMilliseconds)
+            status_->ShowProgress(QString("%1: %2 s").arg(work_).arg(Seconds(), 0, 'f', 1));
         QGuiApplication::restoreOverrideCursor();
     }
     BusyIndicator(const BusyIndicator&) = delete;
     BusyIndicator& operator=(const BusyIndicator&) = delete;
 
 private:
-    static constexpr qint64 QuietMilliseconds = 1000;
+    static constexpr qint64 QuietMilliseconds = 500;
+
+    double Seconds() const { return static_cast<double>(started_.elapsed()) / 1000; }
 
     void Show(const char* step)
     {
-        if (label_ == nullptr || started_.elapsed() < QuietMilliseconds)
+        if (status_ == nullptr || started_.elapsed() < QuietMilliseconds)
             return;
-        if (!shown_)
-            savedText_ = label_->text();
-        const double seconds = static_cast<double>(started_.elapsed()) / 1000;
-        label_->setText(QString(" %1... %2 s").arg(QString::fromLatin1(step)).arg(seconds, 0, 'f', 1));
-        label_->repaint();
+        status_->ShowProgress(QString("%1: %2... %3 s").arg(work_, QString::fromLatin1(step)).arg(Seconds(), 0, 'f', 1));
+        status_->PaintNow();
         shown_ = true;
     }
 
     static inline int depth_ = 0;
     ScenePipeline& pipeline_;
-    QLabel* label_;
+    TStatusLine* status_;
+    QString work_;
     QElapsedTimer started_;
-    QString savedText_;
     bool outermost_ = false;
     bool shown_ = false;
 };
+
+// What an empty window shows in the middle of the view.
+const QString EmptyWindowHint = QStringLiteral("Open a file (Ctrl+O) or drop one here");
 
 }  // namespace
 
@@ -127,9 +144,12 @@ TFormMain::TFormMain(const QString& programFolder, TFormMainDialogs dialogs, QWi
     : QWidget(parent), programFolder_(programFolder), dialogs_(std::move(dialogs))
 {
     BuildControls();
+    PlaceForFirstStart();
     bSvg = false;
     bLockDraw = false;
     FrameBmp1->Load(&pipeline_.Bitmap(), true, true);
+    player_ = new TTrajectoryPlayer(this);
+    player_->ShowFrame = [this](int frame) { return PlayFrame(frame); };
     ConnectHandlers();
     {
         // Restoring a control runs its handler as a change by the user would, on an empty scene;
@@ -137,6 +157,9 @@ TFormMain::TFormMain(const QString& programFolder, TFormMainDialogs dialogs, QWi
         const QScopedValueRollback restoring(bRestoring, true);
         (void)LoadFromFileIni(this, SettingsFileCode);
     }
+    keepRestoredView_ = !FrameBmp1->bFollowFit;
+    FrameBmp1->SetHintText(EmptyWindowHint);
+    ShowRecentFiles();
     ShowCellEditsFromTheStart();
     ShowScene();
     LoadAtom();
@@ -170,7 +193,31 @@ void TFormMain::ConnectHandlers()
         }
     connect(ActionOpen, &QAction::triggered, this, [this] { SpeedButtonOpenFileClick(nullptr); });
     connect(ActionSave, &QAction::triggered, this, [this] { SpeedButtonSaveFileClick(nullptr); });
+    connect(ActionSavePicture, &QAction::triggered, this, [this] { SpeedButtonSavePictureClick(nullptr); });
     connect(ActionQuit, &QAction::triggered, this, &QWidget::close);
+    connect(SpeedButtonSavePicture, &QToolButton::clicked, this,
+            [this] { SpeedButtonSavePictureClick(SpeedButtonSavePicture); });
+    connect(ComboBoxRecent, &QComboBox::activated, this, [this](int index) { ComboBoxRecentActivated(index); });
+    connect(SpeedButtonPlay, &QToolButton::clicked, this, [this] { SpeedButtonPlayClick(SpeedButtonPlay); });
+    connect(SpinEditRate, &QSpinBox::valueChanged, this, [this] { SpinEditRateChange(SpinEditRate); });
+    connect(player_, &TTrajectoryPlayer::PlayingChanged, this, [this](bool playing) { ShowPlaying(playing); });
+}
+
+void TFormMain::PlaceForFirstStart()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect available = screen->availableGeometry();
+    // Room for a title bar and borders, which the window manager adds outside the window.
+    constexpr int DecorationAllowance = 40;
+    const int tallest = std::max(1, available.height() - DecorationAllowance);
+    const int columnHeight = CategoryPanelGroup1->widget()->sizeHint().height()
+                             + 2 * CategoryPanelGroup1->frameWidth() + StatusLine1->sizeHint().height();
+    const QSize size(std::min(available.width(), std::max(available.width() * 3 / 4, Panel2->width() * 2)),
+                     std::min(tallest, std::max(available.height() * 3 / 4, columnHeight)));
+    resize(size);
+    move(available.center() - QPoint(size.width() / 2, size.height() / 2));
 }
 
 template <class Body>
@@ -236,18 +283,19 @@ void TFormMain::OpenAtStart(const QString& fileName)
         SpeedButtonOpenFileClick(nullptr);
     else
         OpenFile(fileName);
+    keepRestoredView_ = false;
 }
 
 void TFormMain::SpeedButtonOpenFileClick(QObject*)
 {
-    const QString fileName = dialogs_.AskOpenFileName(this);
+    const QString fileName = dialogs_.AskOpenFileName(this, EditOpenFolder->text());
     if (!fileName.isEmpty())
         OpenFile(fileName);
 }
 
 void TFormMain::OpenFile(const QString& fileName)
 {
-    const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
+    const BusyIndicator busy(pipeline_, StatusLine1, "Opening");
     Guarded([&] {
         const XyzReadResult opened = pipeline_.OpenFile(LocalFileName(fileName));
         setWindowTitle(CaptionOf(fileName));
@@ -255,6 +303,10 @@ void TFormMain::OpenFile(const QString& fileName)
             dialogs_.ShowMessage(this, QString::fromStdString(opened.message));
             return;
         }
+        player_->Stop();
+        openFile_ = QFileInfo(fileName).absoluteFilePath();
+        RememberOpenedFile(openFile_);
+        FrameBmp1->SetHintText({});
         ShowFrameControl();
         const XyzReadResult read = pipeline_.ReadFrame(1);
         std::vector<std::string> told = pipeline_.Document()->Notes();
@@ -267,9 +319,67 @@ void TFormMain::OpenFile(const QString& fileName)
         TakeCellOfFile();
         const StickFactors factors = pipeline_.Rebuild(ReadStickControls(), ReadTranslationCell(), ReadAngles());
         ShowScene();
+        if (!keepRestoredView_)
+            FrameBmp1->ShowWhole();
         TellWhySticksAreMissing(factors);
         TellDrawingProblem();
     });
+}
+
+QStringList TFormMain::RecentFiles() const
+{
+    QStringList files;
+    for (int i = 0; i < ListBoxRecentFiles->count(); ++i)
+        if (const QString file = ListBoxRecentFiles->item(i)->text(); !file.isEmpty())
+            files << file;
+    return files;
+}
+
+void TFormMain::RememberOpenedFile(const QString& fileName)
+{
+    const QStringList files = WithRecentFile(RecentFiles(), fileName);
+    ListBoxRecentFiles->clear();
+    ListBoxRecentFiles->addItems(files);
+    ShowRecentFiles();
+    EditOpenFolder->setText(FolderOfFile(fileName));
+}
+
+void TFormMain::ForgetRecentFile(const QString& fileName)
+{
+    QStringList files = RecentFiles();
+    files.removeAll(fileName);
+    ListBoxRecentFiles->clear();
+    ListBoxRecentFiles->addItems(files);
+    ShowRecentFiles();
+}
+
+void TFormMain::ShowRecentFiles()
+{
+    const QSignalBlocker quiet(ComboBoxRecent);
+    ComboBoxRecent->clear();
+    for (const QString& file : RecentFiles()) {
+        ComboBoxRecent->addItem(RecentFileCaption(file), file);
+        ComboBoxRecent->setItemData(ComboBoxRecent->count() - 1, file, Qt::ToolTipRole);
+    }
+    ComboBoxRecent->setCurrentIndex(-1);
+    ComboBoxRecent->setEnabled(ComboBoxRecent->count() > 0);
+}
+
+void TFormMain::ComboBoxRecentActivated(int index)
+{
+    const QString file = ComboBoxRecent->itemData(index).toString();
+    {
+        const QSignalBlocker quiet(ComboBoxRecent);
+        ComboBoxRecent->setCurrentIndex(-1);
+    }
+    if (file.isEmpty())
+        return;
+    if (!QFileInfo::exists(file)) {
+        ForgetRecentFile(file);
+        dialogs_.ShowMessage(this, QString("\"%1\" no longer exists; it is taken off the recent files.").arg(file));
+        return;
+    }
+    OpenFile(file);
 }
 
 void TFormMain::ShowFrameControl()
@@ -285,6 +395,31 @@ void TFormMain::ShowFrameControl()
     }
     LabelFrameCount->setText(QString("of %1").arg(frames));
     PanelFrame->setVisible(frames > 1);
+}
+
+// ---- Playing a trajectory ---------------------------------------------------------------------
+
+void TFormMain::SpeedButtonPlayClick(QObject*)
+{
+    if (player_->IsPlaying())
+        player_->Stop();
+    else if (pipeline_.FrameCount() > 1)
+        player_->Start(pipeline_.Frame(), pipeline_.FrameCount(), SpinEditRate->value());
+    ShowPlaying(player_->IsPlaying());
+}
+
+void TFormMain::SpinEditRateChange(QObject*) { player_->SetRate(SpinEditRate->value()); }
+
+bool TFormMain::PlayFrame(int frame)
+{
+    SpinEditFrame->setValue(frame);
+    return pipeline_.Frame() == frame;
+}
+
+void TFormMain::ShowPlaying(bool playing)
+{
+    SpeedButtonPlay->setChecked(playing);
+    SpeedButtonPlay->setIcon(QIcon(playing ? ":/icons/pause.svg" : ":/icons/play.svg"));
 }
 
 void TFormMain::TakeCellOfFile()
@@ -330,7 +465,10 @@ void TFormMain::SpinEditFrameChange(QObject*)
             dialogs_.ShowMessage(this, QString::fromStdString(JoinedLines(told)));
         if (read.outcome != XyzReadOutcome::Read)
             return;
-        const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
+        // While playing, frames come too often for the wait cursor to mean anything.
+        std::optional<BusyIndicator> busy;
+        if (!player_->IsPlaying())
+            busy.emplace(pipeline_, StatusLine1, "Frame");
         const StickFactors factors = pipeline_.Rebuild(sticks, cell, angles);
         ShowScene();
         TellWhySticksAreMissing(factors);
@@ -340,16 +478,51 @@ void TFormMain::SpinEditFrameChange(QObject*)
 
 void TFormMain::SpeedButtonSaveFileClick(QObject*)
 {
-    const QString fileName = dialogs_.AskSaveFileName(this);
+    const QString fileName =
+        dialogs_.AskSaveFileName(this, SuggestedSaveName(openFile_, EditSaveFolder->text(), QStringLiteral("svg")));
     if (fileName.isEmpty())
         return;
-    (void)SaveSvg(fileName);
+    if (SaveSvg(fileName))
+        EditSaveFolder->setText(FolderOfFile(fileName));
 }
+
+void TFormMain::SpeedButtonSavePictureClick(QObject*)
+{
+    const QString fileName = dialogs_.AskSavePictureName(
+        this, SuggestedSaveName(openFile_, EditSaveFolder->text(), QStringLiteral("png")));
+    if (fileName.isEmpty())
+        return;
+    if (SavePicture(fileName))
+        EditSaveFolder->setText(FolderOfFile(fileName));
+}
+
+bool TFormMain::SavePicture(const QString& fileName)
+{
+    // A name without an extension gets the format the dialog offers first.
+    const QString target = QFileInfo(fileName).suffix().isEmpty() ? fileName + QStringLiteral(".png") : fileName;
+    bool saved = false;
+    std::string reason;
+    {
+        const BusyIndicator busy(pipeline_, StatusLine1, "Saving");
+        Guarded([&] {
+            const QImage& picture = pipeline_.Picture(ScrollBarRStick->value());
+            saved = BmpSaveToFile(&picture, target, reason);
+        });
+    }
+    if (saved)
+        ShowNote(QString("Picture saved: %1").arg(target));
+    else if (!reason.empty())
+        dialogs_.ShowError(this, QString("The picture was not saved to \"%1\": %2").arg(target,
+                                                                                       QString::fromStdString(reason)));
+    return saved;
+}
+
+void TFormMain::ShowNote(const QString& text) { StatusLine1->ShowNote(text); }
 
 bool TFormMain::SaveSvg(const QString& fileName)
 {
     bool saved = false;
-    const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
+    const BusyIndicator busy(pipeline_, StatusLine1, "Saving");
     Guarded([&] {
         bSvg = true;
         TextBuffer svg;
@@ -393,7 +566,7 @@ bool TFormMain::LetQueuedEventsRun(int work)
 
 void TFormMain::DoPendingWork()
 {
-    const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
+    const BusyIndicator busy(pipeline_, StatusLine1, (pendingWork_ & StickWork) != 0 ? "Sticks" : "Turning");
     const int work = std::exchange(pendingWork_, NoWork);
     if ((work & StickWork) != 0) {
         const StickFactors factors = pipeline_.ChangeSticks(ReadStickControls(), ReadAngles());
@@ -433,7 +606,7 @@ void TFormMain::ButtonTranslateClick(QObject*) { BuildTranslation(); }
 void TFormMain::BuildTranslation()
 {
     ButtonTranslate->setEnabled(false);
-    const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
+    const BusyIndicator busy(pipeline_, StatusLine1, "Translate");
     Guarded([&] {
         const StickFactors factors = pipeline_.Retranslate(ReadTranslationCell(), ReadStickControls(), ReadAngles());
         ShowScene();
@@ -450,7 +623,7 @@ void TFormMain::SetView(int ax, int ay, int az)
     ScrollBarAy->setValue(ay);
     ScrollBarAz->setValue(az);
     bLockDraw = false;
-    const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
+    const BusyIndicator busy(pipeline_, StatusLine1, "Turning");
     Guarded([&] {
         pipeline_.ChangeView(ReadAngles());
         ShowScene();
@@ -475,6 +648,7 @@ void TFormMain::SpeedButton9Click(QObject*) { SetViewOfButton(9); }
 
 void TFormMain::closeEvent(QCloseEvent* event)
 {
+    player_->Stop();
     const MFileSaveResult settings = SaveToFileIniWithReason(this, SettingsFileCode);
     if (!settings.saved) {
         const QString text =
@@ -492,6 +666,16 @@ void TFormMain::dragEnterEvent(QDragEnterEvent* event)
     const QList<QUrl> urls = event->mimeData()->urls();
     if (!urls.isEmpty() && urls.front().isLocalFile())
         event->acceptProposedAction();
+}
+
+void TFormMain::keyPressEvent(QKeyEvent* event)
+{
+    if (FrameBmp1->hasFocus() && event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        SpeedButtonPlayClick(nullptr);
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TFormMain::dropEvent(QDropEvent* event)

@@ -22,6 +22,10 @@ class MCategoryPanel;
 class MCategoryPanelGroup;
 class QAction;
 class QCheckBox;
+class QComboBox;
+class QListWidget;
+class TStatusLine;
+class TTrajectoryPlayer;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -51,13 +55,28 @@ public:
 
     // The start-up's last step: opens the given file, or asks for one when it is empty.
     void OpenAtStart(const QString& fileName);
-    // Opens a file without asking, as the open button does after its dialog.
+    // Opens a file without asking, as the open button does after its dialog. A file that does not
+    // exist is told and taken off the recent files.
     void OpenFile(const QString& fileName);
+    // Shows a one-line note in the status line (the first line of text; all of it as the tooltip).
+    void ShowNote(const QString& text);
+    // Saves the picture shown as PNG, JPEG, BMP or GIF by the name's extension (PNG when it has
+    // none), replacing the old file only when completely written; false (after telling the user
+    // why) when it could not be written.
+    bool SavePicture(const QString& fileName);
+    // The files opened last, newest first (RecentFiles.h).
+    [[nodiscard]] QStringList RecentFiles() const;
 
     // ---- Handlers, named after the controls they serve -------------------------------------------
 
     void SpeedButtonOpenFileClick(QObject* sender);
     void SpeedButtonSaveFileClick(QObject* sender);
+    void SpeedButtonSavePictureClick(QObject* sender);
+    // A file chosen in the recent files.
+    void ComboBoxRecentActivated(int index);
+    // Play or pause the frames of a trajectory (also Space while the picture has the focus).
+    void SpeedButtonPlayClick(QObject* sender);
+    void SpinEditRateChange(QObject* sender);
     // The frame control of a trajectory: shows the chosen frame, rebuilt with every setting.
     void SpinEditFrameChange(QObject* sender);
     void ScrollBarStickChange(QObject* sender);
@@ -81,6 +100,7 @@ public:
     // ---- Model ----------------------------------------------------------------------------------
 
     const ScenePipeline& Pipeline() const { return pipeline_; }
+    TTrajectoryPlayer& Player() { return *player_; }
     bool bSvg = false;
     bool bLockDraw = false;
     // While the saved state is restored, handlers rebuild but nothing is painted.
@@ -96,13 +116,22 @@ public:
     MCategoryPanel* CategoryPanelView = nullptr;
     QToolButton* SpeedButtonOpenFile = nullptr;
     QToolButton* SpeedButtonSaveFile = nullptr;
+    QToolButton* SpeedButtonSavePicture = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
+    // The recent files as chosen (names only) and as saved (whole paths, hidden).
+    QComboBox* ComboBoxRecent = nullptr;
+    QListWidget* ListBoxRecentFiles = nullptr;
+    // The folders the open and the save dialogs start in (hidden, saved).
+    QLineEdit* EditOpenFolder = nullptr;
+    QLineEdit* EditSaveFolder = nullptr;
     // Shown for trajectories only, and never saved: a file opens at its first frame.
     QWidget* PanelFrame = nullptr;
     QLabel* LabelFrame = nullptr;
     QSpinBox* SpinEditFrame = nullptr;
     QLabel* LabelFrameCount = nullptr;
     QSlider* TrackBarFrame = nullptr;
+    QToolButton* SpeedButtonPlay = nullptr;
+    QSpinBox* SpinEditRate = nullptr;
     QCheckBox* CheckBoxDrawLink = nullptr;
     QLabel* LabelKMinStickLenght = nullptr;
     QScrollBar* ScrollBarStick = nullptr;
@@ -129,8 +158,10 @@ public:
     QScrollBar* ScrollBarAz = nullptr;
     QScrollBar* ScrollBarAy = nullptr;
     TFrameBmp* FrameBmp1 = nullptr;
+    TStatusLine* StatusLine1 = nullptr;
     QAction* ActionOpen = nullptr;
     QAction* ActionSave = nullptr;
+    QAction* ActionSavePicture = nullptr;
     QAction* ActionQuit = nullptr;
 
 protected:
@@ -140,6 +171,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Space plays or pauses while the picture has the focus.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildControls();
@@ -149,7 +182,17 @@ private:
     void BuildTranslatePanel();
     void BuildViewPanel();
     void BuildActions();
+    void BuildPlayControls(QWidget* parent);
     void ConnectHandlers();
+    // Without saved state the window takes about three quarters of the screen, centred, and at
+    // least the height that shows every panel's controls.
+    void PlaceForFirstStart();
+    void RememberOpenedFile(const QString& fileName);
+    void ForgetRecentFile(const QString& fileName);
+    void ShowRecentFiles();
+    // Shows frame of the open trajectory as the frame control does; false when it was not shown.
+    bool PlayFrame(int frame);
+    void ShowPlaying(bool playing);
 
     StickControls ReadStickControls() const;
     ViewAngles ReadAngles() const;
@@ -188,6 +231,11 @@ private:
     int handlersWaiting_ = 0;
     std::string sticksRefusedTold_;  // the refusal last told, empty when the sticks were made
     std::string noteTold_;           // the note of the frame last read
+    QString openFile_;                // the file shown; empty before the first
+    // A zoom restored from the saved state is kept for the file opened at start; every other
+    // file is shown whole.
+    bool keepRestoredView_ = false;
+    TTrajectoryPlayer* player_ = nullptr;
 };
 
 #endif

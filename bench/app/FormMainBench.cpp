@@ -2,14 +2,19 @@
 // - one step of an angle bar with sticks drawn: the value change, the rotation, the drawing of
 //   the 3000 x 3000 scene and the frame's repaint, at 10,000 and 100,000 atoms;
 // - opening a file: reading, sticks, the periodic rebuild, the drawing, the frame shown;
+// - playing a trajectory of 10,000 atoms with sticks at 25 frames a second: how many frames a
+//   second are shown (the rest are skipped);
 // - making the window with its saved state restored (no file), and saving that state.
 
 #include <benchmark/benchmark.h>
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QScrollBar>
+#include <QSpinBox>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -18,6 +23,7 @@
 #include "FrameBmp_.h"
 #include "MSaveIni.h"
 #include "SyntheticStructures.h"
+#include "TrajectoryPlayer.h"
 
 namespace {
 
@@ -41,11 +47,26 @@ QString SheetFile(int atoms)
     return QString::fromStdString(file.string());
 }
 
+// A trajectory of `frames` frames of the sheet; each frame shown is read, rebuilt and drawn anew,
+// whatever its atoms.
+QString TrajectoryFile(int atoms, int frames)
+{
+    const auto file = WorkFolder() / ("trajectory-" + std::to_string(atoms) + ".xyz");
+    if (!std::filesystem::exists(file)) {
+        const std::string frame = MakeXyzText(atoms);
+        std::ofstream out(file, std::ios::binary);
+        for (int i = 0; i < frames; ++i)
+            out << frame;
+    }
+    return QString::fromStdString(file.string());
+}
+
 TFormMainDialogs Silent()
 {
     TFormMainDialogs dialogs;
-    dialogs.AskOpenFileName = [](QWidget*) { return QString(); };
-    dialogs.AskSaveFileName = [](QWidget*) { return QString(); };
+    dialogs.AskOpenFileName = [](QWidget*, const QString&) { return QString(); };
+    dialogs.AskSaveFileName = [](QWidget*, const QString&) { return QString(); };
+    dialogs.AskSavePictureName = [](QWidget*, const QString&) { return QString(); };
     dialogs.ShowMessage = [](QWidget*, const QString&) {};
     dialogs.ShowError = [](QWidget*, const QString&) {};
     return dialogs;
@@ -100,6 +121,35 @@ void BM_OpenFileInTheWindow(benchmark::State& state)
     RemoveSettings();
 }
 BENCHMARK(BM_OpenFileInTheWindow)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_PlayTrajectoryWithSticks(benchmark::State& state)
+{
+    RemoveSettings();
+    auto window = MakeWindow();
+    window->ScrollBarStick->setValue(54);
+    window->CheckBoxDrawLink->setChecked(true);
+    window->OpenFile(TrajectoryFile(static_cast<int>(state.range(0)), 50));
+    window->SpinEditRate->setValue(25);
+    constexpr int PlayMilliseconds = 2000;
+    std::int64_t shown = 0;
+    std::int64_t skipped = 0;
+    for (auto _ : state) {
+        window->SpeedButtonPlayClick(nullptr);
+        QElapsedTimer played;
+        played.start();
+        while (played.elapsed() < PlayMilliseconds)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        window->SpeedButtonPlayClick(nullptr);
+        shown += window->Player().FramesShown();
+        skipped += window->Player().FramesSkipped();
+    }
+    const double seconds = static_cast<double>(state.iterations()) * PlayMilliseconds / 1000;
+    state.counters["shown_per_s"] = static_cast<double>(shown) / seconds;
+    state.counters["skipped_per_s"] = static_cast<double>(skipped) / seconds;
+    window->close();
+    RemoveSettings();
+}
+BENCHMARK(BM_PlayTrajectoryWithSticks)->Arg(10000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 void BM_ConstructWindowWithSavedState(benchmark::State& state)
 {

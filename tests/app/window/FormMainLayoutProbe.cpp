@@ -125,8 +125,9 @@ void PrintBar(const char* name, const QWidget& window, const QScrollBar& bar)
 TFormMainDialogs SilentDialogs()
 {
     TFormMainDialogs dialogs;
-    dialogs.AskOpenFileName = [](QWidget*) { return QString(); };
-    dialogs.AskSaveFileName = [](QWidget*) { return QString(); };
+    dialogs.AskOpenFileName = [](QWidget*, const QString&) { return QString(); };
+    dialogs.AskSaveFileName = [](QWidget*, const QString&) { return QString(); };
+    dialogs.AskSavePictureName = [](QWidget*, const QString&) { return QString(); };
     dialogs.ShowMessage = [](QWidget*, const QString& text) {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     };

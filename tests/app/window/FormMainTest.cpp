@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QFile>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,6 +28,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <cmath>
 #include <csignal>
 #include <deque>
 #include <filesystem>
@@ -36,12 +40,15 @@
 
 #include <sys/resource.h>
 
+#include "FrameBmpPanel.h"
 #include "FrameBmp_.h"
 #include "MCategoryPanel.h"
 #include "MCategoryPanelGroup.h"
 #include "MSaveIniComponent.h"
 #include "SceneDrawing.h"
+#include "StatusLine.h"
 #include "TempDir.h"
+#include "TrajectoryPlayer.h"
 
 namespace {
 
@@ -82,20 +89,25 @@ std::filesystem::path SettingsFile()
 struct Answers {
     std::deque<QString> openNames;
     std::deque<QString> saveNames;
+    std::deque<QString> pictureNames;
+    // Where each dialog started, in the order asked.
+    std::vector<QString> starts;
     std::vector<QString> messages;
     std::vector<QString> errors;
 
     TFormMainDialogs Dialogs()
     {
         TFormMainDialogs dialogs;
-        dialogs.AskOpenFileName = [this](QWidget*) { return Next(openNames); };
-        dialogs.AskSaveFileName = [this](QWidget*) { return Next(saveNames); };
+        dialogs.AskOpenFileName = [this](QWidget*, const QString& start) { return Next(openNames, start); };
+        dialogs.AskSaveFileName = [this](QWidget*, const QString& start) { return Next(saveNames, start); };
+        dialogs.AskSavePictureName = [this](QWidget*, const QString& start) { return Next(pictureNames, start); };
         dialogs.ShowMessage = [this](QWidget*, const QString& text) { messages.push_back(text); };
         dialogs.ShowError = [this](QWidget*, const QString& text) { errors.push_back(text); };
         return dialogs;
     }
-    static QString Next(std::deque<QString>& queue)
+    QString Next(std::deque<QString>& queue, const QString& start)
     {
+        starts.push_back(start);
         if (queue.empty())
             return {};
         QString next = queue.front();
@@ -756,3 +768,196 @@ TEST_F(FormMainTest, SticksPastTheBoundAreToldOnceAndTheAtomsShown)
 }
 
 }  // namespace
+
+// ---- Recent files, dialogs, pictures, notes ----------------------------------------------------
+
+TEST_F(FormMainTest, TheRecentFilesAreListedSavedAndAMissingOneIsTakenOff)
+{
+    {
+        TFormMain& w = Make();
+        WriteText(dir.Path() / "frames.xyz", kMethaneFrames);
+        EXPECT_FALSE(w.ComboBoxRecent->isEnabled());
+        w.OpenFile(Path("methane.xyz"));
+        w.OpenFile(Path("frames.xyz"));
+        w.OpenFile(Path("methane.xyz"));
+        EXPECT_EQ(w.RecentFiles(), (QStringList{Path("methane.xyz"), Path("frames.xyz")}));
+        ASSERT_EQ(w.ComboBoxRecent->count(), 2);
+        EXPECT_EQ(w.ComboBoxRecent->itemText(1), "frames.xyz");
+        EXPECT_EQ(w.ComboBoxRecent->currentIndex(), -1);
+        w.close();
+        window.reset();
+    }
+    TFormMain& w = Make();
+    ASSERT_EQ(w.RecentFiles(), (QStringList{Path("methane.xyz"), Path("frames.xyz")}));
+    // Choosing one opens it.
+    w.ComboBoxRecentActivated(1);
+    EXPECT_EQ(w.windowTitle(), "frames.xyz");
+    EXPECT_EQ(w.RecentFiles().front(), Path("frames.xyz"));
+    // A file gone since is told and taken off the list, and what is shown stays.
+    std::filesystem::remove(dir.Path() / "methane.xyz");
+    w.ComboBoxRecentActivated(1);
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_NE(answers.messages[0].indexOf("methane.xyz"), -1);
+    EXPECT_EQ(w.RecentFiles(), QStringList{Path("frames.xyz")});
+    EXPECT_EQ(w.windowTitle(), "frames.xyz");
+    EXPECT_TRUE(answers.errors.empty());
+}
+
+TEST_F(FormMainTest, TheDialogsStartInTheFolderLastUsedAndSuggestTheOpenFilesName)
+{
+    std::filesystem::create_directory(dir.Path() / "in");
+    std::filesystem::create_directory(dir.Path() / "out");
+    WriteText(dir.Path() / "in" / "water.xyz", "3\nwater\nO 0 0 0\nH 0.96 0 0\nH -0.24 0.93 0\n");
+    {
+        TFormMain& w = Make();
+        answers.openNames = {Path("in/water.xyz")};
+        w.SpeedButtonOpenFileClick(nullptr);
+        answers.saveNames = {Path("out/drawing.svg")};
+        w.SpeedButtonSaveFileClick(nullptr);
+        answers.pictureNames = {""};
+        w.SpeedButtonSavePictureClick(nullptr);
+        answers.openNames = {""};
+        w.SpeedButtonOpenFileClick(nullptr);
+        w.close();
+        window.reset();
+    }
+    TFormMain& w = Make();
+    w.OpenFile(Path("methane.xyz"));
+    answers.saveNames = {""};
+    w.SpeedButtonSaveFileClick(nullptr);
+    answers.openNames = {""};
+    w.SpeedButtonOpenFileClick(nullptr);
+    const QString in = Path("in"), out = Path("out"), here = QString::fromStdString(dir.Path().string());
+    EXPECT_EQ(answers.starts, (std::vector<QString>{"", in + "/water.svg", out + "/water.png", in,
+                                                    out + "/methane.svg", here}));
+}
+
+TEST_F(FormMainTest, SavePictureWritesThePictureShownAndAFailureSaysWhy)
+{
+    TFormMain& w = Make();
+    w.OpenFile(Path("methane.xyz"));
+    struct Case {
+        const char* asked;
+        const char* written;
+        const char* format;
+    };
+    for (const Case& c : {Case{"shown.png", "shown.png", "PNG"}, Case{"shown.bmp", "shown.bmp", "BMP"},
+                          Case{"plain", "plain.png", "PNG"}}) {
+        SCOPED_TRACE(c.asked);
+        answers.pictureNames = {Path(c.asked)};
+        w.ActionSavePicture->trigger();
+        const QImage saved(Path(c.written), c.format);
+        ASSERT_FALSE(saved.isNull());
+        EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), Shown().convertToFormat(QImage::Format_RGB32));
+        EXPECT_NE(w.StatusLine1->LabelNote->text().indexOf(c.written), -1);
+    }
+    EXPECT_EQ(w.ActionSavePicture->shortcut(), QKeySequence("Ctrl+Shift+S"));
+    // A folder where the picture should go: nothing is written, and the user is told why.
+    std::filesystem::create_directory(dir.Path() / "taken.png");
+    answers.pictureNames = {Path("taken.png")};
+    w.SpeedButtonSavePictureClick(nullptr);
+    ASSERT_EQ(answers.errors.size(), 1u);
+    EXPECT_NE(answers.errors[0].indexOf("taken.png"), -1);
+    EXPECT_GT(answers.errors[0].size(), QString("The picture was not saved to \"%1\": ").arg(Path("taken.png")).size());
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "taken.png"));
+}
+
+TEST_F(FormMainTest, ANoteShowsItsFirstLineInTheStatusLine)
+{
+    TFormMain& w = Make();
+    w.show();
+    w.ShowNote("Frame 3 was cut short\nline 17 has three fields");
+    EXPECT_TRUE(w.StatusLine1->LabelNote->isVisible());
+    EXPECT_EQ(w.StatusLine1->LabelNote->text(), "Frame 3 was cut short");
+    EXPECT_EQ(w.StatusLine1->LabelNote->toolTip(), "Frame 3 was cut short\nline 17 has three fields");
+    // The status line lies under the picture, across the window.
+    EXPECT_GE(w.StatusLine1->y(), w.FrameBmp1->geometry().bottom());
+    EXPECT_EQ(w.StatusLine1->width(), w.width());
+}
+
+// ---- The view of a file ---------------------------------------------------------------------------
+
+TEST_F(FormMainTest, AnEmptyWindowShowsTheHintAndEveryFileOpensShownWhole)
+{
+    TFormMain& w = Make();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_EQ(w.FrameBmp1->HintText(), "Open a file (Ctrl+O) or drop one here");
+    // Without a saved zoom the picture is fitted to the view, whatever its size.
+    EXPECT_TRUE(w.FrameBmp1->bFollowFit);
+    EXPECT_EQ(w.FrameBmp1->VisibleArea.W, 2999);
+    EXPECT_DOUBLE_EQ(w.FrameBmp1->Scale, std::trunc(100 * w.FrameBmp1->GetScaleFit()) / 100);
+    w.resize(1200, 900);
+    EXPECT_DOUBLE_EQ(w.FrameBmp1->Scale, std::trunc(100 * w.FrameBmp1->GetScaleFit()) / 100);
+
+    w.OpenFile(Path("methane.xyz"));
+    EXPECT_TRUE(w.FrameBmp1->HintText().isEmpty());
+    // Zoomed in off the centre, a rebuild keeps the view; the next file is shown whole.
+    ASSERT_TRUE(w.FrameBmp1->SetScale(2.5));
+    ASSERT_TRUE(w.FrameBmp1->SetCenter(1700, 1200));
+    w.ButtonTranslate->click();
+    EXPECT_DOUBLE_EQ(w.FrameBmp1->Scale, 2.5);
+    w.OpenFile(Path("methane.xyz"));
+    EXPECT_TRUE(w.FrameBmp1->bFollowFit);
+    EXPECT_DOUBLE_EQ(w.FrameBmp1->CenterX, 0.5);
+    EXPECT_EQ(w.FrameBmp1->VisibleArea.W, 2999);
+}
+
+TEST_F(FormMainTest, AZoomRestoredFromTheSavedStateIsKeptForTheFileOpenedAtStart)
+{
+    {
+        TFormMain& w = Make();
+        w.show();
+        w.OpenFile(Path("methane.xyz"));
+        ASSERT_TRUE(w.FrameBmp1->SetScale(2));
+        w.FrameBmp1->ScrollBarXChange();
+        w.close();
+        window.reset();
+    }
+    TFormMain& w = Make();
+    w.show();
+    w.OpenAtStart(Path("methane.xyz"));
+    EXPECT_FALSE(w.FrameBmp1->bFollowFit);
+    EXPECT_DOUBLE_EQ(w.FrameBmp1->Scale, 2);
+    w.OpenFile(Path("methane.xyz"));
+    EXPECT_TRUE(w.FrameBmp1->bFollowFit);
+}
+
+// ---- Playing -----------------------------------------------------------------------------------------
+
+TEST_F(FormMainTest, SpacePlaysTheFramesOverThePictureAndTheRateIsKept)
+{
+    {
+        TFormMain& w = Make();
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        // The first two frames: both read whole.
+        const std::string frames(kMethaneFrames);
+        WriteText(dir.Path() / "frames.xyz", frames.substr(0, frames.find("2\nframe 3")));
+        w.OpenFile(Path("frames.xyz"));
+        ASSERT_TRUE(w.PanelFrame->isVisible());
+        w.SpinEditRate->setValue(20);
+        QTest::mouseClick(w.FrameBmp1->PaintBoxMain, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        ASSERT_TRUE(w.FrameBmp1->hasFocus());
+        QTest::keyClick(w.FrameBmp1, Qt::Key_Space);
+        EXPECT_TRUE(w.Player().IsPlaying());
+        EXPECT_TRUE(w.SpeedButtonPlay->isChecked());
+        QTest::qWait(400);
+        EXPECT_GE(w.Player().FramesShown(), 3);
+        QTest::keyClick(w.FrameBmp1, Qt::Key_Space);
+        EXPECT_FALSE(w.Player().IsPlaying());
+        EXPECT_FALSE(w.SpeedButtonPlay->isChecked());
+        const int frame = w.SpinEditFrame->value();
+        QTest::qWait(150);
+        EXPECT_EQ(w.SpinEditFrame->value(), frame);
+        // Space in an edit is the edit's.
+        w.EditAx->setFocus();
+        QTest::keyClick(w.EditAx, Qt::Key_Space);
+        EXPECT_FALSE(w.Player().IsPlaying());
+        w.close();
+        window.reset();
+    }
+    TFormMain& w = Make();
+    EXPECT_EQ(w.SpinEditRate->value(), 20);
+    EXPECT_FALSE(w.Player().IsPlaying());
+}
