@@ -1,11 +1,13 @@
 #include "ScenePipeline.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <utility>
 
 #include "MFunction.h"
 #include "SceneDrawing.h"
+#include "SceneGeometry.h"
 
 // The bitmap is made without its pixels being written: a run that never draws (--info) never
 // touches its 36 MB. It is cleared when it is first shown or painted.
@@ -22,6 +24,8 @@ ElementTableResult ScenePipeline::LoadElementTable(const std::vector<std::string
 {
     RotateIfStale();  // the stick ends depend on the radii
     pictureStale_ = true;
+    PictureNoLongerPickable();
+    RepeatNoLongerMatchesFile();
     elementLines_ = lines;
     return LoadAtom(lines, scene_.LAtom);
 }
@@ -30,10 +34,12 @@ XyzReadResult ScenePipeline::OpenFile(const std::string& fileName) { return Open
 
 XyzReadResult ScenePipeline::OpenText(std::string text)
 {
+    std::unique_ptr<FileAtoms> fileAtoms = keepTextForPicking_ ? std::make_unique<FileAtoms>(text) : nullptr;
     auto document = std::make_shared<const XyzDocument>(std::move(text));
     if (!document->FormsFrames())
         return document->CountMismatch();
     ShareXyz(std::move(document));
+    fileAtoms_ = std::move(fileAtoms);
     return {};
 }
 
@@ -57,10 +63,13 @@ void ScenePipeline::ShareXyz(std::shared_ptr<const XyzDocument> document)
 {
     document_ = std::move(document);
     frame_ = 0;
+    fileAtoms_.reset();
+    RepeatNoLongerMatchesFile();
 }
 
 XyzReadResult ScenePipeline::ReadFrame(int frame)
 {
+    RepeatNoLongerMatchesFile();
     XyzReadResult read = document_->ReadFrame(frame, scene_.LAtom, scene_.LXyz);
     frame_ = frame;
     return read;
@@ -72,6 +81,7 @@ XyzReadResult ScenePipeline::StepToFrame(int frame)
     XyzReadResult read = document_->ReadFrame(frame, scene_.LAtom, atoms);
     if (read.outcome != XyzReadOutcome::Read)
         return read;
+    RepeatNoLongerMatchesFile();
     scene_.LXyz.Clear();
     for (int i = 0; i < atoms.FCount; ++i)
         scene_.LXyz.Add(atoms.Data[i]);
@@ -93,7 +103,11 @@ StickFactors ScenePipeline::Retranslate(const TranslationCell& cell, const Stick
                                         const ViewAngles& angles)
 {
     Report("repeating");
+    PictureNoLongerPickable();
+    RepeatNoLongerMatchesFile();
     scene_.RebuildTranslation(cell);
+    repeatMatchesFile_ = true;
+    repeatedFrame_ = frame_;
     pictureStale_ = true;
     return ChangeSticks(sticks, angles);
 }
@@ -103,6 +117,7 @@ StickFactors ScenePipeline::ChangeSticks(const StickControls& sticks, const View
     Report("sticks");
     // Marked first: the sticks are gone even when making the new ones fails.
     ChangeView(angles);
+    PictureNoLongerPickable();
     const float kMin = scene_.UpdateSticks(sticks);
     return {scene_.KRPoint, kMin, scene_.StickSearch.Refusal()};
 }
@@ -175,9 +190,89 @@ void ScenePipeline::Draw(int stickRadiusPosition, SvgLines* svg)
         bitmap_ = MakeUnwrittenSceneBitmap();
     if (bitmap_.isNull())
         throw std::bad_alloc();
+    PictureNoLongerPickable();
     DrawScene(scene_, bitmap_, stickRadiusPosition, svg);
+    pickable_ = true;
     bitmapWritten_ = true;
     pictureStale_ = false;
     drawnStickRadius_ = stickRadiusPosition;
     ++drawCount_;
+}
+
+void ScenePipeline::PictureNoLongerPickable()
+{
+    pickable_ = false;
+    owners_.reset();
+}
+
+void ScenePipeline::RepeatNoLongerMatchesFile()
+{
+    repeatMatchesFile_ = false;
+    if (fileAtoms_)
+        fileAtoms_->Forget();
+}
+
+std::optional<PickedAtom> ScenePipeline::AtomAt(int bitmapX, int bitmapY)
+{
+    if (!pickable_)
+        return std::nullopt;
+    if (!owners_)
+        owners_ = std::make_unique<PixelOwners>(scene_, bitmap_.width(), bitmap_.height(), drawnStickRadius_);
+    const std::optional<int> ball = owners_->BallAt(bitmapX, bitmapY);
+    if (!ball)
+        return std::nullopt;
+    return PickedAtomOf(*ball);
+}
+
+PickedAtom ScenePipeline::PickedAtomOf(int sceneAtom)
+{
+    PickedAtom picked;
+    picked.SceneAtom = sceneAtom;
+    const MPoint3DN<float>& shown = scene_.LXyzView.Data[sceneAtom];
+    if (shown.N >= 0 && shown.N < scene_.LAtom.FCount)
+        picked.Element = scene_.LAtom.Data[shown.N]->Name;
+    picked.Symbol = picked.Element;
+    const std::vector<std::int32_t>& origin = scene_.TransOrigin;
+    const int cellAtoms = scene_.RepeatedAtoms;
+    if (!repeatMatchesFile_ || cellAtoms <= 0 || static_cast<std::size_t>(sceneAtom) >= origin.size())
+        return picked;
+    const std::int32_t place = origin[static_cast<std::size_t>(sceneAtom)];
+    const int atom = place % cellAtoms;
+    const int copy = place / cellAtoms;
+    const TranslationCell& cell = scene_.RepeatedCell;
+    const int ny = std::max(cell.Ny, 1);
+    picked.CopyI = copy / ny;
+    picked.CopyJ = copy % ny;
+    if (atom >= scene_.LXyz.FCount)
+        return picked;
+    const MPoint3DN<float>& read = scene_.LXyz.Data[atom];
+    picked.X = read.x;
+    picked.Y = read.y;
+    picked.Z = read.z;
+    picked.RepeatedX = picked.X + picked.CopyI * cell.Ax + picked.CopyJ * cell.Dx;
+    picked.RepeatedY = picked.Y + picked.CopyJ * cell.Ay + picked.CopyI * cell.Dy;
+    picked.RepeatedZ = picked.Z;
+    if (fileAtoms_)
+        if (const std::optional<FileAtom> inFile = fileAtoms_->Of(repeatedFrame_, scene_.LAtom, scene_.LXyz, atom)) {
+            picked.FileAtom = inFile->Number;
+            picked.FileLine = inFile->Line;
+            if (!inFile->Symbol.empty())
+                picked.Symbol = inFile->Symbol;
+        }
+    return picked;
+}
+
+std::optional<ScenePipeline::BallOnPicture> ScenePipeline::BallOf(std::int64_t sceneAtom) const
+{
+    if (!pickable_ || sceneAtom < 0 || sceneAtom >= scene_.LXyzView.FCount)
+        return std::nullopt;
+    const SceneGeometry geometry(scene_, bitmap_.width(), bitmap_.height(), drawnStickRadius_);
+    const std::optional<BallShape> ball = geometry.Ball(static_cast<int>(sceneAtom));
+    if (!ball)
+        return std::nullopt;
+    const double left = static_cast<double>(std::min(ball->left, ball->right));
+    const double right = static_cast<double>(std::max(ball->left, ball->right));
+    const double top = static_cast<double>(std::min(ball->top, ball->bottom));
+    const double bottom = static_cast<double>(std::max(ball->top, ball->bottom));
+    return BallOnPicture{(left + right) / 2, (top + bottom) / 2, (right - left) / 2};
 }

@@ -17,15 +17,20 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ElementTable.h"
+#include "FileAtoms.h"
 #include "PeriodicTranslation.h"
+#include "PickedAtom.h"
+#include "PixelOwners.h"
 #include "Projection.h"
 #include "Scene.h"
 #include "SvgWriter.h"
 #include "TextBuffer.h"
+#include "ViewTurn.h"
 #include "XyzDocument.h"
 #include "XyzReader.h"
 #include "XyzTextFile.h"
@@ -131,8 +136,36 @@ public:
     // How many times the bitmap has been painted, for tests and benchmarks.
     std::int64_t DrawCount() const { return drawCount_; }
 
+    // ---- Atoms on the picture -------------------------------------------------------------------
+
+    // The atom whose ball painted pixel (x, y) of the picture last painted (Picture/DrawWithSvg),
+    // exactly as painted (a ball hidden by a nearer ball or by a stick at that pixel is not it);
+    // nothing for the background, a stick, a pixel outside the bitmap, or before any picture.
+    // Nothing either once a step changed the scene (another frame, a rebuild, new sticks, another
+    // table) until the next painting; a view change alone keeps the answers of the last picture.
+    // The first question after a painting files the painted objects by tiles of the bitmap.
+    std::optional<PickedAtom> AtomAt(int bitmapX, int bitmapY);
+
+    // Where a scene atom's ball lies on the picture last painted, in bitmap pixels where pixel
+    // (i, j) spans [i, i + 1) x [j, j + 1): the centre and the horizontal radius of the ellipse's
+    // box. Nothing for an atom not in the scene, one not drawn, or when AtomAt answers nothing.
+    struct BallOnPicture {
+        double X = 0, Y = 0, Radius = 0;
+    };
+    std::optional<BallOnPicture> BallOf(std::int64_t sceneAtom) const;
+
+    // Whether an opened text is kept a second time, so that a picked atom names its line and its
+    // symbol as written (on by default; a run that never picks may save the memory). Takes effect
+    // from the next opening.
+    void KeepTextForPicking(bool keep) { keepTextForPicking_ = keep; }
+
 private:
     void Draw(int stickRadiusPosition, SvgLines* svg);
+    // The scene no longer matches the picture last painted (until the next painting).
+    void PictureNoLongerPickable();
+    // LXyz or the element table no longer match the atoms the last repeat was made from.
+    void RepeatNoLongerMatchesFile();
+    PickedAtom PickedAtomOf(int sceneAtom);
     void RotateIfStale();
     void Report(const char* step) const;
 
@@ -148,6 +181,13 @@ private:
     bool pictureStale_ = true;
     int drawnStickRadius_ = -1;
     std::int64_t drawCount_ = 0;
+
+    bool pickable_ = false;           // the scene is the one last painted
+    bool repeatMatchesFile_ = false;  // LXyzTrans was repeated from LXyz of frame repeatedFrame_
+    int repeatedFrame_ = 0;
+    std::unique_ptr<PixelOwners> owners_;  // of the picture last painted, filed at the first question
+    bool keepTextForPicking_ = true;
+    std::unique_ptr<FileAtoms> fileAtoms_;  // of the open file, when its text is kept
 };
 
 #endif

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <numeric>
 #include <span>
 #include <stdexcept>
 #include <vector>
@@ -81,7 +82,8 @@ bool CarriedAway(const MPoint3DN<float>& original, const MPoint3DN<float>& copy)
 
 }  // namespace
 
-int RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice, MList<MPoint3DN<float>>& repeated)
+int RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice, MList<MPoint3DN<float>>& repeated,
+               std::vector<std::int32_t>* origin)
 {
     repeated.Clear();
     const std::int64_t copies = std::int64_t{std::max(lattice.Nx, 0)} * std::max(lattice.Ny, 0);
@@ -107,19 +109,28 @@ int RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& latti
         if (carriedAway)
             anyCarriedAway.store(true, std::memory_order_relaxed);
     });
+    if (origin != nullptr) {
+        origin->resize(static_cast<std::size_t>(total));
+        std::iota(origin->begin(), origin->end(), 0);
+    }
     if (!anyCarriedAway.load(std::memory_order_relaxed))
         return 0;
     int kept = 0;
     for (std::int64_t n = 0; n < total; ++n) {
         const MPoint3DN<float>& copy = repeated.Data[n];
-        if (!CarriedAway(cell.Data[n % cell.FCount], copy))
+        if (!CarriedAway(cell.Data[n % cell.FCount], copy)) {
+            if (origin != nullptr)
+                (*origin)[static_cast<std::size_t>(kept)] = static_cast<std::int32_t>(n);
             repeated.Data[kept++] = copy;
+        }
     }
     repeated.SetCount(kept);
+    if (origin != nullptr)
+        origin->resize(static_cast<std::size_t>(kept));
     return static_cast<int>(total - kept);
 }
 
-void RemoveNearDuplicates(MList<MPoint3DN<float>>& points)
+void RemoveNearDuplicates(MList<MPoint3DN<float>>& points, std::vector<std::int32_t>* origin)
 {
     const std::span<const MPoint3DN<float>> all(points.Data, static_cast<std::size_t>(points.FCount));
     if (all.size() < 2)
@@ -137,7 +148,12 @@ void RemoveNearDuplicates(MList<MPoint3DN<float>>& points)
     const std::vector<bool> stays = SettleInOrder(all, grid, earlier);
     int kept = 0;
     for (int i = 0; i < points.FCount; ++i)
-        if (stays[static_cast<std::size_t>(i)])
+        if (stays[static_cast<std::size_t>(i)]) {
+            if (origin != nullptr)
+                (*origin)[static_cast<std::size_t>(kept)] = (*origin)[static_cast<std::size_t>(i)];
             points.Data[kept++] = points.Data[i];
+        }
     points.SetCount(kept);
+    if (origin != nullptr)
+        origin->resize(static_cast<std::size_t>(kept));
 }

@@ -1,6 +1,9 @@
 #ifndef PELMORA_APP_CORE_PERIODICTRANSLATION_H
 #define PELMORA_APP_CORE_PERIODICTRANSLATION_H
 
+#include <cstdint>
+#include <vector>
+
 #include "MList.h"
 #include "SceneRecords.h"
 
@@ -24,11 +27,15 @@ inline constexpr double NearDuplicateDistance = 0.01;
 // be neither centred nor drawn, and its infinite place would take the centre of every other atom
 // with it. Returns how many copies were left out. Throws std::length_error when the copies are
 // more than a list holds, std::bad_alloc when they do not fit in memory.
-int RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice, MList<MPoint3DN<float>>& repeated);
+// With origin, it receives for every point of repeated its place in the whole repeat
+// (copy * cell count + index in cell, copy = i * Ny + j), which tells the copy and the atom.
+int RepeatCell(const MList<MPoint3DN<float>>& cell, const TranslationCell& lattice, MList<MPoint3DN<float>>& repeated,
+               std::vector<std::int32_t>* origin = nullptr);
 
 // Removes every point that lies within NearDuplicateDistance of an earlier point that stays, so
 // of coinciding atoms the copy made first is kept; the order of the others is kept.
 // Linear in the number of points, through a spatial grid.
-void RemoveNearDuplicates(MList<MPoint3DN<float>>& points);
+// With origin (one entry per point), the entries of the points removed are removed with them.
+void RemoveNearDuplicates(MList<MPoint3DN<float>>& points, std::vector<std::int32_t>* origin = nullptr);
 
 #endif

@@ -38,8 +38,10 @@ float Scene::UpdateSticks(const StickControls& controls)
 void Scene::RebuildTranslation(const TranslationCell& lattice)
 {
     BuildGroups(LXyz, LAtom, LGroup);
-    CopiesLeftOut = RepeatCell(LXyz, lattice, LXyzTrans);
-    RemoveNearDuplicates(LXyzTrans);
+    RepeatedCell = lattice;
+    RepeatedAtoms = LXyz.FCount;
+    CopiesLeftOut = RepeatCell(LXyz, lattice, LXyzTrans, &TransOrigin);
+    RemoveNearDuplicates(LXyzTrans, &TransOrigin);
     CenterAndScale(LXyzTrans, LAtom, KRPoint, SceneBitmapSize, &ScaleXyz);
 }
 

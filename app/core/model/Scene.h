@@ -4,6 +4,9 @@
 // The molecule model and the steps that rebuild it. The window (and the headless export) reads
 // its controls and calls these steps with plain values, in the order its handlers define.
 
+#include <cstdint>
+#include <vector>
+
 #include "MList.h"
 #include "MListAdr.h"
 #include "PeriodicTranslation.h"
@@ -55,6 +58,12 @@ public:
     float ScaleXyz = 0;             // bitmap pixels per model unit
     StickSearchResult StickSearch;  // of the last UpdateSticks
     int CopiesLeftOut = 0;          // by the last repeat: carried beyond the single-precision range
+
+    // Where each point of LXyzTrans comes from, as the last repeat made them: its place in the
+    // whole repeat of RepeatedCell (RepeatCell's origin) over the RepeatedAtoms atoms of LXyz.
+    std::vector<std::int32_t> TransOrigin;
+    TranslationCell RepeatedCell;
+    int RepeatedAtoms = 0;
 };
 
 #endif

@@ -51,6 +51,112 @@ RowSpan EllipseRow(std::int64_t left, std::int64_t top, std::int64_t w, std::int
     return {CeilToInteger((twiceCentre - twiceDxLimit) / 2), FloorToInteger((twiceCentre + twiceDxLimit) / 2)};
 }
 
+// A one-pixel line as the raster walks it: along its longer axis ("major"), from the lower end,
+// so that both directions of a stick round their halfway pixels alike.
+struct ThinLineWalk {
+    bool steep = false;
+    std::int64_t major1 = 0, minor1 = 0, major2 = 0, minor2 = 0;
+
+    ThinLineWalk(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2)
+        : steep(std::abs(y2 - y1) > std::abs(x2 - x1)), major1(steep ? y1 : x1), minor1(steep ? x1 : y1),
+          major2(steep ? y2 : x2), minor2(steep ? x2 : y2)
+    {
+        if (major2 < major1 || (major2 == major1 && minor2 < minor1)) {
+            std::swap(major1, major2);
+            std::swap(minor1, minor2);
+        }
+    }
+
+    // The minor coordinate nearest the line at major, halves rounded up.
+    std::int64_t MinorAt(std::int64_t major) const
+    {
+        const std::int64_t run = major2 - major1;
+        const std::int64_t rise = minor2 - minor1;
+        return minor1 + FloorDiv(2 * (major - major1) * rise + run, 2 * run);
+    }
+};
+
+// A band of a width with round ends, row by row. The ends are put in one fixed order, so both
+// directions of a stick give the same arithmetic.
+struct BandRows {
+    double x1, y1, x2, y2, radius;
+    double dx = 0, dy = 0, lengthSquared = 0, reach = 0;
+
+    BandRows(double ax, double ay, double bx, double by, double bandRadius)
+        : x1(ax), y1(ay), x2(bx), y2(by), radius(bandRadius)
+    {
+        if (y2 < y1 || (y2 == y1 && x2 < x1)) {
+            std::swap(x1, x2);
+            std::swap(y1, y2);
+        }
+        dx = x2 - x1;
+        dy = y2 - y1;
+        lengthSquared = dx * dx + dy * dy;
+        reach = radius * std::sqrt(lengthSquared);  // |cross product| limit across the axis
+    }
+
+    std::int64_t FirstRow() const { return CeilToInteger(y1 - radius); }
+    std::int64_t LastRow() const { return FloorToInteger(y2 + radius); }
+
+    RowSpan Row(std::int64_t row) const
+    {
+        constexpr double infinity = std::numeric_limits<double>::infinity();
+        const double y = static_cast<double>(row);
+        double low = infinity;
+        double high = -infinity;
+        // The round ends: a disc around each end.
+        for (const auto& [ex, ey] : {std::pair{x1, y1}, std::pair{x2, y2}}) {
+            const double across = y - ey;
+            if (std::abs(across) <= radius) {
+                const double half = std::sqrt(radius * radius - across * across);
+                low = std::min(low, ex - half);
+                high = std::max(high, ex + half);
+            }
+        }
+        // The straight part: within radius of the axis and between the two ends along it.
+        if (lengthSquared > 0) {
+            double from = -infinity;
+            double to = infinity;
+            bool crosses = true;
+            const double crossPart = dx * (y - y1);
+            if (dy == 0) {
+                crosses = std::abs(crossPart) <= reach;
+            } else {
+                const double a = x1 + (crossPart - reach) / dy;
+                const double b = x1 + (crossPart + reach) / dy;
+                from = std::max(from, std::min(a, b));
+                to = std::min(to, std::max(a, b));
+            }
+            const double alongPart = dy * (y - y1);
+            if (dx == 0) {
+                crosses = crosses && alongPart >= 0 && alongPart <= lengthSquared;
+            } else {
+                const double a = x1 - alongPart / dx;
+                const double b = x1 + (lengthSquared - alongPart) / dx;
+                from = std::max(from, std::min(a, b));
+                to = std::min(to, std::max(a, b));
+            }
+            if (crosses && from <= to) {
+                low = std::min(low, from);
+                high = std::max(high, to);
+            }
+        }
+        // The band is convex, so the pieces met on one row join into one run.
+        if (!(low <= high))
+            return {};
+        return {CeilToInteger(low), FloorToInteger(high)};
+    }
+};
+
+// A band's axis: a band of an even width has no middle pixel, so its axis runs along pixel edges,
+// half a pixel up and to the left, and it covers exactly `width` pixels across.
+BandRows BandOfStick(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t width)
+{
+    const double shift = width % 2 == 0 ? -0.5 : 0.0;
+    return BandRows(static_cast<double>(x1) + shift, static_cast<double>(y1) + shift, static_cast<double>(x2) + shift,
+                    static_cast<double>(y2) + shift, static_cast<double>(width) / 2);
+}
+
 bool IsPaintable(QImage::Format format)
 {
     return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32
@@ -159,38 +265,29 @@ void BallStickRaster::Stick(std::int64_t x1, std::int64_t y1, std::int64_t x2, s
         ThinLine(x1, y1, x2, y2, color);
         return;
     }
-    // A band of an even width has no middle pixel: its axis runs along pixel edges, half a pixel
-    // up and to the left, so that it covers exactly `width` pixels across.
-    const double shift = width % 2 == 0 ? -0.5 : 0.0;
-    Band(static_cast<double>(x1) + shift, static_cast<double>(y1) + shift, static_cast<double>(x2) + shift,
-         static_cast<double>(y2) + shift, static_cast<double>(width) / 2, color);
+    const BandRows band = BandOfStick(x1, y1, x2, y2, width);
+    const std::int64_t rowFirst = std::max<std::int64_t>(band.FirstRow(), firstRow_);
+    const std::int64_t rowLast = std::min<std::int64_t>(band.LastRow(), lastRow_);
+    for (std::int64_t row = rowFirst; row <= rowLast; ++row)
+        if (const RowSpan span = band.Row(row); !span.Empty())
+            Span(row, span.first, span.last, color);
 }
 
 void BallStickRaster::ThinLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, QRgb color)
 {
     if (x1 == x2 && y1 == y2)
         return;
-    const bool steep = std::abs(y2 - y1) > std::abs(x2 - x1);
-    // Step along the longer axis ("major"), from its lower end, so that both directions of a
-    // stick round their halfway pixels alike.
-    std::int64_t major1 = steep ? y1 : x1, minor1 = steep ? x1 : y1;
-    std::int64_t major2 = steep ? y2 : x2, minor2 = steep ? x2 : y2;
-    if (major2 < major1 || (major2 == major1 && minor2 < minor1)) {
-        std::swap(major1, major2);
-        std::swap(minor1, minor2);
-    }
+    const ThinLineWalk line(x1, y1, x2, y2);
+    const bool steep = line.steep;
     // Rows are limited to the band, columns to the picture.
     const std::int64_t majorFirst = steep ? firstRow_ : 0;
     const std::int64_t majorLast = steep ? lastRow_ : width_ - 1;
     const std::int64_t minorFirst = steep ? 0 : firstRow_;
     const std::int64_t minorLast = steep ? width_ - 1 : lastRow_;
-    const std::int64_t run = major2 - major1;
-    const std::int64_t rise = minor2 - minor1;
-    const std::int64_t first = std::max<std::int64_t>(major1, majorFirst);
-    const std::int64_t last = std::min<std::int64_t>(major2, majorLast);
+    const std::int64_t first = std::max<std::int64_t>(line.major1, majorFirst);
+    const std::int64_t last = std::min<std::int64_t>(line.major2, majorLast);
     for (std::int64_t major = first; major <= last; ++major) {
-        // The minor coordinate nearest the line, halves rounded up.
-        const std::int64_t minor = minor1 + FloorDiv(2 * (major - major1) * rise + run, 2 * run);
+        const std::int64_t minor = line.MinorAt(major);
         if (minor < minorFirst || minor > minorLast)
             continue;
         QRgb& pixel = steep ? pixels_[major * pixelsPerLine_ + minor] : pixels_[minor * pixelsPerLine_ + major];
@@ -199,64 +296,35 @@ void BallStickRaster::ThinLine(std::int64_t x1, std::int64_t y1, std::int64_t x2
     }
 }
 
-void BallStickRaster::Band(double x1, double y1, double x2, double y2, double radius, QRgb color)
+bool BallStickRaster::EllipseCovers(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
+                                    std::int64_t x, std::int64_t y)
 {
-    // One fixed order of the ends, so both directions of a stick give the same arithmetic.
-    if (y2 < y1 || (y2 == y1 && x2 < x1)) {
-        std::swap(x1, x2);
-        std::swap(y1, y2);
-    }
-    const double dx = x2 - x1;
-    const double dy = y2 - y1;
-    const double lengthSquared = dx * dx + dy * dy;
-    const double reach = radius * std::sqrt(lengthSquared);  // |cross product| limit across the axis
-    const std::int64_t rowFirst = std::max<std::int64_t>(CeilToInteger(y1 - radius), firstRow_);
-    const std::int64_t rowLast = std::min<std::int64_t>(FloorToInteger(y2 + radius), lastRow_);
-    constexpr double infinity = std::numeric_limits<double>::infinity();
+    if (right < left)
+        std::swap(left, right);
+    if (bottom < top)
+        std::swap(top, bottom);
+    const std::int64_t w = right - left;
+    const std::int64_t h = bottom - top;
+    if (w <= 0 || h <= 0)
+        return false;
+    const RowSpan span = EllipseRow(left, top, w, h, y);
+    return x >= span.first && x <= span.last;
+}
 
-    for (std::int64_t row = rowFirst; row <= rowLast; ++row) {
-        const double y = static_cast<double>(row);
-        double low = infinity;
-        double high = -infinity;
-        // The round ends: a disc around each end.
-        for (const auto& [ex, ey] : {std::pair{x1, y1}, std::pair{x2, y2}}) {
-            const double across = y - ey;
-            if (std::abs(across) <= radius) {
-                const double half = std::sqrt(radius * radius - across * across);
-                low = std::min(low, ex - half);
-                high = std::max(high, ex + half);
-            }
-        }
-        // The straight part: within radius of the axis and between the two ends along it.
-        if (lengthSquared > 0) {
-            double from = -infinity;
-            double to = infinity;
-            bool crosses = true;
-            const double crossPart = dx * (y - y1);
-            if (dy == 0) {
-                crosses = std::abs(crossPart) <= reach;
-            } else {
-                const double a = x1 + (crossPart - reach) / dy;
-                const double b = x1 + (crossPart + reach) / dy;
-                from = std::max(from, std::min(a, b));
-                to = std::min(to, std::max(a, b));
-            }
-            const double alongPart = dy * (y - y1);
-            if (dx == 0) {
-                crosses = crosses && alongPart >= 0 && alongPart <= lengthSquared;
-            } else {
-                const double a = x1 - alongPart / dx;
-                const double b = x1 + (lengthSquared - alongPart) / dx;
-                from = std::max(from, std::min(a, b));
-                to = std::min(to, std::max(a, b));
-            }
-            if (crosses && from <= to) {
-                low = std::min(low, from);
-                high = std::max(high, to);
-            }
-        }
-        // The band is convex, so the pieces met on one row join into one run.
-        if (low <= high)
-            Span(row, CeilToInteger(low), FloorToInteger(high), color);
+bool BallStickRaster::StickCovers(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                                  std::int64_t width, std::int64_t x, std::int64_t y)
+{
+    if (width <= 1) {
+        if (x1 == x2 && y1 == y2)
+            return false;
+        const ThinLineWalk line(x1, y1, x2, y2);
+        const std::int64_t major = line.steep ? y : x;
+        const std::int64_t minor = line.steep ? x : y;
+        return major >= line.major1 && major <= line.major2 && line.MinorAt(major) == minor;
     }
+    const BandRows band = BandOfStick(x1, y1, x2, y2, width);
+    if (y < band.FirstRow() || y > band.LastRow())
+        return false;
+    const RowSpan span = band.Row(y);
+    return x >= span.first && x <= span.last;
 }

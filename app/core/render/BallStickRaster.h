@@ -56,12 +56,18 @@ public:
     // both ends are one point. Either direction paints the same pixels.
     void Stick(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t width, QRgb color);
 
+    // Whether Ellipse or Stick with these arguments paints pixel (x, y) of a picture that holds
+    // it: the same arithmetic as the painting, asked of one pixel.
+    static bool EllipseCovers(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
+                              std::int64_t x, std::int64_t y);
+    static bool StickCovers(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t width,
+                            std::int64_t x, std::int64_t y);
+
 private:
     // Paints the pixels x0 .. x1 of row y, clipped to the picture; y must be one of the rows
     // painting is limited to.
     void Span(std::int64_t y, std::int64_t x0, std::int64_t x1, QRgb color);
     void ThinLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, QRgb color);
-    void Band(double x1, double y1, double x2, double y2, double radius, QRgb color);
 
     QRgb* pixels_ = nullptr;
     std::int64_t pixelsPerLine_ = 0;

@@ -166,3 +166,45 @@ TEST(RemoveNearDuplicates, CrowdedCloudsKeepWhatThePairLoopKeeps)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RepeatCell, EveryPointKnowsItsCopyAndAtomThroughDuplicatesAndLeftOutCopies)
+{
+    // A cell of three atoms (x of the second given by the case) and repeats that keep every
+    // copy, remove one as a near duplicate, or leave one out beyond the single-precision range.
+    struct Case {
+        const char* name;
+        float secondX;
+        TranslationCell lattice;
+        std::vector<std::int32_t> origin;  // copy * 3 + atom, copy = i * Ny + j
+    };
+    const Case cases[] = {
+        {"nothing removed", 5, {2, 2, 100, 100, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
+        // Copy (0, 1) moves the first atom 0.005 from the third atom of copy (0, 0): it goes.
+        {"the later of two near atoms goes", 5, {1, 2, 10, 3.005, 0, 0}, {0, 1, 2, 4, 5}},
+        {"a copy carried beyond the range", 3e38f, {2, 1, 3e38, 10, 0, 0}, {0, 1, 2, 3, 5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MList<MPoint3DN<float>> cell, repeated;
+        cell.Add(Atom(0, 0, 0));
+        cell.Add(Atom(c.secondX, 1, 0));
+        cell.Add(Atom(0, 3, 0));
+        std::vector<std::int32_t> origin;
+        RepeatCell(cell, c.lattice, repeated, &origin);
+        RemoveNearDuplicates(repeated, &origin);
+        EXPECT_EQ(origin, c.origin);
+        ASSERT_EQ(origin.size(), static_cast<std::size_t>(repeated.FCount));
+        for (std::size_t n = 0; n < origin.size(); ++n) {
+            // The point is its atom of the cell moved by its copy's step.
+            const int copy = origin[n] / 3, atom = origin[n] % 3;
+            const int i = copy / c.lattice.Ny, j = copy % c.lattice.Ny;
+            const MPoint3DN<float>& read = cell.Data[atom];
+            EXPECT_EQ(repeated.Data[n].x, static_cast<float>(double(read.x) + i * c.lattice.Ax + j * c.lattice.Dx));
+            EXPECT_EQ(repeated.Data[n].y, static_cast<float>(double(read.y) + j * c.lattice.Ay + i * c.lattice.Dy));
+        }
+    }
+}
+
+}  // namespace
