@@ -151,6 +151,7 @@ TFormMain::TFormMain(const QString& programFolder, TFormMainDialogs dialogs, QWi
     player_ = new TTrajectoryPlayer(this);
     player_->ShowFrame = [this](int frame) { return PlayFrame(frame); };
     ConnectHandlers();
+    ConnectPicture();
     {
         // Restoring a control runs its handler as a change by the user would, on an empty scene;
         // the one picture worth painting is the one after the last of them.
@@ -304,6 +305,7 @@ void TFormMain::OpenFile(const QString& fileName)
             return;
         }
         player_->Stop();
+        ClearPicks();
         openFile_ = QFileInfo(fileName).absoluteFilePath();
         RememberOpenedFile(openFile_);
         FrameBmp1->SetHintText({});
@@ -465,6 +467,7 @@ void TFormMain::SpinEditFrameChange(QObject*)
             dialogs_.ShowMessage(this, QString::fromStdString(JoinedLines(told)));
         if (read.outcome != XyzReadOutcome::Read)
             return;
+        ClearPicks();
         // While playing, frames come too often for the wait cursor to mean anything.
         std::optional<BusyIndicator> busy;
         if (!player_->IsPlaying())
@@ -569,6 +572,7 @@ void TFormMain::DoPendingWork()
     const BusyIndicator busy(pipeline_, StatusLine1, (pendingWork_ & StickWork) != 0 ? "Sticks" : "Turning");
     const int work = std::exchange(pendingWork_, NoWork);
     if ((work & StickWork) != 0) {
+        ClearPicks();
         const StickFactors factors = pipeline_.ChangeSticks(ReadStickControls(), ReadAngles());
         ShowScene();
         TellWhySticksAreMissing(factors);
@@ -607,6 +611,7 @@ void TFormMain::BuildTranslation()
 {
     ButtonTranslate->setEnabled(false);
     const BusyIndicator busy(pipeline_, StatusLine1, "Translate");
+    ClearPicks();
     Guarded([&] {
         const StickFactors factors = pipeline_.Retranslate(ReadTranslationCell(), ReadStickControls(), ReadAngles());
         ShowScene();
@@ -670,10 +675,22 @@ void TFormMain::dragEnterEvent(QDragEnterEvent* event)
 
 void TFormMain::keyPressEvent(QKeyEvent* event)
 {
-    if (FrameBmp1->hasFocus() && event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
-        SpeedButtonPlayClick(nullptr);
-        event->accept();
-        return;
+    if (FrameBmp1->hasFocus()) {
+        if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+            SpeedButtonPlayClick(nullptr);
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Escape && !picks_.Empty()) {
+            ClearPicks();
+            event->accept();
+            return;
+        }
+        if (event->matches(QKeySequence::Copy)) {
+            CopyMeasurement();
+            event->accept();
+            return;
+        }
     }
     QWidget::keyPressEvent(event);
 }

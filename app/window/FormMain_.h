@@ -14,7 +14,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "AtomPicks.h"
 #include "FormMainDialogs.h"
+#include "FrameBmp_.h"
 #include "MSaveIniHooks.h"
 #include "ScenePipeline.h"
 
@@ -64,6 +66,9 @@ public:
     // none), replacing the old file only when completely written; false (after telling the user
     // why) when it could not be written.
     bool SavePicture(const QString& fileName);
+    // The measurement of the picked atoms as the status line shows it; empty for fewer than two.
+    [[nodiscard]] QString Measurement() const;
+    [[nodiscard]] const TAtomPicks& Picks() const { return picks_; }
     // The files opened last, newest first (RecentFiles.h).
     [[nodiscard]] QStringList RecentFiles() const;
 
@@ -77,6 +82,14 @@ public:
     // Play or pause the frames of a trajectory (also Space while the picture has the focus).
     void SpeedButtonPlayClick(QObject* sender);
     void SpinEditRateChange(QObject* sender);
+    // The frame's events over the picture (picture pixels): the atom under the cursor in the
+    // status line; a left drag turns the structure (Shift: about the axis out of the screen); a
+    // Ctrl+click picks an atom to measure, a click on the ground clears the picks.
+    void PictureMouseMove(TFrameBmp* frame, TShiftState shift, double x, double y);
+    void PictureDrag(TFrameBmp* frame, TShiftState shift, double dx, double dy);
+    void PictureClick(TFrameBmp* frame, Qt::MouseButton button, TShiftState shift, double x, double y);
+    // Rings round the picked atoms, drawn over the view.
+    void DrawPicks(TFrameBmp* frame, QPainter* canvas);
     // The frame control of a trajectory: shows the chosen frame, rebuilt with every setting.
     void SpinEditFrameChange(QObject* sender);
     void ScrollBarStickChange(QObject* sender);
@@ -171,7 +184,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    // Space plays or pauses while the picture has the focus.
+    // While the picture has the focus: Space plays or pauses, Esc clears the picked atoms, Ctrl+C
+    // copies their measurement.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -184,6 +198,11 @@ private:
     void BuildActions();
     void BuildPlayControls(QWidget* parent);
     void ConnectHandlers();
+    void ConnectPicture();
+    // The picked atoms: cleared when the scene is rebuilt (their numbers change), kept on turns.
+    void ClearPicks();
+    void ShowPicks();
+    void CopyMeasurement();
     // Without saved state the window takes about three quarters of the screen, centred, and at
     // least the height that shows every panel's controls.
     void PlaceForFirstStart();
@@ -236,6 +255,7 @@ private:
     // file is shown whole.
     bool keepRestoredView_ = false;
     TTrajectoryPlayer* player_ = nullptr;
+    TAtomPicks picks_;
 };
 
 #endif

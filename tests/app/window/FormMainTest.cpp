@@ -32,6 +32,7 @@
 #include <csignal>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -960,4 +961,43 @@ TEST_F(FormMainTest, SpacePlaysTheFramesOverThePictureAndTheRateIsKept)
     TFormMain& w = Make();
     EXPECT_EQ(w.SpinEditRate->value(), 20);
     EXPECT_FALSE(w.Player().IsPlaying());
+}
+
+// ---- Picked atoms ------------------------------------------------------------------------------------
+
+TEST_F(FormMainTest, PickedAtomsStayWhileTurnedAndGoWhenTheSceneIsRebuilt)
+{
+    TFormMain& w = Make();
+    w.show();
+    w.OpenFile(Path("methane.xyz"));
+    const auto pickAll = [&] {
+        for (std::int64_t atom = 0; atom < 5; ++atom)
+            if (const auto ball = w.Pipeline().BallOf(atom))
+                w.PictureClick(w.FrameBmp1, Qt::LeftButton, {Qt::ControlModifier, {}}, ball->X, ball->Y);
+        return w.Picks().Atoms().size();
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"an angle bar", [&] { w.ScrollBarAx->setValue(w.ScrollBarAx->value() + 300); }, true},
+        {"a view button", [&] { w.SpeedButton[3]->click(); }, true},
+        {"Translate", [&] { w.ButtonTranslate->click(); }, false},
+        {"the sticks", [&] { w.CheckBoxDrawLink->click(); }, false},
+        {"a file", [&] { w.OpenFile(Path("methane.xyz")); }, false},
+        {"a click on the ground", [&] { w.PictureClick(w.FrameBmp1, Qt::LeftButton, {}, 1, 1); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_GE(pickAll(), 2u);
+        const QString measured = w.Measurement();
+        EXPECT_TRUE(measured.startsWith("distance ")) << measured.toStdString();
+        EXPECT_EQ(w.StatusLine1->LabelMeasurement->text(), measured);
+        c.change();
+        EXPECT_EQ(!w.Picks().Empty(), c.kept);
+        EXPECT_EQ(w.StatusLine1->LabelMeasurement->text().isEmpty(), !c.kept);
+        w.PictureClick(w.FrameBmp1, Qt::LeftButton, {}, 1, 1);
+    }
 }
