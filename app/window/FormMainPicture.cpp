@@ -39,8 +39,12 @@ void TFormMain::ConnectPicture()
     FrameBmp1->OnDrawCanvas = TFrameDrawCanvas::Of<&TFormMain::DrawPicks>(this);
 }
 
-void TFormMain::PictureMouseMove(TFrameBmp*, TShiftState, double x, double y)
+void TFormMain::PictureMouseMove(TFrameBmp*, TShiftState shift, double x, double y)
 {
+    // While a button is held the picture turns or pans under the mouse: the read-out waits for
+    // the release, and each step of the drag is spared the search of a freshly painted picture.
+    if (shift.Buttons != Qt::NoButton)
+        return;
     const std::optional<PickedAtom> atom = pipeline_.AtomAt(PicturePixel(x), PicturePixel(y));
     StatusLine1->ShowAtom(atom ? QString::fromStdString(AtomReadOut(*atom)) : QString());
 }

@@ -1,6 +1,9 @@
 // The main window on the offscreen platform, at 900 x 600: what a user waits for.
 // - one step of an angle bar with sticks drawn: the value change, the rotation, the drawing of
 //   the 3000 x 3000 scene and the frame's repaint, at 10,000 and 100,000 atoms;
+// - one step of a left drag over the picture with sticks drawn: from the mouse move to the
+//   repainted frame (the turn, the bars, the rotation, the drawing, the repaint), at 10,000 and
+//   100,000 atoms;
 // - opening a file: reading, sticks, the periodic rebuild, the drawing, the frame shown;
 // - playing a trajectory of 10,000 atoms with sticks at 25 frames a second: how many frames a
 //   second are shown (the rest are skipped);
@@ -11,6 +14,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSpinBox>
 
@@ -20,6 +24,7 @@
 #include <memory>
 
 #include "FormMain_.h"
+#include "FrameBmpPanel.h"
 #include "FrameBmp_.h"
 #include "MSaveIni.h"
 #include "SyntheticStructures.h"
@@ -105,6 +110,35 @@ void BM_AngleBarStepWithSticks(benchmark::State& state)
     RemoveSettings();
 }
 BENCHMARK(BM_AngleBarStepWithSticks)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_DragStepWithSticks(benchmark::State& state)
+{
+    RemoveSettings();
+    auto window = MakeWindow();
+    window->ScrollBarStick->setValue(54);
+    window->CheckBoxDrawLink->setChecked(true);
+    window->OpenFile(SheetFile(static_cast<int>(state.range(0))));
+    QWidget* view = window->FrameBmp1->PaintBoxMain;
+    const QPoint start(view->width() / 2, view->height() / 2);
+    const auto send = [view](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), view->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &event);
+    };
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    int step = 0;
+    for (auto _ : state) {
+        // Four pixels a move, back and forth across a fifth of the view.
+        step = (step + 1) % 40;
+        const int dx = step < 20 ? 4 * step : 4 * (40 - step);
+        send(QEvent::MouseMove, start + QPoint(dx + 10, 0), Qt::NoButton, Qt::LeftButton);
+        view->repaint();
+    }
+    send(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+    state.counters["sticks"] = window->Pipeline().Model().LStick.FCount;
+    window->close();
+    RemoveSettings();
+}
+BENCHMARK(BM_DragStepWithSticks)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_OpenFileInTheWindow(benchmark::State& state)
 {

@@ -1001,3 +1001,20 @@ TEST_F(FormMainTest, PickedAtomsStayWhileTurnedAndGoWhenTheSceneIsRebuilt)
         w.PictureClick(w.FrameBmp1, Qt::LeftButton, {}, 1, 1);
     }
 }
+
+// The read-out searches the picture for the atom under the mouse; during a drag every step paints
+// a new picture, and the read-out waits for the release instead of searching each one anew.
+TEST_F(FormMainTest, TheAtomUnderTheMouseIsReadOutWhenNoButtonIsHeld)
+{
+    TFormMain& w = Make();
+    w.show();
+    w.OpenFile(Path("methane.xyz"));
+    const auto ball = w.Pipeline().BallOf(0);
+    ASSERT_TRUE(ball.has_value());
+    w.PictureMouseMove(w.FrameBmp1, {Qt::NoModifier, Qt::LeftButton}, ball->X, ball->Y);
+    EXPECT_TRUE(w.StatusLine1->LabelAtom->text().isEmpty());
+    w.PictureMouseMove(w.FrameBmp1, {Qt::NoModifier, Qt::NoButton}, ball->X, ball->Y);
+    EXPECT_TRUE(w.StatusLine1->LabelAtom->text().contains("(line ")) << w.StatusLine1->LabelAtom->text().toStdString();
+    w.PictureMouseMove(w.FrameBmp1, {Qt::NoModifier, Qt::NoButton}, 1, 1);
+    EXPECT_TRUE(w.StatusLine1->LabelAtom->text().isEmpty());
+}
