@@ -57,8 +57,8 @@ public:
 
     // The start-up's last step: opens the given file, or asks for one when it is empty.
     void OpenAtStart(const QString& fileName);
-    // Opens a file without asking, as the open button does after its dialog. A file that does not
-    // exist is told and taken off the recent files.
+    // Opens a file without asking, as the open button does after its dialog; a file opened is
+    // shown whole and becomes the first of the recent files.
     void OpenFile(const QString& fileName);
     // Shows a one-line note in the status line (the first line of text; all of it as the tooltip).
     void ShowNote(const QString& text);
@@ -77,7 +77,7 @@ public:
     void SpeedButtonOpenFileClick(QObject* sender);
     void SpeedButtonSaveFileClick(QObject* sender);
     void SpeedButtonSavePictureClick(QObject* sender);
-    // A file chosen in the recent files.
+    // A file chosen in the recent files; one that no longer exists is told and taken off them.
     void ComboBoxRecentActivated(int index);
     // Play or pause the frames of a trajectory (also Space while the picture has the focus).
     void SpeedButtonPlayClick(QObject* sender);
