@@ -3,6 +3,8 @@
 // (the turned view painted), and a playback step (the next frame read, rebuilt and painted).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <ctime>
 #include <random>
 #include <string>
 
@@ -15,6 +17,21 @@ constexpr int StickBarAt124 = 54;  // joins the 1.42 bonds and nothing farther
 constexpr int StickRadius = 500;
 const StickControls WithSticks{true, StickBarAt124, 500};
 const ViewAngles Turned{300, 200, 0};
+
+double ProcessCpuMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// The CPU time of every thread together per iteration: on a loaded machine the wall time says
+// little about what the threads share.
+void CountCpu(benchmark::State& state, double processStart)
+{
+    state.counters["all_threads_cpu_ms"] = (ProcessCpuMilliseconds() - processStart)
+        / static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
+}
 
 // A pipeline with the shipped element table and the text opened, rebuilt and painted.
 void OpenAndPaint(ScenePipeline& pipeline, std::string text)
@@ -100,11 +117,13 @@ void DragStep(benchmark::State& state)
     ScenePipeline pipeline;
     OpenAndPaint(pipeline, MakeXyzText(static_cast<int>(state.range(0))));
     ViewAngles angles = Turned;
+    const double processStart = ProcessCpuMilliseconds();
     for (auto _ : state) {
         angles = TurnedByDrag(angles, 7, -3, false, 1500);
         pipeline.ChangeView(angles);
         benchmark::DoNotOptimize(pipeline.Picture(StickRadius).constBits());
     }
+    CountCpu(state, processStart);
     Count(state, pipeline);
 }
 BENCHMARK(DragStep)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -121,12 +140,14 @@ void PlaybackStep(benchmark::State& state)
     ScenePipeline pipeline;
     OpenAndPaint(pipeline, std::move(trajectory));
     int next = 1;
+    const double processStart = ProcessCpuMilliseconds();
     for (auto _ : state) {
         next = next % Frames + 1;
         (void)pipeline.StepToFrame(next);
         (void)pipeline.Rebuild(WithSticks, {}, Turned);
         benchmark::DoNotOptimize(pipeline.Picture(StickRadius).constBits());
     }
+    CountCpu(state, processStart);
     Count(state, pipeline);
 }
 BENCHMARK(PlaybackStep)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
