@@ -6,10 +6,15 @@
 
 #include "ElementLookup.h"
 #include "ExtendedXyzComment.h"
+#include "WorkerPool.h"
 #include "XyzAtomLine.h"
 #include "XyzReader.h"
 
 namespace {
+
+// Bytes of atom lines per run of the parallel reading, and the most runs.
+constexpr std::size_t BytesPerRun = std::size_t{1} << 20;
+constexpr std::size_t MostRuns = 64;
 
 // The element-table entry that symbols the lookup cannot place fall back to, as the reader has it.
 constexpr const char* FallbackElementName = "-";
@@ -58,20 +63,45 @@ void FileAtoms::Pair(int frame, const MListAdr<MAtom*>& elements, const MList<MP
     firstAtomLine_ = at.Line + 3;
 
     // The frame's atoms in file order, read as the reader reads them, up to the first line it
-    // refuses (the reader keeps the atoms before that line only).
+    // refuses (the reader keeps the atoms before that line only); runs of lines on every core.
     const ElementLookup lookup(elements);
-    XyzAtomLineReader reader = LineReader(lookup, elements, delimiter_, comment_);
-    std::vector<AtomKey> inFile;
-    for (std::size_t start = lines_.NextLine(commentStart); start < end; start = lines_.NextLine(start)) {
-        MPoint3DN<float> atom;
-        try {
-            if (reader.Read(lines_.LineAt(start), atom) != XyzAtomLineOutcome::Atom)
+    const XyzAtomLineReader reader = LineReader(lookup, elements, delimiter_, comment_);
+    const std::size_t atomsStart = lines_.NextLine(commentStart);
+    const std::size_t bytes = end > atomsStart ? end - atomsStart : 0;
+    const int parts = static_cast<int>(std::min<std::size_t>(bytes / BytesPerRun + 1, MostRuns));
+    const std::vector<std::size_t> bounds = lines_.SplitAtLineEnds(atomsStart, std::max(end, atomsStart), parts);
+    struct Run {
+        std::vector<AtomKey> keys;
+        std::vector<std::size_t> starts;
+        bool refused = false;
+    };
+    std::vector<Run> runs(bounds.size() - 1);
+    WorkerPool::Shared().Run(static_cast<std::int64_t>(runs.size()), [&](std::int64_t r) {
+        XyzAtomLineReader lineReader = reader;
+        Run& run = runs[static_cast<std::size_t>(r)];
+        for (std::size_t start = bounds[r]; start < bounds[r + 1]; start = lines_.NextLine(start)) {
+            MPoint3DN<float> atom;
+            try {
+                run.refused = lineReader.Read(lines_.LineAt(start), atom) != XyzAtomLineOutcome::Atom;
+            } catch (...) {
+                run.refused = true;  // a coordinate that does not convert ends the frame for the reader too
+            }
+            if (run.refused)
                 break;
-        } catch (...) {
-            break;  // a coordinate that does not convert ends the frame for the reader too
+            run.keys.push_back(AtomKey::Of(atom, static_cast<std::int32_t>(run.starts.size())));
+            run.starts.push_back(start);
         }
-        inFile.push_back(AtomKey::Of(atom, static_cast<std::int32_t>(lineStart_.size())));
-        lineStart_.push_back(start);
+    });
+    std::vector<AtomKey> inFile;
+    for (Run& run : runs) {
+        const auto offset = static_cast<std::int32_t>(lineStart_.size());
+        for (AtomKey key : run.keys) {
+            key.place += offset;
+            inFile.push_back(key);
+        }
+        lineStart_.insert(lineStart_.end(), run.starts.begin(), run.starts.end());
+        if (run.refused)
+            break;
     }
 
     // Equal atoms are paired in order of their places on both sides; atoms that agree in place

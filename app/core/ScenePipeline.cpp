@@ -9,6 +9,21 @@
 #include "SceneDrawing.h"
 #include "SceneGeometry.h"
 
+namespace {
+
+// The places of a file's atoms, or nothing when its text does not index as the document's did: a
+// picked atom then names no line rather than the opening failing.
+std::unique_ptr<FileAtoms> FileAtomsOf(std::string text)
+{
+    try {
+        return std::make_unique<FileAtoms>(std::move(text));
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+}  // namespace
+
 // The bitmap is made without its pixels being written: a run that never draws (--info) never
 // touches its 36 MB. It is cleared when it is first shown or painted.
 ScenePipeline::ScenePipeline() : bitmap_(MakeUnwrittenSceneBitmap()) {}
@@ -34,12 +49,13 @@ XyzReadResult ScenePipeline::OpenFile(const std::string& fileName) { return Open
 
 XyzReadResult ScenePipeline::OpenText(std::string text)
 {
-    std::unique_ptr<FileAtoms> fileAtoms = keepTextForPicking_ ? std::make_unique<FileAtoms>(text) : nullptr;
+    std::string kept = keepTextForPicking_ ? text : std::string();
     auto document = std::make_shared<const XyzDocument>(std::move(text));
     if (!document->FormsFrames())
         return document->CountMismatch();
     ShareXyz(std::move(document));
-    fileAtoms_ = std::move(fileAtoms);
+    if (keepTextForPicking_)
+        fileAtoms_ = FileAtomsOf(std::move(kept));
     return {};
 }
 

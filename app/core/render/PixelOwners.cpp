@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "BallStickRaster.h"
+#include "WorkerPool.h"
 
 PixelOwners::PixelOwners(const Scene& scene, int width, int height, int stickRadiusPosition,
                          std::int64_t maximumEntries)
@@ -46,33 +47,84 @@ PixelOwners::TileBox PixelOwners::TilesOf(const MObj& entry) const
             static_cast<int>(firstY / TileSize), static_cast<int>(lastY / TileSize)};
 }
 
+namespace {
+
+// What an object's tile box comes to, kept in 4 bytes per object while filing.
+constexpr std::uint32_t NoTile = 0xFFFFFFFF;        // paints no pixel of the bitmap
+constexpr std::uint32_t SeveralTiles = 0xFFFFFFFE;  // its box is looked at again
+
+// Objects or draw-list positions per part of the parallel passes.
+constexpr std::int64_t ItemsPerPart = 65536;
+
+}  // namespace
+
 void PixelOwners::File(std::int64_t maximumEntries)
 {
+    const int atoms = scene_.LXyzView.FCount;
+    const int objects = atoms + scene_.LStickView.FCount;
     const int count = scene_.LObj.FCount;
-    std::vector<std::int64_t> perTile(static_cast<std::size_t>(tilesAcross_) * tilesDown_ + 1, 0);
-    std::int64_t entries = 0;
-    for (int p = 0; p < count; ++p) {
-        const TileBox box = TilesOf(scene_.LObj.Data[p]);
+    const auto tileOf = [this](const TileBox& box) {
         if (box.Empty())
-            continue;
-        entries += std::int64_t{box.lastX - box.firstX + 1} * (box.lastY - box.firstY + 1);
-        if (entries > maximumEntries)
-            return;  // left unfiled: every question looks at the whole list
-        for (int ty = box.firstY; ty <= box.lastY; ++ty)
-            for (int tx = box.firstX; tx <= box.lastX; ++tx)
-                ++perTile[static_cast<std::size_t>(ty) * tilesAcross_ + tx + 1];
-    }
-    for (std::size_t t = 1; t < perTile.size(); ++t)
-        perTile[t] += perTile[t - 1];
-    positions_.resize(static_cast<std::size_t>(entries));
-    std::vector<std::int64_t> next(perTile.begin(), perTile.end() - 1);
-    for (int p = 0; p < count; ++p) {
+            return NoTile;
+        if (box.firstX != box.lastX || box.firstY != box.lastY)
+            return SeveralTiles;
+        return static_cast<std::uint32_t>(box.firstY) * static_cast<std::uint32_t>(tilesAcross_)
+            + static_cast<std::uint32_t>(box.firstX);
+    };
+    // The tile of every object, in the objects' own order: their lists are read in order.
+    std::vector<std::uint32_t> objectTile(static_cast<std::size_t>(objects));
+    ParallelRanges(objects, ItemsPerPart, [&](std::int64_t begin, std::int64_t end) {
+        for (auto o = static_cast<int>(begin); o < static_cast<int>(end); ++o)
+            objectTile[static_cast<std::size_t>(o)] =
+                tileOf(TilesOf(o < atoms ? MObj{0, o, -1} : MObj{0, -1, o - atoms}));
+    });
+    // The tile of every position of the draw list.
+    const auto objectOf = [atoms](const MObj& entry) { return entry.iAtom >= 0 ? entry.iAtom : atoms + entry.iStick; };
+    std::vector<std::uint32_t> positionTile(static_cast<std::size_t>(count));
+    ParallelRanges(count, ItemsPerPart, [&](std::int64_t begin, std::int64_t end) {
+        for (auto p = static_cast<int>(begin); p < static_cast<int>(end); ++p) {
+            const int object = objectOf(scene_.LObj.Data[p]);
+            positionTile[static_cast<std::size_t>(p)] =
+                object >= 0 && object < objects ? objectTile[static_cast<std::size_t>(object)] : NoTile;
+        }
+    });
+    objectTile = {};
+
+    const std::size_t tiles = static_cast<std::size_t>(tilesAcross_) * static_cast<std::size_t>(tilesDown_);
+    std::vector<std::int64_t> start(tiles + 1, 0);
+    std::int64_t entries = 0;
+    const auto forEachTile = [&](int p, auto&& visit) {
+        const std::uint32_t tile = positionTile[static_cast<std::size_t>(p)];
+        if (tile == NoTile)
+            return;
+        if (tile != SeveralTiles) {
+            visit(tile);
+            return;
+        }
         const TileBox box = TilesOf(scene_.LObj.Data[p]);
         for (int ty = box.firstY; ty <= box.lastY; ++ty)
             for (int tx = box.firstX; tx <= box.lastX; ++tx)
-                positions_[static_cast<std::size_t>(next[static_cast<std::size_t>(ty) * tilesAcross_ + tx]++)] = p;
+                visit(static_cast<std::uint32_t>(ty) * static_cast<std::uint32_t>(tilesAcross_)
+                      + static_cast<std::uint32_t>(tx));
+    };
+    for (int p = 0; p < count; ++p) {
+        if (positionTile[static_cast<std::size_t>(p)] == SeveralTiles) {
+            const TileBox box = TilesOf(scene_.LObj.Data[p]);
+            entries += std::int64_t{box.lastX - box.firstX + 1} * (box.lastY - box.firstY + 1);
+            if (entries > maximumEntries)
+                return;  // left unfiled: every question looks at the whole list
+        }
+        forEachTile(p, [&](std::uint32_t tile) { ++start[tile + 1]; });
     }
-    tileStart_ = std::move(perTile);
+    for (std::size_t t = 1; t < start.size(); ++t)
+        start[t] += start[t - 1];
+    if (start.back() > maximumEntries)
+        return;
+    positions_.resize(static_cast<std::size_t>(start.back()));
+    std::vector<std::int64_t> next(start.begin(), start.end() - 1);
+    for (int p = 0; p < count; ++p)
+        forEachTile(p, [&](std::uint32_t tile) { positions_[static_cast<std::size_t>(next[tile]++)] = p; });
+    tileStart_ = std::move(start);
     filed_ = true;
 }
 
