@@ -33,8 +33,10 @@ XyzReadResult ScenePipeline::OpenText(std::string text)
     auto document = std::make_shared<const XyzDocument>(std::move(text));
     if (!document->FormsFrames())
         return document->CountMismatch();
+    XyzReadResult opened;
+    opened.note = CutFrameNote(document->Index());
     ShareXyz(std::move(document));
-    return {};
+    return opened;
 }
 
 XyzReadResult ScenePipeline::OpenXyz(std::string text)

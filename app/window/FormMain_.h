@@ -8,9 +8,11 @@
 // show the new picture. The window's state is saved when it closes and restored when it is made.
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -160,6 +162,11 @@ private:
     void ShowFrameControl();
     // The Translate panel's steps from the cell the open file declares, when it declares one.
     void TakeCellOfFile();
+    // The Translate panel's steps from the cell of a frame shown, when it declares one and the
+    // steps are still those the file set (or had when it was opened). True when they were set.
+    bool TakeCellOfFrame(const std::optional<XyzPlaneLattice>& lattice);
+    void ShowCell(const XyzPlaneLattice& lattice);
+    QStringList CellEditTexts() const;
     void ShowCellEditsFromTheStart();
     // Runs a handler's body; a platform error ends only that body and is shown.
     template <class Body>
@@ -188,6 +195,7 @@ private:
     int handlersWaiting_ = 0;
     std::string sticksRefusedTold_;  // the refusal last told, empty when the sticks were made
     std::string noteTold_;           // the note of the frame last read
+    QStringList cellOfFile_;         // the Translate steps as the open file last set them
 };
 
 #endif
