@@ -304,7 +304,8 @@ std::optional<std::string> LoadPackedTextIfFirstLineFits(const FileDescriptor& f
                                                          std::size_t largestSize)
 {
     UnpackingReader reader(file, fileName, CompressionOf(packedStart), packedStart);
-    std::string start(std::min(FirstLineReadSize, largestSize + 1), '\0');
+    // One byte past the limit tells that it is passed.
+    std::string start(largestSize < FirstLineReadSize ? largestSize + 1 : FirstLineReadSize, '\0');
     start.resize(reader.Read(start.data(), start.size()));
     if (start.size() > largestSize)
         ThrowUnpacksTooLarge(fileName, largestSize);
