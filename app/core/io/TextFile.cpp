@@ -266,23 +266,23 @@ private:
 std::string UnpackToEnd(UnpackingReader& reader, const std::string& fileName, std::string bytes, std::size_t packedSize,
                         std::size_t largestSize)
 {
-    // Text packs to about a quarter of its size: room for that at once.
+    // Text packs to about a quarter of its size: room for that at once, backed by large pages
+    // (ReadToEnd says why). The string grows a piece at a time, so that the zeros its growth
+    // writes are still in the cache when the unpacked bytes overwrite them.
     constexpr std::size_t TypicalRatio = 4;
-    std::size_t size = bytes.size();
-    bytes.resize(std::max(size + ChunkSize, std::min(packedSize * TypicalRatio, largestSize) + 1));
-    AdviseHugePages(bytes.data(), bytes.size());
+    constexpr std::size_t Piece = std::size_t{1} << 20;
+    bytes.reserve(std::max(bytes.size(), std::min(packedSize * TypicalRatio, largestSize)) + 1);
+    AdviseHugePages(bytes.data(), bytes.capacity());
     for (;;) {
-        if (size == bytes.size())
-            bytes.resize(size + std::max(size / 2, ChunkSize));
-        const std::size_t got = reader.Read(bytes.data() + size, bytes.size() - size);
-        size += got;
-        if (size > largestSize)
+        const std::size_t size = bytes.size();
+        bytes.resize(size + Piece);
+        const std::size_t got = reader.Read(bytes.data() + size, Piece);
+        bytes.resize(size + got);
+        if (bytes.size() > largestSize)
             ThrowUnpacksTooLarge(fileName, largestSize);
-        if (size < bytes.size())
-            break;
+        if (got < Piece)
+            return bytes;
     }
-    bytes.resize(size);
-    return bytes;
 }
 
 bool FirstLineIsAscii(std::string_view start) { return IsAscii(start.substr(0, start.find_first_of("\r\n"))); }
