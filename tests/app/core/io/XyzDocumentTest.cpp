@@ -123,7 +123,7 @@ TEST_F(XyzDocumentTest, WholeFramesReadAroundBlankLinesAndACutLastFrameIsTold)
         }
         EXPECT_EQ(document.Notes(), c.notes);
     }
-    // A file of one frame cut short is no trajectory: it is refused as before.
+    // A file of one frame cut short is no trajectory: it is refused, with both numbers.
     const XyzDocument single("3\nt=0\nC 0 0 0\nH 1 0 1\n");
     EXPECT_FALSE(single.FormsFrames());
     EXPECT_EQ(single.CountMismatch().message,
