@@ -6,7 +6,9 @@
 //    rebuild and the drawing;
 //  - an XYZ file, opened (its frames indexed, its first frame read), a few frames of a trajectory
 //    stepped to, then rebuilt with the cell its first comment declares and sticks and angles
-//    from the settings, and drawn, once as the picture and once with its SVG document.
+//    from the settings, and drawn, once as the picture and once with its SVG document; a file
+//    packed with gzip, bzip2 or xz is unpacked first, at most UnpackedFuzzLimit bytes of it, as
+//    the program unpacks files (damaged, cut and flooding data is refused, never a finding).
 // Anything may be thrown that the window shows to the user (conversion, index and file errors);
 // anything else, and every crash, leak or undefined behaviour, is a finding.
 //
@@ -28,6 +30,7 @@
 #include "ScenePipeline.h"
 #include "TextBuffer.h"
 #include "TextLines.h"
+#include "Unpacker.h"
 #include "XyzFrames.h"
 #include "XyzReader.h"
 
@@ -78,6 +81,9 @@ void CheckTaken(std::int64_t before, std::size_t fileSize)
 std::int64_t StartCounting() { return 0; }
 void CheckTaken(std::int64_t, std::size_t) {}
 #endif
+
+// A packed input may unpack to no more than this.
+constexpr std::size_t UnpackedFuzzLimit = std::size_t{4} << 20;
 
 // At most this many frames of a trajectory are read, spread over it.
 constexpr int FramesRead = 4;
@@ -233,8 +239,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         TextBuffer table;
         table.LoadFromBytes(bytes);
         FuzzElementTable(table, settings);
-    } else {
-        FuzzXyz(bytes, settings);
+        return 0;
     }
+    const std::string_view start(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (CompressionOf(start) == Compression::None) {
+        FuzzXyz(bytes, settings);
+        return 0;
+    }
+    std::string unpacked;
+    try {
+        unpacked = UnpackAll(start, UnpackedFuzzLimit);
+    } catch (const UnpackError&) {
+        return 0;
+    }
+    FuzzXyz(std::span(reinterpret_cast<const std::uint8_t*>(unpacked.data()), unpacked.size()), settings);
     return 0;
 }

@@ -7,6 +7,9 @@ fallback element "-", so unknown labels read as atoms; settings % 5 + 1: runs th
 split into), and the file that follows. The files stay small unless their point is size.
 """
 
+import bz2
+import gzip
+import lzma
 import pathlib
 
 INPUTS = pathlib.Path(__file__).resolve().parent / "inputs"
@@ -68,6 +71,25 @@ def main():
     write("crlf-label-then-short-line.xyz", ONE_RUN_WITH_FALLBACK, crlf)
     write("cr-only.xyz", TWO_RUNS_WITH_FALLBACK, frame(["C 0 0 0", "H 1 0 0"]).replace("\n", "\r"))
     # NUL bytes: in a label, between fields, in the count line and as a whole line.
+    # A trajectory whose last frame a stopped run cut short, with blank lines between its frames.
+    write("trajectory-cut-last-frame.xyz", TWO_RUNS_WITH_FALLBACK,
+          frame(["C 0 0 0", "H 1 0 0"]) + "\n \n" + frame(["C 0 0 1", "H 1 0 1"]) + "2\nc\nC 0 0 2\nH 1")
+    # Packed files: a trajectory in each format, streams joined, a cut and a damaged one, and a
+    # bomb of a few kilobytes that unpacks past the harness's limit.
+    trajectory = (frame(["C 0 0 0", "O 1.2D+00 0 0"], comment='Lattice="3 0 0 0 3 0 0 0 9" pbc="T T F"') +
+                  frame(["C 0 0 0", "O 1.3 0 0"], comment='Lattice="3.1 0 0 0 3 0 0 0 9"')).encode()
+    write("packed.xyz.gz", ONE_RUN_WITH_FALLBACK, gzip.compress(trajectory, mtime=0))
+    write("packed.xyz.bz2", TWO_RUNS_WITH_FALLBACK, bz2.compress(trajectory))
+    write("packed.xyz.xz", THREE_RUNS_WITH_FALLBACK, lzma.compress(trajectory))
+    write("packed-joined.xyz.gz", ONE_RUN_WITH_FALLBACK,
+          gzip.compress(trajectory[:40], mtime=0) + gzip.compress(trajectory[40:], mtime=0))
+    packed = lzma.compress(trajectory)
+    write("packed-cut.xyz.xz", ONE_RUN_WITH_FALLBACK, packed[: len(packed) // 2])
+    damaged = bytearray(bz2.compress(trajectory))
+    damaged[20:30] = bytes(b ^ 0x5A for b in damaged[20:30])
+    write("packed-damaged.xyz.bz2", ONE_RUN_WITH_FALLBACK, bytes(damaged))
+    write("packed-bomb.xyz.gz", ONE_RUN_WITH_FALLBACK,
+          gzip.compress(frame(["C 0 0 0"]).encode() + b" " * (8 << 20), compresslevel=9, mtime=0))
     write("nuls.xyz", ONE_RUN_WITH_FALLBACK,
           b"3\x00\n\x00c\nC\x00\x00 0 0 0\nLa\x00bel" + b"z" * 40 + b" 1 0 0\n\x00\x00\x00\nH 0\x00 0 0\n")
 

@@ -55,20 +55,6 @@ std::optional<XyzReadResult> OpenXyzFile(const QString& fileName, ScenePipeline&
     return std::nullopt;
 }
 
-// The cell of the Translate panel: the steps the command line gave, the others from the file's
-// cell when it declares one, as the window fills its edits when it opens the file.
-TranslationCell CellOf(const ExportOptions& options, const std::optional<XyzPlaneLattice>& lattice)
-{
-    TranslationCell cell = options.Cell;
-    if (lattice) {
-        cell.Ax = options.StepsGiven.Ax ? cell.Ax : lattice->Ax;
-        cell.Ay = options.StepsGiven.Ay ? cell.Ay : lattice->Ay;
-        cell.Dx = options.StepsGiven.Dx ? cell.Dx : lattice->Dx;
-        cell.Dy = options.StepsGiven.Dy ? cell.Dy : lattice->Dy;
-    }
-    return cell;
-}
-
 int ReadBuildAndWrite(const ExportOptions& options, ProgressLine& progress, std::ostream& out, std::ostream& err)
 {
     progress.Step("reading");
@@ -92,7 +78,7 @@ int ReadBuildAndWrite(const ExportOptions& options, ProgressLine& progress, std:
                    + (frames == 1 ? " frame" : " frames"));
         return ExitUsage;
     }
-    const TranslationCell cell = CellOf(options, pipeline.Document()->Lattice());
+    const TranslationCell cell = CellOfFile(options, options.Cell, pipeline.Document()->Lattice());
     if (options.AllFrames)
         return ExportEveryFrame(options, cell, pipeline.ElementLines(), pipeline.Document(), progress, out, err);
     return ExportFrame(options, cell, pipeline, options.Frame, options.OutFile, out, err);

@@ -1,5 +1,6 @@
 #include "FrameExport.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -60,7 +61,30 @@ bool WriteOut(const ExportOptions& options, const QString& outFile, ScenePipelin
     return false;
 }
 
+// Every line of text as a message of its own.
+void ReportLines(std::ostream& err, const std::string& text)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        Report(err, text.substr(at, end - at));
+        at = end + 1;
+    }
+}
+
 }  // namespace
+
+TranslationCell CellOfFile(const ExportOptions& options, const TranslationCell& cell,
+                           const std::optional<XyzPlaneLattice>& lattice)
+{
+    TranslationCell taken = cell;
+    if (lattice) {
+        taken.Ax = options.StepsGiven.Ax ? options.Cell.Ax : lattice->Ax;
+        taken.Ay = options.StepsGiven.Ay ? options.Cell.Ay : lattice->Ay;
+        taken.Dx = options.StepsGiven.Dx ? options.Cell.Dx : lattice->Dx;
+        taken.Dy = options.StepsGiven.Dy ? options.Cell.Dy : lattice->Dy;
+    }
+    return taken;
+}
 
 int ExportFrame(const ExportOptions& options, const TranslationCell& cell, ScenePipeline& pipeline, int frame,
                 const QString& outFile, std::ostream& out, std::ostream& err)
@@ -68,15 +92,15 @@ int ExportFrame(const ExportOptions& options, const TranslationCell& cell, Scene
     const std::optional<XyzReadResult> read = ReadFrame(frame, pipeline, err);
     if (!read)
         return ExitFailure;
-    if (!read->note.empty())
-        Report(err, read->note);
+    ReportLines(err, read->note);
     if (!read->message.empty())
         Report(err, read->message);
     // A file rejected at an atom line still shows the atoms before that line.
     int status = read->outcome == XyzReadOutcome::Read ? ExitSuccess : ExitFailure;
 
     const int atomsRead = pipeline.Model().LXyz.FCount;
-    const StickFactors factors = pipeline.Rebuild(options.Sticks, cell, options.Angles);
+    const StickFactors factors =
+        pipeline.Rebuild(options.Sticks, CellOfFile(options, cell, read->lattice), options.Angles);
     // Sticks beyond the bound are not made: the atoms are drawn alone, and the run says why.
     for (const std::string& problem : {factors.SticksRefused, pipeline.DrawingProblem()})
         if (!problem.empty()) {

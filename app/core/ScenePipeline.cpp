@@ -53,10 +53,12 @@ XyzReadResult ScenePipeline::OpenText(std::string text)
     auto document = std::make_shared<const XyzDocument>(std::move(text));
     if (!document->FormsFrames())
         return document->CountMismatch();
+    XyzReadResult opened;
+    opened.note = CutFrameNote(document->Index());
     ShareXyz(std::move(document));
     if (keepTextForPicking_)
         fileAtoms_ = FileAtomsOf(std::move(kept));
-    return {};
+    return opened;
 }
 
 XyzReadResult ScenePipeline::OpenXyz(std::string text)

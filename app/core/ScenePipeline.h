@@ -66,7 +66,8 @@ public:
     // Opens an XYZ file as the window and the command line open one: reads its text (its first
     // line before the rest, XyzTextFile.h) and indexes its frames; a frame is read when it is
     // shown (ReadFrame, frame 1 for an opening; the rebuild follows). On a count mismatch the
-    // file open before stays open. Throws TextFileError for a file that cannot be read,
+    // file open before stays open. The result's note tells of a last frame cut short, which is
+    // left out (CutFrameNote). Throws TextFileError for a file that cannot be read,
     // MConvertError for a first count that does not convert and XyzIndexError for a file
     // without lines; the file open before then stays open too.
     XyzReadResult OpenFile(const std::string& fileName);

@@ -426,14 +426,33 @@ void TFormMain::ShowPlaying(bool playing)
 
 void TFormMain::TakeCellOfFile()
 {
-    const std::optional<XyzPlaneLattice>& lattice = pipeline_.Document()->Lattice();
-    if (!lattice)
-        return;
-    EditAx->setText(QString::fromStdString(lattice->A1));
-    EditDy->setText(QString::fromStdString(lattice->A2));
-    EditDx->setText(QString::fromStdString(lattice->B1));
-    EditAy->setText(QString::fromStdString(lattice->B2));
+    if (const std::optional<XyzPlaneLattice>& lattice = pipeline_.Document()->Lattice())
+        ShowCell(*lattice);
+    cellOfFile_ = CellEditTexts();
+}
+
+bool TFormMain::TakeCellOfFrame(const std::optional<XyzPlaneLattice>& lattice)
+{
+    // Steps the user typed stay.
+    if (!lattice || CellEditTexts() != cellOfFile_)
+        return false;
+    ShowCell(*lattice);
+    cellOfFile_ = CellEditTexts();
+    return true;
+}
+
+void TFormMain::ShowCell(const XyzPlaneLattice& lattice)
+{
+    EditAx->setText(QString::fromStdString(lattice.A1));
+    EditDy->setText(QString::fromStdString(lattice.A2));
+    EditDx->setText(QString::fromStdString(lattice.B1));
+    EditAy->setText(QString::fromStdString(lattice.B2));
     ShowCellEditsFromTheStart();
+}
+
+QStringList TFormMain::CellEditTexts() const
+{
+    return {EditAx->text(), EditAy->text(), EditDx->text(), EditDy->text()};
 }
 
 void TFormMain::ShowCellEditsFromTheStart()
@@ -472,7 +491,8 @@ void TFormMain::SpinEditFrameChange(QObject*)
         std::optional<BusyIndicator> busy;
         if (!player_->IsPlaying())
             busy.emplace(pipeline_, StatusLine1, "Frame");
-        const StickFactors factors = pipeline_.Rebuild(sticks, cell, angles);
+        const StickFactors factors =
+            pipeline_.Rebuild(sticks, TakeCellOfFrame(read.lattice) ? ReadTranslationCell() : cell, angles);
         ShowScene();
         TellWhySticksAreMissing(factors);
         TellDrawingProblem();

@@ -8,9 +8,11 @@
 // show the new picture. The window's state is saved when it closes and restored when it is made.
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -222,6 +224,11 @@ private:
     void ShowFrameControl();
     // The Translate panel's steps from the cell the open file declares, when it declares one.
     void TakeCellOfFile();
+    // The Translate panel's steps from the cell of a frame shown, when it declares one and the
+    // steps are still those the file set (or had when it was opened). True when they were set.
+    bool TakeCellOfFrame(const std::optional<XyzPlaneLattice>& lattice);
+    void ShowCell(const XyzPlaneLattice& lattice);
+    QStringList CellEditTexts() const;
     void ShowCellEditsFromTheStart();
     // Runs a handler's body; a platform error ends only that body and is shown.
     template <class Body>
@@ -256,6 +263,7 @@ private:
     bool keepRestoredView_ = false;
     TTrajectoryPlayer* player_ = nullptr;
     TAtomPicks picks_;
+    QStringList cellOfFile_;  // the Translate steps as the open file last set them
 };
 
 #endif

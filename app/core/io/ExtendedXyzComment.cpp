@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <vector>
 
 #include "MFunction.h"
@@ -12,6 +13,9 @@ namespace {
 constexpr char Quote = '"';
 constexpr char Escape = '\\';
 constexpr std::size_t LatticeNumbers = 9;
+// Programs write a cell vector's zero as a rounding leftover ("2.4e-17"): so small a component
+// counts as zero.
+constexpr double LargestZeroComponent = 1e-6;
 // A column count beyond this is no declaration a file could follow.
 constexpr std::size_t LargestColumnCount = 1 << 20;
 
@@ -104,6 +108,47 @@ XyzDeclaration<T> Ignored(std::string why)
     return XyzDeclaration<T>{std::nullopt, std::move(why)};
 }
 
+bool IsFalse(std::string_view word)
+{
+    return EqualIgnoringCase(word, "F") || EqualIgnoringCase(word, "false") || word == "0";
+}
+
+// Why the cell does not repeat along a and b by the comment's pbc=, or nothing when it does or
+// says nothing clear.
+std::optional<std::string> NotPeriodicInThePlane(std::string_view comment)
+{
+    const std::optional<std::string> pbc = ExtendedXyzValue(comment, "pbc");
+    if (!pbc)
+        return std::nullopt;
+    const std::vector<std::string_view> flags = FirstWords(*pbc, 3);
+    if (flags.size() < 2 || !IsFalse(flags[0]) || !IsFalse(flags[1]))
+        return std::nullopt;
+    return "pbc=\"" + MessageExcerpt(*pbc) + "\" says the cell does not repeat along a and b";
+}
+
+// The vectors among a and b that leave the x-y plane, named with their numbers as written.
+std::string VectorsOutOfThePlane(const std::vector<std::string_view>& words, const double* numbers)
+{
+    std::vector<std::string> named;
+    for (const std::size_t first : {std::size_t{0}, std::size_t{3}})
+        if (numbers[first + 2] != 0)
+            named.push_back(std::string(first == 0 ? "a" : "b") + " = (" + MessageExcerpt(words[first]) + " "
+                            + MessageExcerpt(words[first + 1]) + " " + MessageExcerpt(words[first + 2]) + ")");
+    if (named.size() == 1)
+        return "its vector " + named[0] + " does not lie in the x-y plane";
+    return "its vectors " + named[0] + " and " + named[1] + " do not lie in the x-y plane";
+}
+
+// A component within LargestZeroComponent of zero is zero, its text "0".
+std::string ComponentText(std::string_view word, double& number)
+{
+    if (number != 0 && std::abs(number) <= LargestZeroComponent) {
+        number = 0;
+        return "0";
+    }
+    return std::string(word);
+}
+
 }  // namespace
 
 std::size_t XyzColumns::FieldsNeeded() const { return std::max(Species, X + 2) + 1; }
@@ -133,7 +178,7 @@ XyzDeclaration<XyzColumns> ColumnsDeclaredBy(std::string_view comment)
     const std::optional<std::string> properties = ExtendedXyzValue(comment, "Properties");
     if (!properties)
         return {};
-    std::optional<std::size_t> species, position;
+    std::optional<std::size_t> species, atomicNumber, position;
     std::size_t column = 0;
     // name:type:count, again and again; a declaration cut short is no declaration.
     for (std::size_t at = 0; at != std::string_view::npos;) {
@@ -149,12 +194,17 @@ XyzDeclaration<XyzColumns> ColumnsDeclaredBy(std::string_view comment)
                                        + std::to_string(LargestColumnCount));
         if (!species && EqualIgnoringCase(name, "species") && *count == 1)
             species = column;
+        if (!atomicNumber && EqualIgnoringCase(name, "Z") && *count == 1)
+            atomicNumber = column;
         if (!position && EqualIgnoringCase(name, "pos") && *count == 3)
             position = column;
         column += *count;
     }
+    // An atomic number names its element as a symbol does (ElementLookup.h): "26" is iron.
     if (!species)
-        return Ignored<XyzColumns>("it declares no species column of count 1");
+        species = atomicNumber;
+    if (!species)
+        return Ignored<XyzColumns>("it declares neither a species nor a Z column of count 1");
     if (!position)
         return Ignored<XyzColumns>("it declares no pos columns of count 3");
     return {XyzColumns{*species, *position}, {}};
@@ -178,10 +228,14 @@ XyzDeclaration<XyzPlaneLattice> PlaneLatticeDeclaredBy(std::string_view comment)
             return Ignored<XyzPlaneLattice>(why);
         numbers[i] = *number;
     }
+    std::string texts[LatticeNumbers];
+    for (std::size_t i = 0; i < LatticeNumbers; ++i)
+        texts[i] = ComponentText(words[i], numbers[i]);
     if (numbers[2] != 0 || numbers[5] != 0)
-        return Ignored<XyzPlaneLattice>("its vectors a and b do not lie in the x-y plane");
-    return {XyzPlaneLattice{std::string(words[0]), std::string(words[1]), std::string(words[3]), std::string(words[4]),
-                            numbers[0], numbers[1], numbers[3], numbers[4]},
+        return Ignored<XyzPlaneLattice>(VectorsOutOfThePlane(words, numbers));
+    if (std::optional<std::string> why = NotPeriodicInThePlane(comment))
+        return Ignored<XyzPlaneLattice>(std::move(*why));
+    return {XyzPlaneLattice{texts[0], texts[1], texts[3], texts[4], numbers[0], numbers[1], numbers[3], numbers[4]},
             {}};
 }
 

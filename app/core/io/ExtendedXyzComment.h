@@ -6,7 +6,9 @@
 // character as it is) or a braced list; keys are matched without regard to case.
 //   Properties=species:S:1:pos:R:3:forces:R:3   names the columns of the atom lines, each
 //     name:type:count taking count columns, in order;
-//   Lattice="a1 a2 a3 b1 b2 b3 c1 c2 c3"        gives the cell vectors a, b and c.
+//     (a Z column of atomic numbers stands for species when there is none);
+//   Lattice="a1 a2 a3 b1 b2 b3 c1 c2 c3"        gives the cell vectors a, b and c;
+//   pbc="T T F"                                  says along which of them the cell repeats.
 // Another key is left alone. A declaration the reader cannot use is not followed (the file is
 // then read as a plain one), and the reader says why.
 
@@ -35,8 +37,8 @@ struct XyzDeclaration {
     std::string ignored;  // "'x' is not a column count"; empty when followed or absent
 };
 
-// The columns of "species" (one column) and "pos" (three) when the comment declares both in a
-// Properties= value the reader understands.
+// The columns of "species" (one column; else "Z", one column of atomic numbers) and "pos"
+// (three) when the comment declares both in a Properties= value the reader understands.
 XyzDeclaration<XyzColumns> ColumnsDeclaredBy(std::string_view comment);
 inline std::optional<XyzColumns> DeclaredXyzColumns(std::string_view comment)
 {
@@ -54,8 +56,9 @@ struct XyzPlaneLattice {
     double Ay = 0;  // b2
 };
 
-// The Lattice= cell when it has nine numbers the edits accept (StrToDoubleInSingleRange) and its
-// vectors a and b have a z of zero.
+// The Lattice= cell when it has nine numbers the edits accept (StrToDoubleInSingleRange), its
+// vectors a and b have a z of zero, and pbc= does not say that it repeats along neither a nor b.
+// A component within 1e-6 of zero counts as zero (and reads "0").
 XyzDeclaration<XyzPlaneLattice> PlaneLatticeDeclaredBy(std::string_view comment);
 inline std::optional<XyzPlaneLattice> PlaneLatticeOf(std::string_view comment)
 {

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +14,7 @@
 
 #include "LargeBuffers.h"
 #include "MMessageText.h"
+#include "Unpacker.h"
 
 namespace {
 
@@ -78,6 +81,8 @@ constexpr std::size_t ChunkSize = std::size_t{1} << 16;
 std::string SizeText(std::size_t bytes)
 {
     constexpr std::size_t KiB = 1024;
+    if (bytes % (KiB * KiB * KiB) == 0)
+        return std::to_string(bytes / (KiB * KiB * KiB)) + " GiB";
     if (bytes % (KiB * KiB) == 0)
         return std::to_string(bytes / (KiB * KiB)) + " MiB";
     if (bytes % KiB == 0)
@@ -88,6 +93,11 @@ std::string SizeText(std::size_t bytes)
 [[noreturn]] void ThrowTooLarge(const std::string& fileName, std::size_t largestSize)
 {
     ThrowFileError("read", fileName, "It is larger than " + SizeText(largestSize));
+}
+
+[[noreturn]] void ThrowUnpacksTooLarge(const std::string& fileName, std::size_t largestSize)
+{
+    ThrowFileError("read", fileName, "It unpacks to more than " + SizeText(largestSize));
 }
 
 // Reads from the file's position (or, when given, from offset without moving the position)
@@ -209,6 +219,108 @@ std::string DecodedStart(const FileDescriptor& file, const std::string& fileName
     return DecodeToUtf8(AsBytes(start), *encoding);
 }
 
+// The unpacked bytes of a compressed file, from the packed bytes already read on.
+class UnpackingReader {
+public:
+    UnpackingReader(const FileDescriptor& file, const std::string& fileName, Compression compression,
+                    std::string_view packedStart)
+        : file_(file), fileName_(fileName), unpacker_(MakeUnpacker(compression)),
+          packed_(std::max(ChunkSize, packedStart.size()))
+    {
+        std::copy(packedStart.begin(), packedStart.end(), packed_.begin());
+        pending_ = std::span<const std::uint8_t>(packed_.data(), packedStart.size());
+    }
+
+    // Unpacks count bytes into `into`, fewer only at the end; returns how many.
+    std::size_t Read(char* into, std::size_t count)
+    {
+        std::span<std::uint8_t> out(reinterpret_cast<std::uint8_t*>(into), count);
+        while (!out.empty() && !ended_) {
+            if (pending_.empty() && !inputEnded_) {
+                const std::size_t got =
+                    ReadInto(file_, fileName_, reinterpret_cast<char*>(packed_.data()), packed_.size());
+                inputEnded_ = got == 0;
+                pending_ = std::span<const std::uint8_t>(packed_.data(), got);
+            }
+            try {
+                ended_ = unpacker_->Unpack(pending_, out, inputEnded_);
+            } catch (const UnpackError& error) {
+                ThrowFileError("read", fileName_, std::string(error.what()));
+            }
+        }
+        return count - out.size();
+    }
+
+private:
+    const FileDescriptor& file_;
+    const std::string& fileName_;
+    std::unique_ptr<Unpacker> unpacker_;
+    std::vector<std::uint8_t> packed_;
+    std::span<const std::uint8_t> pending_;
+    bool inputEnded_ = false;
+    bool ended_ = false;
+};
+
+// Unpacks until the end, after the bytes already unpacked; more than largestSize bytes in all
+// are refused as they come, so a small file that unpacks to a flood never fills the memory.
+std::string UnpackToEnd(UnpackingReader& reader, const std::string& fileName, std::string bytes, std::size_t packedSize,
+                        std::size_t largestSize)
+{
+    // Text packs to about a quarter of its size: room for that at once, backed by large pages
+    // (ReadToEnd says why). The string grows a piece at a time, so that the zeros its growth
+    // writes are still in the cache when the unpacked bytes overwrite them.
+    constexpr std::size_t TypicalRatio = 4;
+    constexpr std::size_t Piece = std::size_t{1} << 20;
+    bytes.reserve(std::max(bytes.size(), std::min(packedSize * TypicalRatio, largestSize)) + 1);
+    AdviseHugePages(bytes.data(), bytes.capacity());
+    for (;;) {
+        const std::size_t size = bytes.size();
+        bytes.resize(size + Piece);
+        const std::size_t got = reader.Read(bytes.data() + size, Piece);
+        bytes.resize(size + got);
+        if (bytes.size() > largestSize)
+            ThrowUnpacksTooLarge(fileName, largestSize);
+        if (got < Piece)
+            return bytes;
+    }
+}
+
+bool FirstLineIsAscii(std::string_view start) { return IsAscii(start.substr(0, start.find_first_of("\r\n"))); }
+
+// Whether the first line of a file's decoded start fits (LoadTextFileIfFirstLineFits); ended: the
+// start is the whole file. A file without lines is not asked about.
+bool FirstLineFits(const std::string& decoded, bool ended, const std::function<bool(const TextFirstLine&)>& fits)
+{
+    if (decoded.empty())
+        return true;
+    const std::size_t lineEnd = decoded.find_first_of("\r\n");
+    return fits(TextFirstLine{std::string_view(decoded).substr(0, lineEnd), lineEnd == std::string::npos && !ended});
+}
+
+// LoadTextFileIfFirstLineFits for a compressed file whose first packed bytes are packedStart.
+std::optional<std::string> LoadPackedTextIfFirstLineFits(const FileDescriptor& file, const std::string& fileName,
+                                                         std::size_t packedSize, std::string_view packedStart,
+                                                         const std::function<bool(const TextFirstLine&)>& fits,
+                                                         std::size_t largestSize)
+{
+    UnpackingReader reader(file, fileName, CompressionOf(packedStart), packedStart);
+    // One byte past the limit tells that it is passed.
+    std::string start(largestSize < FirstLineReadSize ? largestSize + 1 : FirstLineReadSize, '\0');
+    start.resize(reader.Read(start.data(), start.size()));
+    if (start.size() > largestSize)
+        ThrowUnpacksTooLarge(fileName, largestSize);
+    bool ended = start.size() < FirstLineReadSize;
+    // Whether a first line beyond ASCII, without a byte-order mark, is UTF-8 depends on the whole
+    // text, which the packed file gives only once unpacked.
+    if (!ended && !EncodingOfMark(AsBytes(start)) && !FirstLineIsAscii(start)) {
+        start = UnpackToEnd(reader, fileName, std::move(start), packedSize, largestSize);
+        ended = true;
+    }
+    if (!FirstLineFits(DecodedStart(file, fileName, start, ended), ended, fits))
+        return std::nullopt;
+    return Decoded(ended ? std::move(start) : UnpackToEnd(reader, fileName, std::move(start), packedSize, largestSize));
+}
+
 }  // namespace
 
 std::string ReadRegularFile(const std::string& fileName, std::size_t largestSize)
@@ -223,19 +335,17 @@ std::string ReadRegularFile(const std::string& fileName, std::size_t largestSize
 std::string LoadTextFile(const std::string& fileName) { return Decoded(ReadRegularFile(fileName)); }
 
 std::optional<std::string> LoadTextFileIfFirstLineFits(const std::string& fileName,
-                                                       const std::function<bool(const TextFirstLine&)>& fits)
+                                                       const std::function<bool(const TextFirstLine&)>& fits,
+                                                       std::size_t largestUnpackedSize)
 {
     const FileDescriptor file(OpenRegularFile(fileName));
     const std::size_t expectedSize = CheckOpenedFile(file, fileName);
     std::string start(FirstLineReadSize, '\0');
     start.resize(ReadInto(file, fileName, start.data(), start.size()));
+    if (CompressionOf(start) != Compression::None)
+        return LoadPackedTextIfFirstLineFits(file, fileName, expectedSize, start, fits, largestUnpackedSize);
     const bool ended = start.size() < FirstLineReadSize;
-    const std::string decoded = DecodedStart(file, fileName, start, ended);
-    if (!decoded.empty()) {
-        const std::size_t lineEnd = decoded.find_first_of("\r\n");
-        const TextFirstLine line{std::string_view(decoded).substr(0, lineEnd), lineEnd == std::string::npos && !ended};
-        if (!fits(line))
-            return std::nullopt;
-    }
+    if (!FirstLineFits(DecodedStart(file, fileName, start, ended), ended, fits))
+        return std::nullopt;
     return Decoded(ReadToEnd(file, fileName, expectedSize, start, NoFileSizeLimit));
 }

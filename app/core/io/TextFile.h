@@ -48,12 +48,19 @@ struct TextFirstLine {
     bool cut = false;
 };
 
+// The most bytes a compressed file may unpack to.
+inline constexpr std::size_t UnpackedSizeLimit = std::size_t{4} << 30;
+
 // The text LoadTextFile gives, read only when the file's first line fits: the first line is
 // read and decoded before anything else of the file (where the decoding of that line depends on
 // whether the whole file is UTF-8, the rest is looked through for that without being kept) and
 // passed to fits. Nothing is returned when it does not fit. A file without lines is read
-// without asking. Throws TextFileError as LoadTextFile does.
+// without asking. A file compressed with gzip, bzip2 or xz (Unpacker.h; known by its first
+// bytes, whatever its name) gives the text of its unpacked bytes, streamed: more than
+// largestUnpackedSize bytes are refused as they come ("It unpacks to more than 4 GiB"), as is
+// damaged or cut packed data. Throws TextFileError as LoadTextFile does.
 std::optional<std::string> LoadTextFileIfFirstLineFits(const std::string& fileName,
-                                                       const std::function<bool(const TextFirstLine&)>& fits);
+                                                       const std::function<bool(const TextFirstLine&)>& fits,
+                                                       std::size_t largestUnpackedSize = UnpackedSizeLimit);
 
 #endif

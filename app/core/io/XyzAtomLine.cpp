@@ -1,5 +1,8 @@
 #include "XyzAtomLine.h"
 
+#include <optional>
+#include <string>
+
 #include "MFunction.h"
 
 namespace {
@@ -16,10 +19,35 @@ std::string_view TrimmedView(std::string_view text)
     return text;
 }
 
+// Fortran writes its exponents with D ("1.0D+00"): the text with E in their place, or nothing
+// when it has no D.
+std::optional<std::string> WithExponentE(std::string_view text)
+{
+    const std::size_t d = text.find_first_of("Dd");
+    if (d == std::string_view::npos)
+        return std::nullopt;
+    std::string withE(text);
+    withE[d] = 'E';
+    return withE;
+}
+
+float Coordinate(std::string_view text)
+{
+    if (const std::optional<std::string> withE = WithExponentE(text)) {
+        try {
+            return StrToSingle(*withE);
+        } catch (const MConvertError&) {
+            // Told as it was written.
+        }
+    }
+    return StrToSingle(text);
+}
+
 bool IsNumber(std::string_view text)
 {
     try {
-        (void)StrToDouble(text);
+        const std::optional<std::string> withE = WithExponentE(text);
+        (void)StrToDouble(withE ? std::string_view(*withE) : text);
         return true;
     } catch (const MConvertError&) {
         return false;
@@ -58,9 +86,9 @@ XyzAtomLineOutcome XyzAtomLineReader::Read(std::string_view line, MPoint3DN<floa
     const std::optional<XyzColumns> columns = ColumnsOfLine();
     if (!columns)
         return XyzAtomLineOutcome::BadFields;
-    atom.x = StrToSingle(splitter_[columns->X]);
-    atom.y = StrToSingle(splitter_[columns->X + 1]);
-    atom.z = StrToSingle(splitter_[columns->X + 2]);
+    atom.x = Coordinate(splitter_[columns->X]);
+    atom.y = Coordinate(splitter_[columns->X + 1]);
+    atom.z = Coordinate(splitter_[columns->X + 2]);
     atom.Group = -1;
     symbol_ = TrimmedView(splitter_[columns->Species]);
     atom.N = lookup_.Find(symbol_, fallback_);

@@ -9,8 +9,9 @@
 //  - Otherwise a line of exactly four fields is symbol, x, y, z; a line of more fields whose
 //    second to fourth are numbers is read from its first four (charges, forces or residue
 //    names may follow); any other line is bad.
-// The symbol, trimmed, names its element through the lookup's rules; a symbol it cannot place
-// takes the fallback entry, or is refused when the table has none.
+// Coordinates are decimal numbers (StrToSingle); a Fortran exponent with D ("1.0D+00") reads as
+// one with E. The symbol, trimmed, names its element through the lookup's rules; a symbol it
+// cannot place takes the fallback entry, or is refused when the table has none.
 
 #include <optional>
 #include <string_view>

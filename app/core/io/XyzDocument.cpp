@@ -16,10 +16,9 @@ XyzDeclaration<XyzPlaneLattice> LatticeOfFirstFrame(const TextLines& lines, cons
 XyzDocument::XyzDocument(std::string text)
     : text_(std::move(text)), lines_(text_), index_(IndexXyzFrames(lines_)), delimiter_(XyzDelimiterOfText(lines_))
 {
-    XyzDeclaration<XyzPlaneLattice> lattice = LatticeOfFirstFrame(lines_, index_);
-    lattice_ = std::move(lattice.value);
-    if (!lattice.ignored.empty())
-        notes_.push_back(IgnoredDeclarationNote(index_.Frames.front().Line + 1, "Lattice", lattice.ignored));
+    lattice_ = LatticeOfFirstFrame(lines_, index_).value;
+    if (const std::string cut = CutFrameNote(index_); !cut.empty())
+        notes_.push_back(cut);
 }
 
 XyzReadResult XyzDocument::ReadFrame(int frame, const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms) const

@@ -34,13 +34,16 @@ public:
     XyzReadResult CountMismatch() const { return XyzCountMismatch(index_); }
     // How many frames; more than one for a trajectory, none when the lines do not form frames.
     int FrameCount() const { return static_cast<int>(index_.Frames.size()); }
+    // Where the frames are.
+    const XyzFrameIndex& Index() const { return index_; }
     // The cell of the first frame's comment, when it lies in the x-y plane.
     const std::optional<XyzPlaneLattice>& Lattice() const { return lattice_; }
-    // What the user should know of the opening: a cell the first frame's comment declares that
-    // is not taken, and why (IgnoredDeclarationNote).
+    // What the user should know of the opening: a last frame cut short (CutFrameNote). (A cell
+    // a frame's comment declares that is not taken is told when the frame is read.)
     const std::vector<std::string>& Notes() const { return notes_; }
 
-    // Reads frame (1-based, 1..FrameCount) into atoms as ReadXyz reads a file's first frame.
+    // Reads frame (1-based, 1..FrameCount) into atoms as ReadXyz reads a file's first frame; the
+    // result has the frame's own cell.
     XyzReadResult ReadFrame(int frame, const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms) const;
 
 private:

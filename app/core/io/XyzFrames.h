@@ -4,15 +4,21 @@
 // Where the frames of an XYZ file are. A frame is a count line N, a comment line and N atom
 // lines. The file's lines after its first frame must be
 //  - nothing, or only lines of blanks (a blank tail, which is ignored), or
-//  - whole frames (counts may differ between frames), again followed by nothing or a blank tail;
-// a file of more than one frame is a trajectory. Anything else after the first frame, and a
-// first frame cut short, means the lines do not form frames ("Error count of lines in file").
+//  - whole frames (counts may differ between frames, and lines of blanks between two frames are
+//    skipped), again followed by nothing or a blank tail;
+// a file of more than one frame is a trajectory. A trajectory whose last frame runs past the end
+// of the file (a run stopped, or still writing) keeps its whole frames, and the index names the
+// line where the cut frame starts. Anything else after the first frame, and a first frame cut
+// short, means the lines do not form frames ("Error count of lines in file"), and the index says
+// why.
 //
 // Indexing walks the count lines only; the atom lines are read when their frame is.
 
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
+#include <utility>
 #include <vector>
 
 class TextLines;
@@ -39,6 +45,7 @@ public:
     const XyzFrame& at(std::size_t i) const;
     const XyzFrame& front() const { return (*this)[0]; }
     void push_back(const XyzFrame& frame);
+    void pop_back();
     void clear();
 
 private:
@@ -52,12 +59,26 @@ struct XyzFrameIndex {
     std::size_t End = 0;          // where the last frame ends (the blank tail, if any, starts)
     std::int32_t FirstCount = 0;  // the first frame's count N
     std::int64_t LineCount = 0;   // the file's lines; counted only when they do not form frames
+    // Why the lines do not form frames ("the count line says 3 atoms, 2 atom lines follow").
+    std::string Mismatch;
+    // The count line of a last frame cut short, which is left out; -1 when there is none.
+    std::int64_t CutFrameLine = -1;
+    // The frames followed by lines of blanks before the next frame, each with where its own
+    // lines end; in frame order, and empty for most files.
+    std::vector<std::pair<std::size_t, std::size_t>> EndsBeforeBlankLines;
 
     bool FormFrames() const { return !Frames.empty(); }
+    // Where the lines of frame (0-based) end: the next frame's start, or the blank lines before
+    // it, or End for the last frame.
+    std::size_t FrameEnd(std::size_t frame) const;
 };
 
 // Indexes the lines of a text. Throws XyzIndexError for a text without lines and
-// MConvertError for a first count line that does not convert (StrToInt).
+// MConvertError for a first count line that does not convert (StrToInt's message, followed by
+// what the first line should be).
 XyzFrameIndex IndexXyzFrames(const TextLines& text);
+
+// What the user reads about a last frame cut short: "Line 7: the last frame is cut short ...".
+std::string CutFrameNote(const XyzFrameIndex& index);
 
 #endif

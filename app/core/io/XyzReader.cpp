@@ -30,10 +30,10 @@ constexpr std::int64_t DelimiterLine = 3;
 constexpr std::int64_t LinesPerWorker = 4096;
 constexpr std::size_t ShortestAtomLine = 8;
 
-bool CanBelongToSymbolOrNumber(char c)
+bool CanBelongToLabelOrNumber(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-'
-        || c == '.';
+        || c == '.' || c == '_';
 }
 
 // Bytes of the UTF-8 character that starts with `lead`; a stray continuation byte counts as one.
@@ -53,6 +53,8 @@ std::string UnknownElementMessage(std::string_view symbol, std::int64_t line)
 {
     return "Unknown element \"" + MessageExcerpt(symbol) + "\" in *.xyz file in line " + std::to_string(line);
 }
+
+std::string BadLineMessage(std::int64_t line) { return "Error in *.xyz file in line " + std::to_string(line); }
 
 XyzReadResult Failure(XyzReadOutcome outcome, std::string message, std::int64_t line)
 {
@@ -176,6 +178,16 @@ void JoinSortedByDepth(const std::vector<RunResult>& runs, std::size_t runCount,
     }
 }
 
+// A coordinate that does not convert is told with its line; anything else goes on as it is.
+[[noreturn]] void RethrowNamingTheLine(const std::exception_ptr& error, std::int64_t line)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const MConvertError& conversion) {
+        throw MConvertError(BadLineMessage(line) + ": " + conversion.what());
+    }
+}
+
 // Reads the atom lines (firstLine: the index of the first in the file) in runs at once, and
 // joins the runs in order up to the first line that stopped one, as a reading from the top
 // would have stopped there.
@@ -202,12 +214,12 @@ XyzReadResult ReadAtomLines(const TextRange& atomLines, std::int64_t firstLine, 
     if (stop.error) {
         // The atoms before the coordinate stay, unsorted.
         AppendInFileOrder(runs, runsRead, atoms);
-        std::rethrow_exception(stop.error);
+        RethrowNamingTheLine(stop.error, line);
     }
     XyzReadResult result;
     if (stop.stop == XyzAtomLineOutcome::BadFields) {
         TraceError(ObjectName, std::to_string(stop.fieldCount), Method);
-        result = Failure(XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line " + std::to_string(line), line);
+        result = Failure(XyzReadOutcome::BadAtomLine, BadLineMessage(line), line);
     } else {
         // Without a "-" entry an unknown symbol has no element to draw with.
         TraceError(ObjectName, stop.symbol, Method);
@@ -229,6 +241,11 @@ XyzReadResult ReadFrameLines(const TextRange& atomLines, std::int64_t firstLine,
     XyzReadResult result = ReadAtomLines(atomLines, firstLine, runs > 0 ? runs : RunsFor(lineCount), reader, atoms);
     if (!columns.ignored.empty())
         result.note = IgnoredDeclarationNote(firstLine - 1, "Properties", columns.ignored);
+    XyzDeclaration<XyzPlaneLattice> lattice = PlaneLatticeDeclaredBy(comment);
+    result.lattice = std::move(lattice.value);
+    if (!lattice.ignored.empty())
+        result.note +=
+            (result.note.empty() ? "" : "\n") + IgnoredDeclarationNote(firstLine - 1, "Lattice", lattice.ignored);
     return result;
 }
 
@@ -242,7 +259,7 @@ char DelimiterOfLine3(std::string_view line)
     if (at >= line.size() || Utf8SequenceLength(line[at]) != 1)
         return ' ';
     const char third = line[at];
-    return CanBelongToSymbolOrNumber(third) ? ' ' : third;
+    return CanBelongToLabelOrNumber(third) ? ' ' : third;
 }
 
 }  // namespace
@@ -259,7 +276,8 @@ XyzReadResult XyzCountMismatch(const XyzFrameIndex& index)
 {
     TraceError(ObjectName, std::to_string(index.FirstCount), Method);
     TraceError(ObjectName, std::to_string(index.LineCount), Method);
-    return Failure(XyzReadOutcome::CountMismatch, "Error count of lines in file", 0);
+    return Failure(XyzReadOutcome::CountMismatch,
+                   "Error count of lines in file" + (index.Mismatch.empty() ? "" : ": " + index.Mismatch), 0);
 }
 
 XyzReadResult ReadXyzFrame(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,
@@ -275,7 +293,6 @@ XyzReadResult ReadXyzFrameInRuns(const TextLines& text, const XyzFrameIndex& ind
     const std::int32_t count = frame == 0 ? index.FirstCount : StrToInt(text.LineAt(at.Start));
     const std::size_t commentStart = text.NextLine(at.Start);
     const std::size_t atomsStart = text.NextLine(commentStart);
-    const std::size_t end = frame + 1 < index.Frames.size() ? index.Frames[frame + 1].Start : index.End;
-    return ReadFrameLines(TextRange(text, atomsStart, end), at.Line + 2, count, runs, text.LineAt(commentStart),
-                          delimiter, elements, atoms);
+    return ReadFrameLines(TextRange(text, atomsStart, index.FrameEnd(frame)), at.Line + 2, count, runs,
+                          text.LineAt(commentStart), delimiter, elements, atoms);
 }

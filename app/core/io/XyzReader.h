@@ -10,8 +10,9 @@
 // The field delimiter is the third character of line 3 (the second atom line; characters, not
 // bytes, so "Ål;0.757;..." gives ';'), which catches a tab after a two-letter symbol as well as
 // blanks, commas and semicolons. A character that can
-// belong to a symbol or a number (letter, digit, '+', '-', '.') is no delimiter: a blank is used
-// instead, as it is when line 3 is missing or shorter than three characters. One delimiter
+// belong to a label or a number (letter, digit, '_', '+', '-', '.'; "Si_1 0 0 0") is no
+// delimiter: a blank is used instead, as it is when line 3 is missing or shorter than three
+// characters. One delimiter
 // serves every frame of the file.
 //
 // A large frame is read on every processor: its lines are split at line ends into runs read at
@@ -19,12 +20,14 @@
 // are those of a reading from the top.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "MList.h"
 #include "MListAdr.h"
 #include "SceneRecords.h"
 
+#include "ExtendedXyzComment.h"
 #include "XyzFrames.h"
 
 class TextLines;
@@ -40,9 +43,12 @@ struct XyzReadResult {
     XyzReadOutcome outcome = XyzReadOutcome::Read;
     std::string message;  // for the user, empty when everything was read
     int line = -1;        // 0-based index of the offending line
-    // For the user whatever the outcome: a declaration of the frame's comment that was not
-    // followed (IgnoredDeclarationNote), empty when there is none.
+    // For the user whatever the outcome: the declarations of the frame's comment that were not
+    // followed (IgnoredDeclarationNote), one a line; empty when there is none.
     std::string note;
+    // The cell the frame's comment declares, when it is one the repeat can use
+    // (PlaneLatticeDeclaredBy); a cell it cannot use is told in note.
+    std::optional<XyzPlaneLattice> lattice;
 
     // Whether the atoms were read (all, or those before a bad line) and the scene is rebuilt.
     bool Rebuild() const { return outcome != XyzReadOutcome::CountMismatch; }

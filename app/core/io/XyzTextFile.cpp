@@ -29,16 +29,19 @@ bool CouldBeCountLine(const TextFirstLine& line)
     return line.cut && ConvertsToCount(std::string(line.text) + '0');
 }
 
-std::string LoadXyzTextFile(const std::string& fileName)
+std::string LoadXyzTextFile(const std::string& fileName, std::size_t largestUnpackedSize)
 {
     std::string firstLineAlone;
-    std::optional<std::string> text = LoadTextFileIfFirstLineFits(fileName, [&](const TextFirstLine& line) {
-        if (CouldBeCountLine(line))
-            return true;
-        // With its line end: an empty first line is a line that does not convert, where an
-        // empty text would be a file without lines.
-        firstLineAlone = std::string(line.text) + '\n';
-        return false;
-    });
+    std::optional<std::string> text = LoadTextFileIfFirstLineFits(
+        fileName,
+        [&](const TextFirstLine& line) {
+            if (CouldBeCountLine(line))
+                return true;
+            // With its line end: an empty first line is a line that does not convert, where an
+            // empty text would be a file without lines.
+            firstLineAlone = std::string(line.text) + '\n';
+            return false;
+        },
+        largestUnpackedSize);
     return text ? std::move(*text) : firstLineAlone;
 }

@@ -17,6 +17,8 @@ bool CouldBeCountLine(const TextFirstLine& line);
 // The file's text as LoadTextFile gives it; for a file whose first line could not be an atom
 // count line, that line alone (its first part when it is cut), which the indexer refuses with
 // the message it gives for the whole file. Throws TextFileError as LoadTextFile does.
-std::string LoadXyzTextFile(const std::string& fileName);
+// A compressed file is read unpacked (LoadTextFileIfFirstLineFits), at most largestUnpackedSize
+// bytes of it.
+std::string LoadXyzTextFile(const std::string& fileName, std::size_t largestUnpackedSize = UnpackedSizeLimit);
 
 #endif

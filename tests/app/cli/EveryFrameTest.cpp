@@ -57,7 +57,9 @@ TEST(ForEachFrame, EveryFrameDrawnOnAThreadOfItsOwnIsTheFrameReadAlone)
                     errors[std::size_t(frame - 1)] = failure.what();
                 }
             });
-        EXPECT_EQ(errors, (std::vector<std::string>{"", "", "", "'x' is not a valid floating point value", ""}));
+        EXPECT_EQ(errors,
+                  (std::vector<std::string>{
+                      "", "", "", "Error in *.xyz file in line 15: 'x' is not a valid floating point value", ""}));
         for (const int frame : {1, 2, 3, 5}) {
             SCOPED_TRACE(frame);
             (void)pipeline.ReadFrame(frame);

@@ -188,11 +188,11 @@ TEST(ExportCommand, RejectedInputsExitWithOneAndTheWindowsMessage)
         {"missing file", nullptr, kElementTable, "pelmora: Cannot open file \"{dir}/in.xyz\""},
         {"empty file", "", kElementTable, "pelmora: The file is empty"},
         {"line count is not the atom count + 2", "3\n\nC 0 0 0\nC 1 0 0\n", kElementTable,
-         "pelmora: Error count of lines in file\n"},
+         "pelmora: Error count of lines in file: the count line says 3 atoms, 2 atom lines follow\n"},
         {"coordinate that does not convert", "2\n\nC 0 0 0\nC 1 x1 0\n", kElementTable,
-         "pelmora: 'x1' is not a valid floating point value\n"},
+         "pelmora: Error in *.xyz file in line 3: 'x1' is not a valid floating point value\n"},
         {"coordinate beyond the range of coordinates", "2\n\nC 0 0 0\nC 1e39 0 0\n", kElementTable,
-         "pelmora: '1e39' is not a valid floating point value\n"},
+         "pelmora: Error in *.xyz file in line 3: '1e39' is not a valid floating point value\n"},
         {"missing element table", pair, nullptr, "pelmora: Cannot open file \"{dir}/elements.txt\""},
         {"element line with three fields", pair, "Symbol\tRadius\tColor\tX\nC\t0.76\t1\t1\nH\t0.31\t1\n",
          "pelmora: Error in file Atom.txt in line 2\n"},
@@ -572,6 +572,29 @@ TEST(ExportCommand, FramesAreNumberedBeforeTheExtensionOfTheLastComponent)
     };
     for (const Case& c : cases)
         EXPECT_EQ(FrameOutFile(c.out, c.frame).toStdString(), c.written);
+}
+
+// Each frame is repeated with the cell its comment declares, or the first frame's when it declares
+// none; steps given on the command line win.
+TEST_F(ExportCommandTest, EveryFrameIsRepeatedWithItsOwnCell)
+{
+    const std::string atoms = "C 0 0 0\nC 1.42 0 0\n";
+    WriteText(File("cells.xyz"),
+              "2\nLattice=\"3 0.5 0 1 2 0 0 0 10\"\n" + atoms + "2\nLattice=\"4 0 0 0 5 0 0 0 10\"\n" + atoms
+                  + "2\nno cell\n" + atoms);
+    const auto svgOf = [&](std::vector<std::string> arguments, const std::string& xyz) {
+        arguments.insert(arguments.begin(),
+                         {"--export", File("cell.svg"), "--nx", "3", "--ny", "2", "--elements", table});
+        arguments.push_back(xyz);
+        EXPECT_EQ(RunInProcess(arguments).status, ExitSuccess);
+        return ReadBytes(File("cell.svg"));
+    };
+    EXPECT_TRUE(svgOf({"--frame", "2"}, File("cells.xyz"))
+                == svgOf({"--ax", "4", "--ay", "5", "--dx", "0", "--dy", "0"}, pair));
+    EXPECT_TRUE(svgOf({"--frame", "3"}, File("cells.xyz"))
+                == svgOf({"--ax", "3", "--ay", "2", "--dx", "1", "--dy", "0.5"}, pair));
+    EXPECT_TRUE(svgOf({"--frame", "2", "--ax", "7"}, File("cells.xyz"))
+                == svgOf({"--ax", "7", "--ay", "5", "--dx", "0", "--dy", "0"}, pair));
 }
 
 TEST_F(ExportCommandTest, TheFilesCellGivesTheStepsTheCommandLineLeaves)

@@ -360,12 +360,15 @@ TEST_F(ExportHostileTest, EveryFailureIsExplainedAndLeavesTheOldFilesAsTheyWere)
          {"--export", "{dir}/keep.png", "--elements", "elements.txt", "{dir}/control.xyz"},
          0,
          1,
-         "pelmora: '\\x1b]0;title\\x07\\x1b[2J' is not a valid integer value\n"},
+         "pelmora: '\\x1b]0;title\\x07\\x1b[2J' is not a valid integer value: the first line of an XYZ file is its "
+         "atom count\n"},
         {"a count line of a megabyte",
          {"--export", "{dir}/keep.png", "--elements", "elements.txt", "{dir}/huge.xyz"},
          0,
          1,
-         "pelmora: '" + std::string(80, '1') + "...' is not a valid integer value\n"},
+         "pelmora: '" + std::string(80, '1')
+             + "...' is not a valid integer value: the first line of an XYZ file is "
+               "its atom count\n"},
         {"control characters in an unknown symbol",
          {"--info", "--elements", "strict.txt", "{dir}/symbol.xyz"},
          0,

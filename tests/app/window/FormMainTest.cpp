@@ -330,7 +330,8 @@ TEST_F(FormMainTest, RejectedFilesAndValuesAreToldAndLeaveWhatIsShown)
     const QImage methane = Shown();
 
     w.OpenFile(Path("count.xyz"));
-    EXPECT_EQ(answers.messages, (std::vector<QString>{"Error count of lines in file"}));
+    EXPECT_EQ(answers.messages,
+              (std::vector<QString>{"Error count of lines in file: the count line says 4 atoms, 1 atom line follows"}));
     EXPECT_EQ(Model().LXyzTrans.FCount, 5);
     EXPECT_EQ(Shown(), methane);
 
@@ -341,7 +342,7 @@ TEST_F(FormMainTest, RejectedFilesAndValuesAreToldAndLeaveWhatIsShown)
     w.OpenFile(Path("number.xyz"));
     w.OpenFile(Path("absent.xyz"));
     ASSERT_EQ(answers.errors.size(), 2u);
-    EXPECT_EQ(answers.errors[0], "'x' is not a valid floating point value");
+    EXPECT_EQ(answers.errors[0], "Error in *.xyz file in line 3: 'x' is not a valid floating point value");
     EXPECT_NE(answers.errors[1].indexOf("absent.xyz"), -1);
 
     w.EditAy->setText("ten");
@@ -716,6 +717,36 @@ TEST_F(FormMainTest, TheCellAFileDeclaresFillsTheTranslatePanel)
     w.EditAx->setText("7");
     w.OpenFile(Path("methane.xyz"));
     EXPECT_EQ(w.EditAx->text(), "7");
+}
+
+// A frame that declares its own cell fills the Translate panel, until the user types steps of
+// their own: those stay for every frame after.
+TEST_F(FormMainTest, EveryFrameTakesItsOwnCellUntilTheUserTypesOne)
+{
+    TFormMain& w = Make();
+    WriteText(dir.Path() / "cells.xyz",
+              "1\nLattice=\"2 0 0 0 3 0 0 0 9\"\nC 0 0 0\n"
+              "1\nLattice=\"4 0.5 0 -1 5 0 0 0 9\"\nC 0 0 0\n"
+              "1\nno cell\nC 0 0 0\n"
+              "1\nLattice=\"6 0 1 0 7 0 0 0 9\"\nC 0 0 0\n");
+    const auto steps = [&] {
+        return std::vector<QString>{w.EditAx->text(), w.EditAy->text(), w.EditDx->text(), w.EditDy->text()};
+    };
+    w.OpenFile(Path("cells.xyz"));
+    EXPECT_EQ(steps(), (std::vector<QString>{"2", "3", "0", "0"}));
+    w.SpinEditFrame->setValue(2);
+    EXPECT_EQ(steps(), (std::vector<QString>{"4", "5", "-1", "0.5"}));
+    w.SpinEditFrame->setValue(3);  // no cell: the last one stays
+    EXPECT_EQ(steps(), (std::vector<QString>{"4", "5", "-1", "0.5"}));
+    EXPECT_TRUE(answers.messages.empty());
+    w.SpinEditFrame->setValue(4);  // a cell out of the plane is told, and not taken
+    EXPECT_EQ(steps(), (std::vector<QString>{"4", "5", "-1", "0.5"}));
+    EXPECT_EQ(
+        answers.messages,
+        (std::vector<QString>{"Line 10: Lattice= ignored (its vector a = (6 0 1) does not lie in the x-y plane)"}));
+    w.EditAx->setText("9");
+    w.SpinEditFrame->setValue(1);
+    EXPECT_EQ(steps(), (std::vector<QString>{"9", "5", "-1", "0.5"}));
 }
 
 // Long numbers of a cell are shown from their first digit; a cell that cannot be taken is told

@@ -82,8 +82,83 @@ TEST_F(XyzDocumentTest, TheFirstFramesCellInThePlaneIsKept)
     EXPECT_EQ(document.Lattice()->B1, "1.25");
     EXPECT_EQ(document.Lattice()->B2, "2");
     EXPECT_FALSE(
-        XyzDocument("1\nLattice=\"1 0 0 0 1 0 0 0 1\"\nC 0 0 0\n1\nLattice=\"1 0 0 0 1 0 0 0 1\"\n").Lattice());
+        XyzDocument("1\nLattice=\"1 0 0 0 1 0 0 0 1\"\nC 0 0 0\nC 1 0 0\nLattice=\"1 0 0 0 1 0 0 0 1\"\n").Lattice());
     EXPECT_FALSE(XyzDocument("1\nno cell\nC 0 0 0\n").Lattice());
+}
+
+// Trajectories as runs leave them: blank lines between frames, a last frame cut while it was
+// written. Every whole frame reads with its own atoms; the cut one is left out and told.
+TEST_F(XyzDocumentTest, WholeFramesReadAroundBlankLinesAndACutLastFrameIsTold)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<std::vector<float>> framesXs;
+        std::vector<std::string> notes;
+    };
+    const Case cases[] = {
+        {"blank lines between frames are no atom lines",
+         "2\nt=0\nC 0 0 0\nH 1 0 1\n\n  \n2\nt=1\nC 2 0 0\nH 3 0 1\n\n",
+         {{0, 1}, {2, 3}},
+         {}},
+        {"a run stopped within an atom line",
+         "2\nt=0\nC 0 0 0\nH 1 0 1\n2\nt=1\nC 2 0 0\nH 3 0 1\n2\nt=2\nC 4 0",
+         {{0, 1}, {2, 3}},
+         {"Line 8: the last frame is cut short (fewer lines than its count says) and left out; 2 whole frames "
+          "are read"}},
+        {"a run stopped after a count line, CR LF",
+         "1\r\nt=0\r\nC 0 0 0\r\n1\r\n",
+         {{0}},
+         {"Line 3: the last frame is cut short (fewer lines than its count says) and left out; 1 whole frame is "
+          "read"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const XyzDocument document(c.text);
+        ASSERT_EQ(document.FrameCount(), int(c.framesXs.size()));
+        for (int frame = 1; frame <= document.FrameCount(); ++frame) {
+            const Read read = Frame(document, frame);
+            EXPECT_EQ(read.outcome, XyzReadOutcome::Read) << read.message;
+            EXPECT_EQ(read.xs, c.framesXs[std::size_t(frame - 1)]);
+        }
+        EXPECT_EQ(document.Notes(), c.notes);
+    }
+    // A file of one frame cut short is no trajectory: it is refused, with both numbers.
+    const XyzDocument single("3\nt=0\nC 0 0 0\nH 1 0 1\n");
+    EXPECT_FALSE(single.FormsFrames());
+    EXPECT_EQ(single.CountMismatch().message,
+              "Error count of lines in file: the count line says 3 atoms, 2 atom lines follow");
+}
+
+// Every frame's result has the cell of its own comment, or says why it has none.
+TEST_F(XyzDocumentTest, EveryFrameHasItsOwnCellOrSaysWhyNot)
+{
+    const XyzDocument document("1\nLattice=\"2 0 0 0 3 0 0 0 9\"\nC 0 0 0\n"
+                               "1\nno cell\nC 0 0 0\n"
+                               "1\nLattice=\"4 0 0 0 5 0 0 0 9\" pbc=\"F F T\"\nC 0 0 0\n"
+                               "1\nLattice=\"4 0.5 0 -1 5 1e-9 0 0 9\"\nC 0 0 0\n");
+    struct Expected {
+        std::optional<std::vector<double>> steps;  // Ax, Ay, Dx, Dy
+        std::string note;
+    };
+    const Expected expected[] = {
+        {std::vector<double>{2, 3, 0, 0}, ""},
+        {std::nullopt, ""},
+        {std::nullopt, "Line 7: Lattice= ignored (pbc=\"F F T\" says the cell does not repeat along a and b)"},
+        {std::vector<double>{4, 5, -1, 0.5}, ""},
+    };
+    for (int frame = 1; frame <= 4; ++frame) {
+        SCOPED_TRACE(frame);
+        MList<MPoint3DN<float>> atoms;
+        const XyzReadResult read = document.ReadFrame(frame, elements, atoms);
+        const Expected& e = expected[frame - 1];
+        EXPECT_EQ(read.note, e.note);
+        ASSERT_EQ(read.lattice.has_value(), e.steps.has_value());
+        if (read.lattice) {
+            EXPECT_EQ((std::vector<double>{read.lattice->Ax, read.lattice->Ay, read.lattice->Dx, read.lattice->Dy}),
+                      *e.steps);
+        }
+    }
 }
 
 // A line whose fields are bad, after an atom whose long label took memory of its own, is told
@@ -169,7 +244,7 @@ TEST_F(XyzDocumentTest, TheFirstFrameReadsWithItsOutcomeMessageLineAndAtoms)
          -1,
          {5, 1},
          {CarbonIndex, CarbonIndex},
-         "'x' is not a valid floating point value"},
+         "Error in *.xyz file in line 4: 'x' is not a valid floating point value"},
         {"a coordinate beyond single precision",
          "2\n\nC 1 0 0\nH 1e39 0 1\n",
          Tables::Both,
@@ -178,7 +253,7 @@ TEST_F(XyzDocumentTest, TheFirstFrameReadsWithItsOutcomeMessageLineAndAtoms)
          -1,
          {1},
          {CarbonIndex},
-         "'1e39' is not a valid floating point value"},
+         "Error in *.xyz file in line 3: '1e39' is not a valid floating point value"},
         {"an unknown symbol drawn as the fallback",
          "3\n\nC 0 0 1\nQq 0 0 2\nH 0 0 0\n",
          Tables::WithFallback,
@@ -207,7 +282,7 @@ TEST_F(XyzDocumentTest, TheFirstFrameReadsWithItsOutcomeMessageLineAndAtoms)
          "1\nc\nH 0 0 0\nH 1 0 0\n",
          Tables::Both,
          XyzReadOutcome::CountMismatch,
-         "Error count of lines in file",
+         "Error count of lines in file: the count line says 1 atom, 2 atom lines follow",
          0,
          {7},
          {CarbonIndex}},
@@ -313,7 +388,10 @@ std::string Opened(std::string text)
     }
 }
 
-std::string NotAnInteger(const std::string& quoted) { return "'" + quoted + "' is not a valid integer value"; }
+std::string NotAnInteger(const std::string& quoted)
+{
+    return "'" + quoted + "' is not a valid integer value: the first line of an XYZ file is its atom count";
+}
 
 // A megabyte of frames after the first line: reading it would show.
 const std::string kFramesAfter = Repeated("2\nframe\nC 0 0 0\nH 1 0 0\n", 40000);
@@ -422,7 +500,7 @@ TEST(XyzTextFileTest, FilesWhoseFirstLineCouldBeACountReadWhole)
         {"UTF-16 LE", Utf16(kFramesAfter), frames},
         {"UTF-16 BE", Utf16(kFramesAfter, true), frames},
         {"a comment in Windows-1252", "1\n\xC5ngstr\xF6m\nC 0 0 0\n", "1 frames"},
-        {"a negative count", "-1\n" + kFramesAfter, "Error count of lines in file"},
+        {"a negative count", "-1\n" + kFramesAfter, "Error count of lines in file: the count line says -1 atoms"},
         {"blanks beyond the bytes read for the first line", std::string(100000, ' ') + "2\nf\nC 0 0 0\nH 1 0 0\n",
          "1 frames"},
         {"zeros beyond the bytes read for the first line", std::string(100000, '0') + "2\nf\nC 0 0 0\nH 1 0 0\n",
@@ -430,7 +508,8 @@ TEST(XyzTextFileTest, FilesWhoseFirstLineCouldBeACountReadWhole)
         // Refused only once the whole line is read: no shorter start tells.
         {"zeros and then a letter beyond the bytes read", std::string(100000, '0') + "x\nf\n",
          NotAnInteger(std::string(80, '0') + "...")},
-        {"a file of a count line alone", "0", "Error count of lines in file"},
+        {"a file of a count line alone", "0",
+         "Error count of lines in file: the count line is not followed by a comment line"},
         {"an empty file", "", "The file is empty: it has no atom count line"},
         {"a byte-order mark alone", "\xEF\xBB\xBF", "The file is empty: it has no atom count line"},
     };

@@ -13,11 +13,12 @@ struct Indexed {
     bool formFrames;
     std::vector<std::int64_t> lines;  // of the count lines
     std::int64_t lineCount;           // when the lines do not form frames
+    std::int64_t cutFrameLine;
 };
 
 Indexed Summary(const XyzFrameIndex& index)
 {
-    Indexed summary{index.FormFrames(), {}, index.LineCount};
+    Indexed summary{index.FormFrames(), {}, index.LineCount, index.CutFrameLine};
     for (std::size_t i = 0; i < index.Frames.size(); ++i)
         summary.lines.push_back(index.Frames[i].Line);
     return summary;
@@ -46,6 +47,7 @@ TEST(XyzFramesTest, TheLinesAfterTheFirstFrameAreABlankTailOrWholeFrames)
         std::string text;
         bool formFrames;
         std::vector<std::int64_t> countLines;
+        std::int64_t cutFrameLine = -1;
     };
     const Case cases[] = {
         {"one frame", "2\nc\nH 0 0 0\nH 1 0 0\n", true, {0}},
@@ -54,16 +56,23 @@ TEST(XyzFramesTest, TheLinesAfterTheFirstFrameAreABlankTailOrWholeFrames)
         {"three frames of different counts, CR LF", "1\r\nc\r\nH\r\n2\r\nc\r\nH\r\nH\r\n0\r\n\r\n", true, {0, 3, 7}},
         {"frames ending in a blank tail", "1\nc\nH\n1\nc\nH\n\n \n", true, {0, 3}},
         {"empty frames", "0\n\n0\n\n0\n\n", true, {0, 2, 4}},
-        {"a last frame without its comment line", "0\n\n0\n", false, {}},
+        {"a last frame without its comment line", "0\n\n0\n", true, {0}, 2},
         {"lines ending in CR alone", "1\rc\rH\r1\rc\rH", true, {0, 3}},
         {"a count with leading spaces and a hexadecimal one", "1\nc\nH\n  $2\nc\nH\nH\n", true, {0, 3}},
         {"a first frame cut short", "3\nc\nH\nH\n", false, {}},
         {"a count line that is a word", "1\nc\nH\nx\nc\nH\n", false, {}},
         {"a negative count", "1\nc\nH\n-1\nc\n", false, {}},
-        {"a later frame cut short", "1\nc\nH\n2\nc\nH\n", false, {}},
-        {"a blank line before another frame", "1\nc\nH\n\n1\nc\nH\n", false, {}},
+        {"a later frame cut short", "1\nc\nH\n2\nc\nH\n", true, {0}, 3},
+        {"a last frame cut within its count line", "1\nc\nH\n1\nc\nH\n1", true, {0, 3}, 6},
+        {"a last frame of its count line alone, CR LF", "1\r\nc\r\nH\r\n1\r\nc\r\nH\r\n2\r\n", true, {0, 3}, 6},
+        {"blank lines before and between frames' count lines",
+         "1\nc\nH\n\n \n1\nc\nH\n\t\n1\nc\nH\n\n",
+         true,
+         {0, 5, 9}},
+        {"a frame cut short after blank lines", "1\nc\nH\n\n2\nc\nH\n", true, {0}, 4},
         {"a tab before a later count", "1\nc\nH\n\t1\nc\nH\n", false, {}},
-        {"a huge later count", "1\nc\nH\n2147483647\nc\nH\n", false, {}},
+        {"a huge later count", "1\nc\nH\n2147483647\nc\nH\n", true, {0}, 3},
+        {"a word after frames and blank lines", "1\nc\nH\n1\nc\nH\n\nx\n", false, {}},
         {"a negative first count", "-1\nc\n", false, {}},
     };
     for (const Case& c : cases) {
@@ -71,6 +80,7 @@ TEST(XyzFramesTest, TheLinesAfterTheFirstFrameAreABlankTailOrWholeFrames)
         const Indexed indexed = IndexOf(c.text);
         EXPECT_EQ(indexed.formFrames, c.formFrames);
         EXPECT_EQ(indexed.lines, c.countLines);
+        EXPECT_EQ(indexed.cutFrameLine, c.cutFrameLine);
         if (!c.formFrames) {
             EXPECT_EQ(indexed.lineCount, std::int64_t(SplitLines(c.text).size()));
         }

@@ -98,6 +98,14 @@ TEST_F(XyzReaderTest, FieldsNumbersAndSymbols)
          "2\n\nC 1 0 0\nQÅ 2 0 1\n",
          {1, 2},
          {CarbonIndex, FallbackIndex}},
+        {"an underscore of a label is no delimiter",
+         "2\n\nCl_7 1.5 0 0\nCl_8 2.5 0 1\n",
+         {1.5f, 2.5f},
+         {ChlorineIndex, ChlorineIndex}},
+        {"Fortran exponents with D",
+         "3\n\nC 1.0D+00 0.0D0 -2.5d-1\nH 2.5d-1 0 1D1\nCl -3D0 1,5D0 0\n",
+         {1, -3, 0.25f},
+         {CarbonIndex, ChlorineIndex, HydrogenIndex}},
         {"a single atom has no line 3 and opens", "1\nlonely\nH 0.25 0 0\n", {0.25f}, {HydrogenIndex}},
         {"no atoms at all", "0\nempty\n", {}, {}},
         {"CR LF line ends and indented lines",
@@ -124,35 +132,44 @@ TEST_F(XyzReaderTest, RejectedFilesGetTheirMessagesAndLeaveTheRightState)
         {"an atom line after the atoms",
          "1\nc\nH 0 0 0\nH 1 0 0\n",
          XyzReadOutcome::CountMismatch,
-         "Error count of lines in file",
+         "Error count of lines in file: the count line says 1 atom, 2 atom lines follow",
          {7}},
-        {"a blank line between frames",
-         "1\nc\nH 0 0 0\n\n1\nc\nH 1 0 0\n",
+        {"more atom lines than the count, then a blank tail",
+         "2\nc\nH 0 0 0\nH 1 0 0\nH 2 0 0\n\n \n",
          XyzReadOutcome::CountMismatch,
-         "Error count of lines in file",
-         {7}},
-        {"a second frame cut short",
-         "1\nc\nH 0 0 0\n2\nc\nH 1 0 0\n",
-         XyzReadOutcome::CountMismatch,
-         "Error count of lines in file",
+         "Error count of lines in file: the count line says 2 atoms, 3 atom lines follow",
          {7}},
         {"a negative second count",
          "1\nc\nH 0 0 0\n-1\nc\n",
          XyzReadOutcome::CountMismatch,
-         "Error count of lines in file",
+         "Error count of lines in file: the count line says 1 atom, 3 atom lines follow",
+         {7}},
+        {"a line that is no count after two frames",
+         "1\nc\nH 0 0 0\n1\nc\nH 0 0 0\nH 1 0 0\n",
+         XyzReadOutcome::CountMismatch,
+         "Error count of lines in file: the frame of line 3 holds 1 atom, then line 6 is neither a count line nor "
+         "blank",
          {7}},
         {"fewer lines than atoms",
          "3\nc\nH 0 0 0\nH 1 0 0\n",
          XyzReadOutcome::CountMismatch,
-         "Error count of lines in file",
+         "Error count of lines in file: the count line says 3 atoms, 2 atom lines follow",
          {7}},
         {"the largest count",
          "2147483647\nc\nH 0 0 0\n",
          XyzReadOutcome::CountMismatch,
-         "Error count of lines in file",
+         "Error count of lines in file: the count line says 2147483647 atoms, 1 atom line follows",
          {7}},
-        {"a negative count", "-1\nc\n", XyzReadOutcome::CountMismatch, "Error count of lines in file", {7}},
-        {"a hexadecimal count", "$7FFFFFFF\nc\n", XyzReadOutcome::CountMismatch, "Error count of lines in file", {7}},
+        {"a negative count",
+         "-1\nc\n",
+         XyzReadOutcome::CountMismatch,
+         "Error count of lines in file: the count line says -1 atoms",
+         {7}},
+        {"a hexadecimal count",
+         "$7FFFFFFF\nc\n",
+         XyzReadOutcome::CountMismatch,
+         "Error count of lines in file: the count line says 2147483647 atoms, 0 atom lines follow",
+         {7}},
         {"five fields with a word among the coordinates",
          "3\n\nC 0 0 3\nH 1 0 x 9\nC 2 0 2\n",
          XyzReadOutcome::BadAtomLine,
@@ -192,6 +209,8 @@ TEST_F(XyzReaderTest, BlankTailsAndTrajectoriesOpenAtTheirFirstFrame)
         {"frames followed by a blank tail", "1\nc\nH 0.5 0 0\n1\nc\nH 1 0 0\n\n\n", {0.5f}},
         {"an empty frame among them", "1\nc\nH 0.5 0 0\n0\n\n1\nc\nH 1 0 0", {0.5f}},
         {"a bad atom line of a later frame is not read on opening", "1\nc\nH 0.5 0 0\n1\nc\nH x\n", {0.5f}},
+        {"a blank line between frames", "1\nc\nH 0.5 0 0\n\n1\nc\nH 1 0 0\n", {0.5f}},
+        {"a second frame cut short", "1\nc\nH 0.5 0 0\n2\nc\nH 1 0 0\n", {0.5f}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -222,6 +241,14 @@ TEST_F(XyzReaderTest, ExtraColumnsAreReadWhereTheLineOrItsDeclarationSays)
          "2\nproperties=Z:I:1:species:S:1:pos:R:3\n6 C 1 0 0\n1 H 2 0 1\n",
          {1, 2},
          {CarbonIndex, HydrogenIndex}},
+        {"a column of atomic numbers in place of species",
+         "2\nProperties=Z:I:1:pos:R:3\n6 1 0 0\n1 2 0 1\n",
+         {1, 2},
+         {CarbonIndex, HydrogenIndex}},
+        {"atomic numbers after the positions, charges in Fortran notation",
+         "2\nProperties=pos:R:3:Z:I:1:q:R:1\n1 0 0 17 -1.0D-01\n2 0 1 1 1.0D-01\n",
+         {1, 2},
+         {ChlorineIndex, HydrogenIndex}},
         {"a declaration without positions is no declaration",
          "2\nProperties=species:S:1\nC 1 0 0\nH 2 0 1\n",
          {1, 2},
@@ -233,6 +260,14 @@ TEST_F(XyzReaderTest, ExtraColumnsAreReadWhereTheLineOrItsDeclarationSays)
     }
     // Declared coordinates are read as the four fields of a plain line are.
     EXPECT_THROW(Read("2\nProperties=species:S:1:pos:R:3:q:R:1\nC 1 0 0 q\nH 2 x 1 q\n"), MConvertError);
+}
+
+TEST_F(XyzReaderTest, ADeclarationThatNamesNoElementColumnIsToldAndTheLinesReadPlainly)
+{
+    const XyzReadResult result = Read("2\nProperties=pos:R:3:q:R:1\nC 1 0 0\nH 2 0 1 0.5\n");
+    EXPECT_EQ(result.outcome, XyzReadOutcome::Read) << result.message;
+    EXPECT_EQ(result.note, "Line 1: Properties= ignored (it declares neither a species nor a Z column of count 1)");
+    EXPECT_EQ(Xs(), (std::vector<float>{1, 2}));
 }
 
 TEST_F(XyzReaderTest, EqualDepthsKeepTheOrderTheHeapSortLeaves)
@@ -250,7 +285,7 @@ TEST_F(XyzReaderTest, ConversionAndIndexErrorsAreDistinctAndLeaveTheDocumentedSt
         Read("4\n\nC 5 0 5\nC 1 0 1\nC 0 x 0\nC 0 0 0\n");
         FAIL() << "no conversion error";
     } catch (const MConvertError& error) {
-        EXPECT_NE(std::string(error.what()).find("'x'"), std::string::npos);
+        EXPECT_EQ(std::string(error.what()), "Error in *.xyz file in line 4: 'x' is not a valid floating point value");
     }
     EXPECT_EQ(Xs(), (std::vector<float>{5, 1}));  // the atoms before it, not sorted
 
@@ -262,7 +297,8 @@ TEST_F(XyzReaderTest, ConversionAndIndexErrorsAreDistinctAndLeaveTheDocumentedSt
         Read("2\n\nC 1 0 0\nH 1e39 0 1\n");
         FAIL() << "no conversion error";
     } catch (const MConvertError& error) {
-        EXPECT_EQ(std::string(error.what()), "'1e39' is not a valid floating point value");
+        EXPECT_EQ(std::string(error.what()),
+                  "Error in *.xyz file in line 3: '1e39' is not a valid floating point value");
     }
 }
 
@@ -305,7 +341,10 @@ TEST_F(XyzReaderTest, OffendingTextIsQuotedShortenedWithControlCharactersEscaped
         Read(std::string(1 << 20, '7') + "\x1b[2J");
         FAIL() << "no conversion error";
     } catch (const MConvertError& error) {
-        EXPECT_EQ(std::string(error.what()), "'" + std::string(80, '7') + "...' is not a valid integer value");
+        EXPECT_EQ(std::string(error.what()),
+                  "'" + std::string(80, '7')
+                      + "...' is not a valid integer value: the first line of an XYZ file "
+                        "is its atom count");
     }
 }
 
