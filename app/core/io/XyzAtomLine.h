@@ -10,7 +10,8 @@
 //    second to fourth are numbers is read from its first four (charges, forces or residue
 //    names may follow); any other line is bad.
 // The symbol, trimmed, names its element through the lookup's rules; a symbol it cannot place
-// takes the fallback entry, or is refused when the table has none.
+// takes the fallback entry, or is refused when the table has none. The reader tallies the
+// symbols of the atoms it read (SymbolTally.h).
 
 #include <optional>
 #include <string_view>
@@ -19,6 +20,7 @@
 #include "ExtendedXyzComment.h"
 #include "FieldSplitter.h"
 #include "SceneRecords.h"
+#include "SymbolTally.h"
 
 enum class XyzAtomLineOutcome { Atom, BadFields, UnknownElement };
 
@@ -37,6 +39,8 @@ public:
     // next line is read.
     std::size_t FieldCount() const { return splitter_.Count(); }
     std::string_view Symbol() const { return symbol_; }
+    // The symbols of the atoms read so far.
+    const SymbolTally& Symbols() const { return symbols_; }
 
 private:
     // Where the four values stand in this line, or nothing when the line is bad.
@@ -49,6 +53,7 @@ private:
     std::optional<XyzColumns> declared_;
     FieldSplitter splitter_;
     std::string_view symbol_;
+    SymbolTally symbols_;
 };
 
 #endif

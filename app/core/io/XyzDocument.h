@@ -40,8 +40,10 @@ public:
     // is not taken, and why (IgnoredDeclarationNote).
     const std::vector<std::string>& Notes() const { return notes_; }
 
-    // Reads frame (1-based, 1..FrameCount) into atoms as ReadXyz reads a file's first frame.
-    XyzReadResult ReadFrame(int frame, const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms) const;
+    // Reads frame (1-based, 1..FrameCount) into atoms as ReadXyz reads a file's first frame, the
+    // elements chosen for symbols before the lookup's rules.
+    XyzReadResult ReadFrame(int frame, const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms,
+                            const ElementMap& chosen = {}) const;
 
 private:
     std::string text_;
