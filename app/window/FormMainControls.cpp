@@ -138,6 +138,14 @@ void TFormMain::BuildFilePanel()
         MakeButton(body, "SpeedButtonOpenFile", "open", {Dp(73), Dp(79)}, "Open an XYZ file (Ctrl+O)");
     SpeedButtonSaveFile =
         MakeButton(body, "SpeedButtonSaveFile", "save", {Dp(78), Dp(79)}, "Save the scene as an SVG drawing (Ctrl+S)");
+    SpeedButtonElements = new QToolButton(body);
+    SpeedButtonElements->setObjectName("SpeedButtonElements");
+    SpeedButtonElements->setText("Elements...");
+    SpeedButtonElements->setToolTip("The element of each symbol of the file, and the rule that gave it (Ctrl+E)");
+    LabelNote = MakeLabel(body, "LabelNote", {});
+    LabelNote->setWordWrap(true);
+    LabelNote->setVisible(false);
+    saveini::SetTag(LabelNote, SaveIniTagSkip);
     Memo1 = new QPlainTextEdit(body);
     Memo1->setObjectName("Memo1");
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -150,10 +158,12 @@ void TFormMain::BuildFilePanel()
     auto* row = new QHBoxLayout;
     row->addWidget(SpeedButtonOpenFile);
     row->addWidget(SpeedButtonSaveFile);
+    row->addWidget(SpeedButtonElements);
     row->addStretch(1);
     row->addWidget(Memo1);
     column->addLayout(row);
     column->addWidget(PanelFrame);
+    column->addWidget(LabelNote);
 }
 
 void TFormMain::BuildFrameControl(QWidget* body)
@@ -318,7 +328,9 @@ void TFormMain::BuildActions()
     ActionSave->setShortcut(QKeySequence::Save);
     ActionQuit = new QAction("Quit", this);
     ActionQuit->setShortcut(QKeySequence::Quit);
-    for (QAction* action : {ActionOpen, ActionSave, ActionQuit}) {
+    ActionElements = new QAction("Elements...", this);
+    ActionElements->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    for (QAction* action : {ActionOpen, ActionSave, ActionQuit, ActionElements}) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }

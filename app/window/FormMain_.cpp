@@ -171,6 +171,9 @@ void TFormMain::ConnectHandlers()
     connect(ActionOpen, &QAction::triggered, this, [this] { SpeedButtonOpenFileClick(nullptr); });
     connect(ActionSave, &QAction::triggered, this, [this] { SpeedButtonSaveFileClick(nullptr); });
     connect(ActionQuit, &QAction::triggered, this, &QWidget::close);
+    connect(SpeedButtonElements, &QToolButton::clicked, this,
+            [this] { SpeedButtonElementsClick(SpeedButtonElements); });
+    connect(ActionElements, &QAction::triggered, this, [this] { SpeedButtonElementsClick(nullptr); });
 }
 
 template <class Body>
@@ -256,7 +259,9 @@ void TFormMain::OpenFile(const QString& fileName)
             return;
         }
         ShowFrameControl();
+        RecallElementChoices(fileName);
         const XyzReadResult read = pipeline_.ReadFrame(1);
+        ShowSymbolsRead();
         std::vector<std::string> told = pipeline_.Document()->Notes();
         noteTold_ = read.note;
         for (const std::string& text : {read.note, read.message})
@@ -330,6 +335,7 @@ void TFormMain::SpinEditFrameChange(QObject*)
             dialogs_.ShowMessage(this, QString::fromStdString(JoinedLines(told)));
         if (read.outcome != XyzReadOutcome::Read)
             return;
+        ShowSymbolsRead();
         const BusyIndicator busy(pipeline_, FrameBmp1->LabelCoordinate);
         const StickFactors factors = pipeline_.Rebuild(sticks, cell, angles);
         ShowScene();

@@ -18,6 +18,7 @@
 #include "MSaveIniHooks.h"
 #include "ScenePipeline.h"
 
+class ElementsView;
 class MCategoryPanel;
 class MCategoryPanelGroup;
 class QAction;
@@ -77,6 +78,17 @@ public:
     // Saves the SVG document of the current scene; false (after telling the user) when it
     // could not be written.
     bool SaveSvg(const QString& fileName);
+    // Opens the Elements view (ElementsView.h) beside the window, a row for each symbol.
+    void SpeedButtonElementsClick(QObject* sender);
+    // The user chose an element for a symbol of the open file (an empty element: the rules
+    // decide again): the frame is read again, rebuilt with every setting, and the choice is kept
+    // for the file in the settings file.
+    void ChooseElement(const QByteArray& symbol, const QByteArray& element);
+    // Shows a one-line note for the user in the window, without a message box; an empty text
+    // takes the note away.
+    void ShowNote(const QString& text);
+    // The Elements view, made when first opened (nullptr before).
+    ElementsView* ElementsWindow() const { return elementsView_; }
 
     // ---- Model ----------------------------------------------------------------------------------
 
@@ -96,6 +108,9 @@ public:
     MCategoryPanel* CategoryPanelView = nullptr;
     QToolButton* SpeedButtonOpenFile = nullptr;
     QToolButton* SpeedButtonSaveFile = nullptr;
+    QToolButton* SpeedButtonElements = nullptr;
+    // Notes for the user (ShowNote); hidden while there is none.
+    QLabel* LabelNote = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     // Shown for trajectories only, and never saved: a file opens at its first frame.
     QWidget* PanelFrame = nullptr;
@@ -132,6 +147,7 @@ public:
     QAction* ActionOpen = nullptr;
     QAction* ActionSave = nullptr;
     QAction* ActionQuit = nullptr;
+    QAction* ActionElements = nullptr;
 
 protected:
     // Saves the window's state; when the settings file cannot be written the user is told why
@@ -175,6 +191,11 @@ private:
     void TellWhySticksAreMissing(const StickFactors& factors);
     // Tells the user when the atoms lie too far apart to be drawn.
     void TellDrawingProblem();
+    // The elements chosen for the file's symbols when it was last open, for the pipeline.
+    void RecallElementChoices(const QString& fileName);
+    // After a frame was read: the Elements view's rows, and a note naming the symbols whose
+    // elements were guessed by atomic number or label.
+    void ShowSymbolsRead();
 
     QString programFolder_;
     TFormMainDialogs dialogs_;
@@ -188,6 +209,8 @@ private:
     int handlersWaiting_ = 0;
     std::string sticksRefusedTold_;  // the refusal last told, empty when the sticks were made
     std::string noteTold_;           // the note of the frame last read
+    QString openFileName_;           // the file the scene shows, as it was opened
+    ElementsView* elementsView_ = nullptr;
 };
 
 #endif
