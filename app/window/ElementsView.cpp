@@ -48,6 +48,9 @@ void ElementsView::ShowSymbols(const std::vector<SymbolElement>& symbols, const 
         AddRow(static_cast<int>(row), symbols[row], names, elements);
     notListed_->setText(QString("The atoms of further symbols (%1) are not listed").arg(notListed));
     notListed_->setVisible(notListed > 0);
+    // The keyboard starts at the first row's list: the arrow keys choose its element at once.
+    if (table_->rowCount() > 0 && (focusWidget() == nullptr || focusWidget() == table_))
+        table_->cellWidget(0, ElementColumn)->setFocus();
 }
 
 void ElementsView::AddRow(int row, const SymbolElement& symbol, const QStringList& names,

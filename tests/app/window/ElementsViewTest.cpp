@@ -101,6 +101,8 @@ TEST_F(ElementsViewTest, AnElementChosenInARowRebuildsThePictureAndComesBackWith
     ASSERT_EQ(view->Table()->rowCount(), 2);
     EXPECT_EQ(Row(0), (QStringList{"1", "H", "atomic number", "1"}));
     EXPECT_EQ(Row(1), (QStringList{"2", "He", "atomic number", "2"}));
+    // The keyboard starts at the first row's list.
+    EXPECT_EQ(view->focusWidget(), view->Table()->cellWidget(0, ElementsView::ElementColumn));
 
     // The user picks oxygen for type 1 (typed) and hydrogen for type 2 (the entry above helium).
     QTest::keyClicks(view->Table()->cellWidget(0, ElementsView::ElementColumn), "O");
