@@ -124,10 +124,10 @@ void ReadRun(const TextRange& range, XyzAtomLineReader reader, RunResult& run)
             ++run.linesRead;
             return true;
         });
+        run.symbols = reader.Symbols();
     } catch (...) {
         run.error = std::current_exception();
     }
-    run.symbols = reader.Symbols();
 }
 
 // How many runs the lines are read in.
@@ -178,6 +178,7 @@ void JoinSortedByDepth(const std::vector<RunResult>& runs, std::size_t runCount,
     }
 }
 
+// The symbols of the first runCount runs, as a reading from the top would tally them.
 void TellSymbols(const std::vector<RunResult>& runs, std::size_t runCount, XyzReadResult& read)
 {
     SymbolTally joined;
