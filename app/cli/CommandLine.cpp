@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 
 #include "ControlOptions.h"
+#include "ElementOptions.h"
 #include "MFileName.h"
 #include "MFunction.h"
 #include "MMessageText.h"
@@ -77,6 +78,7 @@ void AddOptions(QCommandLineParser& parser)
                       "The frame of a trajectory to draw, from 1 (default 1), or 'all': every frame, each into "
                       "OUT with its number before the extension (out-0001.png), on every processor.",
                       "K"});
+    AddElementOptions(parser);
     parser.addPositionalArgument("FILE.xyz", "The XYZ file to show or draw.");
 }
 
@@ -144,6 +146,8 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& defaul
             return UsageError("--export needs a file name");
     }
     if (const QString wrong = ReadControlValues(parser, options); !wrong.isEmpty())
+        return UsageError(wrong);
+    if (const QString wrong = ReadElementOptions(parser, options); !wrong.isEmpty())
         return UsageError(wrong);
     const QStringList files = parser.positionalArguments();
     if (options.OutFile.isEmpty() && !options.Info)

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include "ElementMap.h"
 #include "PeriodicTranslation.h"
 #include "Projection.h"
 #include "Scene.h"
@@ -25,6 +26,7 @@ struct ExportOptions {
     } StepsGiven;
     int Frame = 1;           // the frame of a trajectory to draw, from 1
     bool AllFrames = false;  // every frame, each into OUT with its number (FrameOutFile)
+    ElementMap ElementChoices;  // --map: the elements of symbols, before the lookup's rules
 };
 
 #endif

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include "ElementOptions.h"
 #include "ElementTable.h"
 #include "EveryFrameRun.h"
 #include "ExitCode.h"
@@ -62,6 +63,8 @@ int ReadBuildAndWrite(const ExportOptions& options, ProgressLine& progress, std:
     pipeline.SetProgress(progress.Reporter());
     if (!LoadElementTable(options.ElementFile, pipeline, err))
         return ExitFailure;
+    if (!ChooseElements(options, pipeline, err))
+        return ExitUsage;
     const std::optional<XyzReadResult> opened = OpenXyzFile(options.XyzFile, pipeline, err);
     if (!opened)
         return ExitFailure;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "ElementOptions.h"
 #include "ExitCode.h"
 #include "JsonText.h"
 #include "LocalFileName.h"
@@ -89,10 +90,15 @@ TranslationCell CellOfFile(const ExportOptions& options, const TranslationCell& 
 int ExportFrame(const ExportOptions& options, const TranslationCell& cell, ScenePipeline& pipeline, int frame,
                 const QString& outFile, std::ostream& out, std::ostream& err)
 {
+    // Checked against the table before the first frame: the pipelines of other threads take it too.
+    (void)pipeline.SetElementMap(options.ElementChoices);
     const std::optional<XyzReadResult> read = ReadFrame(frame, pipeline, err);
     if (!read)
         return ExitFailure;
     ReportLines(err, read->note);
+    // Told for the frame drawn; of every frame, only for the first (the symbols rarely change).
+    if (!options.AllFrames || frame == 1)
+        TellGuessedElements(pipeline, err);
     if (!read->message.empty())
         Report(err, read->message);
     // A file rejected at an atom line still shows the atoms before that line.
@@ -110,7 +116,8 @@ int ExportFrame(const ExportOptions& options, const TranslationCell& cell, Scene
     // The JSON may go to the terminal the progress line is on.
     if (options.Info)
         ProgressLine::Write(
-            out, InfoObject(options.XyzFile, atomsRead, pipeline.Model(), factors, frame, pipeline.FrameCount()));
+            out, InfoObject(options.XyzFile, atomsRead, pipeline.Model(), factors, frame, pipeline.FrameCount(),
+                                 SymbolsJson(pipeline), pipeline.SymbolAtomsNotListed()));
     if (!outFile.isEmpty() && !WriteOut(options, outFile, pipeline, err))
         status = ExitFailure;
     return status;

@@ -43,7 +43,7 @@ std::string JsonString(const QString& text)
 std::string JsonNumber(float value) { return std::isfinite(value) ? FloatToSvg(value) : "null"; }
 
 std::string InfoObject(const QString& xyzFile, int atomsRead, const Scene& scene, const StickFactors& factors,
-                       int frame, int frames)
+                       int frame, int frames, const std::string& symbolsJson, std::int64_t symbolAtomsNotListed)
 {
     std::ostringstream json;
     json << "{\"file\":" << JsonString(xyzFile) << ",\"atomsRead\":" << std::to_string(atomsRead)
@@ -51,6 +51,9 @@ std::string InfoObject(const QString& xyzFile, int atomsRead, const Scene& scene
          << ",\"sticks\":" << std::to_string(scene.LStick.FCount) << ",\"ScaleXyz\":" << JsonNumber(scene.ScaleXyz)
          << ",\"KRPoint\":" << JsonNumber(factors.KAtomRadius)
          << ",\"stickFactor\":" << JsonNumber(factors.KMinStickLength) << ",\"frame\":" << std::to_string(frame)
-         << ",\"frames\":" << std::to_string(frames) << "}\n";
+         << ",\"frames\":" << std::to_string(frames) << ",\"symbols\":" << symbolsJson;
+    if (symbolAtomsNotListed > 0)
+        json << ",\"atomsOfSymbolsNotListed\":" << std::to_string(symbolAtomsNotListed);
+    json << "}\n";
     return json.str();
 }

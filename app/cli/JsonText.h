@@ -4,6 +4,7 @@
 // The JSON that --info prints: names as strings safe to show on a terminal, numbers as the SVG
 // drawing writes them, and the one object told for each frame drawn.
 
+#include <cstdint>
 #include <string>
 
 #include <QString>
@@ -19,8 +20,10 @@ std::string JsonString(const QString& text);
 std::string JsonNumber(float value);
 
 // What was read from xyzFile and built for one frame of frames, as one object on a line of its
-// own (newline included).
+// own (newline included). symbolsJson: the array of the frame's symbols (ElementOptions.h), and
+// how many atoms of symbols beyond its bound it leaves out (told only when there are any).
 std::string InfoObject(const QString& xyzFile, int atomsRead, const Scene& scene, const StickFactors& factors,
-                       int frame, int frames);
+                       int frame, int frames, const std::string& symbolsJson = "[]",
+                       std::int64_t symbolAtomsNotListed = 0);
 
 #endif

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "MFunction.h"
+#include "MMessageText.h"
 #include "SceneDrawing.h"
 #include "SceneGeometry.h"
 
@@ -88,15 +89,17 @@ void ScenePipeline::ShareXyz(std::shared_ptr<const XyzDocument> document)
 XyzReadResult ScenePipeline::ReadFrame(int frame)
 {
     RepeatNoLongerMatchesFile();
-    XyzReadResult read = document_->ReadFrame(frame, scene_.LAtom, scene_.LXyz);
+    XyzReadResult read = document_->ReadFrame(frame, scene_.LAtom, scene_.LXyz, elementMap_);
     frame_ = frame;
+    symbols_ = read.symbols;
+    symbolAtomsNotListed_ = read.symbolAtomsNotListed;
     return read;
 }
 
 XyzReadResult ScenePipeline::StepToFrame(int frame)
 {
     MList<MPoint3DN<float>> atoms;
-    XyzReadResult read = document_->ReadFrame(frame, scene_.LAtom, atoms);
+    XyzReadResult read = document_->ReadFrame(frame, scene_.LAtom, atoms, elementMap_);
     if (read.outcome != XyzReadOutcome::Read)
         return read;
     RepeatNoLongerMatchesFile();
@@ -104,7 +107,24 @@ XyzReadResult ScenePipeline::StepToFrame(int frame)
     for (int i = 0; i < atoms.FCount; ++i)
         scene_.LXyz.Add(atoms.Data[i]);
     frame_ = frame;
+    symbols_ = read.symbols;
+    symbolAtomsNotListed_ = read.symbolAtomsNotListed;
     return read;
+}
+
+std::string ScenePipeline::SetElementMap(ElementMap map)
+{
+    if (const std::optional<std::string> missing = ElementMissingFrom(map, scene_.LAtom))
+        return "No element \"" + MessageExcerpt(*missing) + "\" in the element table";
+    elementMap_ = std::move(map);
+    return {};
+}
+
+XyzReadResult ScenePipeline::RereadFrame()
+{
+    if (!document_ || frame_ < 1)
+        return {};
+    return ReadFrame(frame_);
 }
 
 StickFactors ScenePipeline::Rebuild(const StickControls& sticks, const TranslationCell& cell, const ViewAngles& angles)

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "ElementMap.h"
 #include "ElementTable.h"
 #include "FileAtoms.h"
 #include "PeriodicTranslation.h"
@@ -88,6 +89,21 @@ public:
     int FrameCount() const { return document_ ? document_->FrameCount() : 0; }
     int Frame() const { return frame_; }
     const std::shared_ptr<const XyzDocument>& Document() const { return document_; }
+
+    // ---- The elements of the symbols ------------------------------------------------------------
+
+    // The elements chosen for symbols (ElementMap.h), taken before the lookup's rules by every
+    // frame read after this one; they stay when another file is opened. Refused, with nothing
+    // changed, when the map names an element the table lacks: returns the message then, else "".
+    std::string SetElementMap(ElementMap map);
+    const ElementMap& ElementChoices() const { return elementMap_; }
+    // Reads the frame shown once more, with the elements as chosen now: ReadFrame(Frame()); the
+    // Rebuild follows. A result with nothing read when no frame has been read.
+    XyzReadResult RereadFrame();
+    // The distinct symbols of the frame last read into LXyz, each with its element, rule and
+    // atoms (XyzReadResult::symbols), and the atoms of symbols beyond the rows' bound.
+    const std::vector<SymbolElement>& Symbols() const { return symbols_; }
+    std::int64_t SymbolAtomsNotListed() const { return symbolAtomsNotListed_; }
 
     // ---- The rebuild ----------------------------------------------------------------------------
 
@@ -174,6 +190,9 @@ private:
     std::vector<std::string> elementLines_;
     std::shared_ptr<const XyzDocument> document_;
     int frame_ = 0;
+    ElementMap elementMap_;
+    std::vector<SymbolElement> symbols_;
+    std::int64_t symbolAtomsNotListed_ = 0;
     mutable QImage bitmap_;
     mutable bool bitmapWritten_ = false;
     ViewAngles viewAngles_;

@@ -167,6 +167,10 @@ void TFormMain::BuildFilePanel()
         (*edit)->setObjectName(name);
         (*edit)->setVisible(false);
     }
+    SpeedButtonElements = new QToolButton(body);
+    SpeedButtonElements->setObjectName("SpeedButtonElements");
+    SpeedButtonElements->setText("Elements...");
+    SpeedButtonElements->setToolTip("The element of each symbol of the file, and the rule that gave it (Ctrl+E)");
     Memo1 = new QPlainTextEdit(body);
     Memo1->setObjectName("Memo1");
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -180,6 +184,7 @@ void TFormMain::BuildFilePanel()
     row->addWidget(SpeedButtonOpenFile);
     row->addWidget(SpeedButtonSaveFile);
     row->addWidget(SpeedButtonSavePicture);
+    row->addWidget(SpeedButtonElements);
     row->addStretch(1);
     row->addWidget(Memo1);
     column->addLayout(row);
@@ -370,7 +375,9 @@ void TFormMain::BuildActions()
     ActionSavePicture->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     ActionQuit = new QAction("Quit", this);
     ActionQuit->setShortcut(QKeySequence::Quit);
-    for (QAction* action : {ActionOpen, ActionSave, ActionSavePicture, ActionQuit}) {
+    ActionElements = new QAction("Elements...", this);
+    ActionElements->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    for (QAction* action : {ActionOpen, ActionSave, ActionSavePicture, ActionQuit, ActionElements}) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }

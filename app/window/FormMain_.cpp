@@ -196,6 +196,9 @@ void TFormMain::ConnectHandlers()
     connect(ActionSave, &QAction::triggered, this, [this] { SpeedButtonSaveFileClick(nullptr); });
     connect(ActionSavePicture, &QAction::triggered, this, [this] { SpeedButtonSavePictureClick(nullptr); });
     connect(ActionQuit, &QAction::triggered, this, &QWidget::close);
+    connect(SpeedButtonElements, &QToolButton::clicked, this,
+            [this] { SpeedButtonElementsClick(SpeedButtonElements); });
+    connect(ActionElements, &QAction::triggered, this, [this] { SpeedButtonElementsClick(nullptr); });
     connect(SpeedButtonSavePicture, &QToolButton::clicked, this,
             [this] { SpeedButtonSavePictureClick(SpeedButtonSavePicture); });
     connect(ComboBoxRecent, &QComboBox::activated, this, [this](int index) { ComboBoxRecentActivated(index); });
@@ -310,7 +313,9 @@ void TFormMain::OpenFile(const QString& fileName)
         RememberOpenedFile(openFile_);
         FrameBmp1->SetHintText({});
         ShowFrameControl();
+        RecallElementChoices(fileName);
         const XyzReadResult read = pipeline_.ReadFrame(1);
+        ShowSymbolsRead();
         std::vector<std::string> told = pipeline_.Document()->Notes();
         noteTold_ = read.note;
         for (const std::string& text : {read.note, read.message})
@@ -486,6 +491,7 @@ void TFormMain::SpinEditFrameChange(QObject*)
             dialogs_.ShowMessage(this, QString::fromStdString(JoinedLines(told)));
         if (read.outcome != XyzReadOutcome::Read)
             return;
+        ShowSymbolsRead();
         ClearPicks();
         // While playing, frames come too often for the wait cursor to mean anything.
         std::optional<BusyIndicator> busy;

@@ -22,6 +22,7 @@
 #include "MSaveIniHooks.h"
 #include "ScenePipeline.h"
 
+class ElementsView;
 class MCategoryPanel;
 class MCategoryPanelGroup;
 class QAction;
@@ -111,6 +112,14 @@ public:
     // Saves the SVG document of the current scene; false (after telling the user) when it
     // could not be written.
     bool SaveSvg(const QString& fileName);
+    // Opens the Elements view (ElementsView.h) beside the window, a row for each symbol.
+    void SpeedButtonElementsClick(QObject* sender);
+    // The user chose an element for a symbol of the open file (an empty element: the rules
+    // decide again): the frame is read again, rebuilt with every setting, and the choice is kept
+    // for the file in the settings file.
+    void ChooseElement(const QByteArray& symbol, const QByteArray& element);
+    // The Elements view, made when first opened (nullptr before).
+    ElementsView* ElementsWindow() const { return elementsView_; }
 
     // ---- Model ----------------------------------------------------------------------------------
 
@@ -132,6 +141,7 @@ public:
     QToolButton* SpeedButtonOpenFile = nullptr;
     QToolButton* SpeedButtonSaveFile = nullptr;
     QToolButton* SpeedButtonSavePicture = nullptr;
+    QToolButton* SpeedButtonElements = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     // The recent files as chosen (names only) and as saved (whole paths, hidden).
     QComboBox* ComboBoxRecent = nullptr;
@@ -178,6 +188,7 @@ public:
     QAction* ActionSave = nullptr;
     QAction* ActionSavePicture = nullptr;
     QAction* ActionQuit = nullptr;
+    QAction* ActionElements = nullptr;
 
 protected:
     // Saves the window's state; when the settings file cannot be written the user is told why
@@ -244,6 +255,11 @@ private:
     void TellWhySticksAreMissing(const StickFactors& factors);
     // Tells the user when the atoms lie too far apart to be drawn.
     void TellDrawingProblem();
+    // The elements chosen for the file's symbols when it was last open, for the pipeline.
+    void RecallElementChoices(const QString& fileName);
+    // After a frame was read: the Elements view's rows, and a note naming the symbols whose
+    // elements were guessed by atomic number or label.
+    void ShowSymbolsRead();
 
     QString programFolder_;
     TFormMainDialogs dialogs_;
@@ -264,6 +280,8 @@ private:
     TTrajectoryPlayer* player_ = nullptr;
     TAtomPicks picks_;
     QStringList cellOfFile_;  // the Translate steps as the open file last set them
+    QString openFileName_;           // the file the scene shows, as it was opened
+    ElementsView* elementsView_ = nullptr;
 };
 
 #endif

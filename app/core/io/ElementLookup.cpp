@@ -19,7 +19,7 @@ std::string LowerCase(std::string_view text)
 
 }  // namespace
 
-ElementLookup::ElementLookup(const MListAdr<MAtom*>& elements)
+ElementLookup::ElementLookup(const MListAdr<MAtom*>& elements, const ElementMap& chosen)
 {
     for (int e = 0; e < elements.FCount; ++e) {
         const std::string& name = elements.Data[e]->Name;
@@ -27,6 +27,9 @@ ElementLookup::ElementLookup(const MListAdr<MAtom*>& elements)
         lowerCase_.emplace(LowerCase(name), e);
         longestName_ = std::max(longestName_, name.size());
     }
+    for (const auto& [symbol, element] : chosen)
+        if (const int index = FindAsWritten(element, -1); index >= 0)
+            chosen_.emplace(symbol, index);
 }
 
 int ElementLookup::FindAsWritten(std::string_view symbol, int notFound) const
@@ -35,16 +38,19 @@ int ElementLookup::FindAsWritten(std::string_view symbol, int notFound) const
     return found == asWritten_.end() ? notFound : found->second;
 }
 
-int ElementLookup::Find(std::string_view symbol, int notFound) const
+ElementFound ElementLookup::Resolve(std::string_view symbol, int notFound) const
 {
-    int index = FindAsWritten(symbol, -1);
-    if (index < 0)
-        index = FindByAtomicNumber(symbol, -1);
-    if (index < 0)
-        index = FindIgnoringCase(symbol, -1);
-    if (index < 0)
-        index = FindByLeadingSymbol(symbol, -1);
-    return index < 0 ? notFound : index;
+    if (const auto found = chosen_.find(symbol); found != chosen_.end())
+        return {found->second, ElementRule::Chosen};
+    if (const int index = FindAsWritten(symbol, -1); index >= 0)
+        return {index, ElementRule::AsWritten};
+    if (const int index = FindByAtomicNumber(symbol, -1); index >= 0)
+        return {index, ElementRule::AtomicNumber};
+    if (const int index = FindIgnoringCase(symbol, -1); index >= 0)
+        return {index, ElementRule::Case};
+    if (const int index = FindByLeadingSymbol(symbol, -1); index >= 0)
+        return {index, ElementRule::Label};
+    return {notFound, ElementRule::Unknown};
 }
 
 int ElementLookup::FindByAtomicNumber(std::string_view symbol, int notFound) const

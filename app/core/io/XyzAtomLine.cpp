@@ -91,6 +91,10 @@ XyzAtomLineOutcome XyzAtomLineReader::Read(std::string_view line, MPoint3DN<floa
     atom.z = Coordinate(splitter_[columns->X + 2]);
     atom.Group = -1;
     symbol_ = TrimmedView(splitter_[columns->Species]);
-    atom.N = lookup_.Find(symbol_, fallback_);
-    return atom.N < elementCount_ ? XyzAtomLineOutcome::Atom : XyzAtomLineOutcome::UnknownElement;
+    SymbolElement& row = symbols_.RowOf(symbol_, lookup_, fallback_);
+    atom.N = row.element;
+    if (atom.N >= elementCount_)
+        return XyzAtomLineOutcome::UnknownElement;
+    ++row.atoms;
+    return XyzAtomLineOutcome::Atom;
 }

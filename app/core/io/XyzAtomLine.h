@@ -11,7 +11,8 @@
 //    names may follow); any other line is bad.
 // Coordinates are decimal numbers (StrToSingle); a Fortran exponent with D ("1.0D+00") reads as
 // one with E. The symbol, trimmed, names its element through the lookup's rules; a symbol it
-// cannot place takes the fallback entry, or is refused when the table has none.
+// cannot place takes the fallback entry, or is refused when the table has none. The reader tallies the
+// symbols of the atoms it read (SymbolTally.h).
 
 #include <optional>
 #include <string_view>
@@ -20,6 +21,7 @@
 #include "ExtendedXyzComment.h"
 #include "FieldSplitter.h"
 #include "SceneRecords.h"
+#include "SymbolTally.h"
 
 enum class XyzAtomLineOutcome { Atom, BadFields, UnknownElement };
 
@@ -38,6 +40,8 @@ public:
     // next line is read.
     std::size_t FieldCount() const { return splitter_.Count(); }
     std::string_view Symbol() const { return symbol_; }
+    // The symbols of the atoms read so far.
+    const SymbolTally& Symbols() const { return symbols_; }
 
 private:
     // Where the four values stand in this line, or nothing when the line is bad.
@@ -50,6 +54,7 @@ private:
     std::optional<XyzColumns> declared_;
     FieldSplitter splitter_;
     std::string_view symbol_;
+    SymbolTally symbols_;
 };
 
 #endif

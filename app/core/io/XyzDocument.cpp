@@ -21,9 +21,10 @@ XyzDocument::XyzDocument(std::string text)
         notes_.push_back(cut);
 }
 
-XyzReadResult XyzDocument::ReadFrame(int frame, const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms) const
+XyzReadResult XyzDocument::ReadFrame(int frame, const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms,
+                                     const ElementMap& chosen) const
 {
     if (frame < 1 || frame > FrameCount())
         throw std::out_of_range("no frame " + std::to_string(frame) + " in a file of " + std::to_string(FrameCount()));
-    return ReadXyzFrame(lines_, index_, static_cast<std::size_t>(frame - 1), delimiter_, elements, atoms);
+    return ReadXyzFrame(lines_, index_, static_cast<std::size_t>(frame - 1), delimiter_, elements, atoms, chosen);
 }

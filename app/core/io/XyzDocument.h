@@ -42,9 +42,10 @@ public:
     // a frame's comment declares that is not taken is told when the frame is read.)
     const std::vector<std::string>& Notes() const { return notes_; }
 
-    // Reads frame (1-based, 1..FrameCount) into atoms as ReadXyz reads a file's first frame; the
-    // result has the frame's own cell.
-    XyzReadResult ReadFrame(int frame, const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms) const;
+    // Reads frame (1-based, 1..FrameCount) into atoms as ReadXyz reads a file's first frame, the
+    // elements chosen for symbols before the lookup's rules; the result has the frame's own cell.
+    XyzReadResult ReadFrame(int frame, const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms,
+                            const ElementMap& chosen = {}) const;
 
 private:
     std::string text_;

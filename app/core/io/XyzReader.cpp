@@ -102,6 +102,7 @@ struct RunResult {
     std::size_t fieldCount = 0;
     std::string symbol;
     std::exception_ptr error;  // a coordinate that did not convert, or anything else thrown
+    SymbolTally symbols;       // of the atoms read
 
     bool Stopped() const { return stop != XyzAtomLineOutcome::Atom || error; }
 };
@@ -125,6 +126,7 @@ void ReadRun(const TextRange& range, XyzAtomLineReader reader, RunResult& run)
             ++run.linesRead;
             return true;
         });
+        run.symbols = reader.Symbols();
     } catch (...) {
         run.error = std::current_exception();
     }
@@ -188,6 +190,16 @@ void JoinSortedByDepth(const std::vector<RunResult>& runs, std::size_t runCount,
     }
 }
 
+// The symbols of the first runCount runs, as a reading from the top would tally them.
+void TellSymbols(const std::vector<RunResult>& runs, std::size_t runCount, XyzReadResult& read)
+{
+    SymbolTally joined;
+    for (std::size_t r = 0; r < runCount; ++r)
+        joined.Join(runs[r].symbols);
+    read.symbols = joined.Rows();
+    read.symbolAtomsNotListed = joined.AtomsNotListed();
+}
+
 // Reads the atom lines (firstLine: the index of the first in the file) in runs at once, and
 // joins the runs in order up to the first line that stopped one, as a reading from the top
 // would have stopped there.
@@ -207,7 +219,9 @@ XyzReadResult ReadAtomLines(const TextRange& atomLines, std::int64_t firstLine, 
     atoms.Clear();
     if (stopped == runs.size()) {
         JoinSortedByDepth(runs, runsRead, atoms);
-        return {};
+        XyzReadResult read;
+        TellSymbols(runs, runsRead, read);
+        return read;
     }
     const RunResult& stop = runs[stopped];
     line += stop.linesRead;
@@ -226,15 +240,16 @@ XyzReadResult ReadAtomLines(const TextRange& atomLines, std::int64_t firstLine, 
         result = Failure(XyzReadOutcome::UnknownElement, UnknownElementMessage(stop.symbol, line), line);
     }
     JoinSortedByDepth(runs, runsRead, atoms);
+    TellSymbols(runs, runsRead, result);
     return result;
 }
 
 // runs: how many runs to read the lines in; 0 for as many as the lines and processors call for.
 XyzReadResult ReadFrameLines(const TextRange& atomLines, std::int64_t firstLine, std::int64_t lineCount, int runs,
                              std::string_view comment, char delimiter, const MListAdr<MAtom*>& elements,
-                             MList<MPoint3DN<float>>& atoms)
+                             MList<MPoint3DN<float>>& atoms, const ElementMap& chosen)
 {
-    const ElementLookup lookup(elements);
+    const ElementLookup lookup(elements, chosen);
     const int fallback = lookup.FindAsWritten(FallbackElementName, elements.FCount);
     const XyzDeclaration<XyzColumns> columns = ColumnsDeclaredBy(comment);
     const XyzAtomLineReader reader(lookup, fallback, elements.FCount, delimiter, columns.value);
@@ -281,18 +296,19 @@ XyzReadResult XyzCountMismatch(const XyzFrameIndex& index)
 }
 
 XyzReadResult ReadXyzFrame(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,
-                           const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms)
+                           const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms, const ElementMap& chosen)
 {
-    return ReadXyzFrameInRuns(text, index, frame, delimiter, elements, atoms, 0);
+    return ReadXyzFrameInRuns(text, index, frame, delimiter, elements, atoms, 0, chosen);
 }
 
 XyzReadResult ReadXyzFrameInRuns(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,
-                                 const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms, int runs)
+                                 const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms, int runs,
+                                 const ElementMap& chosen)
 {
     const XyzFrame& at = index.Frames.at(frame);
     const std::int32_t count = frame == 0 ? index.FirstCount : StrToInt(text.LineAt(at.Start));
     const std::size_t commentStart = text.NextLine(at.Start);
     const std::size_t atomsStart = text.NextLine(commentStart);
     return ReadFrameLines(TextRange(text, atomsStart, index.FrameEnd(frame)), at.Line + 2, count, runs,
-                          text.LineAt(commentStart), delimiter, elements, atoms);
+                          text.LineAt(commentStart), delimiter, elements, atoms, chosen);
 }

@@ -20,12 +20,15 @@
 // are those of a reading from the top.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
+#include "ElementMap.h"
 #include "MList.h"
 #include "MListAdr.h"
 #include "SceneRecords.h"
+#include "SymbolElements.h"
 
 #include "ExtendedXyzComment.h"
 #include "XyzFrames.h"
@@ -49,6 +52,10 @@ struct XyzReadResult {
     // The cell the frame's comment declares, when it is one the repeat can use
     // (PlaneLatticeDeclaredBy); a cell it cannot use is told in note.
     std::optional<XyzPlaneLattice> lattice;
+    // The distinct symbols of the atoms read, in the order they first appear, with the element
+    // each was given, its rule and its atoms.
+    std::vector<SymbolElement> symbols;
+    std::int64_t symbolAtomsNotListed = 0;  // atoms of symbols beyond SymbolTally::MostRows
 
     // Whether the atoms were read (all, or those before a bad line) and the scene is rebuilt.
     bool Rebuild() const { return outcome != XyzReadOutcome::CountMismatch; }
@@ -66,13 +73,16 @@ XyzReadResult XyzCountMismatch(const XyzFrameIndex& index);
 // delimiter is that of the file's line 3, for every frame. Throws std::out_of_range for a frame
 // the index does not have and MConvertError for a coordinate that does not convert; the atoms
 // list then holds the atoms before the bad line, unsorted. (An empty file and a first count that
-// does not convert are refused by the indexer.)
+// does not convert are refused by the indexer.) The elements chosen for symbols come before the
+// lookup's rules.
 XyzReadResult ReadXyzFrame(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,
-                           const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms);
+                           const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms,
+                           const ElementMap& chosen = {});
 
 // ReadXyzFrame with the atom lines split into `runs` runs read at once, however many lines and
 // processors there are: any split reads the same.
 XyzReadResult ReadXyzFrameInRuns(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, char delimiter,
-                                 const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms, int runs);
+                                 const MListAdr<MAtom*>& elements, MList<MPoint3DN<float>>& atoms, int runs,
+                                 const ElementMap& chosen = {});
 
 #endif

@@ -7,6 +7,8 @@
 #   - Ctrl+S, a name typed into the file dialog, Enter: the SVG written is byte for byte what
 #     `pelmora --export` writes with the settings the window saved;
 #   - Ctrl+Q closes the window, which saves the bars; a second start shows the same picture;
+#   - Ctrl+E opens the Elements view, a key there gives a symbol another element: the picture
+#     changes, and the choice is kept for the file in the settings;
 #   - a start without the element table shows the message (the box on the screen is the one the
 #     probe shows with the expected text), no main window, and ends with 1.
 #
@@ -291,6 +293,15 @@ main=$found
 window_geometry "$main"
 [[ "$ww $wh" == "${window[2]} ${window[3]}" ]] || fail "the second window is ${ww}x${wh}, not ${window[2]}x${window[3]}"
 wait_for_picture "$work/turned.png" "the second start does not show the picture the first one ended with"
+pass "the second start showed the picture the first one ended with"
+
+# Ctrl+E opens the Elements view beside the window; the arrow key gives the first symbol the
+# next element of the table, and the picture changes at once. The choice is kept for the file.
+key "$main" ctrl+e
+wait_for_window DIALOG "the Elements view"
+key "$found" Down
+wait_for_new_picture "$work/turned.png" "$work/chosen.png" "choosing an element in the Elements view did not change the picture"
+key "$found" Escape
 key "$main" ctrl+q
 wait_for_end
 [[ $status == 0 ]] || fail "the second window closed with status $status"
@@ -298,7 +309,10 @@ for name in CheckBoxDrawLink-\>Checked ScrollBarStick-\>Position ScrollBarAx-\>P
     [[ $(setting "$name") == $(sed -n "s/^$name=//p" "$work/settings-first" | tr -d '\r') ]] \
         || fail "$name did not survive the second start"
 done
-pass "the second start restored the bars and showed the same picture"
+[[ $(sed -n 's/^File1=//p' "$settings" | tr -d '\r') == "$(realpath -s "$xyz")" && -n $(setting 'Map1') ]] \
+    || fail "the element chosen is not kept for the file in the settings"
+pass "the second start restored the bars; an element chosen in the Elements view changed the picture" \
+    "and is kept as $(setting 'Map1')"
 
 # ---- A start without the element table ----------------------------------------------------------
 
