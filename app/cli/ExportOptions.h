@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include "BatchOptions.h"
 #include "PeriodicTranslation.h"
 #include "Projection.h"
 #include "Scene.h"
@@ -23,8 +24,7 @@ struct ExportOptions {
     struct {
         bool Ax = false, Ay = false, Dx = false, Dy = false;
     } StepsGiven;
-    int Frame = 1;           // the frame of a trajectory to draw, from 1
-    bool AllFrames = false;  // every frame, each into OUT with its number (FrameOutFile)
+    BatchOptions Batch;  // the frames, files and sizes of runs over many of them
 };
 
 #endif

@@ -8,6 +8,7 @@
 #include "LocalFileName.h"
 #include "MBmpSaveLoad.h"
 #include "MFunction.h"
+#include "PictureScaling.h"
 #include "ProgressLine.h"
 #include "RunMessages.h"
 #include "SvgFile.h"
@@ -38,7 +39,7 @@ std::optional<XyzReadResult> ReadFrame(int frame, ScenePipeline& pipeline, std::
 }
 
 // Draws the scene and writes it: an SVG drawing as the window's save button writes it, any
-// other name as the viewer frame's save button writes a picture.
+// other name as the viewer frame's save button writes a picture, reduced to --size if given.
 bool WriteOut(const ExportOptions& options, const QString& outFile, ScenePipeline& pipeline, std::ostream& err)
 {
     if (LowerExtension(outFile) == ".svg") {
@@ -53,8 +54,10 @@ bool WriteOut(const ExportOptions& options, const QString& outFile, ScenePipelin
         }
     }
     const QImage& bitmap = pipeline.Picture(options.StickRadiusPosition);
+    const PictureSize size = options.Batch.Size;
+    const QImage sized = size.IsSet() ? ScaledPicture(bitmap, size.width, size.height) : QImage();
     std::string reason;
-    if (BmpSaveToFile(&bitmap, outFile, reason))
+    if (BmpSaveToFile(size.IsSet() ? &sized : &bitmap, outFile, reason))
         return true;
     Report(err, std::string(NotSavedMessage) + " (not saved): " + reason);
     return false;
