@@ -16,6 +16,7 @@
 #include "MBmpSaveLoad.h"
 #include "MFileName.h"
 #include "MMessageText.h"
+#include "MovieRun.h"
 #include "OrderedReports.h"
 #include "OutputNames.h"
 #include "RunMessages.h"
@@ -38,8 +39,15 @@ struct PictureJob {
     QString outFile;  // empty: nothing is written (--info alone)
 };
 
+// All the frames of an input into one movie.
+struct MovieJob {
+    std::size_t input;
+    QString outFile;
+};
+
 struct Plan {
     std::vector<PictureJob> pictures;
+    std::vector<MovieJob> movies;
 };
 
 // Opens every file in order with the window's messages; a file that cannot be read or is
@@ -76,12 +84,17 @@ std::optional<std::vector<Input>> OpenInputs(const ExportOptions& options, Scene
     return inputs;
 }
 
-// The frames of each input into pictures.
+// The frames of each input into pictures, or into one movie per input when OUT is one.
 Plan PlanJobs(const ExportOptions& options, const std::vector<Input>& inputs)
 {
     Plan plan;
+    const bool movie = IsMovieOutput(options.OutFile, options.Batch.Frames);
     for (std::size_t index = 0; index < inputs.size(); ++index) {
         const Input& input = inputs[index];
+        if (movie) {
+            plan.movies.push_back({index, OutFileFor(options.OutFile, input.options.XyzFile, 1, false)});
+            continue;
+        }
         for (const int frame : input.frames) {
             const QString outFile = options.OutFile.isEmpty()
                 ? QString()
@@ -108,6 +121,9 @@ std::optional<QString> SharedOutputName(const Plan& plan)
     for (const PictureJob& job : plan.pictures)
         if (clash(job.outFile))
             return WrittenName(job.outFile);
+    for (const MovieJob& job : plan.movies)
+        if (!names.insert(job.outFile).second)
+            return job.outFile;
     return std::nullopt;
 }
 
@@ -172,14 +188,26 @@ int RunBatch(const ExportOptions& options, ProgressLine& progress, std::ostream&
                         + "\"; name each by {name} or {frame} (nothing was written)");
         return ExitUsage;
     }
-    if (options.Batch.Sharded)
+    if (options.Batch.Sharded) {
+        if (!plan.movies.empty()) {
+            Report(err, "--shard splits frames among runs, a movie takes all of its own: give each run its own "
+                        "--frame A-B and join the pieces");
+            return ExitUsage;
+        }
         KeepShare(options.Batch.Part, plan.pictures);
+    }
     // One picture of the file just opened: drawn here, with the steps told as they go.
-    if (plan.pictures.size() == 1 && inputs->size() == 1) {
+    if (plan.pictures.size() == 1 && inputs->size() == 1 && plan.movies.empty()) {
         const PictureJob& job = plan.pictures.front();
         const Input& input = inputs->front();
         return std::max(status,
                         ExportFrame(input.options, input.cell, pipeline, job.frame, job.outFile, out, err));
     }
-    return std::max(status, DrawPictures(*inputs, plan.pictures, pipeline.ElementLines(), progress, out, err));
+    status = std::max(status, DrawPictures(*inputs, plan.pictures, pipeline.ElementLines(), progress, out, err));
+    for (const MovieJob& movie : plan.movies) {
+        const Input& input = (*inputs)[movie.input];
+        status = std::max(status, ExportMovie(input.options, input.cell, input.document, input.frames,
+                                              pipeline.ElementLines(), movie.outFile, progress, out, err));
+    }
+    return status;
 }

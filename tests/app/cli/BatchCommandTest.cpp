@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -17,6 +19,8 @@
 #include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <gif_lib.h>
 
 #include "ExitCode.h"
 #include "MFileName.h"
@@ -265,6 +269,72 @@ TEST_F(BatchCommandTest, PicturesAreReducedToTheSizeAsked)
     const Outcome svg = RunCommand(Arguments("svg", "s.svg", {"--size", "10", trajectory}));
     EXPECT_EQ(svg.status, ExitSuccess);
     EXPECT_NE(ReadBytes(dir.Path() / "svg" / "s.svg").find("width=\"3000px\""), std::string::npos);
+}
+
+TEST_F(BatchCommandTest, SeveralFramesIntoAGifMakeOneAnimationOfTheFramePictures)
+{
+    const Outcome movie = RunCommand(Arguments("movie", "walk.gif", {"--frame", "all:2", "--size", "40", "--fps", "4", trajectory}));
+    ASSERT_EQ(movie.status, ExitSuccess) << movie.err;
+    EXPECT_EQ(Names(Contents(dir.Path() / "movie")), (std::vector<std::string>{"walk.gif"}));
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName((dir.Path() / "movie" / "walk.gif").c_str(), &error);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    ASSERT_EQ(gif->ImageCount, 4);
+    for (int k = 0; k < gif->ImageCount; ++k) {
+        SCOPED_TRACE(k);
+        GraphicsControlBlock control{};
+        ASSERT_EQ(DGifSavedExtensionToGCB(gif, k, &control), GIF_OK);
+        EXPECT_EQ(control.DelayTime, 25);
+        // Frame 2k+1 as a picture of its own.
+        const Outcome still =
+            RunCommand(Arguments("still", "still.png", {"--frame", std::to_string(2 * k + 1), "--size", "40", trajectory}));
+        ASSERT_EQ(still.status, ExitSuccess) << still.err;
+        const QImage expected(QString::fromStdString((dir.Path() / "still" / "still.png").string()));
+        const SavedImage& image = gif->SavedImages[k];
+        ASSERT_EQ(image.ImageDesc.Width, 40);
+        int differing = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const GifColorType c = image.ImageDesc.ColorMap->Colors[image.RasterBits[y * 40 + x]];
+                differing += qRgb(c.Red, c.Green, c.Blue) == (expected.pixel(x, y) | 0xFF000000u) ? 0 : 1;
+            }
+        EXPECT_EQ(differing, 0);
+    }
+    DGifCloseFile(gif, &error);
+    // One frame into a GIF stays a picture; --shard cannot split a movie.
+    const Outcome one = RunCommand(Arguments("one", "walk.gif", {"--frame", "3", "--size", "40", trajectory}));
+    ASSERT_EQ(one.status, ExitSuccess) << one.err;
+    gif = DGifOpenFileName((dir.Path() / "one" / "walk.gif").c_str(), &error);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    EXPECT_EQ(gif->ImageCount, 1);
+    DGifCloseFile(gif, &error);
+    const Outcome shared = RunCommand(Arguments("shared", "walk.gif", {"--frame", "all", "--shard", "0/2", trajectory}));
+    EXPECT_EQ(shared.status, ExitUsage);
+    EXPECT_NE(shared.err.find("--shard splits frames among runs, a movie takes all of its own"), std::string::npos);
+    EXPECT_TRUE(Contents(dir.Path() / "shared").empty());
+}
+
+TEST_F(BatchCommandTest, VideosHaveTheSelectedFramesAtAnEvenSizeAndTheRateAsked)
+{
+    if (std::system("ffprobe -version > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ffprobe is not installed (scripts/install-deps installs ffmpeg)";
+    const Outcome video =
+        RunCommand(Arguments("video", "{name}.mp4", {"--frame", "2-7", "--size", "33", "--fps", "8", trajectory}));
+    ASSERT_EQ(video.status, ExitSuccess) << video.err;
+    const std::string probe = "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                              "stream=width,height,r_frame_rate,nb_read_frames -of csv=p=0 '"
+        + (dir.Path() / "video" / "walk.mp4").string() + "'";
+    std::string text;
+    if (FILE* pipe = ::popen(probe.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+            text += buffer;
+        ::pclose(pipe);
+    }
+    EXPECT_EQ(text, "34,34,8/1,6\n");
+    EXPECT_EQ(Names(Contents(dir.Path() / "video")), (std::vector<std::string>{"walk.mp4"}));
 }
 
 }  // namespace
