@@ -1,13 +1,6 @@
 #include "VideoWriter.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libavutil/opt.h>
-#include <libswscale/swscale.h>
-}
-
+#include "FfmpegLibraries.h"
 #include "MMessageText.h"
 #include "StreamedFileSave.h"
 
@@ -39,13 +32,6 @@ constexpr const char* Vp9Speed = "6";
 // Bit rate of the fallback encoders, which have no constant-quality mode of the same kind.
 constexpr std::int64_t FallbackBitsPerPixelSecond = 4;
 
-std::string AvError(int error)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    return text;
-}
-
 class VideoWriter : public MovieWriter {
 public:
     VideoWriter(const std::string& fileName, MovieKind kind, QSize size, int framesPerSecond)
@@ -55,19 +41,27 @@ public:
             Fail(save_.Reason());
             return;
         }
+        std::string reason;
+        av_ = LoadFfmpegLibraries(reason);
+        if (av_ == nullptr) {
+            Fail(Cannot(reason));
+            return;
+        }
         (void)Open(EncodersOf(kind), framesPerSecond);
     }
 
     ~VideoWriter() override
     {
-        sws_freeContext(scaler_);
-        av_frame_free(&frame_);
-        av_packet_free(&packet_);
-        avcodec_free_context(&codec_);
+        if (av_ == nullptr)
+            return;
+        av_->sws_freeContext(scaler_);
+        av_->av_frame_free(&frame_);
+        av_->av_packet_free(&packet_);
+        av_->avcodec_free_context(&codec_);
         if (format_ != nullptr) {
             if (format_->pb != nullptr)
-                avio_closep(&format_->pb);
-            avformat_free_context(format_);
+                av_->avio_closep(&format_->pb);
+            av_->avformat_free_context(format_);
         }
     }
 
@@ -79,12 +73,12 @@ public:
             return Fail(Cannot("a frame is not of the movie's size"));
         const QImage rgb = picture.format() == QImage::Format_RGB32 ? picture
                                                                     : picture.convertToFormat(QImage::Format_RGB32);
-        const int made = av_frame_make_writable(frame_);
+        const int made = av_->av_frame_make_writable(frame_);
         if (made < 0)
             return Fail(Cannot(AvError(made)));
         const std::uint8_t* planes[1] = {rgb.constBits()};
         const int strides[1] = {static_cast<int>(rgb.bytesPerLine())};
-        sws_scale(scaler_, planes, strides, 0, size_.height(), frame_->data, frame_->linesize);
+        av_->sws_scale(scaler_, planes, strides, 0, size_.height(), frame_->data, frame_->linesize);
         frame_->pts = nextPts_++;
         return Encode(frame_);
     }
@@ -93,10 +87,10 @@ public:
     {
         if (!reason_.empty() || !Encode(nullptr))
             return false;
-        const int trailer = av_write_trailer(format_);
+        const int trailer = av_->av_write_trailer(format_);
         if (trailer < 0)
             return Fail(Cannot(AvError(trailer)));
-        const int closed = avio_closep(&format_->pb);
+        const int closed = av_->avio_closep(&format_->pb);
         if (closed < 0)
             return Fail(Cannot(AvError(closed)));
         return save_.Commit() || Fail(save_.Reason());
@@ -108,12 +102,19 @@ private:
         return "Cannot write file \"" + EscapedForMessage(fileName_) + "\". " + why;
     }
 
+    std::string AvError(int error) const
+    {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_->av_strerror(error, text, sizeof text);
+        return text;
+    }
+
     // The container's encoder, or its fallback with a note.
     const AVCodec* ChooseEncoder(const Encoders& encoders)
     {
-        if (const AVCodec* preferred = avcodec_find_encoder_by_name(encoders.preferred))
+        if (const AVCodec* preferred = av_->avcodec_find_encoder_by_name(encoders.preferred))
             return preferred;
-        const AVCodec* fallback = avcodec_find_encoder_by_name(encoders.fallback);
+        const AVCodec* fallback = av_->avcodec_find_encoder_by_name(encoders.fallback);
         if (fallback != nullptr)
             note_ = std::string("no ") + encoders.preferredName + " encoder (" + encoders.preferred
                 + ") in this system's FFmpeg libraries: " + EscapedForMessage(fileName_) + " is encoded as "
@@ -127,12 +128,12 @@ private:
         if (encoder == nullptr)
             return Fail(Cannot(std::string("This system's FFmpeg libraries have neither a ") + encoders.preferredName
                                + " nor a " + encoders.fallbackName + " encoder"));
-        int result = avformat_alloc_output_context2(&format_, nullptr, encoders.format, nullptr);
+        int result = av_->avformat_alloc_output_context2(&format_, nullptr, encoders.format, nullptr);
         if (result < 0 || format_ == nullptr)
             return Fail(Cannot(AvError(result)));
-        codec_ = avcodec_alloc_context3(encoder);
-        frame_ = av_frame_alloc();
-        packet_ = av_packet_alloc();
+        codec_ = av_->avcodec_alloc_context3(encoder);
+        frame_ = av_->av_frame_alloc();
+        packet_ = av_->av_packet_alloc();
         if (codec_ == nullptr || frame_ == nullptr || packet_ == nullptr)
             return Fail(Cannot("out of memory"));
         codec_->width = size_.width();
@@ -144,29 +145,29 @@ private:
         if (format_->oformat->flags & AVFMT_GLOBALHEADER)
             codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         SetQuality(encoder);
-        if ((result = avcodec_open2(codec_, encoder, nullptr)) < 0)
+        if ((result = av_->avcodec_open2(codec_, encoder, nullptr)) < 0)
             return Fail(Cannot(AvError(result)));
-        stream_ = avformat_new_stream(format_, nullptr);
+        stream_ = av_->avformat_new_stream(format_, nullptr);
         if (stream_ == nullptr)
             return Fail(Cannot("out of memory"));
         stream_->time_base = codec_->time_base;
         stream_->avg_frame_rate = codec_->framerate;
-        if ((result = avcodec_parameters_from_context(stream_->codecpar, codec_)) < 0)
+        if ((result = av_->avcodec_parameters_from_context(stream_->codecpar, codec_)) < 0)
             return Fail(Cannot(AvError(result)));
         frame_->format = codec_->pix_fmt;
         frame_->width = codec_->width;
         frame_->height = codec_->height;
-        if ((result = av_frame_get_buffer(frame_, 0)) < 0)
+        if ((result = av_->av_frame_get_buffer(frame_, 0)) < 0)
             return Fail(Cannot(AvError(result)));
-        scaler_ = sws_getContext(size_.width(), size_.height(), AV_PIX_FMT_RGB32, size_.width(), size_.height(),
+        scaler_ = av_->sws_getContext(size_.width(), size_.height(), AV_PIX_FMT_RGB32, size_.width(), size_.height(),
                                  AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (scaler_ == nullptr)
             return Fail(Cannot("no conversion to YUV 4:2:0"));
         // The temporary file exists already (made safely beside the target); the library opens
         // it again by name and writes it from the start.
-        if ((result = avio_open(&format_->pb, save_.TemporaryName().c_str(), AVIO_FLAG_WRITE)) < 0)
+        if ((result = av_->avio_open(&format_->pb, save_.TemporaryName().c_str(), AVIO_FLAG_WRITE)) < 0)
             return Fail(Cannot(AvError(result)));
-        if ((result = avformat_write_header(format_, nullptr)) < 0)
+        if ((result = av_->avformat_write_header(format_, nullptr)) < 0)
             return Fail(Cannot(AvError(result)));
         return true;
     }
@@ -175,12 +176,12 @@ private:
     {
         const std::string name = encoder->name;
         if (name == "libx264") {
-            av_opt_set(codec_->priv_data, "preset", X264Preset, 0);
-            av_opt_set(codec_->priv_data, "crf", QualityFactor, 0);
+            av_->av_opt_set(codec_->priv_data, "preset", X264Preset, 0);
+            av_->av_opt_set(codec_->priv_data, "crf", QualityFactor, 0);
         } else if (name == "libvpx-vp9") {
-            av_opt_set(codec_->priv_data, "crf", QualityFactor, 0);
-            av_opt_set(codec_->priv_data, "speed", Vp9Speed, 0);
-            av_opt_set(codec_->priv_data, "row-mt", "1", 0);
+            av_->av_opt_set(codec_->priv_data, "crf", QualityFactor, 0);
+            av_->av_opt_set(codec_->priv_data, "speed", Vp9Speed, 0);
+            av_->av_opt_set(codec_->priv_data, "row-mt", "1", 0);
             codec_->bit_rate = 0;
         } else {
             codec_->bit_rate = FallbackBitsPerPixelSecond * size_.width() * size_.height();
@@ -190,18 +191,18 @@ private:
     // Sends a frame (nullptr: the end) and writes every packet the encoder has ready.
     bool Encode(const AVFrame* frame)
     {
-        int result = avcodec_send_frame(codec_, frame);
+        int result = av_->avcodec_send_frame(codec_, frame);
         if (result < 0)
             return Fail(Cannot(AvError(result)));
         for (;;) {
-            result = avcodec_receive_packet(codec_, packet_);
+            result = av_->avcodec_receive_packet(codec_, packet_);
             if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
                 return true;
             if (result < 0)
                 return Fail(Cannot(AvError(result)));
-            av_packet_rescale_ts(packet_, codec_->time_base, stream_->time_base);
+            av_->av_packet_rescale_ts(packet_, codec_->time_base, stream_->time_base);
             packet_->stream_index = stream_->index;
-            result = av_interleaved_write_frame(format_, packet_);
+            result = av_->av_interleaved_write_frame(format_, packet_);
             if (result < 0)
                 return Fail(Cannot(AvError(result)));
         }
@@ -210,6 +211,7 @@ private:
     std::string fileName_;
     StreamedFileSave save_;
     QSize size_;
+    const FfmpegLibraries* av_ = nullptr;
     AVFormatContext* format_ = nullptr;
     AVCodecContext* codec_ = nullptr;
     AVStream* stream_ = nullptr;

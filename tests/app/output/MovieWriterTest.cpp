@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include <link.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -180,6 +184,33 @@ TEST(MovieWriter, KindsAreChosenByExtensionWithoutRegardToCase)
                           {"a.png", MovieKind::None},  {"mp4", MovieKind::None},     {"a.mp4/b", MovieKind::None}};
     for (const Case& c : cases)
         EXPECT_EQ(MovieKindOfFileName(c.name), c.kind) << c.name;
+}
+
+bool LibraryLoaded(const char* name)
+{
+    bool found = false;
+    std::pair<const char*, bool*> search(name, &found);
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* data) {
+            auto* search = static_cast<std::pair<const char*, bool*>*>(data);
+            if (info->dlpi_name != nullptr && std::strstr(info->dlpi_name, search->first) != nullptr)
+                *search->second = true;
+            return 0;
+        },
+        &search);
+    return found;
+}
+
+// FFmpeg's libraries bring a hundred more shared libraries: loaded with the program, they would
+// slow down the start of every run; they are loaded by the first video only.
+TEST(MovieWriter, FfmpegIsLoadedByTheFirstVideoOnly)
+{
+    EXPECT_FALSE(LibraryLoaded("libavcodec"));
+    TempDir dir;
+    WriteMovie(dir.File("still.gif"), MovieKind::Gif, QSize(16, 16), 10, 2);
+    EXPECT_FALSE(LibraryLoaded("libavcodec"));
+    WriteMovie(dir.File("m.mp4"), MovieKind::Mp4, QSize(16, 16), 10, 2);
+    EXPECT_TRUE(LibraryLoaded("libavcodec"));
 }
 
 }  // namespace
