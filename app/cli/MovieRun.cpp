@@ -50,7 +50,7 @@ public:
             waiting_.erase(next);
             lock.unlock();
             if (!picture.isNull() && ok_)
-                ok_ = writer_.AddFrame(picture);
+                ok_ = AddFrame(picture);
             lock.lock();
             ++nextToEncode_;
             moved_.notify_all();
@@ -58,10 +58,23 @@ public:
         encoding_ = false;
     }
 
-    // Whether every frame handed over was encoded; read after the drawing has ended.
+    // Whether every frame handed over was encoded, and why not when the writer itself gave no
+    // reason (out of memory); read after the drawing has ended.
     bool Ok() const { return ok_; }
+    const std::string& Failure() const { return failure_; }
 
 private:
+    // Nothing may leave the encoding turn: the threads waiting for it would wait for ever.
+    bool AddFrame(const QImage& picture) noexcept
+    {
+        try {
+            return writer_.AddFrame(picture);
+        } catch (...) {
+            failure_ = FailureSentence(std::current_exception());
+            return false;
+        }
+    }
+
     MovieWriter& writer_;
     const std::size_t ahead_;
     std::mutex mutex_;
@@ -70,6 +83,7 @@ private:
     std::size_t nextToEncode_ = 0;
     bool encoding_ = false;
     bool ok_ = true;  // written by the encoding thread only
+    std::string failure_;
 };
 
 QSize PictureSizeOf(const ExportOptions& options)
@@ -136,7 +150,7 @@ int ExportMovie(const ExportOptions& options, const TranslationCell& cell,
         });
     progress.Step("writing " + fileName);
     if (!queue.Ok() || !writer->Finish()) {
-        Report(err, writer->Reason());
+        Report(err, writer->Reason().empty() ? queue.Failure() : writer->Reason());
         return ExitFailure;
     }
     return reports.Status();
