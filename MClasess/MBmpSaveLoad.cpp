@@ -179,6 +179,20 @@ void SetPaletteToMeanColours(const QImage& rgb, IndexedPicture& indexed)
     }
 }
 
+// Exactly when the picture has at most 256 colours, by median cut when it has more.
+bool IndexColours(const QImage& rgb, IndexedPicture& indexed)
+{
+    if (rgb.isNull())
+        return false;
+    indexed.indexes.resize(static_cast<std::size_t>(rgb.width()) * static_cast<std::size_t>(rgb.height()));
+    if (IndexExactColours(rgb, indexed))
+        return true;
+    if (!IndexByMedianCut(rgb, indexed))
+        return false;
+    SetPaletteToMeanColours(rgb, indexed);
+    return true;
+}
+
 // A GIF colour table has 2, 4, ..., 256 entries.
 int GifTableSize(std::size_t colours)
 {
@@ -468,16 +482,22 @@ bool WriteGifPicture(const QImage& picture, QIODevice& sink)
     if (picture.isNull() || picture.width() > kGifMaxSide || picture.height() > kGifMaxSide)
         return false;
     const QImage rgb = AsRgb32(picture);
-    if (rgb.isNull())
-        return false;
     IndexedPicture indexed;
-    indexed.indexes.resize(static_cast<std::size_t>(rgb.width()) * static_cast<std::size_t>(rgb.height()));
-    if (!IndexExactColours(rgb, indexed)) {
-        if (!IndexByMedianCut(rgb, indexed))
-            return false;
-        SetPaletteToMeanColours(rgb, indexed);
-    }
+    if (!IndexColours(rgb, indexed))
+        return false;
     return EncodeGif(indexed, rgb.width(), rgb.height(), sink);
+}
+
+bool IndexPictureColours(const QImage& picture, std::vector<QRgb>& palette, std::vector<unsigned char>& indexes)
+{
+    IndexedPicture indexed;
+    if (picture.isNull() || !IndexColours(AsRgb32(picture), indexed))
+        return false;
+    palette.clear();
+    for (const GifColorType& colour : indexed.palette)
+        palette.push_back(qRgb(colour.Red, colour.Green, colour.Blue));
+    indexes = std::move(indexed.indexes);
+    return true;
 }
 
 bool WritePicture(const QImage& picture, PictureFormat format, QIODevice& sink)

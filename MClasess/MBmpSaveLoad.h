@@ -24,6 +24,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 enum class PictureFormat { Bmp, Png, Jpeg, Gif };
 
@@ -52,6 +53,14 @@ inline constexpr int PngCompressionLevel = 3;
 [[nodiscard]] bool WriteJpegPicture(const QImage& picture, QIODevice& sink);
 [[nodiscard]] bool WriteGifPicture(const QImage& picture, QIODevice& sink);
 [[nodiscard]] bool WritePicture(const QImage& picture, PictureFormat format, QIODevice& sink);
+
+// The picture's colours as the GIF writer takes them, for writers of GIF frames of their own
+// (animated GIF): a palette of 1 to 256 colours and one index per pixel, rows top-down, no
+// padding. A picture of at most 256 colours keeps them exactly; one of more is reduced by median
+// cut, each entry the mean of the colours mapped to it. False for a null picture, or one too
+// large for the quantiser.
+[[nodiscard]] bool IndexPictureColours(const QImage& picture, std::vector<QRgb>& palette,
+                                       std::vector<unsigned char>& indexes);
 
 // Writes the bitmap to the file chosen by PictureTargetForFileName. The picture is encoded in
 // memory first and the file replaced only when completely written (SaveFileAtomically): a

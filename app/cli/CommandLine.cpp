@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 
+#include "BatchCommandLine.h"
 #include "ControlOptions.h"
 #include "ElementOptions.h"
 #include "MFileName.h"
@@ -12,9 +13,6 @@
 #include "MMessageText.h"
 
 namespace {
-
-// What --frame takes besides a frame number.
-constexpr const char* EveryFrame = "all";
 
 CommandLine UsageError(const QString& text) { return {CommandLine::Action::UsageError, {}, FileNameToBytes(text)}; }
 
@@ -57,7 +55,8 @@ void AddOptions(QCommandLineParser& parser)
         "Shows a molecular structure from an XYZ file as a ball-and-stick picture in a window\n"
         "(pelmora [FILE.xyz]), or draws it without a window (--export, --info).\n"
         "OUT ending in .svg gets an SVG drawing; .bmp, .png, .jpg, .jpeg and .gif get that picture\n"
-        "(3000 x 3000 pixels); any other name gets a BMP file with .bmp appended.");
+        "(3000 x 3000 pixels, or --size); any other name gets a BMP file with .bmp appended. With several\n"
+        "frames, .gif, .mp4 and .webm get one movie. Several FILEs are drawn on every processor.");
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption({"export", "Write the scene to OUT.", "OUT"});
@@ -74,12 +73,10 @@ void AddOptions(QCommandLineParser& parser)
     for (const DecimalOption& option : DecimalOptions())
         parser.addOption({option.name, QString(option.description) + " A comma may mark decimals.", "V"});
     parser.addOption({"elements", "The element table (default: Atom.txt beside the program).", "FILE"});
-    parser.addOption({"frame",
-                      "The frame of a trajectory to draw, from 1 (default 1), or 'all': every frame, each into "
-                      "OUT with its number before the extension (out-0001.png), on every processor.",
-                      "K"});
+    AddBatchOptions(parser);
     AddElementOptions(parser);
-    parser.addPositionalArgument("FILE.xyz", "The XYZ file to show or draw.");
+    parser.addPositionalArgument("FILE.xyz", "The XYZ file to show, or the files to draw: OUT may name each by "
+                                             "{name}, its name without folder and extension.");
 }
 
 // Sets the bars, spin edits and edits that were given; returns what is wrong with one of them,
@@ -99,17 +96,8 @@ QString ReadControlValues(const QCommandLineParser& parser, ExportOptions& optio
                 .arg(QuotedArgument(text));
         option.set(options, *value);
     }
-    if (parser.isSet("frame")) {
-        const QString text = parser.value("frame");
-        const std::optional<int> frame = WholeNumber(text);
-        if (text.trimmed() == EveryFrame)
-            options.AllFrames = true;
-        else if (frame && *frame >= 1)
-            options.Frame = *frame;
-        else
-            return QString("--frame takes a frame number from 1 or '%1', not '%2'")
-                .arg(EveryFrame, QuotedArgument(text));
-    }
+    if (const QString wrong = ReadBatchOptions(parser, options.Batch); !wrong.isEmpty())
+        return wrong;
     for (const DecimalOption& option : DecimalOptions()) {
         if (!parser.isSet(option.name))
             continue;
@@ -152,8 +140,9 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& defaul
     const QStringList files = parser.positionalArguments();
     if (options.OutFile.isEmpty() && !options.Info)
         return WindowCommand(parser, files, options);
-    if (files.size() != 1)
-        return UsageError(files.isEmpty() ? "no FILE.xyz given" : "give exactly one FILE.xyz");
+    if (files.isEmpty())
+        return UsageError("no FILE.xyz given");
     options.XyzFile = files.front();
+    options.Batch.XyzFiles = files;
     return {CommandLine::Action::Export, options, {}};
 }

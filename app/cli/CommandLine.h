@@ -4,12 +4,13 @@
 // The command line of the program:
 //   pelmora [FILE.xyz]
 // opens the window (on FILE.xyz when given);
-//   pelmora --export OUT [options] FILE.xyz
-// draws FILE.xyz without a window, through the same steps the window takes when it opens a
+//   pelmora --export OUT [options] FILE.xyz...
+// draws each FILE.xyz without a window, through the same steps the window takes when it opens a
 // file, and writes OUT: an SVG drawing when OUT ends in ".svg", otherwise the scene bitmap as a
 // picture chosen by OUT's extension. `--info` prints what was read and built as one JSON object.
-// The options are named after the controls they stand for and take the same ranges. `--frame K`
-// draws frame K of a trajectory, `--frame all` every frame into its own OUT, on every processor.
+// The options are named after the controls they stand for and take the same ranges. `--frame`
+// selects frames of a trajectory, `--shard` a share of them, `--size` the size of the pictures
+// (BatchCommandLine.h); many frames and files are drawn on every processor (BatchRun.h).
 
 #include <string>
 

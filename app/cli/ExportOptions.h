@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include "BatchOptions.h"
 #include "ElementMap.h"
 #include "PeriodicTranslation.h"
 #include "Projection.h"
@@ -24,8 +25,7 @@ struct ExportOptions {
     struct {
         bool Ax = false, Ay = false, Dx = false, Dy = false;
     } StepsGiven;
-    int Frame = 1;           // the frame of a trajectory to draw, from 1
-    bool AllFrames = false;  // every frame, each into OUT with its number (FrameOutFile)
+    BatchOptions Batch;  // the frames, files and sizes of runs over many of them
     ElementMap ElementChoices;  // --map: the elements of symbols, before the lookup's rules
 };
 

@@ -2,8 +2,7 @@
 #define PELMORA_APP_CLI_EXPORTRUN_H
 
 // A run without a window: the element table and the XYZ file read as the window reads them at
-// start and on opening, then the frame asked for (FrameExport.h), or every frame
-// (EveryFrameRun.h), built and written.
+// start and on opening, then the frames and files asked for built and written (BatchRun.h).
 
 #include <ostream>
 

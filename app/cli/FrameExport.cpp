@@ -10,6 +10,7 @@
 #include "LocalFileName.h"
 #include "MBmpSaveLoad.h"
 #include "MFunction.h"
+#include "PictureScaling.h"
 #include "ProgressLine.h"
 #include "RunMessages.h"
 #include "SvgFile.h"
@@ -40,7 +41,7 @@ std::optional<XyzReadResult> ReadFrame(int frame, ScenePipeline& pipeline, std::
 }
 
 // Draws the scene and writes it: an SVG drawing as the window's save button writes it, any
-// other name as the viewer frame's save button writes a picture.
+// other name as the viewer frame's save button writes a picture, reduced to --size if given.
 bool WriteOut(const ExportOptions& options, const QString& outFile, ScenePipeline& pipeline, std::ostream& err)
 {
     if (LowerExtension(outFile) == ".svg") {
@@ -55,8 +56,10 @@ bool WriteOut(const ExportOptions& options, const QString& outFile, ScenePipelin
         }
     }
     const QImage& bitmap = pipeline.Picture(options.StickRadiusPosition);
+    const PictureSize size = options.Batch.Size;
+    const QImage sized = size.IsSet() ? ScaledPicture(bitmap, size.width, size.height) : QImage();
     std::string reason;
-    if (BmpSaveToFile(&bitmap, outFile, reason))
+    if (BmpSaveToFile(size.IsSet() ? &sized : &bitmap, outFile, reason))
         return true;
     Report(err, std::string(NotSavedMessage) + " (not saved): " + reason);
     return false;
@@ -96,8 +99,8 @@ int ExportFrame(const ExportOptions& options, const TranslationCell& cell, Scene
     if (!read)
         return ExitFailure;
     ReportLines(err, read->note);
-    // Told for the frame drawn; of every frame, only for the first (the symbols rarely change).
-    if (!options.AllFrames || frame == 1)
+    // Told for the first frame of the selection only: the symbols rarely change.
+    if (frame == options.Batch.Frames.first)
         TellGuessedElements(pipeline, err);
     if (!read->message.empty())
         Report(err, read->message);

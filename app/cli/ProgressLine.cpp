@@ -1,5 +1,6 @@
 #include "ProgressLine.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -47,6 +48,34 @@ void ProgressLine::Step(const std::string& step)
 {
     const std::lock_guard lock(mutex_);
     step_ = step;
+    total_ = 0;
+}
+
+void ProgressLine::Count(const std::string& step, std::size_t total)
+{
+    const std::lock_guard lock(mutex_);
+    step_ = step;
+    total_ = total;
+    done_ = 0;
+    countStart_ = Clock::now();
+}
+
+void ProgressLine::CountOne()
+{
+    const std::lock_guard lock(mutex_);
+    ++done_;
+}
+
+std::string ProgressLine::CountText(std::size_t done, std::size_t total, double seconds)
+{
+    std::string text = std::to_string(done) + " of " + std::to_string(total) + " done";
+    if (done == 0 || seconds <= 0)
+        return text;
+    const double rate = static_cast<double>(done) / seconds;
+    const double left = static_cast<double>(total - std::min(done, total)) / rate;
+    char figures[64];
+    std::snprintf(figures, sizeof figures, ", %.*f/s, %.0f s left", rate < 10 ? 1 : 0, rate, left);
+    return text + figures;
 }
 
 std::function<void(const char* step)> ProgressLine::Reporter()
@@ -91,7 +120,11 @@ void ProgressLine::WriteLine()
 {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f s", std::chrono::duration<double>(Clock::now() - start_).count());
-    out_ << EraseLine << Prefix << (step_.empty() ? "working" : step_) << "... " << seconds << std::flush;
+    out_ << EraseLine << Prefix << (step_.empty() ? "working" : step_);
+    if (total_ > 0)
+        out_ << ", "
+             << CountText(done_, total_, std::chrono::duration<double>(Clock::now() - countStart_).count());
+    out_ << "... " << seconds << std::flush;
     shown_ = true;
 }
 

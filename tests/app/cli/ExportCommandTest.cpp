@@ -21,7 +21,7 @@
 #include <gif_lib.h>
 
 #include "Corpus.h"
-#include "EveryFrameRun.h"
+#include "OutputNames.h"
 #include "ExitCode.h"
 #include "MFileName.h"
 #include "MFunction.h"
@@ -105,7 +105,7 @@ TEST_F(ExportCommandTest, UsageErrorsExitWithTwoAndWriteNothing)
     struct Case {
         const char* name;
         std::vector<std::string> arguments;
-        const char* message;
+        std::string message;
     };
     const std::string out = File("out.png");
     const Case cases[] = {
@@ -114,7 +114,9 @@ TEST_F(ExportCommandTest, UsageErrorsExitWithTwoAndWriteNothing)
         {"unknown option", {"--export", out, "--colour", pair}, "Unknown option 'colour'"},
         {"option without its value", {pair, "--export"}, "Missing value after '--export'"},
         {"no file", {"--export", out}, "no FILE.xyz given"},
-        {"two files", {"--export", out, pair, pair}, "give exactly one FILE.xyz"},
+        {"two files into one name",
+         {"--export", out, "--elements", table, pair, pair},
+         "two outputs would be written to \"" + out + "\"; name each by {name} or {frame} (nothing was written)"},
         {"empty output name", {"--export", "", pair}, "--export needs a file name"},
         {"copies below the range",
          {"--export", out, "--nx", "0", pair},
@@ -513,7 +515,7 @@ TEST_F(ExportCommandTest, AFrameOfATrajectoryDrawsAsAFileOfThatFrameAlone)
     for (const char* wrong : {"0", "-1", "x", "1.5", ""}) {
         const Outcome outcome = RunInProcess({"--info", "--frame", wrong, "--elements", table, pair});
         EXPECT_EQ(outcome.status, ExitUsage) << wrong;
-        EXPECT_TRUE(outcome.err.starts_with("pelmora: --frame takes a frame number from 1 or 'all', not '"))
+        EXPECT_TRUE(outcome.err.starts_with("pelmora: --frame takes a frame number from 1, a range A-B"))
             << outcome.err;
     }
 }

@@ -116,4 +116,44 @@ TEST(ProgressLine, MessagesWrittenMeanwhileStartOnACleanLine)
     EXPECT_EQ(messages, 300);
 }
 
+// Counted work tells the items done of the total, the rate, and the time left at that rate.
+TEST(ProgressLine, CountedWorkTellsDoneOfTotalRateAndTimeLeft)
+{
+    struct Case {
+        std::size_t done, total;
+        double seconds;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, 40, 3.0, "0 of 40 done"},  // no rate before the first item
+        {10, 40, 2.0, "10 of 40 done, 5.0/s, 6 s left"},
+        {300, 1000, 10.0, "300 of 1000 done, 30/s, 23 s left"},
+        {40, 40, 8.0, "40 of 40 done, 5.0/s, 0 s left"},
+        {3, 7, 0.0, "3 of 7 done"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProgressLine::CountText(c.done, c.total, c.seconds), c.text);
+
+    SharedText shared;
+    std::ostream out(&shared);
+    {
+        ProgressLine progress(out, true, 0ms, 5ms);
+        progress.Count("drawing files", 3);
+        progress.CountOne();
+        ASSERT_TRUE(Shows(shared, "pelmora: drawing files, 1 of 3 done, "));
+        progress.CountOne();
+        ASSERT_TRUE(Shows(shared, "pelmora: drawing files, 2 of 3 done, "));
+        progress.Step("writing");  // a step counts nothing
+        ASSERT_TRUE(Shows(shared, "pelmora: writing... "));
+    }
+    std::ostringstream notTerminal;
+    {
+        ProgressLine progress(notTerminal, false, 0ms, 5ms);
+        progress.Count("drawing files", 3);
+        progress.CountOne();
+        std::this_thread::sleep_for(30ms);
+    }
+    EXPECT_EQ(notTerminal.str(), "");
+}
+
 }  // namespace
