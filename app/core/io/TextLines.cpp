@@ -76,6 +76,22 @@ bool TextLines::BlankFrom(std::size_t position) const
                        [](char c) { return static_cast<unsigned char>(c) <= 32; });
 }
 
+bool TextLines::LineBeforeIsBlank(std::size_t start) const
+{
+    if (start == 0 || start > text_.size())
+        return false;
+    std::size_t at = start;
+    // Back over the line end of the line before: CR LF, LF or CR.
+    if (text_[at - 1] == '\n')
+        --at;
+    if (at > 0 && text_[at - 1] == '\r' && (at == start || text_[at] == '\n'))
+        --at;
+    for (; at > 0 && text_[at - 1] != '\n' && text_[at - 1] != '\r'; --at)
+        if (static_cast<unsigned char>(text_[at - 1]) > 32)
+            return false;
+    return true;
+}
+
 std::vector<std::size_t> TextLines::SplitAtLineEnds(std::size_t from, std::size_t to, int parts) const
 {
     std::vector<std::size_t> boundaries{from};

@@ -33,6 +33,9 @@ public:
     std::int64_t CountLines(std::size_t from, std::size_t to) const;
     // Whether everything from position on is blanks and line ends (codes 0 to 32).
     bool BlankFrom(std::size_t position) const;
+    // Whether the line before the one that starts at start holds only blanks (false at the
+    // first line).
+    bool LineBeforeIsBlank(std::size_t start) const;
 
     // Splits the lines in [from, to) (both line starts, or to the text's size) into at most
     // parts runs of whole lines of about equal size; returns the parts + 1 boundaries.

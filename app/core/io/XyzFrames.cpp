@@ -92,7 +92,6 @@ XyzFrameIndex Index(TextCursor cursor)
     index.FirstCount = FirstCount(cursor.Line());
     const auto notFrames = [&](std::string why) {
         index.Frames.clear();
-        index.EndsBeforeBlankLines.clear();
         index.LineCount = cursor.CountAll();
         index.Mismatch = std::move(why);
         return index;
@@ -124,8 +123,6 @@ XyzFrameIndex Index(TextCursor cursor)
         }
         if (cursor.AtEnd())
             return index;
-        if (blankLines > 0)
-            index.EndsBeforeBlankLines.emplace_back(index.Frames.size() - 1, index.End);
         line += blankLines;
         const std::optional<std::int32_t> next = LaterCount(cursor.Line());
         if (!next)
@@ -167,13 +164,19 @@ void XyzFrameList::clear()
     size_ = 0;
 }
 
-std::size_t XyzFrameIndex::FrameEnd(std::size_t frame) const
+std::size_t XyzFrameEnd(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, std::size_t atomsStart,
+                        std::int64_t count)
 {
-    const auto gap = std::lower_bound(EndsBeforeBlankLines.begin(), EndsBeforeBlankLines.end(),
-                                      std::pair<std::size_t, std::size_t>{frame, 0});
-    if (gap != EndsBeforeBlankLines.end() && gap->first == frame)
-        return gap->second;
-    return frame + 1 < Frames.size() ? Frames[frame + 1].Start : End;
+    if (frame + 1 >= index.Frames.size())
+        return index.End;
+    const std::size_t next = index.Frames[frame + 1].Start;
+    // Most frames end where the next starts; only a blank line before it (between the frames,
+    // or a blank last atom line) takes the frame's lines to be counted.
+    if (!text.LineBeforeIsBlank(next))
+        return next;
+    std::size_t end = atomsStart;
+    text.Skip(end, count);
+    return std::min(end, next);
 }
 
 XyzFrameIndex IndexXyzFrames(const TextLines& text) { return Index(TextCursor(text)); }

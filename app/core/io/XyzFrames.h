@@ -18,7 +18,6 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 class TextLines;
@@ -63,15 +62,16 @@ struct XyzFrameIndex {
     std::string Mismatch;
     // The count line of a last frame cut short, which is left out; -1 when there is none.
     std::int64_t CutFrameLine = -1;
-    // The frames followed by lines of blanks before the next frame, each with where its own
-    // lines end; in frame order, and empty for most files.
-    std::vector<std::pair<std::size_t, std::size_t>> EndsBeforeBlankLines;
 
     bool FormFrames() const { return !Frames.empty(); }
-    // Where the lines of frame (0-based) end: the next frame's start, or the blank lines before
-    // it, or End for the last frame.
-    std::size_t FrameEnd(std::size_t frame) const;
 };
+
+// Where the lines of frame (0-based) of an indexed text end, its atom lines starting at
+// atomsStart: the next frame's start, or the lines of blanks before it, or End for the last
+// frame. (The index keeps nothing for the blank lines between frames: a file of a million
+// tiny frames with blank lines between them takes no more memory to index than one without.)
+std::size_t XyzFrameEnd(const TextLines& text, const XyzFrameIndex& index, std::size_t frame, std::size_t atomsStart,
+                        std::int64_t count);
 
 // Indexes the lines of a text. Throws XyzIndexError for a text without lines and
 // MConvertError for a first count line that does not convert (StrToInt's message, followed by

@@ -309,6 +309,6 @@ XyzReadResult ReadXyzFrameInRuns(const TextLines& text, const XyzFrameIndex& ind
     const std::int32_t count = frame == 0 ? index.FirstCount : StrToInt(text.LineAt(at.Start));
     const std::size_t commentStart = text.NextLine(at.Start);
     const std::size_t atomsStart = text.NextLine(commentStart);
-    return ReadFrameLines(TextRange(text, atomsStart, index.FrameEnd(frame)), at.Line + 2, count, runs,
-                          text.LineAt(commentStart), delimiter, elements, atoms, chosen);
+    return ReadFrameLines(TextRange(text, atomsStart, XyzFrameEnd(text, index, frame, atomsStart, count)), at.Line + 2,
+                          count, runs, text.LineAt(commentStart), delimiter, elements, atoms, chosen);
 }

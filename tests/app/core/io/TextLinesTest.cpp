@@ -91,4 +91,22 @@ TEST(TextLinesTest, BlanksAndLineEndsAreBlank)
     EXPECT_TRUE(lines.BlankFrom(100));
 }
 
+TEST(TextLinesTest, TheLineBeforeALineStartIsBlankOrNot)
+{
+    struct Case {
+        std::string text;
+        std::size_t start;
+        bool blank;
+    };
+    const Case cases[] = {
+        {"a\n\nb", 3, true},     {"a\n \t\nb", 5, true},     {"a\nx\nb", 4, false},
+        {"a\r\n\r\nb", 5, true}, {"a\r\n x\r\nb", 7, false}, {"a\r\rb", 3, true},
+        {"a\nb", 2, false},      {"\nb", 1, true},           {"b", 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        EXPECT_EQ(TextLines(c.text).LineBeforeIsBlank(c.start), c.blank);
+    }
+}
+
 }  // namespace

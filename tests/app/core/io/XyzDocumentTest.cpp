@@ -123,6 +123,11 @@ TEST_F(XyzDocumentTest, WholeFramesReadAroundBlankLinesAndACutLastFrameIsTold)
         }
         EXPECT_EQ(document.Notes(), c.notes);
     }
+    // A blank last atom line before the next frame is an atom line of its frame, not a gap.
+    const XyzDocument blankAtomLine("2\nt=0\nC 0 0 0\n\n1\nt=1\nC 2 0 0\n");
+    ASSERT_EQ(blankAtomLine.FrameCount(), 2);
+    EXPECT_EQ(Frame(blankAtomLine, 1).message, "Error in *.xyz file in line 3");
+    EXPECT_EQ(Frame(blankAtomLine, 2).xs, std::vector<float>{2});
     // A file of one frame cut short is no trajectory: it is refused, with both numbers.
     const XyzDocument single("3\nt=0\nC 0 0 0\nH 1 0 1\n");
     EXPECT_FALSE(single.FormsFrames());
