@@ -6,6 +6,7 @@
 
 #include "ElementLookup.h"
 #include "ExtendedXyzComment.h"
+#include "MFunction.h"
 #include "WorkerPool.h"
 #include "XyzAtomLine.h"
 #include "XyzReader.h"
@@ -15,9 +16,6 @@ namespace {
 // Bytes of atom lines per run of the parallel reading, and the most runs.
 constexpr std::size_t BytesPerRun = std::size_t{1} << 20;
 constexpr std::size_t MostRuns = 64;
-
-// The element-table entry that symbols the lookup cannot place fall back to, as the reader has it.
-constexpr const char* FallbackElementName = "-";
 
 // What identifies an atom as the reader made it: its exact coordinates and its element.
 struct AtomKey {
@@ -43,12 +41,13 @@ XyzAtomLineReader LineReader(const ElementLookup& lookup, const MListAdr<MAtom*>
 
 }  // namespace
 
-FileAtoms::FileAtoms(std::string text)
-    : text_(std::move(text)), lines_(text_), index_(IndexXyzFrames(lines_)), delimiter_(XyzDelimiterOfText(lines_))
+FileAtoms::FileAtoms(std::shared_ptr<const XyzDocument> document)
+    : document_(std::move(document)), lines_(document_->Lines()), index_(document_->Index())
 {
 }
 
-void FileAtoms::Pair(int frame, const MListAdr<MAtom*>& elements, const MList<MPoint3DN<float>>& atoms)
+void FileAtoms::Pair(int frame, const MListAdr<MAtom*>& elements, const ElementMap& chosen,
+                     const MList<MPoint3DN<float>>& atoms)
 {
     fileIndex_.assign(static_cast<std::size_t>(atoms.FCount), -1);
     lineStart_.clear();
@@ -58,15 +57,16 @@ void FileAtoms::Pair(int frame, const MListAdr<MAtom*>& elements, const MList<MP
     const std::size_t f = static_cast<std::size_t>(frame - 1);
     const XyzFrame& at = index_.Frames[f];
     const std::size_t commentStart = lines_.NextLine(at.Start);
-    const std::size_t end = f + 1 < index_.Frames.size() ? index_.Frames[f + 1].Start : index_.End;
     comment_ = std::string(lines_.LineAt(commentStart));
     firstAtomLine_ = at.Line + 3;
 
     // The frame's atoms in file order, read as the reader reads them, up to the first line it
     // refuses (the reader keeps the atoms before that line only); runs of lines on every core.
-    const ElementLookup lookup(elements);
-    const XyzAtomLineReader reader = LineReader(lookup, elements, delimiter_, comment_);
+    const ElementLookup lookup(elements, chosen);
+    const XyzAtomLineReader reader = LineReader(lookup, elements, document_->Delimiter(), comment_);
     const std::size_t atomsStart = lines_.NextLine(commentStart);
+    const std::int32_t count = f == 0 ? index_.FirstCount : StrToInt(lines_.LineAt(at.Start));
+    const std::size_t end = XyzFrameEnd(lines_, index_, f, atomsStart, count);
     const std::size_t bytes = end > atomsStart ? end - atomsStart : 0;
     const int parts = static_cast<int>(std::min<std::size_t>(bytes / BytesPerRun + 1, MostRuns));
     const std::vector<std::size_t> bounds = lines_.SplitAtLineEnds(atomsStart, std::max(end, atomsStart), parts);
@@ -124,17 +124,17 @@ void FileAtoms::Pair(int frame, const MListAdr<MAtom*>& elements, const MList<MP
     }
 }
 
-std::optional<FileAtom> FileAtoms::Of(int frame, const MListAdr<MAtom*>& elements, const MList<MPoint3DN<float>>& atoms,
-                                      int index)
+std::optional<FileAtom> FileAtoms::Of(int frame, const MListAdr<MAtom*>& elements, const ElementMap& chosen,
+                                      const MList<MPoint3DN<float>>& atoms, int index)
 {
     if (pairedFrame_ != frame || fileIndex_.size() != static_cast<std::size_t>(atoms.FCount))
-        Pair(frame, elements, atoms);
+        Pair(frame, elements, chosen, atoms);
     if (index < 0 || static_cast<std::size_t>(index) >= fileIndex_.size() || fileIndex_[index] < 0)
         return std::nullopt;
     const std::int32_t place = fileIndex_[static_cast<std::size_t>(index)];
     FileAtom found{place + 1, firstAtomLine_ + place, {}};
-    const ElementLookup lookup(elements);
-    XyzAtomLineReader reader = LineReader(lookup, elements, delimiter_, comment_);
+    const ElementLookup lookup(elements, chosen);
+    XyzAtomLineReader reader = LineReader(lookup, elements, document_->Delimiter(), comment_);
     MPoint3DN<float> atom;
     try {
         if (reader.Read(lines_.LineAt(lineStart_[static_cast<std::size_t>(place)]), atom) == XyzAtomLineOutcome::Atom)

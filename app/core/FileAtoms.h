@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,8 +16,8 @@
 #include "MList.h"
 #include "MListAdr.h"
 #include "SceneRecords.h"
-#include "TextLines.h"
-#include "XyzFrames.h"
+#include "ElementMap.h"
+#include "XyzDocument.h"
 
 struct FileAtom {
     std::int64_t Number = 0;  // 1-based within its frame
@@ -26,28 +27,29 @@ struct FileAtom {
 
 class FileAtoms {
 public:
-    // Keeps the text of the file (the same text the document was made from).
-    explicit FileAtoms(std::string text);
+    // Reads the lines of the document's text, which it shares.
+    explicit FileAtoms(std::shared_ptr<const XyzDocument> document);
     FileAtoms(const FileAtoms&) = delete;
     FileAtoms& operator=(const FileAtoms&) = delete;
 
     // Where atom `index` of atoms (the list the reader filled from frame `frame`, 1-based, with
-    // these elements) stands in the file; nothing when the frame or the atom is not in the file.
+    // these elements and these chosen for symbols) stands in the file; nothing when the frame or
+    // the atom is not in the file.
     // The first question about a frame reads its lines (linear in the frame's size); the
     // pairing is kept until Forget or a question about another list.
-    std::optional<FileAtom> Of(int frame, const MListAdr<MAtom*>& elements, const MList<MPoint3DN<float>>& atoms,
-                               int index);
+    std::optional<FileAtom> Of(int frame, const MListAdr<MAtom*>& elements, const ElementMap& chosen,
+                               const MList<MPoint3DN<float>>& atoms, int index);
 
     // Drops the pairing: the atoms list changed.
     void Forget() { pairedFrame_ = 0; }
 
 private:
-    void Pair(int frame, const MListAdr<MAtom*>& elements, const MList<MPoint3DN<float>>& atoms);
+    void Pair(int frame, const MListAdr<MAtom*>& elements, const ElementMap& chosen,
+              const MList<MPoint3DN<float>>& atoms);
 
-    std::string text_;
-    TextLines lines_;
-    XyzFrameIndex index_;
-    char delimiter_ = ' ';
+    std::shared_ptr<const XyzDocument> document_;
+    const TextLines& lines_;
+    const XyzFrameIndex& index_;
     int pairedFrame_ = 0;                  // 0: nothing paired
     std::vector<std::int32_t> fileIndex_;  // by index in the atoms list: the atom's place in the frame (-1: none)
     std::vector<std::size_t> lineStart_;   // by place in the frame: where its line starts in the text

@@ -10,21 +10,6 @@
 #include "SceneDrawing.h"
 #include "SceneGeometry.h"
 
-namespace {
-
-// The places of a file's atoms, or nothing when its text does not index as the document's did: a
-// picked atom then names no line rather than the opening failing.
-std::unique_ptr<FileAtoms> FileAtomsOf(std::string text)
-{
-    try {
-        return std::make_unique<FileAtoms>(std::move(text));
-    } catch (const std::exception&) {
-        return nullptr;
-    }
-}
-
-}  // namespace
-
 // The bitmap is made without its pixels being written: a run that never draws (--info) never
 // touches its 36 MB. It is cleared when it is first shown or painted.
 ScenePipeline::ScenePipeline() : bitmap_(MakeUnwrittenSceneBitmap()) {}
@@ -50,15 +35,12 @@ XyzReadResult ScenePipeline::OpenFile(const std::string& fileName) { return Open
 
 XyzReadResult ScenePipeline::OpenText(std::string text)
 {
-    std::string kept = keepTextForPicking_ ? text : std::string();
     auto document = std::make_shared<const XyzDocument>(std::move(text));
     if (!document->FormsFrames())
         return document->CountMismatch();
     XyzReadResult opened;
     opened.note = CutFrameNote(document->Index());
     ShareXyz(std::move(document));
-    if (keepTextForPicking_)
-        fileAtoms_ = FileAtomsOf(std::move(kept));
     return opened;
 }
 
@@ -82,7 +64,7 @@ void ScenePipeline::ShareXyz(std::shared_ptr<const XyzDocument> document)
 {
     document_ = std::move(document);
     frame_ = 0;
-    fileAtoms_.reset();
+    fileAtoms_ = document_ ? std::make_unique<FileAtoms>(document_) : nullptr;
     RepeatNoLongerMatchesFile();
 }
 
@@ -291,7 +273,7 @@ PickedAtom ScenePipeline::PickedAtomOf(int sceneAtom)
     picked.RepeatedY = picked.Y + picked.CopyJ * cell.Ay + picked.CopyI * cell.Dy;
     picked.RepeatedZ = picked.Z;
     if (fileAtoms_)
-        if (const std::optional<FileAtom> inFile = fileAtoms_->Of(repeatedFrame_, scene_.LAtom, scene_.LXyz, atom)) {
+        if (const std::optional<FileAtom> inFile = fileAtoms_->Of(repeatedFrame_, scene_.LAtom, elementMap_, scene_.LXyz, atom)) {
             picked.FileAtom = inFile->Number;
             picked.FileLine = inFile->Line;
             if (!inFile->Symbol.empty())

@@ -171,11 +171,6 @@ public:
     };
     std::optional<BallOnPicture> BallOf(std::int64_t sceneAtom) const;
 
-    // Whether an opened text is kept a second time, so that a picked atom names its line and its
-    // symbol as written (on by default; a run that never picks may save the memory). Takes effect
-    // from the next opening.
-    void KeepTextForPicking(bool keep) { keepTextForPicking_ = keep; }
-
 private:
     void Draw(int stickRadiusPosition, SvgLines* svg);
     // The scene no longer matches the picture last painted (until the next painting).
@@ -206,8 +201,7 @@ private:
     bool repeatMatchesFile_ = false;  // LXyzTrans was repeated from LXyz of frame repeatedFrame_
     int repeatedFrame_ = 0;
     std::unique_ptr<PixelOwners> owners_;  // of the picture last painted, filed at the first question
-    bool keepTextForPicking_ = true;
-    std::unique_ptr<FileAtoms> fileAtoms_;  // of the open file, when its text is kept
+    std::unique_ptr<FileAtoms> fileAtoms_;  // where the open file's atoms stand in its text
 };
 
 #endif

@@ -34,8 +34,10 @@ public:
     XyzReadResult CountMismatch() const { return XyzCountMismatch(index_); }
     // How many frames; more than one for a trajectory, none when the lines do not form frames.
     int FrameCount() const { return static_cast<int>(index_.Frames.size()); }
-    // Where the frames are.
+    // Where the frames are, the lines they are read from and the delimiter of their atom lines.
     const XyzFrameIndex& Index() const { return index_; }
+    const TextLines& Lines() const { return lines_; }
+    char Delimiter() const { return delimiter_; }
     // The cell of the first frame's comment, when it lies in the x-y plane.
     const std::optional<XyzPlaneLattice>& Lattice() const { return lattice_; }
     // What the user should know of the opening: a last frame cut short (CutFrameNote). (A cell

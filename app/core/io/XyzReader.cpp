@@ -23,7 +23,6 @@ namespace {
 
 constexpr const char* Method = "TFormMain::SpeedButtonOpenFileClick";
 constexpr const char* ObjectName = "FormMain";
-constexpr const char* FallbackElementName = "-";
 // The line whose third character is the delimiter: the second atom line.
 constexpr std::int64_t DelimiterLine = 3;
 // Fewer lines than this per processor are read faster on one than split.

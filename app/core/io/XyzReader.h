@@ -35,6 +35,9 @@
 
 class TextLines;
 
+// The element-table entry that symbols the lookup cannot place fall back to.
+inline constexpr const char* FallbackElementName = "-";
+
 enum class XyzReadOutcome {
     Read,            // every atom line read
     CountMismatch,   // the lines do not form frames; nothing changed
