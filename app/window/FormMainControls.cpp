@@ -162,7 +162,8 @@ void TFormMain::BuildFilePanel()
     ListBoxRecentFiles = new QListWidget(body);
     ListBoxRecentFiles->setObjectName("ListBoxRecentFiles");
     ListBoxRecentFiles->setVisible(false);
-    for (auto [edit, name] : {std::pair{&EditOpenFolder, "EditOpenFolder"}, std::pair{&EditSaveFolder, "EditSaveFolder"}}) {
+    for (auto [edit, name] :
+         {std::pair{&EditOpenFolder, "EditOpenFolder"}, std::pair{&EditSaveFolder, "EditSaveFolder"}}) {
         *edit = new QLineEdit(body);
         (*edit)->setObjectName(name);
         (*edit)->setVisible(false);

@@ -123,7 +123,8 @@ void TFormMain::DrawPicks(TFrameBmp* frame, QPainter* canvas)
         double y = ball->Y;
         frame->CoordinateBmpToFrame(x, y);
         const double radius = std::max(PickRingSmallest, ball->Radius * viewPerPicture + PickRingGap);
-        for (auto [colour, width] : {std::pair{QColor(Qt::white), PickHaloWidth}, std::pair{PickRingColour, PickRingWidth}}) {
+        for (auto [colour, width] :
+             {std::pair{QColor(Qt::white), PickHaloWidth}, std::pair{PickRingColour, PickRingWidth}}) {
             canvas->setPen(QPen(colour, width));
             canvas->drawEllipse(QPointF(x, y), radius, radius);
         }

@@ -121,7 +121,8 @@ private:
     {
         if (status_ == nullptr || started_.elapsed() < QuietMilliseconds)
             return;
-        status_->ShowProgress(QString("%1: %2... %3 s").arg(work_, QString::fromLatin1(step)).arg(Seconds(), 0, 'f', 1));
+        status_->ShowProgress(
+            QString("%1: %2... %3 s").arg(work_, QString::fromLatin1(step)).arg(Seconds(), 0, 'f', 1));
         status_->PaintNow();
         shown_ = true;
     }
@@ -216,8 +217,8 @@ void TFormMain::PlaceForFirstStart()
     // Room for a title bar and borders, which the window manager adds outside the window.
     constexpr int DecorationAllowance = 40;
     const int tallest = std::max(1, available.height() - DecorationAllowance);
-    const int columnHeight = CategoryPanelGroup1->widget()->sizeHint().height()
-                             + 2 * CategoryPanelGroup1->frameWidth() + StatusLine1->sizeHint().height();
+    const int columnHeight = CategoryPanelGroup1->widget()->sizeHint().height() + 2 * CategoryPanelGroup1->frameWidth()
+        + StatusLine1->sizeHint().height();
     const QSize size(std::min(available.width(), std::max(available.width() * 3 / 4, Panel2->width() * 2)),
                      std::min(tallest, std::max(available.height() * 3 / 4, columnHeight)));
     resize(size);
@@ -517,8 +518,8 @@ void TFormMain::SpeedButtonSaveFileClick(QObject*)
 
 void TFormMain::SpeedButtonSavePictureClick(QObject*)
 {
-    const QString fileName = dialogs_.AskSavePictureName(
-        this, SuggestedSaveName(openFile_, EditSaveFolder->text(), QStringLiteral("png")));
+    const QString fileName =
+        dialogs_.AskSavePictureName(this, SuggestedSaveName(openFile_, EditSaveFolder->text(), QStringLiteral("png")));
     if (fileName.isEmpty())
         return;
     if (SavePicture(fileName))
@@ -541,8 +542,8 @@ bool TFormMain::SavePicture(const QString& fileName)
     if (saved)
         ShowNote(QString("Picture saved: %1").arg(target));
     else if (!reason.empty())
-        dialogs_.ShowError(this, QString("The picture was not saved to \"%1\": %2").arg(target,
-                                                                                       QString::fromStdString(reason)));
+        dialogs_.ShowError(
+            this, QString("The picture was not saved to \"%1\": %2").arg(target, QString::fromStdString(reason)));
     return saved;
 }
 

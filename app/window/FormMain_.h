@@ -273,7 +273,7 @@ private:
     int handlersWaiting_ = 0;
     std::string sticksRefusedTold_;  // the refusal last told, empty when the sticks were made
     std::string noteTold_;           // the note of the frame last read
-    QString openFile_;                // the file shown; empty before the first
+    QString openFile_;               // the file shown; empty before the first
     // A zoom restored from the saved state is kept for the file opened at start; every other
     // file is shown whole.
     bool keepRestoredView_ = false;

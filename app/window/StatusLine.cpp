@@ -28,8 +28,8 @@ TStatusLine::TStatusLine(QWidget* parent) : QWidget(parent)
 {
     setObjectName("StatusLine");
     LabelAtom = Part(this, "LabelStatusAtom", tr("The atom under the mouse"));
-    LabelMeasurement =
-        Part(this, "LabelStatusMeasurement", tr("The picked atoms (Ctrl+click): distance, angle, dihedral; Ctrl+C copies"));
+    LabelMeasurement = Part(this, "LabelStatusMeasurement",
+                            tr("The picked atoms (Ctrl+click): distance, angle, dihedral; Ctrl+C copies"));
     LabelProgress = Part(this, "LabelStatusProgress", tr("The work under way, or how long the last long work took"));
     LabelNote = Part(this, "LabelStatusNote", {});
     auto* row = new QHBoxLayout(this);

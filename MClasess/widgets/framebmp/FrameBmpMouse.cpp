@@ -130,7 +130,7 @@ void TFrameBmp::FollowLeftDrag(TShiftState shift, int x, int y)
 void TFrameBmp::PaintBoxMainMouseUp(QObject*, Qt::MouseButton button, TShiftState, int x, int y)
 {
     const bool click = button == Qt::LeftButton && FLeftPressed && !FLeftDragging
-                       && (QPoint(x, y) - FLeftPress).manhattanLength() <= ClickSlop;
+        && (QPoint(x, y) - FLeftPress).manhattanLength() <= ClickSlop;
     FLeftPressed = false;
     FLeftDragging = false;
     if (!click || Bmp == nullptr || !OnPictureClick)

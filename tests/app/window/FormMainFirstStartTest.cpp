@@ -55,7 +55,10 @@ std::filesystem::path SettingsFile()
     return std::filesystem::path(QCoreApplication::applicationFilePath().toStdString()).replace_extension(".ini");
 }
 
-QRect InWindow(const QWidget& window, const QWidget& widget) { return {widget.mapTo(&window, QPoint(0, 0)), widget.size()}; }
+QRect InWindow(const QWidget& window, const QWidget& widget)
+{
+    return {widget.mapTo(&window, QPoint(0, 0)), widget.size()};
+}
 
 }  // namespace
 

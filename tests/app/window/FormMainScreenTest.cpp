@@ -78,8 +78,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == label_ && event->type() == QEvent::Paint
-            && (texts.empty() || texts.back() != label_->text()))
+        if (watched == label_ && event->type() == QEvent::Paint && (texts.empty() || texts.back() != label_->text()))
             texts.push_back(label_->text());
         return false;
     }

@@ -32,8 +32,8 @@
 #include <csignal>
 #include <deque>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -860,8 +860,8 @@ TEST_F(FormMainTest, TheDialogsStartInTheFolderLastUsedAndSuggestTheOpenFilesNam
     answers.openNames = {""};
     w.SpeedButtonOpenFileClick(nullptr);
     const QString in = Path("in"), out = Path("out"), here = QString::fromStdString(dir.Path().string());
-    EXPECT_EQ(answers.starts, (std::vector<QString>{"", in + "/water.svg", out + "/water.png", in,
-                                                    out + "/methane.svg", here}));
+    EXPECT_EQ(answers.starts,
+              (std::vector<QString>{"", in + "/water.svg", out + "/water.png", in, out + "/methane.svg", here}));
 }
 
 TEST_F(FormMainTest, SavePictureWritesThePictureShownAndAFailureSaysWhy)

@@ -1,7 +1,7 @@
 // The recent files and the places the file dialogs start in.
 
-#include "FileDialogPlaces.h"
 #include "RecentFiles.h"
+#include "FileDialogPlaces.h"
 
 #include <gtest/gtest.h>
 

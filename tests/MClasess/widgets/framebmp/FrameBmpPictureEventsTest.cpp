@@ -129,8 +129,9 @@ TEST(FrameBmpPictureEvents, ALeftClickReportsThePressPointWithItsKeys)
         z.frame->SpeedButtonPoint->setChecked(c.pointMode);
         QTest::mousePress(z.frame->PaintBoxMain, c.button, Qt::ControlModifier, QPoint(357, 117));
         if (c.release != QPoint(357, 117)) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(c.release), z.frame->PaintBoxMain->mapToGlobal(QPointF(c.release)),
-                             Qt::NoButton, c.button, Qt::ControlModifier);
+            QMouseEvent move(QEvent::MouseMove, QPointF(c.release),
+                             z.frame->PaintBoxMain->mapToGlobal(QPointF(c.release)), Qt::NoButton, c.button,
+                             Qt::ControlModifier);
             QApplication::sendEvent(z.frame->PaintBoxMain, &move);
         }
         QTest::mouseRelease(z.frame->PaintBoxMain, c.button, Qt::ControlModifier, c.release);
