@@ -45,6 +45,45 @@ struct MFileSaveResult {
 // Replaces (or creates) fileName with exactly the given bytes, as described above.
 [[nodiscard]] MFileSaveResult SaveFileAtomically(const std::string& fileName, std::string_view bytes);
 
+// A save written piece by piece (a movie, frame after frame), under the rules above: the
+// constructor checks the target and makes the temporary file beside it, Write appends to it,
+// Commit flushes it to the disk and renames it over the target. A save destroyed without a
+// successful Commit removes its temporary file and leaves the target as it was.
+class MFileSaveStream {
+public:
+    // Checks fileName (bytes, used as given) and makes its temporary file; Ok() tells whether it could.
+    explicit MFileSaveStream(const std::string& fileName);
+    ~MFileSaveStream();
+    MFileSaveStream(const MFileSaveStream&) = delete;
+    MFileSaveStream& operator=(const MFileSaveStream&) = delete;
+
+    bool Ok() const { return reason_.empty(); }
+    // Why the save failed, as MFileSaveResult::reason. Empty while it has not.
+    const std::string& Reason() const { return reason_; }
+    // The temporary file's name, for writers that open the file again themselves and write through
+    // their own handle (then not through Write); Commit still flushes and renames it.
+    const std::string& TemporaryName() const { return temporary_; }
+
+    // Appends bytes; small pieces are gathered and handed to the system a megabyte at a time.
+    // False (with the reason) when the system refuses them; the save is then lost.
+    bool Write(std::string_view bytes);
+    // Flushes to the disk and renames over the target; false (with the reason) when that fails.
+    [[nodiscard]] bool Commit();
+
+private:
+    bool Fail(const char* action, int error);
+    bool Flush();
+    int CreateTemporaryFile(unsigned mode);
+
+    std::string fileName_;
+    std::string target_;
+    std::string temporary_;
+    std::string reason_;
+    std::string pending_;
+    int fd_ = -1;
+    int listed_ = -1;
+};
+
 // Sets up the removal of the temporary files of saves in progress when SIGINT, SIGTERM or
 // SIGHUP ends the process: the handler removes them and then passes the signal on to the
 // handler the program had set, or to the default action, so that the process ends with the

@@ -7,8 +7,8 @@
 #include <gif_lib.h>
 
 #include "MBmpSaveLoad.h"
+#include "MFileSave.h"
 #include "MMessageText.h"
-#include "StreamedFileSave.h"
 
 namespace {
 
@@ -18,8 +18,9 @@ constexpr int LoopForever = 0;
 
 int WriteToSave(GifFileType* gif, const GifByteType* bytes, int length)
 {
-    auto* save = static_cast<StreamedFileSave*>(gif->UserData);
-    return save->Write(bytes, static_cast<std::size_t>(length)) ? length : 0;
+    auto* save = static_cast<MFileSaveStream*>(gif->UserData);
+    const std::string_view piece(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
+    return save->Write(piece) ? length : 0;
 }
 
 // A GIF colour table has 2, 4, ..., 256 entries.
@@ -130,7 +131,7 @@ private:
     }
 
     std::string fileName_;
-    StreamedFileSave save_;
+    MFileSaveStream save_;
     QSize size_;
     int delay_;
     GifFileType* gif_ = nullptr;

@@ -3,7 +3,7 @@
 
 // A movie written frame by frame: each frame is encoded and written as it comes, so a movie of
 // any length needs the memory of a few frames. The file replaces its target only when Finish
-// succeeds (StreamedFileSave.h); a writer destroyed before that leaves the target as it was.
+// succeeds (MFileSaveStream in MFileSave.h); a writer destroyed before that leaves the target as it was.
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
 #include "VideoWriter.h"
 
 #include "FfmpegLibraries.h"
+#include "MFileSave.h"
 #include "MMessageText.h"
-#include "StreamedFileSave.h"
 
 namespace {
 
@@ -209,7 +209,7 @@ private:
     }
 
     std::string fileName_;
-    StreamedFileSave save_;
+    MFileSaveStream save_;
     QSize size_;
     const FfmpegLibraries* av_ = nullptr;
     AVFormatContext* format_ = nullptr;

@@ -164,43 +164,92 @@ TEST(SaveFileAtomically, RefusalsNameTheFileGiveTheReasonAndChangeNothing)
     EXPECT_EQ(SaveFileAtomically("", "x").reason, "Cannot create file \"\". No such file or directory");
 }
 
-// A save that runs into a file-size limit, as on a full disk, in a child process so that the
-// limit stays there. The child ignores SIGXFSZ as the program does and reports the result.
+// Saves that run into a file-size limit, as on a full disk, in a child process so that the limit
+// stays there: the whole bytes at once, and a streamed save in an encoder's small pieces (which
+// reach the system only at Commit) and in pieces larger than what it gathers. The child ignores
+// SIGXFSZ as the program does and reports the result.
 TEST(SaveFileAtomically, FileSizeLimitLeavesTheOldFileAndNoTemporaryFile)
 {
     constexpr rlim_t Limit = 4096;
-    const TempDir dir;
-    const std::string target = dir.File("keep.svg");
-    const std::string old(3000, 'o');
-    WriteAll(target, old);
+    const auto streamed = [](const std::string& target, std::size_t piece, std::size_t total) {
+        MFileSaveStream save(target);
+        for (std::size_t written = 0; written < total && save.Write(std::string(piece, 'n')); written += piece) {
+        }
+        const bool saved = save.Commit();
+        return MFileSaveResult{saved, save.Reason()};
+    };
+    const struct {
+        const char* name;
+        std::function<MFileSaveResult(const std::string&)> save;
+    } cases[] = {
+        {"whole", [](const std::string& target) { return SaveFileAtomically(target, std::string(3 * Limit, 'n')); }},
+        {"small pieces", [&](const std::string& target) { return streamed(target, 255, 3 * Limit); }},
+        {"large pieces", [&](const std::string& target) { return streamed(target, 3 << 20, 9 << 20); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempDir dir;
+        const std::string target = dir.File("keep.svg");
+        const std::string old(3000, 'o');
+        WriteAll(target, old);
 
-    int pipeEnds[2];
-    ASSERT_EQ(::pipe(pipeEnds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(pipeEnds[0]);
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{Limit, Limit};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(2);
+            const MFileSaveResult result = c.save(target);
+            const ssize_t written = ::write(pipeEnds[1], result.reason.data(), result.reason.size());
+            ::_exit(result.saved || written != static_cast<ssize_t>(result.reason.size()) ? 1 : 0);
+        }
+        ::close(pipeEnds[1]);
+        std::string reason;
+        char chunk[256];
+        for (ssize_t got; (got = ::read(pipeEnds[0], chunk, sizeof chunk)) > 0;)
+            reason.append(chunk, static_cast<std::size_t>(got));
         ::close(pipeEnds[0]);
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{Limit, Limit};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            ::_exit(2);
-        const MFileSaveResult result = SaveFileAtomically(target, std::string(3 * Limit, 'n'));
-        const ssize_t written = ::write(pipeEnds[1], result.reason.data(), result.reason.size());
-        ::_exit(result.saved || written != static_cast<ssize_t>(result.reason.size()) ? 1 : 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the save did not fail as it should";
+        EXPECT_EQ(reason, "Cannot write file \"" + target + "\". File too large");
+        EXPECT_EQ(ReadAll(target), old);
+        EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"keep.svg"});
     }
-    ::close(pipeEnds[1]);
-    std::string reason;
-    char chunk[256];
-    for (ssize_t got; (got = ::read(pipeEnds[0], chunk, sizeof chunk)) > 0;)
-        reason.append(chunk, static_cast<std::size_t>(got));
-    ::close(pipeEnds[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save did not fail as it should";
-    EXPECT_EQ(reason, "Cannot write file \"" + target + "\". File too large");
-    EXPECT_EQ(ReadAll(target), old);
-    EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"keep.svg"});
+}
+
+// A streamed save keeps the old file until Commit, and keeps it whole when it is abandoned; a
+// writer that writes the temporary file through its own handle gets the same rules.
+TEST(MFileSaveStream, TheOldFileStaysUntilCommitAndAnAbandonedSaveLeavesNothing)
+{
+    const UmaskScope mask(022);
+    const TempDir dir;
+    const std::string target = dir.File("movie.gif");
+    WriteAll(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    {
+        MFileSaveStream save(target);
+        ASSERT_TRUE(save.Ok()) << save.Reason();
+        EXPECT_EQ(PermissionsOf(save.TemporaryName()), 0640u);
+        ASSERT_TRUE(save.Write("first frame"));
+        EXPECT_EQ(ReadAll(target), "old");
+    }
+    EXPECT_EQ(ReadAll(target), "old");
+    EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"movie.gif"});
+
+    MFileSaveStream save(target);
+    ASSERT_TRUE(save.Ok()) << save.Reason();
+    WriteAll(save.TemporaryName(), "written by its own handle");
+    ASSERT_TRUE(save.Commit()) << save.Reason();
+    EXPECT_EQ(ReadAll(target), "written by its own handle");
+    EXPECT_EQ(PermissionsOf(target), 0640u);
+    EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"movie.gif"});
+    EXPECT_FALSE(save.Commit());  // once only: the temporary file is gone
 }
 
 // ---- Saves in a child process ------------------------------------------------------------------
