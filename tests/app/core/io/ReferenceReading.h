@@ -57,7 +57,7 @@ inline XyzReadResult Read(const std::vector<std::string>& lines, const MListAdr<
         throw XyzIndexError("empty");
     const std::int64_t count = StrToInt(lines[0]);
     if (std::int64_t(lines.size()) != count + 2)
-        return {XyzReadOutcome::CountMismatch, "Error count of lines in file", 0, {}, {}};
+        return {XyzReadOutcome::CountMismatch, "Error count of lines in file", 0, {}, {}, {}, 0};
     atoms.Clear();
     const char delimiter = Delimiter(lines);
     std::unordered_map<std::string, int> index;
@@ -69,7 +69,7 @@ inline XyzReadResult Read(const std::vector<std::string>& lines, const MListAdr<
     for (std::size_t j = 2; j < lines.size(); ++j) {
         const std::vector<std::string>& fields = splitter.Split(lines[j], delimiter);
         if (fields.size() != 4) {
-            result = {XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line " + std::to_string(j), int(j), {}, {}};
+            result = {XyzReadOutcome::BadAtomLine, "Error in *.xyz file in line " + std::to_string(j), int(j), {}, {}, {}, 0};
             break;
         }
         MPoint3DN<float> atom{0, 0, 0, fallback, -1};
@@ -95,7 +95,9 @@ inline XyzReadResult Read(const std::vector<std::string>& lines, const MListAdr<
                       "Unknown element \"" + symbol + "\" in *.xyz file in line " + std::to_string(j),
                       int(j),
                       {},
-                      {}};
+                      {},
+                      {},
+                      0};
             break;
         }
         atoms.Add(atom);
