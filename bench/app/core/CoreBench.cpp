@@ -135,7 +135,10 @@ void RunNearDuplicateRemoval(benchmark::State& state, Remove remove)
     state.counters["atoms"] = points.FCount;
 }
 
-void NearDuplicatesGrid(benchmark::State& state) { RunNearDuplicateRemoval(state, RemoveNearDuplicates); }
+void NearDuplicatesGrid(benchmark::State& state)
+{
+    RunNearDuplicateRemoval(state, [](MList<MPoint3DN<float>>& points) { RemoveNearDuplicates(points); });
+}
 BENCHMARK(NearDuplicatesGrid)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A million atoms: a graphene sheet (nothing to remove), and all on one spot (all but the first
