@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "ElementChoiceMemory.h"
+#include "StatusLine.h"
 #include "FormMain_.h"
 #include "FrameBmp_.h"
 #include "MIniFile.h"
@@ -52,8 +53,8 @@ protected:
     TFormMain& Make()
     {
         TFormMainDialogs dialogs;
-        dialogs.AskOpenFileName = [](QWidget*) { return QString(); };
-        dialogs.AskSaveFileName = [](QWidget*) { return QString(); };
+        dialogs.AskOpenFileName = [](QWidget*, const QString&) { return QString(); };
+        dialogs.AskSaveFileName = [](QWidget*, const QString&) { return QString(); };
         dialogs.ShowMessage = [this](QWidget*, const QString& text) { messages.push_back(text); };
         dialogs.ShowError = [this](QWidget*, const QString& text) { messages.push_back(text); };
         window = std::make_unique<TFormMain>(QString::fromStdString(dir.Path().string()), dialogs);
