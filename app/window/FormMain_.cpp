@@ -105,7 +105,7 @@ public:
         if (!outermost_)
             return;
         pipeline_.SetProgress(nullptr);
-        if (shown_ || started_.elapsed() >= QuietMilliseconds)
+        if (status_ != nullptr && (shown_ || started_.elapsed() >= status_->QuietMilliseconds))
             status_->ShowProgress(QString("%1: %2 s").arg(work_).arg(Seconds(), 0, 'f', 1));
         QGuiApplication::restoreOverrideCursor();
     }
@@ -113,13 +113,11 @@ public:
     BusyIndicator& operator=(const BusyIndicator&) = delete;
 
 private:
-    static constexpr qint64 QuietMilliseconds = 500;
-
     double Seconds() const { return static_cast<double>(started_.elapsed()) / 1000; }
 
     void Show(const char* step)
     {
-        if (status_ == nullptr || started_.elapsed() < QuietMilliseconds)
+        if (status_ == nullptr || started_.elapsed() < status_->QuietMilliseconds)
             return;
         status_->ShowProgress(
             QString("%1: %2... %3 s").arg(work_, QString::fromLatin1(step)).arg(Seconds(), 0, 'f', 1));

@@ -22,6 +22,9 @@ public:
     // Lays the line out and paints it now, for work that keeps the event loop waiting.
     void PaintNow();
 
+    // Work that ends sooner than this shows no progress: a flicker of steps would only distract.
+    qint64 QuietMilliseconds = 500;
+
     QLabel* LabelAtom = nullptr;
     QLabel* LabelMeasurement = nullptr;
     QLabel* LabelProgress = nullptr;

@@ -247,6 +247,8 @@ TEST_F(FormMainScreenTest, ALongTranslateShowsItsProgress)
             sheet += "C " + std::to_string(1.4 * i) + " " + std::to_string(1.4 * j) + " 0\n";
     WriteText(dir.Path() / "sheet.xyz", sheet);
     window->OpenFile(Path("sheet.xyz"));
+    // However fast the machine, every step is shown.
+    window->StatusLine1->QuietMilliseconds = 0;
     PaintedTexts progress(window->StatusLine1->LabelProgress);
     window->SpinEditNx->setValue(10);
     window->SpinEditNy->setValue(10);
