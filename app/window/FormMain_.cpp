@@ -486,8 +486,14 @@ void TFormMain::SpinEditFrameChange(QObject*)
         noteTold_ = read.note;
         if (!read.message.empty())
             told.push_back(read.message);
-        if (!told.empty())
-            dialogs_.ShowMessage(this, QString::fromStdString(JoinedLines(told)));
+        if (!told.empty()) {
+            const QString text = QString::fromStdString(JoinedLines(told));
+            // A note must not hold the frames of a trajectory that plays until it is answered.
+            if (player_->IsPlaying() && read.message.empty())
+                ShowNote(text);
+            else
+                dialogs_.ShowMessage(this, text);
+        }
         if (read.outcome != XyzReadOutcome::Read)
             return;
         ShowSymbolsRead();

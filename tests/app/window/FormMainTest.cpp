@@ -994,6 +994,29 @@ TEST_F(FormMainTest, SpacePlaysTheFramesOverThePictureAndTheRateIsKept)
     EXPECT_FALSE(w.Player().IsPlaying());
 }
 
+// Frames whose comments each declare a cell that cannot be taken: played, their notes go to the
+// status line and no message box waits for an answer.
+TEST_F(FormMainTest, NotesOfFramesPlayedGoToTheStatusLine)
+{
+    TFormMain& w = Make();
+    std::string frames;
+    for (int frame = 1; frame <= 4; ++frame)
+        frames += "1\nLattice=\"" + std::to_string(frame) + " 0 1 0 7 0 0 0 9\"\nC 0 0 0\n";
+    WriteText(dir.Path() / "tilted.xyz", frames);
+    w.OpenFile(Path("tilted.xyz"));
+    answers.messages.clear();
+    w.SpinEditRate->setValue(50);
+    QTest::mouseClick(w.SpeedButtonPlay, Qt::LeftButton);
+    ASSERT_TRUE(w.Player().IsPlaying());
+    QTest::qWait(200);
+    QTest::mouseClick(w.SpeedButtonPlay, Qt::LeftButton);
+    EXPECT_FALSE(w.Player().IsPlaying());
+    EXPECT_GE(w.Player().FramesShown(), 3);
+    EXPECT_TRUE(answers.messages.empty()) << answers.messages.front().toStdString();
+    EXPECT_TRUE(w.StatusLine1->LabelNote->text().contains("does not lie in the x-y plane"))
+        << w.StatusLine1->LabelNote->text().toStdString();
+}
+
 // ---- Picked atoms ------------------------------------------------------------------------------------
 
 TEST_F(FormMainTest, PickedAtomsStayWhileTurnedAndGoWhenTheSceneIsRebuilt)
