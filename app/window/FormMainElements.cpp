@@ -49,7 +49,11 @@ void TFormMain::ShowSymbolsRead()
     if (elementsView_ != nullptr)
         elementsView_->ShowSymbols(pipeline_.Symbols(), pipeline_.Model().LAtom, pipeline_.SymbolAtomsNotListed());
     const std::string guessed = GuessedElementsNote(pipeline_.Symbols(), pipeline_.Model().LAtom);
-    ShowNote(guessed.empty() ? QString() : QString::fromStdString(guessed + ChooseHint));
+    const QString note = guessed.empty() ? QString() : QString::fromStdString(guessed + ChooseHint);
+    // No guess takes away only a note of guesses: a note of the frame stays.
+    if (!note.isEmpty() || noteShown_ == elementsNote_)
+        ShowNote(note);
+    elementsNote_ = note;
 }
 
 void TFormMain::ChooseElement(const QByteArray& symbol, const QByteArray& element)

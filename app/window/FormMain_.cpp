@@ -551,7 +551,11 @@ bool TFormMain::SavePicture(const QString& fileName)
     return saved;
 }
 
-void TFormMain::ShowNote(const QString& text) { StatusLine1->ShowNote(text); }
+void TFormMain::ShowNote(const QString& text)
+{
+    noteShown_ = text;
+    StatusLine1->ShowNote(text);
+}
 
 bool TFormMain::SaveSvg(const QString& fileName)
 {

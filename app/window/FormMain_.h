@@ -280,6 +280,8 @@ private:
     TTrajectoryPlayer* player_ = nullptr;
     TAtomPicks picks_;
     QStringList cellOfFile_;  // the Translate steps as the open file last set them
+    QString noteShown_;       // the status line's note
+    QString elementsNote_;    // the note of elements guessed, last shown
     QString openFileName_;           // the file the scene shows, as it was opened
     ElementsView* elementsView_ = nullptr;
 };
