@@ -2,6 +2,7 @@
 
 #include "MFileName.h"
 #include "MFileSave.h"
+#include "MLargeBuffer.h"
 #include "MMessageText.h"
 #include "MTrace.h"
 
@@ -299,18 +300,19 @@ void AppendPngChunk(QByteArray& out, const char (&type)[5], const char* data, st
 }
 
 // The rows as PNG filter bytes and palette indexes: row y is byte 0 (no filter) followed by one
-// index per pixel. False when the picture has more than 256 colours.
-bool PaletteRows(const QImage& rgb, std::vector<GifColorType>& palette, std::vector<unsigned char>& rows)
+// index per pixel, in rows.Data() (rows.Size() bytes at least). False when the picture has more
+// than 256 colours.
+bool PaletteRows(const QImage& rgb, std::vector<GifColorType>& palette, const MLargeBuffer& rows)
 {
     palette.clear();
     ExactPalette colours(palette);
     const auto width = static_cast<std::size_t>(rgb.width());
-    rows.resize((width + 1) * static_cast<std::size_t>(rgb.height()));
+    rows.PrepareForWriting();
     std::uint32_t lastColour = 0xFFFFFFFFu;
     unsigned char lastIndex = 0;
     for (int y = 0; y < rgb.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        unsigned char* out = rows.data() + static_cast<std::size_t>(y) * (width + 1);
+        unsigned char* out = rows.Data() + static_cast<std::size_t>(y) * (width + 1);
         *out++ = kPngFilterNone;
         for (std::size_t x = 0; x < width; ++x) {
             const std::uint32_t colour = line[x] & 0x00FFFFFFu;
@@ -332,13 +334,20 @@ bool PaletteRows(const QImage& rgb, std::vector<GifColorType>& palette, std::vec
 bool WritePalettePng(const QImage& rgb, QIODevice& sink, int level, bool& tooManyColours)
 {
     std::vector<GifColorType> palette;
-    std::vector<unsigned char> rows;
-    tooManyColours = !PaletteRows(rgb, palette, rows);
-    if (tooManyColours)
-        return false;
-    // qCompress gives a zlib stream behind four bytes of length.
-    const QByteArray compressed = qCompress(rows.data(), static_cast<qsizetype>(rows.size()), level);
-    std::vector<unsigned char>().swap(rows);
+    // Every byte is written before it is read: the rows need no clearing, only pages (for a scene
+    // bitmap 9 MB, written once).
+    const std::size_t rowsSize = (static_cast<std::size_t>(rgb.width()) + 1) * static_cast<std::size_t>(rgb.height());
+    QByteArray compressed;
+    {
+        MLargeBuffer rows(rowsSize);
+        if (rows.Data() == nullptr)
+            return false;
+        tooManyColours = !PaletteRows(rgb, palette, rows);
+        if (tooManyColours)
+            return false;
+        // qCompress gives a zlib stream behind four bytes of length.
+        compressed = qCompress(rows.Data(), static_cast<qsizetype>(rowsSize), level);
+    }
     constexpr qsizetype qCompressHeader = 4;
     if (compressed.size() <= qCompressHeader)
         return false;

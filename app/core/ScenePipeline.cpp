@@ -2,17 +2,46 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <memory>
 #include <new>
 #include <utility>
 
 #include "MFunction.h"
+#include "MLargeBuffer.h"
 #include "MMessageText.h"
 #include "SceneDrawing.h"
 #include "SceneGeometry.h"
 
-// The bitmap is made without its pixels being written: a run that never draws (--info) never
-// touches its 36 MB. It is cleared when it is first shown or painted.
-ScenePipeline::ScenePipeline() : bitmap_(MakeUnwrittenSceneBitmap()) {}
+namespace {
+
+// The scene bitmap on huge pages of its own (MLargeBuffer.h), its pixels not yet written: a run
+// that never draws (--info) never touches its 36 MB, and the first write puts all its pages in
+// place at once. A null picture when the system has not the memory.
+QImage MakeBitmapOnLargePages()
+{
+    constexpr int BytesPerLine = SceneBitmapSize * 4;
+    auto pages = std::make_unique<MLargeBuffer>(static_cast<std::size_t>(BytesPerLine) * SceneBitmapSize);
+    if (pages->Data() == nullptr)
+        return {};
+    const QImage bitmap(
+        pages->Data(), SceneBitmapSize, SceneBitmapSize, BytesPerLine, QImage::Format_RGB32,
+        [](void* info) { delete static_cast<MLargeBuffer*>(info); }, pages.get());
+    if (!bitmap.isNull())
+        (void)pages.release();
+    return bitmap;
+}
+
+void PrepareForFirstWrite(QImage& bitmap)
+{
+    MLargeBuffer::PrepareForWriting(bitmap.bits(), static_cast<std::size_t>(bitmap.sizeInBytes()));
+}
+
+}  // namespace
+
+// The bitmap is made without its pixels being written. It is cleared when it is first shown or
+// painted.
+ScenePipeline::ScenePipeline() : bitmap_(MakeBitmapOnLargePages()) {}
 
 ElementTableResult ScenePipeline::LoadElementTableFile(const std::string& fileName)
 {
@@ -169,6 +198,7 @@ void ScenePipeline::Report(const char* step) const
 const QImage& ScenePipeline::Bitmap() const
 {
     if (!bitmapWritten_) {
+        PrepareForFirstWrite(bitmap_);
         bitmap_.fill(Qt::white);
         bitmapWritten_ = true;
     }
@@ -206,11 +236,14 @@ void ScenePipeline::Draw(int stickRadiusPosition, SvgLines* svg)
     // The pipeline paints only pixels it owns alone. A copy of the bitmap still held elsewhere
     // (by a picture writer that failed halfway) keeps its pixels, and the new picture gets
     // pixels of its own rather than a copy of the old ones.
+    const bool firstWrite = !bitmapWritten_ || !bitmap_.isDetached();
     if (!bitmap_.isDetached())
-        bitmap_ = MakeUnwrittenSceneBitmap();
+        bitmap_ = MakeBitmapOnLargePages();
     if (bitmap_.isNull())
         throw std::bad_alloc();
     PictureNoLongerPickable();
+    if (firstWrite)
+        PrepareForFirstWrite(bitmap_);
     DrawScene(scene_, bitmap_, stickRadiusPosition, svg);
     pickable_ = true;
     bitmapWritten_ = true;
