@@ -10,8 +10,8 @@
 // - BMP: BITMAPINFOHEADER, 24 bits per pixel, no compression, bytes blue-green-red, rows stored
 //   bottom-up (positive height), each row padded with zero bytes to a multiple of 4 bytes.
 // - PNG: a picture of at most 256 colours (every scene picture) as 8-bit palette indexes, each
-//   colour kept exactly, rows unfiltered, zlib at PngCompressionLevel; a picture of more colours
-//   as 8-bit RGB, no alpha, Qt's encoder with its default compression.
+//   colour kept exactly; a picture of more colours (a reduced one) as 8-bit RGB, no alpha. Both
+//   with rows unfiltered and zlib at PngCompressionLevel.
 // - JPEG: baseline, the encoder's default quality (75).
 // - GIF: one image, no animation, no transparency, a global palette of 2 to 256 entries (a power
 //   of two). A picture of at most 256 colours keeps them exactly; a picture of more colours is

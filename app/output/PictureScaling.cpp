@@ -1,8 +1,10 @@
 #include "PictureScaling.h"
 
+#include <algorithm>
+
 #include <QPainter>
 
-#include <algorithm>
+#include "AreaAverage.h"
 
 QImage ScaledPicture(const QImage& picture, int width, int height, QRgb background)
 {
@@ -11,12 +13,11 @@ QImage ScaledPicture(const QImage& picture, int width, int height, QRgb backgrou
     // The largest size of the picture's shape that fits, never larger than the picture itself.
     const QSize fitted = picture.size().scaled(std::min(width, picture.width()), std::min(height, picture.height()),
                                                Qt::KeepAspectRatio);
-    // Qt's smooth reduction averages the covered area of the source for every pixel (box filter).
     QImage reduced = fitted == picture.size()
-        ? picture
-        : picture.scaled(std::max(1, fitted.width()), std::max(1, fitted.height()), Qt::IgnoreAspectRatio,
-                         Qt::SmoothTransformation);
-    reduced = reduced.convertToFormat(QImage::Format_RGB32);
+        ? picture.convertToFormat(QImage::Format_RGB32)
+        : AreaAverage(picture, QSize(std::max(1, fitted.width()), std::max(1, fitted.height())), background);
+    if (reduced.isNull())
+        return {};
     if (reduced.size() == QSize(width, height))
         return reduced;
     QImage framed(width, height, QImage::Format_RGB32);
