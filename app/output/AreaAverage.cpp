@@ -44,7 +44,7 @@ class Reduction {
 public:
     Reduction(const QImage& picture, QSize size, QRgb ground)
         : picture_(picture), size_(size), ground_(ground | 0xFF000000u),
-          area_(std::int64_t{picture.width()} * picture.height())
+          area_(std::int64_t{picture.width()} * picture.height()), reciprocal_(1.0 / static_cast<double>(area_))
     {
         for (RowSums& sums : rows_)
             for (auto* channel : {&sums.red, &sums.green, &sums.blue})
@@ -114,8 +114,10 @@ private:
         const RowSums& sums = rows_[0];
         for (int x = 0; x < size_.width(); ++x) {
             const auto at = static_cast<std::size_t>(x);
-            line[x] = qRgb(Mean(qRed(ground_), sums.red[at]), Mean(qGreen(ground_), sums.green[at]),
-                           Mean(qBlue(ground_), sums.blue[at]));
+            const std::int64_t red = sums.red[at], green = sums.green[at], blue = sums.blue[at];
+            line[x] = (red | green | blue) == 0
+                ? ground_
+                : qRgb(Mean(qRed(ground_), red), Mean(qGreen(ground_), green), Mean(qBlue(ground_), blue));
         }
         std::swap(rows_[0], rows_[1]);
         for (auto* channel : {&rows_[1].red, &rows_[1].green, &rows_[1].blue})
@@ -127,13 +129,23 @@ private:
     // differences and never negative.
     int Mean(int ground, std::int64_t differences) const
     {
-        return static_cast<int>((ground * area_ + differences + area_ / 2) / area_);
+        // A division by area_ for every channel of every pixel costs more than the whole sum, so
+        // the quotient is taken from the reciprocal in doubles and then made exact: the sum is
+        // below 2^40, so the estimate is off by one at most.
+        const std::int64_t sum = ground * area_ + differences + area_ / 2;
+        auto quotient = static_cast<std::int64_t>(static_cast<double>(sum) * reciprocal_);
+        if (quotient * area_ > sum)
+            --quotient;
+        else if ((quotient + 1) * area_ <= sum)
+            ++quotient;
+        return static_cast<int>(quotient);
     }
 
     const QImage& picture_;
     const QSize size_;
     const QRgb ground_;
     const std::int64_t area_;  // a new pixel's weight: old width x old height units
+    const double reciprocal_;
     RowSums rows_[2];
 };
 
