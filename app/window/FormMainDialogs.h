@@ -27,8 +27,10 @@ struct TFormMainDialogs {
     static TFormMainDialogs Standard();
 };
 
-// The filters of the dialogs: XYZ files, SVG drawings or pictures, or any file.
-inline constexpr const char* OpenDialogFilter = "*.xyz (*.xyz);;*.* (*)";
+// The filters of the dialogs: XYZ files, SVG drawings or pictures, or any file. Packed XYZ files
+// have a filter of their own between the plain ones and any file.
+inline constexpr const char* OpenDialogFilter =
+    "*.xyz (*.xyz);;Packed *.xyz (*.xyz.gz *.xyz.bz2 *.xyz.xz);;*.* (*)";
 inline constexpr const char* SaveDialogFilter = "*.svg (*.svg);;*.* (*)";
 inline constexpr const char* SavePictureDialogFilter =
     "PNG (*.png);;JPEG (*.jpg *.jpeg);;BMP (*.bmp);;GIF (*.gif);;*.* (*)";
