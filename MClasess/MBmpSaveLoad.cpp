@@ -300,20 +300,58 @@ void AppendPngChunk(QByteArray& out, const char (&type)[5], const char* data, st
     AppendBigEndian(out, crc.Update(0, reinterpret_cast<const unsigned char*>(out.constData() + typeAt), size + 4));
 }
 
+// Room for the rows of a PNG, every byte of which is written before it is read. A thread keeps
+// its room from one picture to the next, up to KeptRowBytes: a batch writes thousands of
+// pictures, and fresh pages for each would be zeroed by the kernel every time. The rows of a
+// larger picture get room of their own, given back after. Either way the pages are put in place
+// in one call before the first write (MLargeBuffer.h).
+class PngRowRoom {
+public:
+    explicit PngRowRoom(std::size_t bytes)
+    {
+        if (bytes > KeptRowBytes) {
+            own_ = MLargeBuffer(bytes);
+            MLargeBuffer::PrepareForWriting(own_.Data(), bytes);
+            data_ = own_.Data();
+            return;
+        }
+        thread_local Kept kept;
+        if (kept.room.Size() < bytes) {
+            kept.room = MLargeBuffer(bytes);
+            kept.prepared = 0;
+        }
+        if (kept.room.Data() != nullptr && kept.prepared < bytes) {
+            MLargeBuffer::PrepareForWriting(kept.room.Data(), bytes);
+            kept.prepared = bytes;
+        }
+        data_ = kept.room.Data();
+    }
+    unsigned char* Data() const { return data_; }
+
+private:
+    // The palette rows of a scene bitmap (9 MB) are kept; the RGB rows of one (27 MB) are not.
+    static constexpr std::size_t KeptRowBytes = std::size_t{16} << 20;
+    struct Kept {
+        MLargeBuffer room;
+        std::size_t prepared = 0;  // the bytes whose pages are in place
+    };
+    MLargeBuffer own_;
+    unsigned char* data_ = nullptr;
+};
+
 // The rows as PNG filter bytes and palette indexes: row y is byte 0 (no filter) followed by one
-// index per pixel, in the first rowsSize bytes of rows. False when the picture has more than 256
-// colours.
-bool PaletteRows(const QImage& rgb, std::vector<GifColorType>& palette, const MLargeBuffer& rows, std::size_t rowsSize)
+// index per pixel, in rows (at least (width + 1) x height bytes). False when the picture has more
+// than 256 colours.
+bool PaletteRows(const QImage& rgb, std::vector<GifColorType>& palette, unsigned char* rows)
 {
     palette.clear();
     ExactPalette colours(palette);
     const auto width = static_cast<std::size_t>(rgb.width());
-    MLargeBuffer::PrepareForWriting(rows.Data(), rowsSize);
     std::uint32_t lastColour = 0xFFFFFFFFu;
     unsigned char lastIndex = 0;
     for (int y = 0; y < rgb.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        unsigned char* out = rows.Data() + static_cast<std::size_t>(y) * (width + 1);
+        unsigned char* out = rows + static_cast<std::size_t>(y) * (width + 1);
         *out++ = kPngFilterNone;
         for (std::size_t x = 0; x < width; ++x) {
             const std::uint32_t colour = line[x] & 0x00FFFFFFu;
@@ -377,15 +415,13 @@ bool WritePngFile(const QImage& rgb, unsigned char colourType, const QByteArray&
 bool WritePalettePng(const QImage& rgb, QIODevice& sink, int level, bool& tooManyColours)
 {
     std::vector<GifColorType> palette;
-    // Every byte is written before it is read: the rows need no clearing, only pages (for a scene
-    // bitmap 9 MB, written once).
     const std::size_t rowsSize = (static_cast<std::size_t>(rgb.width()) + 1) * static_cast<std::size_t>(rgb.height());
     QByteArray compressed;
     {
-        MLargeBuffer rows(rowsSize);
+        const PngRowRoom rows(rowsSize);
         if (rows.Data() == nullptr)
             return false;
-        tooManyColours = !PaletteRows(rgb, palette, rows, rowsSize);
+        tooManyColours = !PaletteRows(rgb, palette, rows.Data());
         if (tooManyColours)
             return false;
         compressed = qCompress(rows.Data(), static_cast<qsizetype>(rowsSize), level);
@@ -409,10 +445,9 @@ bool WriteRgbPng(const QImage& rgb, QIODevice& sink, int level)
         (3 * static_cast<std::size_t>(rgb.width()) + 1) * static_cast<std::size_t>(rgb.height());
     QByteArray compressed;
     {
-        MLargeBuffer rows(rowsSize);
+        const PngRowRoom rows(rowsSize);
         if (rows.Data() == nullptr)
             return false;
-        MLargeBuffer::PrepareForWriting(rows.Data(), rowsSize);
         RgbRows(rgb, rows.Data());
         compressed = qCompress(rows.Data(), static_cast<qsizetype>(rowsSize), level);
     }
