@@ -8,6 +8,7 @@ Figures (each the median of --runs whole runs of the program, with its peak memo
   movie     a 100-frame trajectory of 10,000 atoms as PNG frames at --size 1080, then as one MP4
   shards    --frame all of a 100-frame trajectory of 10,000 atoms at --size 1080: one run, then
             4 shards one after another (each a whole process that reads the file)
+  shards-long  the same for 1,000 frames (a 270 MB file)
   startup   a 3-atom file to PNG, 20 runs
 The inputs are generated into a temporary folder, removed at the end.
 """
@@ -121,14 +122,14 @@ def figure_movie(program, work, runs, rng):
            "  peak %.0f MB, %.2fx PNG" % (peak_of(mp4, work), mp4_seconds / png_seconds))
 
 
-def figure_shards(program, work, runs, rng):
-    path = os.path.join(work, "big.xyz")
+def shards(program, work, runs, rng, frames):
+    path = os.path.join(work, "big.xyz" if frames == 100 else "long-%d.xyz" % frames)
     if not os.path.exists(path):
-        trajectory(path, 100, 10000, rng)
+        trajectory(path, frames, 10000, rng)
     out = os.path.join(work, "shards")
     one = [program, "--export", os.path.join(out, "f.png"), "--frame", "all", "--size", "1080", path]
     one_seconds, one_times = median_seconds(one, work, runs, fresh(out))
-    report("100 x 10,000 atoms, one run", one_seconds, one_times)
+    report("%d x 10,000 atoms, one run" % frames, one_seconds, one_times)
     four_times, four_cpu = [], []
     for _ in range(runs):
         fresh(out)()
@@ -137,7 +138,16 @@ def figure_shards(program, work, runs, rng):
         four_cpu.append(sum(CPU))
     four = statistics.median(four_times)
     CPU[:] = four_cpu
-    report("100 x 10,000 atoms, 4 shards one after another", four, four_times, "  %.2fx one run" % (four / one_seconds))
+    report("%d x 10,000 atoms, 4 shards one after another" % frames, four, four_times,
+           "  %.2fx one run" % (four / one_seconds))
+
+
+def figure_shards(program, work, runs, rng):
+    shards(program, work, runs, rng, 100)
+
+
+def figure_shards_long(program, work, runs, rng):
+    shards(program, work, runs, rng, 1000)
 
 
 def figure_startup(program, work, runs, rng):
@@ -149,13 +159,14 @@ def figure_startup(program, work, runs, rng):
     report("3 atoms to PNG, whole process (%d runs)" % len(times), seconds, times)
 
 
-FIGURES = {"many": figure_many, "movie": figure_movie, "shards": figure_shards, "startup": figure_startup}
+FIGURES = {"many": figure_many, "movie": figure_movie, "shards": figure_shards, "shards-long": figure_shards_long,
+           "startup": figure_startup}
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("program")
-    parser.add_argument("figures", nargs="*", default=list(FIGURES))
+    parser.add_argument("figures", nargs="*", default=[name for name in FIGURES if name != "shards-long"])
     parser.add_argument("--runs", type=int, default=3)
     arguments = parser.parse_args()
     program = os.path.abspath(arguments.program)
