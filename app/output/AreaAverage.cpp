@@ -37,9 +37,10 @@ struct RowSums {
     std::vector<std::int64_t> red, green, blue;
 };
 
-// Along one axis, old pixel i spans [i * to, (i + 1) * to) and new pixel j spans
-// [j * from, (j + 1) * from) in units of 1 / (from * to) of the axis: a new pixel holds `from`
-// units, an old one `to`, and since to <= from an old pixel meets one new pixel or two.
+// Along an axis of n old pixels reduced to m new ones, old pixel i spans [i m, (i + 1) m) and
+// new pixel j spans [j n, (j + 1) n), in units of 1 / (n m) of the axis: a new pixel holds n
+// units, an old one m, and since m <= n an old pixel meets one new pixel or two. A new pixel's
+// weight over both axes is the old width times the old height.
 class Reduction {
 public:
     Reduction(const QImage& picture, QSize size, QRgb ground)
