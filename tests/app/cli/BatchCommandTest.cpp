@@ -23,6 +23,7 @@
 #include <gif_lib.h>
 
 #include "ExitCode.h"
+#include "InProcessCommand.h"
 #include "MFileName.h"
 #include "TempDir.h"
 
@@ -32,33 +33,6 @@ const char* const kElementTable = "Symbol\tRadius\tColor\tRadiusVdW\n"
                                   "C\t0.76\t0x00909090\t1.70\n"
                                   "H\t0.31\t0x00FFFFFF\t1.20\n"
                                   "O\t0.66\t0x000000FF\t1.52\n";
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunCommand(const std::vector<std::string>& arguments)
-{
-    QStringList list{"pelmora"};
-    for (const std::string& argument : arguments)
-        list << FileNameFromBytes(argument);
-    std::ostringstream out, err;
-    const int status = RunCommandLine(list, out, err);
-    return {status, out.str(), err.str()};
-}
-
-void WriteText(const std::filesystem::path& fileName, const std::string& text)
-{
-    std::ofstream(fileName, std::ios::binary) << text;
-}
-
-std::string ReadBytes(const std::filesystem::path& fileName)
-{
-    std::ifstream in(fileName, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The files of a folder and their bytes, by name.
 std::map<std::string, std::string> Contents(const std::filesystem::path& folder)
@@ -128,7 +102,8 @@ TEST_F(BatchCommandTest, SelectionsAreNumberedByFrameAndTheSharesTogetherAreTheS
     for (const Case& c : cases) {
         SCOPED_TRACE(c.selection);
         const std::string single = "single" + std::to_string(run++);
-        const Outcome whole = RunCommand(Arguments(single, "out.png", {"--size", "48", "--frame", c.selection, trajectory}));
+        const CommandOutcome whole =
+            RunInProcess(Arguments(single, "out.png", {"--size", "48", "--frame", c.selection, trajectory}));
         ASSERT_EQ(whole.status, ExitSuccess) << whole.err;
         const std::map<std::string, std::string> expected = Contents(dir.Path() / single);
         EXPECT_EQ(Names(expected), c.written);
@@ -137,7 +112,7 @@ TEST_F(BatchCommandTest, SelectionsAreNumberedByFrameAndTheSharesTogetherAreTheS
             const std::string shared = single + "-of-" + std::to_string(shards);
             for (int k = 0; k < shards; ++k) {
                 const std::string shard = std::to_string(k) + "/" + std::to_string(shards);
-                const Outcome part = RunCommand(Arguments(
+                const CommandOutcome part = RunInProcess(Arguments(
                     shared, "out.png", {"--size", "48", "--frame", c.selection, "--shard", shard, trajectory}));
                 ASSERT_EQ(part.status, ExitSuccess) << part.err;
             }
@@ -148,8 +123,8 @@ TEST_F(BatchCommandTest, SelectionsAreNumberedByFrameAndTheSharesTogetherAreTheS
 
 TEST_F(BatchCommandTest, AShareTakesThePositionsKModuloN)
 {
-    const Outcome part =
-        RunCommand(Arguments("share", "f{frame}.png", {"--size", "16", "--frame", "2-7", "--shard", "1/3", trajectory}));
+    const CommandOutcome part = RunInProcess(
+        Arguments("share", "f{frame}.png", {"--size", "16", "--frame", "2-7", "--shard", "1/3", trajectory}));
     ASSERT_EQ(part.status, ExitSuccess) << part.err;
     // Positions 1 and 4 of frames 2..7.
     EXPECT_EQ(Names(Contents(dir.Path() / "share")), (std::vector<std::string>{"f0003.png", "f0006.png"}));
@@ -180,12 +155,12 @@ TEST_F(BatchCommandTest, WrongSelectionsStopBeforeAnythingIsWritten)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Outcome outcome = RunCommand(Arguments("wrong", "{name}-x.png", c.options));
+        const CommandOutcome outcome = RunInProcess(Arguments("wrong", "{name}-x.png", c.options));
         EXPECT_EQ(outcome.status, ExitUsage);
         EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
         EXPECT_TRUE(Contents(dir.Path() / "wrong").empty());
     }
-    const Outcome clash = RunCommand(Arguments("clash", "same.png", {trajectory, pair}));
+    const CommandOutcome clash = RunInProcess(Arguments("clash", "same.png", {trajectory, pair}));
     EXPECT_EQ(clash.status, ExitUsage);
     EXPECT_NE(clash.err.find("same.png"), std::string::npos) << clash.err;
     EXPECT_TRUE(Contents(dir.Path() / "clash").empty());
@@ -202,7 +177,7 @@ TEST_F(BatchCommandTest, ManyFilesAreEachWrittenByNameAndABadOneIsToldAndSkipped
     files.push_back(dir.File("missing.xyz"));
     std::vector<std::string> options = {"--info", "--size", "32"};
     options.insert(options.end(), files.begin(), files.end());
-    const Outcome outcome = RunCommand(Arguments("many", "{name}.png", options));
+    const CommandOutcome outcome = RunInProcess(Arguments("many", "{name}.png", options));
     EXPECT_EQ(outcome.status, ExitFailure);
     EXPECT_EQ(Names(Contents(dir.Path() / "many")),
               (std::vector<std::string>{"m1.png", "m2.png", "m4.png", "m5.png"}));
@@ -215,7 +190,7 @@ TEST_F(BatchCommandTest, ManyFilesAreEachWrittenByNameAndABadOneIsToldAndSkipped
     EXPECT_EQ(told, (std::vector<std::string>{files[0], files[1], files[3], files[4]}));
     // Each picture is the one a run of that file alone writes.
     for (const int k : {1, 4}) {
-        const Outcome alone = RunCommand(Arguments("alone", "one.png", {"--size", "32", files[std::size_t(k - 1)]}));
+        const CommandOutcome alone = RunInProcess(Arguments("alone", "one.png", {"--size", "32", files[std::size_t(k - 1)]}));
         ASSERT_EQ(alone.status, ExitSuccess) << alone.err;
         EXPECT_TRUE(ReadBytes(dir.Path() / "alone" / "one.png")
                     == ReadBytes(dir.Path() / "many" / ("m" + std::to_string(k) + ".png")))
@@ -227,11 +202,11 @@ TEST_F(BatchCommandTest, TrajectoriesAmongManyFilesAreNumberedWithinTheirName)
 {
     const std::string pair = dir.File("pair.xyz");
     WriteText(pair, "2\npair\nC 0 0 0\nC 1.4 0 0\n");
-    const Outcome numbered = RunCommand(Arguments("numbered", "{name}.png", {"--frame", "all:3", "--size", "24", trajectory, pair}));
+    const CommandOutcome numbered = RunInProcess(Arguments("numbered", "{name}.png", {"--frame", "all:3", "--size", "24", trajectory, pair}));
     ASSERT_EQ(numbered.status, ExitSuccess) << numbered.err;
     EXPECT_EQ(Names(Contents(dir.Path() / "numbered")),
               (std::vector<std::string>{"pair-0001.png", "walk-0001.png", "walk-0004.png", "walk-0007.png"}));
-    const Outcome fields = RunCommand(Arguments("fields", "{frame}_{name}.png", {"--frame", "6-7", "--size", "24", trajectory}));
+    const CommandOutcome fields = RunInProcess(Arguments("fields", "{frame}_{name}.png", {"--frame", "6-7", "--size", "24", trajectory}));
     ASSERT_EQ(fields.status, ExitSuccess) << fields.err;
     EXPECT_EQ(Names(Contents(dir.Path() / "fields")), (std::vector<std::string>{"0006_walk.png", "0007_walk.png"}));
 }
@@ -252,7 +227,7 @@ TEST_F(BatchCommandTest, PicturesAreReducedToTheSizeAsked)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
-        const Outcome outcome = RunCommand(Arguments("sized", c.out, {"--size", c.size, "--frame", "7", trajectory}));
+        const CommandOutcome outcome = RunInProcess(Arguments("sized", c.out, {"--size", c.size, "--frame", "7", trajectory}));
         ASSERT_EQ(outcome.status, ExitSuccess) << outcome.err;
         QImageReader reader(QString::fromStdString((dir.Path() / "sized" / c.out).string()));
         const QImage picture = reader.read();
@@ -266,14 +241,14 @@ TEST_F(BatchCommandTest, PicturesAreReducedToTheSizeAsked)
         for (const int y : {0, 30, 59})
             EXPECT_EQ(wide.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu) << x << "," << y;
     // The SVG drawing ignores the size.
-    const Outcome svg = RunCommand(Arguments("svg", "s.svg", {"--size", "10", trajectory}));
+    const CommandOutcome svg = RunInProcess(Arguments("svg", "s.svg", {"--size", "10", trajectory}));
     EXPECT_EQ(svg.status, ExitSuccess);
     EXPECT_NE(ReadBytes(dir.Path() / "svg" / "s.svg").find("width=\"3000px\""), std::string::npos);
 }
 
 TEST_F(BatchCommandTest, SeveralFramesIntoAGifMakeOneAnimationOfTheFramePictures)
 {
-    const Outcome movie = RunCommand(Arguments("movie", "walk.gif", {"--frame", "all:2", "--size", "40", "--fps", "4", trajectory}));
+    const CommandOutcome movie = RunInProcess(Arguments("movie", "walk.gif", {"--frame", "all:2", "--size", "40", "--fps", "4", trajectory}));
     ASSERT_EQ(movie.status, ExitSuccess) << movie.err;
     EXPECT_EQ(Names(Contents(dir.Path() / "movie")), (std::vector<std::string>{"walk.gif"}));
     int error = 0;
@@ -287,8 +262,8 @@ TEST_F(BatchCommandTest, SeveralFramesIntoAGifMakeOneAnimationOfTheFramePictures
         ASSERT_EQ(DGifSavedExtensionToGCB(gif, k, &control), GIF_OK);
         EXPECT_EQ(control.DelayTime, 25);
         // Frame 2k+1 as a picture of its own.
-        const Outcome still =
-            RunCommand(Arguments("still", "still.png", {"--frame", std::to_string(2 * k + 1), "--size", "40", trajectory}));
+        const CommandOutcome still = RunInProcess(
+            Arguments("still", "still.png", {"--frame", std::to_string(2 * k + 1), "--size", "40", trajectory}));
         ASSERT_EQ(still.status, ExitSuccess) << still.err;
         const QImage expected(QString::fromStdString((dir.Path() / "still" / "still.png").string()));
         const SavedImage& image = gif->SavedImages[k];
@@ -303,14 +278,14 @@ TEST_F(BatchCommandTest, SeveralFramesIntoAGifMakeOneAnimationOfTheFramePictures
     }
     DGifCloseFile(gif, &error);
     // One frame into a GIF stays a picture; --shard cannot split a movie.
-    const Outcome one = RunCommand(Arguments("one", "walk.gif", {"--frame", "3", "--size", "40", trajectory}));
+    const CommandOutcome one = RunInProcess(Arguments("one", "walk.gif", {"--frame", "3", "--size", "40", trajectory}));
     ASSERT_EQ(one.status, ExitSuccess) << one.err;
     gif = DGifOpenFileName((dir.Path() / "one" / "walk.gif").c_str(), &error);
     ASSERT_NE(gif, nullptr);
     ASSERT_EQ(DGifSlurp(gif), GIF_OK);
     EXPECT_EQ(gif->ImageCount, 1);
     DGifCloseFile(gif, &error);
-    const Outcome shared = RunCommand(Arguments("shared", "walk.gif", {"--frame", "all", "--shard", "0/2", trajectory}));
+    const CommandOutcome shared = RunInProcess(Arguments("shared", "walk.gif", {"--frame", "all", "--shard", "0/2", trajectory}));
     EXPECT_EQ(shared.status, ExitUsage);
     EXPECT_NE(shared.err.find("--shard splits frames among runs, a movie takes all of its own"), std::string::npos);
     EXPECT_TRUE(Contents(dir.Path() / "shared").empty());
@@ -320,8 +295,8 @@ TEST_F(BatchCommandTest, VideosHaveTheSelectedFramesAtAnEvenSizeAndTheRateAsked)
 {
     if (std::system("ffprobe -version > /dev/null 2>&1") != 0)
         GTEST_SKIP() << "ffprobe is not installed (scripts/install-deps installs ffmpeg)";
-    const Outcome video =
-        RunCommand(Arguments("video", "{name}.mp4", {"--frame", "2-7", "--size", "33", "--fps", "8", trajectory}));
+    const CommandOutcome video =
+        RunInProcess(Arguments("video", "{name}.mp4", {"--frame", "2-7", "--size", "33", "--fps", "8", trajectory}));
     ASSERT_EQ(video.status, ExitSuccess) << video.err;
     const std::string probe = "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
                               "stream=width,height,r_frame_rate,nb_read_frames -of csv=p=0 '"

@@ -13,6 +13,7 @@
 #include <QJsonObject>
 
 #include "ExitCode.h"
+#include "InProcessCommand.h"
 #include "MFileName.h"
 #include "RunCommandLine.h"
 #include "TempDir.h"
@@ -29,30 +30,6 @@ const char* const kElementTable = "Symbol\tRadius\tColor\tRadiusVdW\n"
 // Water as written, and as a molecular-dynamics dump writes it: atom types O = 1, H = 2.
 const char* const kWater = "3\nwater\nO 0 0 0.1\nH 0.76 0.59 0\nH -0.76 0.59 0\n";
 const char* const kWaterDump = "3\nwater\n1 0 0 0.1\n2 0.76 0.59 0\n2 -0.76 0.59 0\n";
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunPelmora(const std::vector<std::string>& arguments)
-{
-    QStringList list{"pelmora"};
-    for (const std::string& argument : arguments)
-        list << FileNameFromBytes(argument);
-    std::ostringstream out, err;
-    const int status = RunCommandLine(list, out, err);
-    return {status, out.str(), err.str()};
-}
-
-void WriteText(const std::string& fileName, const std::string& text) { std::ofstream(fileName, std::ios::binary) << text; }
-
-std::string ReadBytes(const std::string& fileName)
-{
-    std::ifstream in(fileName, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class ElementOptionsTest : public ::testing::Test {
 protected:
@@ -108,7 +85,7 @@ TEST_F(ElementOptionsTest, InfoListsEverySymbolAndTheGuessedOnesAreToldOnStandar
         SCOPED_TRACE(c.name);
         std::vector<std::string> arguments{"--info", "--elements", table};
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-        const Outcome run = RunPelmora(arguments);
+        const CommandOutcome run = RunInProcess(arguments);
         EXPECT_EQ(run.status, ExitSuccess);
         EXPECT_EQ(SymbolsOfInfo(run.out), c.symbols);
         EXPECT_EQ(run.err, c.err);
@@ -120,10 +97,10 @@ TEST_F(ElementOptionsTest, ADumpWithItsMapDrawsTheSameAsTheFileWrittenWithSymbol
     const std::string plain = dir.File("plain.svg");
     const std::string mapped = dir.File("mapped.svg");
     const std::string guessed = dir.File("guessed.svg");
-    ASSERT_EQ(RunPelmora({"--export", plain, "--sticks", "--elements", table, water}).status, ExitSuccess);
-    ASSERT_EQ(RunPelmora({"--export", mapped, "--sticks", "--elements", table, "--map", "1=O,2=H", dump}).status,
+    ASSERT_EQ(RunInProcess({"--export", plain, "--sticks", "--elements", table, water}).status, ExitSuccess);
+    ASSERT_EQ(RunInProcess({"--export", mapped, "--sticks", "--elements", table, "--map", "1=O,2=H", dump}).status,
               ExitSuccess);
-    ASSERT_EQ(RunPelmora({"--export", guessed, "--sticks", "--elements", table, dump}).status, ExitSuccess);
+    ASSERT_EQ(RunInProcess({"--export", guessed, "--sticks", "--elements", table, dump}).status, ExitSuccess);
     EXPECT_EQ(ReadBytes(mapped), ReadBytes(plain));
     EXPECT_NE(ReadBytes(guessed), ReadBytes(plain));
 }
@@ -144,7 +121,7 @@ TEST_F(ElementOptionsTest, ABadMapEndsWithStatusTwoAndWritesNothing)
     const std::string out = dir.File("out.png");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.map);
-        const Outcome run = RunPelmora({"--export", out, "--elements", table, "--map", c.map, dump});
+        const CommandOutcome run = RunInProcess({"--export", out, "--elements", table, "--map", c.map, dump});
         EXPECT_EQ(run.status, ExitUsage);
         EXPECT_EQ(run.err, c.message);
         EXPECT_FALSE(std::filesystem::exists(out));

@@ -21,10 +21,11 @@
 #include <gif_lib.h>
 
 #include "Corpus.h"
-#include "OutputNames.h"
 #include "ExitCode.h"
+#include "InProcessCommand.h"
 #include "MFileName.h"
 #include "MFunction.h"
+#include "OutputNames.h"
 #include "RunCommandLine.h"
 #include "TempDir.h"
 
@@ -37,26 +38,9 @@ const char* const kElementTable = "Symbol\tRadius\tColor\tRadiusVdW\n"
                                   "H\t0.31\t0x00FFFFFF\t1.20\n"
                                   "-\t0.70\t0x00FF00FF\t2.00\n";
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// The command as a person types it (without the program's name), run in this process.
-Outcome RunInProcess(const std::vector<std::string>& arguments)
-{
-    QStringList list{"pelmora"};
-    for (const std::string& argument : arguments)
-        list << FileNameFromBytes(argument);  // as the program's main() decodes them
-    std::ostringstream out, err;
-    const int status = RunCommandLine(list, out, err);
-    return {status, out.str(), err.str()};
-}
-
 // The built program as a child process, with no display and no Qt platform chosen, as on a
 // server or in a container.
-Outcome RunProgram(const QStringList& arguments, const QString& workingDirectory)
+CommandOutcome RunProgram(const QStringList& arguments, const QString& workingDirectory)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -69,11 +53,6 @@ Outcome RunProgram(const QStringList& arguments, const QString& workingDirectory
         return {};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
-}
-
-void WriteText(const std::string& fileName, const std::string& text)
-{
-    std::ofstream(fileName, std::ios::binary) << text;
 }
 
 std::vector<std::string> FilesIn(const TempDir& dir)
@@ -94,6 +73,16 @@ protected:
         WriteText(pair, "2\ntwo carbons\nC 0 0 0\nC 1.42 0 0\n");
     }
     std::string File(const std::string& name) const { return dir.File(name); }
+
+    // The SVG of xyz repeated 3 x 2 times with the options given.
+    std::string SvgOfCells(std::vector<std::string> arguments, const std::string& xyz) const
+    {
+        arguments.insert(arguments.begin(),
+                         {"--export", File("cell.svg"), "--nx", "3", "--ny", "2", "--elements", table});
+        arguments.push_back(xyz);
+        EXPECT_EQ(RunInProcess(arguments).status, ExitSuccess);
+        return ReadBytes(File("cell.svg"));
+    }
 
     TempDir dir;
     const std::string table = dir.File("elements.txt");
@@ -143,7 +132,7 @@ TEST_F(ExportCommandTest, UsageErrorsExitWithTwoAndWriteNothing)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Outcome outcome = RunInProcess(c.arguments);
+        const CommandOutcome outcome = RunInProcess(c.arguments);
         EXPECT_EQ(outcome.status, ExitUsage);
         EXPECT_TRUE(outcome.err.starts_with("pelmora: ")) << outcome.err;
         EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
@@ -164,12 +153,12 @@ TEST_F(ExportCommandTest, WithoutExportOrInfoTheWindowOpensOnTheFileGiven)
 
 TEST_F(ExportCommandTest, HelpAndVersion)
 {
-    const Outcome help = RunInProcess({"--help"});
+    const CommandOutcome help = RunInProcess({"--help"});
     EXPECT_EQ(help.status, ExitSuccess);
     for (const char* option : {"--export <OUT>", "--info", "--sticks", "--stick-length <P>", "--angle-z <P>",
                                "--nx <N>", "--dy <V>", "--elements <FILE>", "--frame <K>", "FILE.xyz"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
-    const Outcome version = RunInProcess({"--version"});
+    const CommandOutcome version = RunInProcess({"--version"});
     EXPECT_EQ(version.status, ExitSuccess);
     EXPECT_EQ(version.out, std::string("pelmora ") + PELMORA_VERSION + "\n");
 }
@@ -213,7 +202,7 @@ TEST(ExportCommand, RejectedInputsExitWithOneAndTheWindowsMessage)
             WriteText(dir.File("in.xyz"), c.xyz);
         if (c.table != nullptr)
             WriteText(dir.File("elements.txt"), c.table);
-        const Outcome outcome =
+        const CommandOutcome outcome =
             RunInProcess({"--export", dir.File("out.png"), "--elements", dir.File("elements.txt"), dir.File("in.xyz")});
         EXPECT_EQ(outcome.status, ExitFailure);
         std::string expected = c.message;
@@ -228,12 +217,12 @@ TEST(ExportCommand, RejectedInputsExitWithOneAndTheWindowsMessage)
 TEST_F(ExportCommandTest, OutputThatCannotBeWrittenExitsWithOne)
 {
     const std::string picture = File("no-such-folder/out.png");
-    const Outcome notSaved = RunInProcess({"--export", picture, "--elements", table, pair});
+    const CommandOutcome notSaved = RunInProcess({"--export", picture, "--elements", table, pair});
     EXPECT_EQ(notSaved.status, ExitFailure);
     EXPECT_EQ(notSaved.err,
               "pelmora: Не сохранено (not saved): Cannot create file \"" + picture + "\". No such file or directory\n");
 
-    const Outcome svg = RunInProcess({"--export", File("no-such-folder/out.svg"), "--elements", table, pair});
+    const CommandOutcome svg = RunInProcess({"--export", File("no-such-folder/out.svg"), "--elements", table, pair});
     EXPECT_EQ(svg.status, ExitFailure);
     EXPECT_TRUE(svg.err.starts_with("pelmora: Cannot create file \"" + File("no-such-folder/out.svg"))) << svg.err;
 }
@@ -253,8 +242,9 @@ TEST_F(ExportCommandTest, InfoReportsTheBuiltSceneAndWritesNothing)
     // Two carbons 1.42 apart, repeated 2 x 3 times: along x every 2.84 (a comma marks the
     // decimals, as in the window's edits), along y every 5. Each row holds four carbons
     // 1.42 apart: three bonds, each stored both ways, in three rows.
-    const Outcome outcome = RunInProcess({"--info", "--sticks", "--stick-length", "54", "--atom-radius", "750", "--nx",
-                                          "2", "--ny", "3", "--ax", "2,84", "--ay", "5", "--elements", table, pair});
+    const CommandOutcome outcome =
+        RunInProcess({"--info", "--sticks", "--stick-length", "54", "--atom-radius", "750", "--nx", "2", "--ny", "3",
+                      "--ax", "2,84", "--ay", "5", "--elements", table, pair});
     ASSERT_EQ(outcome.status, ExitSuccess) << outcome.err;
     EXPECT_EQ(outcome.err, "");
     EXPECT_TRUE(outcome.out.starts_with("{\"file\":\"" + pair + "\",\"atomsRead\":2,")) << outcome.out;
@@ -272,7 +262,7 @@ TEST_F(ExportCommandTest, InfoReportsTheBuiltSceneAndWritesNothing)
 TEST_F(ExportCommandTest, FileRejectedAtAnAtomLineStillWritesTheAtomsBeforeIt)
 {
     WriteText(File("broken.xyz"), "3\n\nC 0 0 0\nC 1.5 0 0\nC 3 0\n");
-    const Outcome outcome =
+    const CommandOutcome outcome =
         RunInProcess({"--info", "--export", File("partial.svg"), "--elements", table, File("broken.xyz")});
     EXPECT_EQ(outcome.status, ExitFailure);
     EXPECT_EQ(outcome.err, "pelmora: Error in *.xyz file in line 4\n");
@@ -306,8 +296,9 @@ TEST_F(ExportCommandTest, OptionsReachTheDrawing)
     // A quarter turn about z puts the pair on the vertical axis; the stick radius bar at 250
     // makes the rectangles half as high as the default.
     const QString svg = QString::fromStdString(File("turned.svg"));
-    const Outcome outcome = RunInProcess({"--info", "--export", svg.toStdString(), "--sticks", "--stick-length", "54",
-                                          "--angle-z", "900", "--stick-radius", "250", "--elements", table, pair});
+    const CommandOutcome outcome =
+        RunInProcess({"--info", "--export", svg.toStdString(), "--sticks", "--stick-length", "54", "--angle-z", "900",
+                      "--stick-radius", "250", "--elements", table, pair});
     ASSERT_EQ(outcome.status, ExitSuccess) << outcome.err;
     const float scale = static_cast<float>(ParseInfo(outcome.out)["ScaleXyz"].toDouble());
     QString error;
@@ -335,7 +326,7 @@ TEST(ExportCommandCorpus, EverySvgWrittenFromTheCorpusIsWellFormed)
     for (const auto& file : files) {
         SCOPED_TRACE(file.filename().string());
         const std::string svg = dir.File(file.stem().string() + ".svg");
-        const Outcome outcome = RunInProcess({"--info", "--export", svg, "--sticks", "--stick-length", "54",
+        const CommandOutcome outcome = RunInProcess({"--info", "--export", svg, "--sticks", "--stick-length", "54",
                                               "--elements", PELMORA_DATA_DIR "/Atom.txt", file.string()});
         ASSERT_NE(outcome.status, ExitUsage) << outcome.err;
         if (!std::filesystem::exists(svg)) {
@@ -419,7 +410,7 @@ TEST(PelmoraProgram, ExportsTheExampleInEveryFormatWithoutADisplay)
     QImage reference;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.out);
-        const Outcome outcome = RunProgram(QStringList{"--export", c.out} + options, workingDirectory);
+        const CommandOutcome outcome = RunProgram(QStringList{"--export", c.out} + options, workingDirectory);
         ASSERT_EQ(outcome.status, ExitSuccess) << outcome.err;
         EXPECT_EQ(outcome.out + outcome.err, "");
         const std::string written = dir.File(c.written);
@@ -446,7 +437,7 @@ TEST(PelmoraProgram, ExportsTheExampleInEveryFormatWithoutADisplay)
     EXPECT_GT(carbon, 100);
     EXPECT_GT(black, 100);
 
-    const Outcome svg = RunProgram(QStringList{"--export", "x.svg"} + options, workingDirectory);
+    const CommandOutcome svg = RunProgram(QStringList{"--export", "x.svg"} + options, workingDirectory);
     ASSERT_EQ(svg.status, ExitSuccess) << svg.err;
     QString error;
     EXPECT_EQ(ElementsNamed(QString::fromStdString(dir.File("x.svg")), "ellipse", &error).size(), 12u);
@@ -459,14 +450,14 @@ TEST(PelmoraProgram, ExitStatusReachesTheCaller)
     const QString workingDirectory = QString::fromStdString(dir.Path().string());
     const QString example = PELMORA_EXAMPLES_DIR "/graphene-cell.xyz";
     // The bundled cell tiles without atoms landing on each other.
-    const Outcome tiled = RunProgram(
+    const CommandOutcome tiled = RunProgram(
         {"--info", "--nx", "10", "--ny", "10", "--ax", "2.459512", "--ay", "4.26", example}, workingDirectory);
     EXPECT_EQ(tiled.status, ExitSuccess);
     EXPECT_NE(tiled.out.find("\"atomsAfterRepetition\":400,"), std::string::npos) << tiled.out;
     EXPECT_EQ(RunProgram({"--info", "missing.xyz"}, workingDirectory).status, ExitFailure);
     EXPECT_EQ(RunProgram({"--info", "--nx", "11", example}, workingDirectory).status, ExitUsage);
     // Without --export or --info the window opens; with no display it cannot, and says so.
-    const Outcome window = RunProgram({example}, workingDirectory);
+    const CommandOutcome window = RunProgram({example}, workingDirectory);
     EXPECT_EQ(window.status, ExitFailure);
     EXPECT_NE(window.err.find("there is no display"), std::string::npos) << window.err;
 }
@@ -476,12 +467,6 @@ TEST(PelmoraProgram, ExitStatusReachesTheCaller)
 // Three frames of a trajectory; the third stops at a line without coordinates (line 12).
 const char* const kFrames[] = {"2\nframe 1\nC 0 0 0\nC 1.42 0 0\n", "3\nframe 2\nC 0 0 0\nC 1.42 0 0\nH 2 1 0\n",
                                "2\nframe 3\nH 0 0 0\nC 1\n"};
-
-std::string ReadBytes(const std::string& fileName)
-{
-    std::ifstream in(fileName, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST_F(ExportCommandTest, AFrameOfATrajectoryDrawsAsAFileOfThatFrameAlone)
 {
@@ -498,7 +483,7 @@ TEST_F(ExportCommandTest, AFrameOfATrajectoryDrawsAsAFileOfThatFrameAlone)
         std::vector<std::string> framed = {"--info", "--export", File("framed.svg"), "--frame", std::to_string(frame)};
         framed.insert(framed.end(), options.begin(), options.end());
         framed.push_back(File("frames.xyz"));
-        const Outcome outcome = RunInProcess(framed);
+        const CommandOutcome outcome = RunInProcess(framed);
         ASSERT_EQ(outcome.status, ExitSuccess) << outcome.err;
         const QJsonObject info = ParseInfo(outcome.out);
         EXPECT_EQ(info["atomsRead"].toInt(), frame + 1);
@@ -506,14 +491,14 @@ TEST_F(ExportCommandTest, AFrameOfATrajectoryDrawsAsAFileOfThatFrameAlone)
         EXPECT_EQ(info["frames"].toInt(), 3);
         EXPECT_TRUE(ReadBytes(File("framed.svg")) == ReadBytes(File("alone.svg")));
     }
-    const Outcome single = RunInProcess({"--info", "--elements", table, pair});
+    const CommandOutcome single = RunInProcess({"--info", "--elements", table, pair});
     EXPECT_EQ(ParseInfo(single.out)["frames"].toInt(), 1);
 
-    const Outcome beyond = RunInProcess({"--info", "--frame", "4", "--elements", table, File("frames.xyz")});
+    const CommandOutcome beyond = RunInProcess({"--info", "--frame", "4", "--elements", table, File("frames.xyz")});
     EXPECT_EQ(beyond.status, ExitUsage);
     EXPECT_EQ(beyond.err, "pelmora: --frame 4: the file has 3 frames\n");
     for (const char* wrong : {"0", "-1", "x", "1.5", ""}) {
-        const Outcome outcome = RunInProcess({"--info", "--frame", wrong, "--elements", table, pair});
+        const CommandOutcome outcome = RunInProcess({"--info", "--frame", wrong, "--elements", table, pair});
         EXPECT_EQ(outcome.status, ExitUsage) << wrong;
         EXPECT_TRUE(outcome.err.starts_with("pelmora: --frame takes a frame number from 1, a range A-B"))
             << outcome.err;
@@ -523,7 +508,7 @@ TEST_F(ExportCommandTest, AFrameOfATrajectoryDrawsAsAFileOfThatFrameAlone)
 TEST_F(ExportCommandTest, EveryFrameIsWrittenWithItsNumberAndToldInFrameOrder)
 {
     WriteText(File("frames.xyz"), std::string(kFrames[0]) + kFrames[1] + kFrames[2]);
-    const Outcome all = RunInProcess(
+    const CommandOutcome all = RunInProcess(
         {"--info", "--export", File("out.png"), "--frame", "all", "--sticks", "--elements", table, File("frames.xyz")});
     EXPECT_EQ(all.status, ExitFailure);  // the third frame is cut short
     EXPECT_EQ(all.err, "pelmora: Error in *.xyz file in line 12\n");
@@ -536,7 +521,7 @@ TEST_F(ExportCommandTest, EveryFrameIsWrittenWithItsNumberAndToldInFrameOrder)
               (std::vector<std::string>{"elements.txt", "frames.xyz", "out-0001.png", "out-0002.png", "out-0003.png",
                                         "pair.xyz"}));
     // Every frame told without --export writes nothing, in the working folder neither.
-    const Outcome told = RunProgram({"--info", "--frame", "all", "--elements", "elements.txt", "frames.xyz"},
+    const CommandOutcome told = RunProgram({"--info", "--frame", "all", "--elements", "elements.txt", "frames.xyz"},
                                     QString::fromStdString(dir.Path().string()));
     EXPECT_EQ(told.status, ExitFailure);
     EXPECT_EQ(std::count(told.out.begin(), told.out.end(), '\n'), 3) << told.out;
@@ -546,8 +531,8 @@ TEST_F(ExportCommandTest, EveryFrameIsWrittenWithItsNumberAndToldInFrameOrder)
     // Each picture is the one a run for that frame alone writes, whichever worker drew it.
     for (const int frame : {1, 2, 3}) {
         SCOPED_TRACE(frame);
-        const Outcome one = RunInProcess({"--export", File("one.bmp"), "--frame", std::to_string(frame), "--sticks",
-                                          "--elements", table, File("frames.xyz")});
+        const CommandOutcome one = RunInProcess({"--export", File("one.bmp"), "--frame", std::to_string(frame),
+                                                 "--sticks", "--elements", table, File("frames.xyz")});
         EXPECT_EQ(one.status, frame == 3 ? ExitFailure : ExitSuccess);
         const QImage expected(QString::fromStdString(File("one.bmp")));
         ASSERT_FALSE(expected.isNull());
@@ -584,19 +569,12 @@ TEST_F(ExportCommandTest, EveryFrameIsRepeatedWithItsOwnCell)
     WriteText(File("cells.xyz"),
               "2\nLattice=\"3 0.5 0 1 2 0 0 0 10\"\n" + atoms + "2\nLattice=\"4 0 0 0 5 0 0 0 10\"\n" + atoms
                   + "2\nno cell\n" + atoms);
-    const auto svgOf = [&](std::vector<std::string> arguments, const std::string& xyz) {
-        arguments.insert(arguments.begin(),
-                         {"--export", File("cell.svg"), "--nx", "3", "--ny", "2", "--elements", table});
-        arguments.push_back(xyz);
-        EXPECT_EQ(RunInProcess(arguments).status, ExitSuccess);
-        return ReadBytes(File("cell.svg"));
-    };
-    EXPECT_TRUE(svgOf({"--frame", "2"}, File("cells.xyz"))
-                == svgOf({"--ax", "4", "--ay", "5", "--dx", "0", "--dy", "0"}, pair));
-    EXPECT_TRUE(svgOf({"--frame", "3"}, File("cells.xyz"))
-                == svgOf({"--ax", "3", "--ay", "2", "--dx", "1", "--dy", "0.5"}, pair));
-    EXPECT_TRUE(svgOf({"--frame", "2", "--ax", "7"}, File("cells.xyz"))
-                == svgOf({"--ax", "7", "--ay", "5", "--dx", "0", "--dy", "0"}, pair));
+    EXPECT_TRUE(SvgOfCells({"--frame", "2"}, File("cells.xyz"))
+                == SvgOfCells({"--ax", "4", "--ay", "5", "--dx", "0", "--dy", "0"}, pair));
+    EXPECT_TRUE(SvgOfCells({"--frame", "3"}, File("cells.xyz"))
+                == SvgOfCells({"--ax", "3", "--ay", "2", "--dx", "1", "--dy", "0.5"}, pair));
+    EXPECT_TRUE(SvgOfCells({"--frame", "2", "--ax", "7"}, File("cells.xyz"))
+                == SvgOfCells({"--ax", "7", "--ay", "5", "--dx", "0", "--dy", "0"}, pair));
 }
 
 TEST_F(ExportCommandTest, TheFilesCellGivesTheStepsTheCommandLineLeaves)
@@ -604,18 +582,11 @@ TEST_F(ExportCommandTest, TheFilesCellGivesTheStepsTheCommandLineLeaves)
     // a = (3, 0.5, 0), b = (1, 2, 0): Ax 3, dy 0.5, dx 1, Ay 2.
     const std::string atoms = "C 0 0 0\nC 1.42 0 0\n";
     WriteText(File("cell.xyz"), "2\nLattice=\"3 0.5 0 1 2 0 0 0 10\" Properties=species:S:1:pos:R:3\n" + atoms);
-    const auto svgOf = [&](std::vector<std::string> arguments, const std::string& xyz) {
-        arguments.insert(arguments.begin(),
-                         {"--export", File("cell.svg"), "--nx", "3", "--ny", "2", "--elements", table});
-        arguments.push_back(xyz);
-        EXPECT_EQ(RunInProcess(arguments).status, ExitSuccess);
-        return ReadBytes(File("cell.svg"));
-    };
-    const std::string declared = svgOf({}, File("cell.xyz"));
-    EXPECT_TRUE(declared == svgOf({"--ax", "3", "--ay", "2", "--dx", "1", "--dy", "0.5"}, pair));
-    EXPECT_FALSE(declared == svgOf({}, pair));
-    EXPECT_TRUE(svgOf({"--ax", "4,5"}, File("cell.xyz"))
-                == svgOf({"--ax", "4.5", "--ay", "2", "--dx", "1", "--dy", "0.5"}, pair));
+    const std::string declared = SvgOfCells({}, File("cell.xyz"));
+    EXPECT_TRUE(declared == SvgOfCells({"--ax", "3", "--ay", "2", "--dx", "1", "--dy", "0.5"}, pair));
+    EXPECT_FALSE(declared == SvgOfCells({}, pair));
+    EXPECT_TRUE(SvgOfCells({"--ax", "4,5"}, File("cell.xyz"))
+                == SvgOfCells({"--ax", "4.5", "--ay", "2", "--dx", "1", "--dy", "0.5"}, pair));
 }
 
 }  // namespace
