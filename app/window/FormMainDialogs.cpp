@@ -29,3 +29,14 @@ TFormMainDialogs TFormMainDialogs::Standard()
     };
     return dialogs;
 }
+
+TFormMainDialogs TFormMainDialogs::Silent()
+{
+    TFormMainDialogs dialogs;
+    dialogs.AskOpenFileName = [](QWidget*, const QString&) { return QString(); };
+    dialogs.AskSaveFileName = [](QWidget*, const QString&) { return QString(); };
+    dialogs.AskSavePictureName = [](QWidget*, const QString&) { return QString(); };
+    dialogs.ShowMessage = [](QWidget*, const QString&) {};
+    dialogs.ShowError = [](QWidget*, const QString&) {};
+    return dialogs;
+}

@@ -25,6 +25,9 @@ struct TFormMainDialogs {
     std::function<void(QWidget* parent, const QString& text)> ShowError;
 
     static TFormMainDialogs Standard();
+    // Questions answered with nothing and messages shown nowhere: for runs with no one at the
+    // screen (tests and benchmarks of the window).
+    static TFormMainDialogs Silent();
 };
 
 // The filters of the dialogs: XYZ files, SVG drawings or pictures, or any file. Packed XYZ files

@@ -66,20 +66,10 @@ QString TrajectoryFile(int atoms, int frames)
     return QString::fromStdString(file.string());
 }
 
-TFormMainDialogs Silent()
-{
-    TFormMainDialogs dialogs;
-    dialogs.AskOpenFileName = [](QWidget*, const QString&) { return QString(); };
-    dialogs.AskSaveFileName = [](QWidget*, const QString&) { return QString(); };
-    dialogs.AskSavePictureName = [](QWidget*, const QString&) { return QString(); };
-    dialogs.ShowMessage = [](QWidget*, const QString&) {};
-    dialogs.ShowError = [](QWidget*, const QString&) {};
-    return dialogs;
-}
-
 std::unique_ptr<TFormMain> MakeWindow()
 {
-    auto window = std::make_unique<TFormMain>(QString::fromStdString(WorkFolder().string()), Silent());
+    auto window =
+        std::make_unique<TFormMain>(QString::fromStdString(WorkFolder().string()), TFormMainDialogs::Silent());
     window->resize(900, 600);
     window->show();
     QCoreApplication::processEvents();
@@ -194,7 +184,7 @@ void BM_ConstructWindowWithSavedState(benchmark::State& state)
         window->close();
     }
     for (auto _ : state) {
-        TFormMain window(QString::fromStdString(WorkFolder().string()), Silent());
+        TFormMain window(QString::fromStdString(WorkFolder().string()), TFormMainDialogs::Silent());
         benchmark::DoNotOptimize(window.ScrollBarAx->value());
     }
     RemoveSettings();

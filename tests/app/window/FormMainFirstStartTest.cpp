@@ -38,17 +38,6 @@ int screenHeight = 0;
 double screenScale = 1;
 QString dataDir;
 
-TFormMainDialogs Silent()
-{
-    TFormMainDialogs dialogs;
-    dialogs.AskOpenFileName = [](QWidget*, const QString&) { return QString(); };
-    dialogs.AskSaveFileName = [](QWidget*, const QString&) { return QString(); };
-    dialogs.AskSavePictureName = [](QWidget*, const QString&) { return QString(); };
-    dialogs.ShowMessage = [](QWidget*, const QString&) {};
-    dialogs.ShowError = [](QWidget*, const QString&) {};
-    return dialogs;
-}
-
 // The settings file beside this program, which a first start must not find.
 std::filesystem::path SettingsFile()
 {
@@ -65,7 +54,7 @@ QRect InWindow(const QWidget& window, const QWidget& widget)
 TEST(FormMainFirstStart, TheWindowTakesThreeQuartersAndShowsEveryControl)
 {
     std::filesystem::remove(SettingsFile());
-    TFormMain window(dataDir, Silent());
+    TFormMain window(dataDir, TFormMainDialogs::Silent());
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QApplication::processEvents();
