@@ -6,6 +6,7 @@
 // factor 1.24 (bar 54) every carbon has three sticks and second neighbours (2.46) have none.
 
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -96,6 +97,27 @@ inline std::string MakeXyzText(int atoms)
         std::snprintf(line, sizeof line, "%s %12.6f %12.6f %12.6f\n", i % 10 == 9 ? "H" : "C", double(a.x), double(a.y),
                       rumple(random));
         text += line;
+    }
+    return text;
+}
+
+// XYZ text of `frames` frames of a graphene sheet of `atoms` carbons (every tenth a hydrogen)
+// whose atoms shake a little from frame to frame, as in a simulation.
+inline std::string MakeTrajectoryText(int frames, int atoms)
+{
+    const GrapheneCell cell = MakeGraphenePatch((atoms + 3) / 4 * 4, 0);
+    std::mt19937 random(2026);
+    std::uniform_real_distribution<double> shake(-0.05, 0.05);
+    std::string text;
+    char line[96];
+    for (int frame = 1; frame <= frames; ++frame) {
+        text += std::to_string(atoms) + "\nframe " + std::to_string(frame) + "\n";
+        for (int i = 0; i < atoms; ++i) {
+            const MPoint3DN<float>& a = cell.atoms[static_cast<std::size_t>(i)];
+            std::snprintf(line, sizeof line, "%s %12.6f %12.6f %12.6f\n", i % 10 == 9 ? "H" : "C",
+                          double(a.x) + shake(random), double(a.y) + shake(random), shake(random));
+            text += line;
+        }
     }
     return text;
 }

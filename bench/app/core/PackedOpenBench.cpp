@@ -17,26 +17,6 @@
 
 namespace {
 
-// A graphene sheet whose atoms shake a little from frame to frame, as in a simulation.
-std::string MakeTrajectoryText(int frames, int atoms)
-{
-    const GrapheneCell cell = MakeGraphenePatch((atoms + 3) / 4 * 4, 0);
-    std::mt19937 random(2026);
-    std::uniform_real_distribution<double> shake(-0.05, 0.05);
-    std::string text;
-    char line[96];
-    for (int frame = 1; frame <= frames; ++frame) {
-        text += std::to_string(atoms) + "\nframe " + std::to_string(frame) + "\n";
-        for (int i = 0; i < atoms; ++i) {
-            const MPoint3DN<float>& a = cell.atoms[static_cast<std::size_t>(i)];
-            std::snprintf(line, sizeof line, "%s %12.6f %12.6f %12.6f\n", i % 10 == 9 ? "H" : "C",
-                          double(a.x) + shake(random), double(a.y) + shake(random), shake(random));
-            text += line;
-        }
-    }
-    return text;
-}
-
 // The trajectory plain and gzipped, in a folder of its own removed at the end.
 class TrajectoryFiles {
 public:
